@@ -1,0 +1,12 @@
+# Warnings for every target of the project, and the floating-point contract of the
+# engine: every float32 and float64 rounding point of the calculation is part of its
+# result, so no multiply-add may be fused and no value-changing optimisation is allowed.
+add_library(velmora_warnings INTERFACE)
+target_compile_options(velmora_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+
+add_library(velmora_exact_fp INTERFACE)
+target_compile_options(velmora_exact_fp INTERFACE -ffp-contract=off -fno-fast-math)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+  # x87 registers would keep excess precision between the rounding points.
+  target_compile_options(velmora_exact_fp INTERFACE -msse2 -mfpmath=sse)
+endif()
