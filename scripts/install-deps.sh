@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running Velmora need.
+# Does nothing when they are all present already. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake make pkg-config
+  # engine and command-line tests, benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
+  # window
+  qt6-base-dev libgl-dev
+  # offscreen and virtual-display runs
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
