@@ -153,6 +153,38 @@ void Calculation::BuildCoefficientRow(int t, int k) {
     c(4) = (b2 * (b1 * 4.0)) * b3;
   }
 
+  // The weighted quotients of a position depend only on the candidate and the position,
+  // not on the comparison, so they are formed once per candidate, with exactly the
+  // operations (and their order) of one update:
+  //   t = 2: w1 = (a1 * 2)
+  //   t = 3: w1 = (a1 * 3),  w2 = ((a1 * 3) * a2)
+  //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
+  // and one update stores w_i * c(m) at position m + i of row i + 1.
+  const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
+  std::vector<double>& weights = weightScratch_;
+  weights.assign(static_cast<std::size_t>(3) * (lastPosition + 1), 0.0);
+  auto weight = [&weights](int i, int m) -> double& { return weights[static_cast<std::size_t>(m) * 3 + (i - 1)]; };
+  if (r >= 2) {
+    for (int m = 1; m <= lastPosition; ++m) {
+      const double a1 = F64(k + m - 1) / F64(N - m + 1);
+      if (t == 2) {
+        weight(1, m) = a1 * 2.0;
+      } else if (t == 3) {
+        const double a2 = F64(k + m) / F64(N - m);
+        const double a1Times3 = a1 * 3.0;
+        weight(1, m) = a1Times3;
+        weight(2, m) = a1Times3 * a2;
+      } else {
+        const double a2 = F64(k + m) / F64(N - m);
+        const double a3 = F64(k + m + 1) / F64(N - m - 1);
+        const double a1Times4 = a1 * 4.0;
+        weight(1, m) = a1Times4;
+        weight(2, m) = (a1 * 6.0) * a2;
+        weight(3, m) = (a1Times4 * a2) * a3;
+      }
+    }
+  }
+
   // One update per further comparison. All contributions are formed from the row as it
   // stood before the update, then added in.
   for (int v = 2; v <= r; ++v) {
@@ -163,22 +195,9 @@ void Calculation::BuildCoefficientRow(int t, int k) {
 
     for (int m = 1; m <= innerLow; ++m) {
       const double cm = c(m);
-      const double a1 = F64(k + m - 1) / F64(N - m + 1);
-      if (t == 2) {
-        row(2, m + 1) = (a1 * 2.0) * cm;
-      } else if (t == 3) {
-        const double a2 = F64(k + m) / F64(N - m);
-        const double a1Times3 = a1 * 3.0;
-        row(2, m + 1) = a1Times3 * cm;
-        row(3, m + 2) = (a1Times3 * a2) * cm;
-      } else {
-        const double a2 = F64(k + m) / F64(N - m);
-        const double a3 = F64(k + m + 1) / F64(N - m - 1);
-        const double a1Times4 = a1 * 4.0;
-        row(2, m + 1) = a1Times4 * cm;
-        row(3, m + 2) = ((a1 * 6.0) * a2) * cm;
-        row(4, m + 3) = ((a1Times4 * a2) * a3) * cm;
-      }
+      row(2, m + 1) = weight(1, m) * cm;
+      if (t >= 3) row(3, m + 2) = weight(2, m) * cm;
+      if (t == 4) row(4, m + 3) = weight(3, m) * cm;
     }
     for (int m = 1; m <= innerHigh; ++m) {
       if (t == 2) {
@@ -332,8 +351,10 @@ void Calculation::FindRankRetest(int t) {
 
 namespace {
 
-// 1 / 6.2831854^0.5: the literal, not 2*pi to full precision.
-double InvSqrt2Pi() { return 1.0 / std::pow(6.2831854, 0.5); }
+// 1 / 6.2831854^0.5: the literal, not 2*pi to full precision. Every power 0.5 of the
+// step is a correctly rounded square root (the C library's pow(x, 0.5) can differ from it
+// in the last bit, for example for x = 2921).
+double InvSqrt2Pi() { return 1.0 / std::sqrt(6.2831854); }
 
 }  // namespace
 
@@ -395,7 +416,7 @@ void Calculation::ComputePowerAndRating() {
   s.critPower4 = ToFloat32(0.814);
   s.degFree = ToFloat32(F64(n - 1));
   const double gridStep = 1.0 / F64(kGridSize);  // 0.001 in float64
-  const double rootN = std::pow(F64(n), 0.5);
+  const double rootN = std::sqrt(F64(n));
 
   for (int i = 1; i <= kGridSize; ++i) {
     const double u = (F64(i) - 0.5) / F64(kGridSize);
@@ -418,7 +439,7 @@ void Calculation::ComputePowerAndRating() {
       const int powIdx = (sigma - 1) + 3 * (t - 1);
       const double limitT = static_cast<double>(s.limitT[t]);
       const float a = ToFloat32((1.0 - 1.0 / fourDegFree) * limitT);
-      const double zDen = std::pow(std::pow(limitT, 2.0) / twoDegFree + 1.0, 0.5);
+      const double zDen = std::sqrt(std::pow(limitT, 2.0) / twoDegFree + 1.0);
 
       for (int i = 1; i <= kGridSize; ++i) {
         const double u = (F64(i) - 0.5) / F64(kGridSize);

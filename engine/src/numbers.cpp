@@ -1,9 +1,10 @@
 #include "velmora/numbers.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "velmora/limits.h"
@@ -32,6 +33,49 @@ std::string WithoutSkipped(std::string_view text) {
   return kept;
 }
 
+// Correctly rounded conversion of a clean decimal literal (sign, digits with at most one
+// full stop, optional exponent), independent of the user's locale. A literal beyond the
+// float64 range reads as +-infinity and is marked out of range; one too small for the
+// smallest subnormal reads as zero.
+NumericReading ConvertLiteral(const std::string& literal) {
+  const char* first = literal.data();
+  const char* last = first + literal.size();
+  const bool negative = !literal.empty() && literal[0] == '-';
+  if (!literal.empty() && (literal[0] == '+' || literal[0] == '-')) ++first;  // from_chars takes no '+'
+  double value = 0.0;
+  const auto result = std::from_chars(first, last, value, std::chars_format::general);
+  if (result.ec == std::errc()) return {negative ? -value : value, true};
+
+  // Out of range: decide between overflow and underflow from the decimal magnitude of
+  // the first significant digit, exponent saturated.
+  long long magnitude = 0;
+  long long integerDigits = 0;
+  long long position = 0;
+  long long firstSignificant = -1;
+  std::size_t i = static_cast<std::size_t>(first - literal.data());
+  bool inFraction = false;
+  for (; i < literal.size() && literal[i] != 'e'; ++i) {
+    if (literal[i] == '.') { inFraction = true; continue; }
+    if (!inFraction) ++integerDigits;
+    if (firstSignificant < 0 && literal[i] != '0') firstSignificant = position;
+    ++position;
+  }
+  long long exponent = 0;
+  if (i < literal.size()) {
+    ++i;
+    const bool exponentNegative = i < literal.size() && literal[i] == '-';
+    if (i < literal.size() && (literal[i] == '+' || literal[i] == '-')) ++i;
+    for (; i < literal.size(); ++i) {
+      exponent = std::min<long long>(exponent * 10 + (literal[i] - '0'), 1'000'000'000LL);
+    }
+    if (exponentNegative) exponent = -exponent;
+  }
+  magnitude = integerDigits - firstSignificant - 1 + exponent;
+  if (firstSignificant < 0 || magnitude < 0) return {negative ? -0.0 : 0.0, true};
+  const double infinite = std::numeric_limits<double>::infinity();
+  return {negative ? -infinite : infinite, false};
+}
+
 NumericReading ReadRadixInteger(std::string_view digits, int radix) {
   double value = 0.0;
   for (char c : digits) {
@@ -53,8 +97,7 @@ NumericReading ReadNumericValue(std::string_view text) {
     return {};
   }
 
-  // Collect sign, mantissa and exponent into a clean literal for strtod, which rounds
-  // correctly to the nearest float64.
+  // Collect sign, mantissa and exponent into a clean literal for the exact conversion.
   std::string literal;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) literal.push_back(s[i++]);
   std::size_t mantissaDigits = 0;
@@ -73,9 +116,7 @@ NumericReading ReadNumericValue(std::string_view text) {
     if (e > firstDigit) literal += exponent;
   }
 
-  errno = 0;
-  const double value = std::strtod(literal.c_str(), nullptr);
-  return {value, std::isfinite(value)};
+  return ConvertLiteral(literal);
 }
 
 double NumericValue(std::string_view text) { return ReadNumericValue(text).value; }

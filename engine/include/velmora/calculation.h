@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "velmora/calculation_state.h"
 #include "velmora/input_checks.h"
@@ -74,6 +75,8 @@ class Calculation {
   void BuildCoefficientRow(int t, int k);
 
   CalculationState state_;
+  // Per-candidate weighted quotients of the retest searches (scratch, not part of the record).
+  std::vector<double> weightScratch_;
 };
 
 // The standard normal distribution function and quantile search of the power step,
