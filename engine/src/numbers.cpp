@@ -179,7 +179,9 @@ std::string FormatFixed(double value, int decimals, std::string_view decimalSymb
 }
 
 std::string FormatSigned(long value) {
-  return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+  std::string text = value < 0 ? std::string() : std::string(1, ' ');
+  text += std::to_string(value);
+  return text;
 }
 
 std::string FormatInteger(long value) { return std::to_string(value); }
