@@ -12,6 +12,8 @@ packages=(
   qt6-base-dev libgl-dev
   # offscreen and virtual-display runs
   xvfb xauth
+  # Debian package (cpack -G DEB reads run-time dependencies with dpkg-shlibdeps)
+  dpkg-dev
 )
 
 missing=()
