@@ -1,0 +1,91 @@
+#include "frm_splash.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "app_identity.h"
+
+namespace velmora::app {
+
+namespace {
+// 15 twips make one pixel at 96 dots per inch.
+constexpr int px(int twips) { return twips / 15; }
+}  // namespace
+
+frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint),  // a border, no title bar
+      m_createMainWindow(std::move(createMainWindow)) {
+  setObjectName(QStringLiteral("frmSplash"));
+  setWindowTitle(QString());
+  setAttribute(Qt::WA_DeleteOnClose);
+  resize(px(6225), px(4620));
+
+  // The picture is one pixel wider and taller than the client area: its last column and
+  // row lie outside the window.
+  Image1 = new QLabel(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(0, 0, px(6240), px(4635));
+  Image1->setScaledContents(true);
+  Image1->setPixmap(QPixmap(QString::fromLatin1(splashPicturePath)));
+
+  // Created after the picture, so it is drawn above it.
+  Label1 = new QLabel(QStringLiteral("      2006 Version"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(px(120), px(4080), px(1815), px(495));
+  Label1->setTextFormat(Qt::PlainText);
+  Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label1->setWordWrap(true);
+  QFont font = Label1->font();
+  font.setPointSizeF(9.75);
+  font.setBold(true);
+  Label1->setFont(font);
+  QPalette palette = Label1->palette();
+  // The title-bar text colour has no palette role; white is its colour in the standard scheme.
+  palette.setColor(QPalette::Window, Qt::white);
+  palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
+  Label1->setPalette(palette);
+  Label1->setAutoFillBackground(true);
+
+  tmr1 = new QTimer(this);
+  tmr1->setObjectName(QStringLiteral("tmr1"));
+  tmr1->setSingleShot(true);
+  tmr1->setInterval(handOverMilliseconds);
+  connect(tmr1, &QTimer::timeout, this, &frmSplash::tmr1Timer);
+  tmr1->start();
+}
+
+void frmSplash::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous() && !m_centred) {
+    m_centred = true;
+    centreOnScreen(*this);
+  }
+}
+
+void frmSplash::tmr1Timer() {
+  tmr1->stop();
+  if (!m_createMainWindow) return;  // the hand-over has happened already
+  QWidget* mainWindow = std::exchange(m_createMainWindow, nullptr)();
+  if (mainWindow != nullptr) {
+    mainWindow->show();
+    mainWindow->raise();
+    mainWindow->activateWindow();
+  }
+  close();  // unloads the splash window (deleted once control returns to the event loop)
+}
+
+void centreOnScreen(QWidget& window) {
+  QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  QRect frame = window.frameGeometry();
+  if (!window.isVisible()) frame.setSize(window.size());  // no frame is known before showing
+  frame.moveCenter(area.center());
+  window.move(frame.topLeft());
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,55 @@
+// Printing a picture of a window on the system's default printer.
+//
+// The window hands over an image of its client area; the printer puts it on one page, at the
+// top left of the printable area, at the size it has on a 96 dots-per-inch screen, and shrinks
+// it (keeping its proportions) only when it would not fit. There is no dialog and no choice of
+// printer. Tests use CapturingPrinter, which keeps the pages instead of printing them.
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+
+namespace velmora::platform {
+
+class Printer {
+ public:
+  virtual ~Printer() = default;
+
+  /// Prints the image as a one-page document. On failure returns false and, when `error`
+  /// is given, puts there why, in plain words for the user.
+  virtual bool printImage(const QImage& image, QString* error) = 0;
+};
+
+/// Where an image of `imageSize` device-independent pixels (96 per inch) lands on a page whose
+/// printable area is `printable` device pixels at `printerDpi`: the top left corner of the
+/// printable area, at natural size, or scaled down with its proportions kept to fit.
+QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable);
+
+/// The system's default printer (through the print system of the platform).
+class DefaultPrinter final : public Printer {
+ public:
+  bool printImage(const QImage& image, QString* error) override;
+};
+
+/// Keeps every printed image; can be told to refuse the next jobs with a given reason.
+class CapturingPrinter final : public Printer {
+ public:
+  bool printImage(const QImage& image, QString* error) override;
+
+  void failWith(const QString& reason) { m_failure = reason; }
+  const QList<QImage>& pages() const { return m_pages; }
+  /// Called with each image just before it is kept (or refused); lets a test look at the
+  /// window while the print is under way.
+  std::function<void(const QImage&)> onPrint;
+
+ private:
+  QList<QImage> m_pages;
+  QString m_failure;
+};
+
+}  // namespace velmora::platform
