@@ -1,0 +1,16 @@
+// One case of the command line: its four texts and what the engine made of them.
+#include "case_result.h"
+
+namespace velmora::cli {
+
+CaseResult computeCase(Calculation& calculation, const InputTexts& texts) {
+  CaseResult result;
+  result.texts = texts;
+  result.outcome = calculation.Calculate(texts, kDecimalSymbol);
+  if (result.outcome.accepted()) {
+    for (int t = 1; t <= kSchemeCount; ++t) result.optRank[t - 1] = calculation.state().optRank[t];
+  }
+  return result;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,29 @@
+#pragma once
+// One case of the command line: its four texts and what the engine made of them.
+
+#include <array>
+#include <cstdint>
+
+#include "velmora/calculation.h"
+#include "velmora/input_checks.h"
+#include "velmora/limits.h"
+
+namespace velmora::cli {
+
+struct CaseResult {
+  InputTexts texts;
+  Outcome outcome;
+  // Optimal inverse rank of 1:1 .. 1:4 (element t - 1), from the engine's record;
+  // meaningful only when the case was accepted.
+  std::array<std::int16_t, kSchemeCount> optRank{};
+};
+
+// The decimal symbol of every command-line caption: output is for files and programs,
+// so it does not follow the regional settings.
+inline constexpr const char* kDecimalSymbol = ".";
+
+// Runs one case through the engine. The calculation object is reused between cases;
+// each call starts from the texts alone.
+CaseResult computeCase(Calculation& calculation, const InputTexts& texts);
+
+}  // namespace velmora::cli

@@ -1,0 +1,21 @@
+// velmora-cli: the calculator on the command line.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+int main(int argc, char* argv[]) {
+  // The batch reader takes standard input byte by byte; unsynchronised streams keep that fast.
+  std::ios::sync_with_stdio(false);
+  try {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return velmora::cli::runCommand(args, std::cin, std::cout, std::cerr);
+  } catch (const std::exception& e) {
+    std::cerr << "velmora-cli: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "velmora-cli: unexpected failure\n";
+  }
+  return 70;  // internal software error
+}
