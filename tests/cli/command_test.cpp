@@ -1,0 +1,276 @@
+// velmora-cli end to end: in-process runs of the whole command, and a few runs of the
+// built executable.
+#include "command.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+RunResult runInProcess(const std::vector<std::string>& args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out;
+  std::ostringstream err;
+  RunResult run;
+  run.status = runCommand(args, in, out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string tempPath(const std::string& name) {
+  return (std::filesystem::path(testing::TempDir()) / ("velmora_cli_" + std::to_string(getpid()) + "_" + name))
+      .string();
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs the built velmora-cli with `input` on its standard input.
+RunResult runExecutable(const std::vector<std::string>& args, const std::string& input = "") {
+  const std::string inPath = tempPath("stdin");
+  const std::string outPath = tempPath("stdout");
+  const std::string errPath = tempPath("stderr");
+  std::ofstream(inPath, std::ios::binary) << input;
+  RunResult run;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int inFd = open(inPath.c_str(), O_RDONLY);
+    const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (inFd < 0 || outFd < 0 || errFd < 0) _exit(127);
+    dup2(inFd, 0);
+    dup2(outFd, 1);
+    dup2(errFd, 2);
+    std::vector<char*> argv;
+    std::string program = VELMORA_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int waitStatus = 0;
+  if (pid > 0 && waitpid(pid, &waitStatus, 0) == pid && WIFEXITED(waitStatus)) run.status = WEXITSTATUS(waitStatus);
+  run.out = readFile(outPath);
+  run.err = readFile(errPath);
+  std::remove(inPath.c_str());
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return run;
+}
+
+const std::vector<std::string> kWorkedExample = {"--dcfp", "0.1", "--n", "20", "--r", "5"};
+
+// --- single cases ---------------------------------------------------------------------
+
+TEST(CommandSingleCase, ComputedCaseExitsZeroWithOneJsonLine) {
+  std::vector<std::string> args = kWorkedExample;
+  args.insert(args.end(), {"--format", "json"});
+  const RunResult run = runInProcess(args);
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.err, "");
+  ASSERT_EQ(linesOf(run.out).size(), 1u);
+  EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", "n": "20", "r": "5", "j": "20", "tests": [)")) << run.out;
+}
+
+TEST(CommandSingleCase, JDefaultsToTheNTextVerbatim) {
+  const RunResult run = runInProcess({"--dcfp", "0.1", "--n", " 20 ", "--r", "5", "--format", "json"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", "n": " 20 ", "r": "5", "j": " 20 ", "tests": [)")) << run.out;
+  // The same results as with plain 20 for both.
+  const RunResult plain = runInProcess({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json"});
+  EXPECT_EQ(run.out.substr(run.out.find("\"tests\"")), plain.out.substr(plain.out.find("\"tests\"")));
+}
+
+TEST(CommandSingleCase, ExplicitJReplacesTheDefault) {
+  const RunResult run = runInProcess({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "3", "--format", "csv"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  const auto lines = linesOf(run.out);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_TRUE(lines[4].starts_with("0.1,20,5,3,1:4,DCFP OK at maximum = 3,3,")) << lines[4];
+}
+
+TEST(CommandSingleCase, RefusalInTextGoesToStandardErrorWithStatusTwo) {
+  const RunResult run = runInProcess({"--dcfp", "0.1", "--n", "20", "--r", "abc"});
+  EXPECT_EQ(run.status, kExitRefused);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "velmora-cli: Entry Error: The number of comparisons input must be numeric, and an integer value greater "
+            "than zero. (DCFP \"0.1\", n \"20\", r \"abc\", j \"20\")\n");
+}
+
+TEST(CommandSingleCase, RefusalInCsvGoesToStandardErrorAfterTheHeader) {
+  const RunResult run = runInProcess({"--dcfp", "2", "--n", "20", "--r", "5", "--format", "csv"});
+  EXPECT_EQ(run.status, kExitRefused);
+  EXPECT_EQ(linesOf(run.out).size(), 1u);
+  EXPECT_NE(run.err.find("The DCFP error input must be numeric,"), std::string::npos);
+}
+
+TEST(CommandSingleCase, RefusalInJsonIsTheRecordOnStandardOutput) {
+  const RunResult run = runInProcess({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "", "--format", "json"});
+  EXPECT_EQ(run.status, kExitRefused);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            R"({"dcfp": "0.1", "n": "20", "r": "5", "j": "", "error": {"title": "Entry Error", "lines": )"
+            R"(["The inverse ranking input must be numeric,", "and an integer value greater than zero."], )"
+            R"("focus": "txtN"}})" "\n");
+}
+
+TEST(CommandSingleCase, UsageErrorsExit64WithNothingOnStandardOutput) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"--dcfp", "0.1"}, {"--bogus"}, {"--batch", "-", "--format", "yaml"}, {"--dcfp"}}) {
+    const RunResult run = runInProcess(args);
+    EXPECT_EQ(run.status, kExitUsage) << testing::PrintToString(args);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("velmora-cli: ")) << run.err;
+    EXPECT_NE(run.err.find("--help"), std::string::npos);
+  }
+}
+
+TEST(CommandSingleCase, HelpGoesToStandardOutput) {
+  const RunResult run = runInProcess({"--help"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_TRUE(run.out.starts_with("Usage: velmora-cli")) << run.out;
+  EXPECT_EQ(run.err, "");
+}
+
+// --- batches --------------------------------------------------------------------------
+
+const std::string kMixedBatch =
+    "0.1,20,5,20\r\n"       // line 1: computed
+    "\r\n"                  // line 2: empty, skipped
+    "0.1,20\r\n"            // line 3: two fields
+    "0,20,5,20\r\n"         // line 4: refused
+    "   \r\n"               // line 5: blanks only, skipped
+    "\"0.1\",\" 20 \",5\r\n"  // line 6: three fields, j from n
+    "0.1,\"2\r\n0\",5,20\r\n";  // lines 7-8: a line break inside quotes (refused)
+
+TEST(CommandBatch, JsonGivesOneRecordPerCaseInOrderAndGoesOnAfterProblems) {
+  const RunResult run = runInProcess({"--batch", "-", "--format", "json"}, kMixedBatch);
+  EXPECT_EQ(run.status, kExitRefused);
+  EXPECT_EQ(run.err, "");
+  const auto lines = linesOf(run.out);
+  ASSERT_EQ(lines.size(), 5u) << run.out;
+  EXPECT_TRUE(lines[0].starts_with(R"({"dcfp": "0.1", "n": "20", "r": "5", "j": "20", "tests": )"));
+  EXPECT_EQ(lines[1], R"({"line": 3, "fields": ["0.1", "20"], "error": {"title": "Batch Error", "lines": )"
+                      R"(["Line 3 has 2 fields.", "A case needs 3 or 4 fields: DCFP, n, r and optionally j."]}})");
+  EXPECT_TRUE(lines[2].starts_with(R"({"dcfp": "0", "n": "20", "r": "5", "j": "20", "error": )"));
+  EXPECT_TRUE(lines[3].starts_with(R"({"dcfp": "0.1", "n": " 20 ", "r": "5", "j": " 20 ", "tests": )"));
+  EXPECT_TRUE(lines[4].starts_with(R"({"dcfp": "0.1", "n": "2\r\n0", "r": "5", "j": "20", "error": )"));
+}
+
+TEST(CommandBatch, CsvAndTextSendProblemsAndRefusalsToStandardErrorWithTheirLines) {
+  for (const char* format : {"csv", "text"}) {
+    const RunResult run = runInProcess({"--batch", "-", "--format", format}, kMixedBatch);
+    EXPECT_EQ(run.status, kExitRefused);
+    const auto errors = linesOf(run.err);
+    ASSERT_EQ(errors.size(), 3u) << run.err;
+    EXPECT_TRUE(errors[0].starts_with("velmora-cli: Batch Error: Line 3 has 2 fields.")) << errors[0];
+    EXPECT_TRUE(errors[1].starts_with("velmora-cli: line 4: Entry Error: The DCFP error")) << errors[1];
+    EXPECT_TRUE(errors[2].starts_with("velmora-cli: line 7: Entry Error: The background size")) << errors[2];
+  }
+  const RunResult csv = runInProcess({"--batch", "-", "--format", "csv"}, kMixedBatch);
+  const auto rows = linesOf(csv.out);
+  ASSERT_EQ(rows.size(), 9u);  // the header and two computed cases
+  EXPECT_TRUE(rows[5].starts_with("0.1,\" 20 \",5,\" 20 \",1:1,")) << rows[5];
+}
+
+TEST(CommandBatch, TextSeparatesGridsWithABlankLine) {
+  const RunResult run = runInProcess({"--batch", "-"}, "0.1,20,5\n0.05,30,10,25\n");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  const auto lines = linesOf(run.out);
+  ASSERT_EQ(lines.size(), 25u) << run.out;
+  EXPECT_EQ(lines[12], "");
+  EXPECT_EQ(lines[13], "Design Cum. False Positive Error (DCFP): 0.05");
+}
+
+TEST(CommandBatch, EveryCaseComputedExitsZero) {
+  const RunResult run = runInProcess({"--batch", "-", "--format", "json"}, "0.1,20,5\n\n0.05,30,10,25");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(linesOf(run.out).size(), 2u);
+}
+
+TEST(CommandBatch, EmptyInputHasNoRecords) {
+  EXPECT_EQ(runInProcess({"--batch", "-", "--format", "json"}, "").out, "");
+  const RunResult csv = runInProcess({"--batch", "-", "--format", "csv"}, "\n\n");
+  EXPECT_EQ(csv.status, kExitOk);
+  EXPECT_EQ(linesOf(csv.out).size(), 1u);
+}
+
+TEST(CommandBatch, UnterminatedQuoteEndsTheBatchWithAProblem) {
+  const RunResult run = runInProcess({"--batch", "-", "--format", "json"}, "0.1,20,5\n0.1,\"20,5\n0.1,20,5\n");
+  EXPECT_EQ(run.status, kExitRefused);
+  const auto lines = linesOf(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[1].starts_with(R"({"line": 2, "fields": ["0.1", "20,5\n0.1,20,5\n"], )")) << lines[1];
+}
+
+TEST(CommandBatch, ReadsANamedFile) {
+  const std::string path = tempPath("batch.csv");
+  std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" "0.1,20,5,20\n";
+  const RunResult run = runInProcess({"--format", "json", "--batch", path});
+  std::remove(path.c_str());
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", )")) << run.out;
+}
+
+TEST(CommandBatch, UnreadableFileIsAUsageError) {
+  for (const std::string& path : {tempPath("missing.csv"), std::string(testing::TempDir())}) {
+    const RunResult run = runInProcess({"--batch", path, "--format", "csv"});
+    EXPECT_EQ(run.status, kExitUsage) << path;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+  }
+}
+
+// --- the built executable -------------------------------------------------------------
+
+TEST(CommandExecutable, PrintsTheProjectVersion) {
+  const RunResult run = runExecutable({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, std::string("velmora-cli ") + VELMORA_PROJECT_VERSION + "\n");
+}
+
+TEST(CommandExecutable, ExitStatusesReachTheShell) {
+  EXPECT_EQ(runExecutable(kWorkedExample).status, 0);
+  EXPECT_EQ(runExecutable({"--dcfp", "0.1", "--n", "1", "--r", "5"}).status, 2);
+  EXPECT_EQ(runExecutable({"--dcfp", "0.1", "--n", "20"}).status, 64);
+  EXPECT_EQ(runExecutable({"--help"}).status, 0);
+}
+
+TEST(CommandExecutable, BatchOnStandardInputKeepsVerbatimFields) {
+  const RunResult run = runExecutable({"--batch", "-", "--format", "json"}, "0.1, 20 ,5\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", "n": " 20 ", "r": "5", "j": " 20 ", "tests": )")) << run.out;
+}
+
+}  // namespace
+}  // namespace velmora::cli
