@@ -68,6 +68,12 @@ class Calculation {
   void ComputePowerAndRating();
   ResultCaptions ShowResults(std::string_view decimalSymbol = ".");
 
+  // The float32 CFP that the rank search of scheme 1:t computes for candidate rank k,
+  // with background size n and r comparisons: the searches' own code path, run in a
+  // record of its own (defined in design_cfp.cpp). Needs 1 <= t <= 4, n >= 2, r >= 1,
+  // 1 <= k <= n and n + 4r <= 32767; NaN otherwise.
+  static float DesignCfp(int n, int r, int t, int k);
+
  private:
   void FindRankRetest(int t);
   float EvaluateRetestCandidate(int t, int k, bool carryRunProb);

@@ -1,0 +1,58 @@
+#pragma once
+// The exact audit of a calculation: for each scheme, the design's chosen rank set against
+// the CFP computed to full precision and the DCFP as typed.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "velmora/calculation.h"
+#include "velmora/exact_cfp.h"
+#include "velmora/limits.h"
+
+namespace velmora {
+
+struct SchemeAudit {
+  int test = 0;                 // t of scheme 1:t
+  int rank = 0;                 // the design's chosen rank
+  bool exceeded = false;        // the design says "DCFP exceeded at max ="
+  std::string cfpShown;         // the design's achievable CFP as shown (five decimals)
+  long double cfpExact = 0.0L;  // exact CFP of the chosen rank
+  // The first rank the walk refused: the rank after the chosen one. None when the walk
+  // stopped at min(j, n), and none in the exceeded case, where the refused rank is the
+  // chosen rank 1 itself and cfpExact is its CFP.
+  std::optional<int> nextRank;
+  std::optional<long double> nextCfpExact;
+  long double margin = 0.0L;    // DCFP (as typed) - cfpExact
+  // The largest rank <= min(j, n) whose exact CFP is at most the DCFP as typed; rank 1
+  // with exactExceeded when even rank 1 fails.
+  int exactRank = 0;
+  bool exactExceeded = false;
+
+  bool agrees() const { return exactRank == rank && exactExceeded == exceeded; }
+};
+
+struct CalculationAudit {
+  std::array<SchemeAudit, kSchemeCount> schemes;  // element t - 1 for scheme 1:t
+  int evaluations = 0;                            // exact CFPs computed
+  bool agrees() const {
+    for (const SchemeAudit& scheme : schemes) {
+      if (!scheme.agrees()) return false;
+    }
+    return true;
+  }
+};
+
+// Audits the last completed run of `calculation`. `dcfpText` is the DCFP text of that run,
+// read exactly. The record must hold a completed run (Calculate accepted its texts).
+CalculationAudit AuditCalculation(const Calculation& calculation, std::string_view dcfpText);
+
+// The largest rank <= maxRank whose exact CFP meets the DCFP (0 when rank 1 fails), by
+// galloping from `hint` (a rank expected to lie near the answer) and bisection on the
+// rising CFP, so that it costs a few exact CFPs rather than a walk. `evaluations`, when
+// given, receives the number of exact CFPs computed.
+int FindExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint = 1,
+                  int* evaluations = nullptr);
+
+}  // namespace velmora

@@ -1,0 +1,73 @@
+#pragma once
+// The exact audit's arithmetic: the cumulative false-positive error of rank k of scheme
+// 1:t, CFP_t(k) = 1 - E[(1 - W^t)^r] with W ~ Beta(k, n - k + 1), to far more digits
+// than the searches' float32 values carry, and the DCFP as the user typed it, read as
+// an exact fraction.
+//
+// The CFP is summed directly as the probabilities of the first false positive (the
+// first comparison whose t samples all exceed the limit), never as 1 - P, so a tiny CFP
+// keeps all its digits. See exact_cfp.cpp for the recurrence and its error bound.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// The sizes the exact arithmetic accepts: 1 <= t <= 4, n >= 1, r >= 1, 1 <= k <= n and
+// n + 4r <= 32767 (the calculator's own limit).
+bool InExactCfpDomain(int n, int r, int t, int k);
+
+// CFP_t(k) in extended precision (64-bit significand or more). Its relative error is at
+// most ExactCfpRelativeErrorBound(r, t), below 5e-15 everywhere in the domain, so at
+// least 14 significant digits are right. Outside the domain the result is NaN.
+long double ExactCfp(int n, int r, int t, int k);
+
+// The same sum carried in binary128 (113-bit significand) and rounded to long double at
+// the end: a slower second opinion, used to check ExactCfp on sizes where exact
+// fractions would be too large.
+long double ExactCfpQuad(int n, int r, int t, int k);
+
+// The proven bound on the relative error of ExactCfp for r comparisons of scheme 1:t.
+long double ExactCfpRelativeErrorBound(int r, int t);
+
+// `digits` significant digits, correctly rounded from the value given, in the shorter of
+// plain decimal and exponent form (as printf's %g does): "0.06051955707", "2.082303572e-17".
+std::string FormatSignificant(long double value, int digits = 10);
+
+// The DCFP exactly as its text reads: the same characters are read as by the numeric
+// value of the input boxes (blanks, tabs and line feeds skipped, a sign, digits with one
+// full stop, an exponent; &H and &O integers; no leading number reads as 0), but into an
+// exact fraction instead of the nearest float64.
+class ExactDcfp {
+ public:
+  explicit ExactDcfp(std::string_view text);
+  ~ExactDcfp();
+  ExactDcfp(ExactDcfp&&) noexcept;
+  ExactDcfp& operator=(ExactDcfp&&) noexcept;
+
+  // The value, rounded to long double.
+  long double approx() const { return approx_; }
+  // The value as an exact fraction in lowest terms, "p/q" (or "p" when whole).
+  std::string fractionText() const;
+
+  // CFP_t(k) set against this DCFP. `meets` is decided exactly: when the extended-precision
+  // CFP lies within its error bound of the DCFP, the CFP is recomputed as an exact fraction.
+  struct Comparison {
+    long double cfp = 0.0L;     // CFP_t(k), ExactCfp's value
+    long double margin = 0.0L;  // DCFP - CFP (exact fraction rounded when the two are close)
+    bool meets = false;         // CFP <= DCFP, exactly
+    bool decidedByFractions = false;
+  };
+  Comparison Compare(int n, int r, int t, int k) const;
+
+  // The exact decision, always by fractions (slow for large r; for tests and near ties).
+  int CompareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
+
+ private:
+  struct Fraction;
+  std::unique_ptr<Fraction> value_;
+  long double approx_ = 0.0L;
+};
+
+}  // namespace velmora

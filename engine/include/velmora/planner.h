@@ -1,0 +1,76 @@
+#pragma once
+// The sample-size planner: the smallest background size n for which a fixed rank of a
+// scheme meets the DCFP with r comparisons.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+struct SchemePlan {
+  int test = 0;  // t of scheme 1:t
+  // Exact arithmetic: the smallest n whose exact CFP meets the DCFP as typed, and the exact
+  // CFP there; with no such n, the exact CFP at the largest n.
+  std::optional<int> exactN;
+  long double exactCfp = 0.0L;
+  // The design's arithmetic (the searches' float32 CFP against the float32 DCFP): the n
+  // found by the same search, and the float32 CFP there (at the largest n when none).
+  std::optional<int> designN;
+  float designCfp = 0.0f;
+};
+
+struct SampleSizePlan {
+  std::optional<std::string> error;  // the request refused, in one sentence
+  std::string dcfpText;
+  int r = 0;
+  int rank = 1;
+  int smallestN = 0;  // the range searched: max(2, rank) ..
+  int largestN = 0;   //   32767 - 4r
+  std::vector<SchemePlan> schemes;
+  int evaluations = 0;  // CFPs computed, exact and float32
+};
+
+// `rankText` empty means rank 1 (the background maximum); `testName` empty means every
+// scheme, otherwise one of "1:1" .. "1:4". The DCFP follows the calculator's own rule
+// (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0.
+//
+// The search over n: the exact CFP of a fixed rank falls as n grows, so the planner
+// gallops up from the smallest n and then bisects, a few dozen CFPs at most. The float32
+// CFP follows the exact one to within a few units in its last place, so it may wobble
+// where it is that close to the DCFP; the planner reads it as falling too and reports the
+// n where the same search lands: there the float32 CFP meets the DCFP and at n - 1 it
+// does not.
+SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText = {},
+                              std::string_view testName = {});
+
+// The smallest n in [low, high] for which meets(n) holds, assuming it holds from some n
+// on; empty when it does not hold at high.
+template <class Meets>
+std::optional<int> SmallestMeetingN(int low, int high, Meets&& meets) {
+  if (low > high) return std::nullopt;
+  if (meets(low)) return low;
+  int failing = low;
+  int meeting = 0;
+  for (int step = 1; meeting == 0; step *= 2) {
+    if (failing == high) return std::nullopt;
+    const int candidate = high - failing > step ? failing + step : high;
+    if (meets(candidate)) {
+      meeting = candidate;
+    } else {
+      failing = candidate;
+    }
+  }
+  while (meeting - failing > 1) {
+    const int middle = failing + (meeting - failing) / 2;
+    if (meets(middle)) {
+      meeting = middle;
+    } else {
+      failing = middle;
+    }
+  }
+  return meeting;
+}
+
+}  // namespace velmora

@@ -1,0 +1,114 @@
+#include "velmora/audit.h"
+
+#include <algorithm>
+#include <map>
+
+#include "velmora/numbers.h"
+
+namespace velmora {
+namespace {
+
+// Exact comparisons of one scheme's ranks against the DCFP, each computed once.
+class RankProbe {
+ public:
+  RankProbe(const ExactDcfp& dcfp, int n, int r, int t) : dcfp_(dcfp), n_(n), r_(r), t_(t) {}
+
+  const ExactDcfp::Comparison& at(int k) {
+    auto found = cache_.find(k);
+    if (found == cache_.end()) found = cache_.emplace(k, dcfp_.Compare(n_, r_, t_, k)).first;
+    return found->second;
+  }
+  bool meets(int k) { return at(k).meets; }
+  int evaluations() const { return static_cast<int>(cache_.size()); }
+
+  // The largest rank in 1..maxRank that meets the DCFP, 0 when none does. The exact CFP
+  // rises with the rank, so the ranks that meet it form a prefix.
+  int LastMeetingRank(int maxRank, int hint) {
+    if (maxRank < 1) return 0;
+    hint = std::clamp(hint, 1, maxRank);
+    int meeting = 0;       // a rank known to meet (0: none known)
+    int failing = 0;       // a rank known to fail (0: none known)
+    if (meets(hint)) {
+      meeting = hint;
+      for (int step = 1; meeting < maxRank; step *= 2) {
+        const int candidate = std::min(meeting + step, maxRank);
+        if (!meets(candidate)) {
+          failing = candidate;
+          break;
+        }
+        meeting = candidate;
+      }
+      if (failing == 0) return meeting;  // maxRank meets
+    } else {
+      failing = hint;
+      for (int step = 1; meeting == 0; step *= 2) {
+        if (failing == 1) return 0;
+        const int candidate = std::max(failing - step, 1);
+        if (meets(candidate)) {
+          meeting = candidate;
+        } else {
+          failing = candidate;
+        }
+      }
+    }
+    while (failing - meeting > 1) {
+      const int middle = meeting + (failing - meeting) / 2;
+      if (meets(middle)) {
+        meeting = middle;
+      } else {
+        failing = middle;
+      }
+    }
+    return meeting;
+  }
+
+ private:
+  const ExactDcfp& dcfp_;
+  int n_;
+  int r_;
+  int t_;
+  std::map<int, ExactDcfp::Comparison> cache_;
+};
+
+}  // namespace
+
+int FindExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint, int* evaluations) {
+  RankProbe probe(dcfp, n, r, t);
+  const int rank = probe.LastMeetingRank(std::min(maxRank, n), hint);
+  if (evaluations != nullptr) *evaluations = probe.evaluations();
+  return rank;
+}
+
+CalculationAudit AuditCalculation(const Calculation& calculation, std::string_view dcfpText) {
+  const CalculationState& s = calculation.state();
+  const ExactDcfp dcfp(dcfpText);
+  const int n = s.n;
+  const int r = s.r;
+  const int maxRank = std::min<int>(s.j, n);
+
+  CalculationAudit audit;
+  for (int t = 1; t <= kSchemeCount; ++t) {
+    SchemeAudit& scheme = audit.schemes[static_cast<std::size_t>(t - 1)];
+    RankProbe probe(dcfp, n, r, t);
+    scheme.test = t;
+    scheme.rank = s.optRank[t];
+    scheme.exceeded = s.dcfpStatus[t] == kStatusExceeded;
+    // The record holds the achievable CFP already rounded for display.
+    scheme.cfpShown = FormatFixed(static_cast<double>(s.cfp[t][2]), 5);
+
+    const ExactDcfp::Comparison& chosen = probe.at(scheme.rank);
+    scheme.cfpExact = chosen.cfp;
+    scheme.margin = chosen.margin;
+    if (!scheme.exceeded && scheme.rank < maxRank) {
+      scheme.nextRank = scheme.rank + 1;
+      scheme.nextCfpExact = probe.at(scheme.rank + 1).cfp;
+    }
+    const int exact = probe.LastMeetingRank(maxRank, scheme.rank);
+    scheme.exactExceeded = exact == 0;
+    scheme.exactRank = std::max(exact, 1);
+    audit.evaluations += probe.evaluations();
+  }
+  return audit;
+}
+
+}  // namespace velmora

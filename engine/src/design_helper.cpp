@@ -1,0 +1,92 @@
+#include "velmora/design_helper.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "velmora/limits.h"
+#include "velmora/numbers.h"
+
+namespace velmora {
+namespace {
+
+// Counts above a billion describe no monitoring program.
+constexpr double kLargestCount = 1e9;
+
+std::optional<long> CountAboveZero(std::string_view text) {
+  if (!IsNumeric(text)) return std::nullopt;
+  const NumericReading reading = ReadNumericValue(text);
+  if (!reading.inRange || reading.value < 1.0 || reading.value > kLargestCount) return std::nullopt;
+  if (reading.value != std::floor(reading.value)) return std::nullopt;
+  return static_cast<long>(reading.value);
+}
+
+std::string Significant(double value, int digits) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+  return buffer;
+}
+
+}  // namespace
+
+MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_view constituents,
+                                         std::string_view evaluations, std::string_view swfpr,
+                                         std::string_view nText) {
+  MonitoringDesign design;
+  const auto w = CountAboveZero(wells);
+  if (!w) {
+    design.error = "the number of wells must be a whole number above zero";
+    return design;
+  }
+  const auto c = CountAboveZero(constituents);
+  if (!c) {
+    design.error = "the number of constituents must be a whole number above zero";
+    return design;
+  }
+  const auto e = CountAboveZero(evaluations);
+  if (!e) {
+    design.error = "the number of evaluations a year must be a whole number above zero";
+    return design;
+  }
+  design.wells = *w;
+  design.constituents = *c;
+  design.evaluations = *e;
+  if (!swfpr.empty()) {
+    const NumericReading a = ReadNumericValue(swfpr);
+    if (!IsNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
+      design.error = "the site-wide false-positive rate must lie strictly between 0 and 1";
+      return design;
+    }
+    design.swfpr = a.value;
+  }
+
+  // Both counts are at most 1e9, so the product is exact in a double.
+  const double comparisons = static_cast<double>(design.wells) * static_cast<double>(design.evaluations);
+  const long smallestN = 2;
+  long largestR = (kMaxBackgroundPlusFourComparisons - smallestN) / 4;
+  std::string room = "n + 4r may not exceed 32767 with n at least 2";
+  if (!nText.empty() && IsNumeric(nText)) {
+    const double n = ReadNumericValue(nText).value;
+    if (n >= smallestN && n <= kMaxBackgroundPlusFourComparisons && n == std::floor(n)) {
+      largestR = (kMaxBackgroundPlusFourComparisons - static_cast<long>(n)) / 4;
+      room = "n + 4r may not exceed 32767 with n = " + FormatInteger(static_cast<long>(n));
+    }
+  }
+  if (comparisons > static_cast<double>(largestR)) {
+    design.error = "r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
+                   Significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
+                   FormatInteger(largestR) + ": " + room + ")";
+    return design;
+  }
+  design.r = static_cast<long>(comparisons);
+
+  // 1 - (1 - A)^(1/C) without losing digits to the subtraction when A or 1/C is small.
+  design.dcfp = -std::expm1(std::log1p(-design.swfpr) / static_cast<double>(design.constituents));
+  design.dcfpText = Significant(design.dcfp, kDesignDcfpDigits);
+  design.rFormula = "r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) +
+                    " = " + FormatInteger(design.r);
+  design.dcfpFormula = "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - " + Significant(design.swfpr, 15) + ")^(1/" +
+                       FormatInteger(design.constituents) + ") = " + design.dcfpText;
+  return design;
+}
+
+}  // namespace velmora

@@ -1,0 +1,89 @@
+#include "velmora/planner.h"
+
+#include <algorithm>
+
+#include "velmora/calculation.h"
+#include "velmora/exact_cfp.h"
+#include "velmora/limits.h"
+#include "velmora/numbers.h"
+
+namespace velmora {
+namespace {
+
+// A whole number above 0 that fits an int16, read like the calculator's boxes.
+std::optional<int> WholeAboveZero(std::string_view text) {
+  if (!IsNumeric(text)) return std::nullopt;
+  const NumericReading reading = ReadNumericValue(text);
+  if (!reading.inRange || reading.value <= 0.0) return std::nullopt;
+  const auto whole = ToInt16(reading.value);
+  if (!whole || reading.value - *whole != 0.0) return std::nullopt;
+  return *whole;
+}
+
+}  // namespace
+
+SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText,
+                              std::string_view testName) {
+  SampleSizePlan plan;
+  plan.dcfpText = std::string(dcfpText);
+  const NumericReading dcfpReading = ReadNumericValue(dcfpText);
+  if (!IsNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
+    plan.error = "the DCFP must be a number greater than zero and at most 1";
+    return plan;
+  }
+  const auto comparisons = WholeAboveZero(rText);
+  if (!comparisons) {
+    plan.error = "the number of comparisons r must be a whole number from 1 to 8191";
+    return plan;
+  }
+  plan.r = *comparisons;
+  if (!rankText.empty()) {
+    const auto rank = WholeAboveZero(rankText);
+    if (!rank) {
+      plan.error = "the rank must be a whole number above zero";
+      return plan;
+    }
+    plan.rank = *rank;
+  }
+  int onlyTest = 0;
+  if (!testName.empty()) {
+    for (int t = 1; t <= kSchemeCount; ++t) {
+      if (testName == "1:" + std::to_string(t)) onlyTest = t;
+    }
+    if (onlyTest == 0) {
+      plan.error = "the test must be one of 1:1, 1:2, 1:3 and 1:4";
+      return plan;
+    }
+  }
+  plan.smallestN = std::max(2, plan.rank);
+  plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
+  if (plan.smallestN > plan.largestN) {
+    plan.error = "no background size fits: n must be at least " + std::to_string(plan.smallestN) +
+                 " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN);
+    return plan;
+  }
+
+  const ExactDcfp dcfp(dcfpText);
+  const float dcfpSingle = static_cast<float>(dcfpReading.value);  // as a run holds it
+  const int r = plan.r;
+  const int k = plan.rank;
+  for (int t = 1; t <= kSchemeCount; ++t) {
+    if (onlyTest != 0 && t != onlyTest) continue;
+    SchemePlan scheme;
+    scheme.test = t;
+    scheme.exactN = SmallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
+      ++plan.evaluations;
+      return dcfp.Compare(n, r, t, k).meets;
+    });
+    scheme.exactCfp = ExactCfp(scheme.exactN.value_or(plan.largestN), r, t, k);
+    scheme.designN = SmallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
+      ++plan.evaluations;
+      return !(Calculation::DesignCfp(n, r, t, k) > dcfpSingle);
+    });
+    scheme.designCfp = Calculation::DesignCfp(scheme.designN.value_or(plan.largestN), r, t, k);
+    plan.schemes.push_back(scheme);
+  }
+  return plan;
+}
+
+}  // namespace velmora
