@@ -1,0 +1,54 @@
+// The exact audit, the planner and whole typical calculations.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "velmora/audit.h"
+#include "velmora/calculation.h"
+#include "velmora/planner.h"
+
+namespace {
+
+velmora::InputTexts Texts(const char* dcfp, long n, long r) {
+  const std::string nText = std::to_string(n);
+  return {dcfp, nText, std::to_string(r), nText};
+}
+
+// A whole Calculate, from the four texts to the captions: DCFP 0.05, n and r from the args.
+void BM_CalculateTypical(benchmark::State& state) {
+  velmora::Calculation calculation;
+  const velmora::InputTexts texts = Texts("0.05", state.range(0), state.range(1));
+  for (auto _ : state) {
+    auto outcome = calculation.Calculate(texts);
+    benchmark::DoNotOptimize(outcome);
+  }
+}
+
+// The audit of a completed run, on top of it.
+void BM_AuditTypical(benchmark::State& state) {
+  velmora::Calculation calculation;
+  const velmora::InputTexts texts = Texts("0.05", state.range(0), state.range(1));
+  calculation.Calculate(texts);
+  int evaluations = 0;
+  for (auto _ : state) {
+    const velmora::CalculationAudit audit = velmora::AuditCalculation(calculation, texts.txtAL);
+    evaluations = audit.evaluations;
+    benchmark::DoNotOptimize(audit);
+  }
+  state.counters["exact_cfps"] = evaluations;
+}
+
+// The planner for all four schemes, rank 1, DCFP 0.05.
+void BM_PlanAllSchemes(benchmark::State& state) {
+  const std::string r = std::to_string(state.range(0));
+  for (auto _ : state) {
+    const velmora::SampleSizePlan plan = velmora::PlanSampleSize("0.05", r);
+    benchmark::DoNotOptimize(plan);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_CalculateTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AuditTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Args({100, 100})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanAllSchemes)->Arg(5)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
