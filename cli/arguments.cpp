@@ -51,6 +51,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
       parsed.action = ParsedArguments::Action::version;
       return parsed;
     }
+    if (arg == "--audit") {
+      options.audit = true;
+      continue;
+    }
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.starts_with("--") ? arg.substr(0, equals) : arg;
     std::optional<std::string>* target = nullptr;
@@ -96,8 +100,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-  return R"(Usage: velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format FORMAT]
-       velmora-cli --batch FILE [--format FORMAT]
+  return R"(Usage: velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format FORMAT] [--audit]
+       velmora-cli --batch FILE [--format FORMAT] [--audit]
+       velmora-cli design --wells W --constituents C --evaluations E [--swfpr A]
+                          [--n N [--j J] [--format text|json] [--audit]]
+       velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]
        velmora-cli --help | --version
 
 Finds, for the non-parametric maximum tests 1:1 to 1:4, the optimal inverse rank of
@@ -116,12 +123,23 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
   --format FORMAT  text  a grid like the calculator window's (the default)
                    csv   a header, then one row per case and test
                    json  one object per case and line
+  --audit          add the exact audit of each test: the exact CFP of the chosen rank
+                   and of the next one, the margin to the DCFP as typed, and the
+                   exact rank, the largest whose exact CFP meets that DCFP
   --help, -h       show this text
+
+design: r = W x E comparisons per constituent per year, and the per-constituent
+DCFP = 1 - (1 - A)^(1/C) that keeps the site-wide annual false-positive rate at A
+(--swfpr, default 0.10). With --n the calculation runs on them (j defaults to n).
+
+plan: the smallest background size n for which rank K (default 1, the maximum) of
+each test (or of --test 1:T) meets the DCFP with r comparisons, by exact arithmetic
+and by the calculator's own float32 arithmetic.
   --version        show the version
 
 Exit status: 0 when every case was computed; 2 when a case was refused or a batch
 line could not be read (the message goes to standard error, or in json format is
-the record of that case); 64 for a usage error.
+the record of that case); 64 for a usage error or a design or plan request refused.
 )";
 }
 

@@ -16,6 +16,7 @@ struct Options {
   std::optional<std::string> j;
   std::optional<std::string> batch;  // a file name, or "-" for standard input
   OutputFormat format = OutputFormat::text;
+  bool audit = false;  // --audit: the exact audit of every accepted case
 };
 
 struct ParsedArguments {

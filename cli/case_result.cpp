@@ -3,12 +3,13 @@
 
 namespace velmora::cli {
 
-CaseResult computeCase(Calculation& calculation, const InputTexts& texts) {
+CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit) {
   CaseResult result;
   result.texts = texts;
   result.outcome = calculation.Calculate(texts, kDecimalSymbol);
   if (result.outcome.accepted()) {
     for (int t = 1; t <= kSchemeCount; ++t) result.optRank[t - 1] = calculation.state().optRank[t];
+    if (audit) result.audit = AuditCalculation(calculation, texts.txtAL);
   }
   return result;
 }

@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
+#include "velmora/audit.h"
 #include "velmora/calculation.h"
 #include "velmora/input_checks.h"
 #include "velmora/limits.h"
@@ -16,6 +18,8 @@ struct CaseResult {
   // Optimal inverse rank of 1:1 .. 1:4 (element t - 1), from the engine's record;
   // meaningful only when the case was accepted.
   std::array<std::int16_t, kSchemeCount> optRank{};
+  // The exact audit of an accepted case, when asked for (--audit).
+  std::optional<CalculationAudit> audit;
 };
 
 // The decimal symbol of every command-line caption: output is for files and programs,
@@ -24,6 +28,7 @@ inline constexpr const char* kDecimalSymbol = ".";
 
 // Runs one case through the engine. The calculation object is reused between cases;
 // each call starts from the texts alone.
-CaseResult computeCase(Calculation& calculation, const InputTexts& texts);
+// With `audit` an accepted case is also audited exactly.
+CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit = false);
 
 }  // namespace velmora::cli

@@ -10,13 +10,14 @@
 #include "batch.h"
 #include "case_result.h"
 #include "csv_reader.h"
+#include "subcommands.h"
 #include "writers.h"
 
 namespace velmora::cli {
 
 namespace {
 
-int runBatch(std::istream& in, RecordWriter& writer) {
+int runBatch(std::istream& in, RecordWriter& writer, bool audit) {
   Calculation calculation;
   CsvReader reader(in);
   CsvRecord record;
@@ -32,7 +33,7 @@ int runBatch(std::istream& in, RecordWriter& writer) {
         status = kExitRefused;
         break;
       case BatchEntry::Kind::computable: {
-        const CaseResult result = computeCase(calculation, entry.texts);
+        const CaseResult result = computeCase(calculation, entry.texts, audit);
         writer.writeCase(result, line);
         if (!result.outcome.accepted()) status = kExitRefused;
         break;
@@ -45,6 +46,8 @@ int runBatch(std::istream& in, RecordWriter& writer) {
 }  // namespace
 
 int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args[0] == "design") return runDesign({args.begin() + 1, args.end()}, out, err);
+  if (!args.empty() && args[0] == "plan") return runPlan({args.begin() + 1, args.end()}, out, err);
   const ParsedArguments parsed = parseArguments(args);
   switch (parsed.action) {
     case ParsedArguments::Action::help:
@@ -80,8 +83,8 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
       err << "velmora-cli: cannot read batch file '" << name << "'\n";
       return kExitUsage;
     }
-    const std::unique_ptr<RecordWriter> writer = makeRecordWriter(options.format, out, err);
-    status = runBatch(*source, *writer);
+    const std::unique_ptr<RecordWriter> writer = makeRecordWriter(options.format, out, err, options.audit);
+    status = runBatch(*source, *writer, options.audit);
     if (source->bad()) {
       err << "velmora-cli: reading batch file '" << name << "' failed part-way\n";
       return kExitIoError;
@@ -94,8 +97,8 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
     // Without --j the rank box holds the n text, as leaving the n box would set it.
     texts.txtMDET = options.j ? *options.j : *options.n;
     Calculation calculation;
-    const CaseResult result = computeCase(calculation, texts);
-    makeRecordWriter(options.format, out, err)->writeCase(result, 0);
+    const CaseResult result = computeCase(calculation, texts, options.audit);
+    makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);
     if (!result.outcome.accepted()) status = kExitRefused;
   }
 

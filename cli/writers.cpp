@@ -5,6 +5,8 @@
 #include <array>
 #include <vector>
 
+#include "audit_output.h"
+
 namespace velmora::cli {
 
 namespace {
@@ -142,7 +144,9 @@ std::string jsonRecord(const CaseResult& result) {
     out += "{\"test\": " + jsonString(kSchemeNames[t]) + ", \"status\": " + jsonString(c.lblCU[t]) +
            ", \"rating\": " + jsonString(c.lblPOW[t]) + ", \"samples\": " + jsonString(c.lblENT[t]) +
            ", \"percentile\": " + jsonString(c.lblP[t]) + ", \"cfp\": " + jsonString(c.lblQ[t]) +
-           ", \"power\": " + jsonStringArray({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]}) + "}";
+           ", \"power\": " + jsonStringArray({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
+    if (result.audit) out += ", \"audit\": " + jsonAudit(result.audit->schemes[static_cast<std::size_t>(t)]);
+    out += "}";
   }
   out += "]}";
   return out;
@@ -168,8 +172,9 @@ std::string csvField(std::string_view text) {
   return out;
 }
 
-std::string csvHeader() {
-  return "dcfp,n,r,j,test,status,rank,rating,samples,ind_p,cfp,power_2sigma,power_3sigma,power_4sigma\n";
+std::string csvHeader(bool audit) {
+  return std::string("dcfp,n,r,j,test,status,rank,rating,samples,ind_p,cfp,power_2sigma,power_3sigma,power_4sigma") +
+         (audit ? std::string(",") + kCsvAuditColumns : std::string()) + "\n";
 }
 
 std::string csvRows(const CaseResult& result) {
@@ -184,6 +189,7 @@ std::string csvRows(const CaseResult& result) {
         c.lblP[t],       c.lblQ[t],  c.lblPW[3 * t],                    c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]};
     out += inputs;
     for (const std::string& cell : cells) out += "," + csvField(cell);
+    if (result.audit) out += "," + csvAuditCells(result.audit->schemes[static_cast<std::size_t>(t)]);
     out += "\n";
   }
   return out;
@@ -239,6 +245,7 @@ std::string textGrid(const CaseResult& result) {
   criteria.replace(labelEnd - kCriteriaLabel.size(), kCriteriaLabel.size(), kCriteriaLabel);
   criteria += padded(kCriteria[0], width[kFirstPower + 1] + kGap) + kCriteria[1];
   out += criteria + "\n";
+  if (result.audit) out += "\n" + textAudit(*result.audit, result.texts.txtAL);
   return out;
 }
 
@@ -306,7 +313,9 @@ class TextWriter final : public RecordWriter {
 
 class CsvWriter final : public RecordWriter {
  public:
-  CsvWriter(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) { m_out << csvHeader() << std::flush; }
+  CsvWriter(std::ostream& out, std::ostream& err, bool audit) : m_out(out), m_err(err) {
+    m_out << csvHeader(audit) << std::flush;
+  }
   void writeCase(const CaseResult& result, std::size_t line) override {
     if (!result.outcome.accepted()) {
       m_err << refusalMessage(result, line) << std::flush;
@@ -335,10 +344,11 @@ class JsonWriter final : public RecordWriter {
 
 }  // namespace
 
-std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream& out, std::ostream& err) {
+std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream& out, std::ostream& err,
+                                               bool audit) {
   switch (format) {
     case OutputFormat::text: return std::make_unique<TextWriter>(out, err);
-    case OutputFormat::csv: return std::make_unique<CsvWriter>(out, err);
+    case OutputFormat::csv: return std::make_unique<CsvWriter>(out, err, audit);
     case OutputFormat::json: return std::make_unique<JsonWriter>(out);
   }
   return std::make_unique<TextWriter>(out, err);

@@ -35,10 +35,12 @@ std::string jsonProblemRecord(const BatchProblem& problem);
 // A CSV field, quoted when it holds a comma, a quote, a line break, or blanks at either
 // end (which some readers would trim).
 std::string csvField(std::string_view text);
-std::string csvHeader();                      // with its line end
+// With `audit` the header names the audit columns too, and the rows of an audited case fill them.
+std::string csvHeader(bool audit = false);      // with its line end
 std::string csvRows(const CaseResult& result);  // the four rows of an accepted case
 
-// The result grid of an accepted case, with the inputs as a heading.
+// The result grid of an accepted case, with the inputs as a heading (and the audit block
+// of an audited case under it).
 std::string textGrid(const CaseResult& result);
 
 // An input text for a one-line message: in double quotes, with quotes, backslashes and
@@ -56,6 +58,8 @@ class RecordWriter {
   virtual void writeProblem(const BatchProblem& problem) = 0;
 };
 
-std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream& out, std::ostream& err);
+// `audit` adds the audit columns to the csv header.
+std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream& out, std::ostream& err,
+                                               bool audit = false);
 
 }  // namespace velmora::cli

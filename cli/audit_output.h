@@ -1,0 +1,28 @@
+#pragma once
+// The exact audit in the three output formats (velmora-cli --audit).
+
+#include <string>
+#include <string_view>
+
+#include "velmora/audit.h"
+
+namespace velmora::cli {
+
+// Significant digits of the exact values.
+inline constexpr int kAuditDigits = 10;
+
+inline constexpr const char* kCsvAuditColumns =
+    "cfp_exact,next_rank,next_cfp_exact,margin,exact_rank,exact_exceeded,agrees";
+
+// {"cfp_exact": "...", "next_rank": 3 or null, "next_cfp_exact": "..." or null, "margin": "...",
+//  "exact_rank": 2, "exact_exceeded": false, "agrees": true}
+std::string jsonAudit(const SchemeAudit& audit);
+
+// The cells of kCsvAuditColumns, joined by commas; a missing next rank leaves two empty cells.
+std::string csvAuditCells(const SchemeAudit& audit);
+
+// The audit block under the result grid, with one line per scheme whose exact rank differs
+// from the design's.
+std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText);
+
+}  // namespace velmora::cli

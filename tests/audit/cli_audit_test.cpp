@@ -1,0 +1,128 @@
+// velmora-cli --audit, design and plan, run in process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "command.h"
+
+namespace velmora::cli {
+namespace {
+
+struct CliRun {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun run;
+  run.status = runCommand(args, in, out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+TEST(CliAudit, JsonCarriesOneAuditObjectPerTest) {
+  const CliRun run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json", "--audit"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_NE(run.out.find("\"audit\": {\"cfp_exact\": \"0.2\", \"next_rank\": null, \"next_cfp_exact\": null, "
+                         "\"margin\": \"-0.1\", \"exact_rank\": 1, \"exact_exceeded\": true, \"agrees\": true}"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\"audit\": {\"cfp_exact\": \"0.06051955707\", \"next_rank\": 3, \"next_cfp_exact\": "
+                         "\"0.1168997919\", \"margin\": \"0.03948044293\", \"exact_rank\": 2, "
+                         "\"exact_exceeded\": false, \"agrees\": true}"),
+            std::string::npos);
+}
+
+TEST(CliAudit, WithoutTheFlagEveryFormatIsUnchanged) {
+  for (const char* format : {"text", "csv", "json"}) {
+    const CliRun plain = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format});
+    const CliRun audited = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format, "--audit"});
+    EXPECT_EQ(plain.out.find("audit"), std::string::npos);
+    EXPECT_EQ(plain.out.find("exact"), std::string::npos);
+    EXPECT_NE(audited.out, plain.out);
+  }
+}
+
+TEST(CliAudit, CsvAddsTheColumnsAndTextNamesEachDisagreement) {
+  const CliRun csv = Cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--format", "csv", "--audit"});
+  EXPECT_NE(csv.out.find(",cfp_exact,next_rank,next_cfp_exact,margin,exact_rank,exact_exceeded,agrees\n"),
+            std::string::npos);
+  EXPECT_NE(csv.out.find(",0.2,2,0.3666666667,-1e-08,1,true,false\n"), std::string::npos) << csv.out;
+
+  const CliRun text = Cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--audit"});
+  EXPECT_NE(text.out.find("The exact rank of 1:1 differs: 1 (exceeded) by exact arithmetic, 1 in the design.\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_EQ(text.out.find("The exact rank of 1:2"), std::string::npos);
+}
+
+TEST(CliAudit, BatchAuditsEveryAcceptedCase) {
+  std::istringstream in("0.1,20,5\n0,20,5\n0.05,30,10\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runCommand({"--batch", "-", "--format", "json", "--audit"}, in, out, err), kExitRefused);
+  const std::string lines = out.str();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3);
+  std::size_t audits = 0;
+  for (std::size_t at = lines.find("\"audit\""); at != std::string::npos; at = lines.find("\"audit\"", at + 1)) ++audits;
+  EXPECT_EQ(audits, 8u);  // four per accepted case, none for the refused one
+}
+
+TEST(CliDesign, PrintsTheFormulasAndRunsTheCalculation) {
+  const CliRun design = Cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2"});
+  EXPECT_EQ(design.status, kExitOk);
+  EXPECT_NE(design.out.find("r = W x E = 20 x 2 = 40"), std::string::npos);
+  EXPECT_NE(design.out.find("DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10) = 0.0104807"), std::string::npos);
+
+  const CliRun run = Cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--n", "30",
+                       "--format", "json"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_NE(run.out.find("\"calculation\": {\"dcfp\": \"0.0104807\", \"n\": \"30\", \"r\": \"40\", \"j\": \"30\""),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(CliDesign, RefusesNonsenseWithUsageStatus) {
+  const std::vector<std::vector<std::string>> refused = {
+      {"design", "--wells", "0", "--constituents", "10", "--evaluations", "2"},
+      {"design", "--wells", "2.5", "--constituents", "10", "--evaluations", "2"},
+      {"design", "--wells", "20", "--constituents", "-1", "--evaluations", "2"},
+      {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--swfpr", "1"},
+      {"design", "--wells", "100", "--constituents", "10", "--evaluations", "100"},
+      {"design", "--wells", "20", "--constituents", "10"},
+      {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--format", "csv"},
+      {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--audit"},
+  };
+  for (const auto& args : refused) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.status, kExitUsage) << testing::PrintToString(args);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("velmora-cli: ")) << run.err;
+  }
+  // A background size the calculator refuses is the calculator's refusal.
+  EXPECT_EQ(Cli({"design", "--wells", "2", "--constituents", "1", "--evaluations", "1", "--n", "1"}).status,
+            kExitRefused);
+}
+
+TEST(CliPlan, AnswersExactlyAndInFloat32) {
+  const CliRun run = Cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:1", "--format", "json"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.out,
+            "{\"dcfp\": \"0.1\", \"r\": 5, \"rank\": 1, \"smallest_n\": 2, \"largest_n\": 32747, \"tests\": "
+            "[{\"test\": \"1:1\", \"exact_n\": 45, \"exact_cfp\": \"0.1\", \"design_n\": 46, \"design_cfp\": "
+            "\"0.0980392098\"}]}\n");
+  const CliRun none = Cli({"plan", "--dcfp", "0.0001", "--r", "5", "--test", "1:1"});
+  EXPECT_NE(none.out.find("no n up to 32747 meets it"), std::string::npos);
+  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
+  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1"}).status, kExitUsage);
+  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:7"}).status, kExitUsage);
+}
+
+}  // namespace
+}  // namespace velmora::cli
