@@ -38,7 +38,9 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   Label1->setGeometry(px(120), px(4080), px(1815), px(495));
   Label1->setTextFormat(Qt::PlainText);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label1->setWordWrap(true);
+  // One line, as designed: the substitute for the design's font can be a few pixels wider,
+  // and wrapping would push "Version" onto a second line of the box.
+  Label1->setWordWrap(false);
   QFont font = Label1->font();
   font.setPointSizeF(9.75);
   font.setBold(true);
