@@ -1,0 +1,66 @@
+// Fuzz target: the check chain and the run on four arbitrary box texts.
+//
+// The input is split into the four texts at '|' (see SplitFour). A refused input must
+// come with a well-formed refusal and leave the record exactly as it was; an accepted
+// input must give 32 well-formed captions, the same on a second run. Accepted runs whose
+// work estimate exceeds kWorkBound ((min(j, n) + 1) x r x r above 1 000 000) are skipped after the
+// check chain, so that every input finishes well under a second.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_common.h"
+#include "outcome_invariants.h"
+#include "state_equal.h"
+#include "velmora/calculation.h"
+
+namespace {
+
+// A record that has completed one ordinary run, so that "unchanged" is tested against a
+// record full of values rather than a cleared one.
+const velmora::Calculation& FilledRecord() {
+  static const velmora::Calculation filled = [] {
+    velmora::Calculation calculation;
+    calculation.Calculate({"0.05", "30", "5", "30"});
+    return calculation;
+  }();
+  return filled;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace velmora;
+  const InputTexts texts = fuzz::SplitFour(std::string_view(reinterpret_cast<const char*>(data), size));
+
+  const std::optional<Refusal> refusal = CheckInputs(texts);
+  if (refusal) {
+    if (const std::string problem = reliability::CheckRefusal(*refusal); !problem.empty()) fuzz::Fail(problem, texts);
+    Calculation calculation = FilledRecord();
+    const Outcome outcome = calculation.Calculate(texts);
+    if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::Fail("Calculate disagrees with CheckInputs", texts);
+    if (const char* field = reliability::FirstDifference(calculation.state(), FilledRecord().state())) {
+      fuzz::Fail(std::string("a refusal changed the record: ") + field, texts);
+    }
+    return 0;
+  }
+
+  const reliability::RunSizes sizes = fuzz::SizesOf(texts);
+  if (sizes.n < 2 || sizes.r < 1 || sizes.j < 1 || sizes.n + 4 * sizes.r > 32767) {
+    fuzz::Fail("the check chain accepted sizes outside the domain", texts);
+  }
+  if (fuzz::WorkEstimate(sizes) > fuzz::kWorkBound) return 0;
+
+  Calculation calculation;
+  const Outcome first = calculation.Calculate(texts);
+  if (!first.accepted()) fuzz::Fail("Calculate refused texts that the checks accepted", texts);
+  if (const std::string problem = reliability::CheckCaptions(first.captions, sizes); !problem.empty()) {
+    fuzz::Fail(problem, texts);
+  }
+  const Outcome second = calculation.Calculate(texts);
+  if (reliability::AllCaptions(second.captions) != reliability::AllCaptions(first.captions)) {
+    fuzz::Fail("a second run gave other captions", texts);
+  }
+  return 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Helpers shared by the fuzz targets: splitting an input into the four box texts, and
+// the work bound that keeps every input well under a second.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "outcome_invariants.h"
+#include "velmora/input_checks.h"
+#include "velmora/numbers.h"
+
+namespace velmora::fuzz {
+
+// The four texts are separated by '|', a character none of the boxes reads as part of a
+// number: "0.05|20|10|20". Missing texts are empty; bytes after a fourth '|' belong to
+// the rank text.
+inline InputTexts SplitFour(std::string_view data) {
+  InputTexts texts;
+  std::string* parts[4] = {&texts.txtAL, &texts.txtN, &texts.txtR, &texts.txtMDET};
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t bar = data.find('|');
+    if (bar == std::string_view::npos) {
+      *parts[i] = std::string(data);
+      return texts;
+    }
+    *parts[i] = std::string(data.substr(0, bar));
+    data.remove_prefix(bar + 1);
+  }
+  texts.txtMDET = std::string(data);
+  return texts;
+}
+
+// The sizes of a run whose texts the check chain has accepted, as the run reads them.
+inline reliability::RunSizes SizesOf(const InputTexts& texts) {
+  reliability::RunSizes sizes;
+  sizes.n = ToInt16(NumericValue(texts.txtN)).value_or(0);
+  sizes.r = ToInt16(NumericValue(texts.txtR)).value_or(0);
+  sizes.j = ToInt16(NumericValue(texts.txtMDET)).value_or(0);
+  return sizes;
+}
+
+// The work bound. The 1:2 to 1:4 searches walk the candidate ranks up to min(j, n), and
+// each candidate rebuilds a coefficient row over r comparisons of up to (t - 1)(r - 1) + 1
+// positions, so a run costs about (min(j, n) + 1) x r x r steps. Measured with
+// AddressSanitizer and UndefinedBehaviorSanitizer: 100 ranks with r = 1000 (1e8 steps)
+// take 8 s, and 2 ranks with r = 8191 on the float64 fallback path take 46 s, i.e. up to
+// about 0.25 us a step. Runs estimated above 1 000 000 steps are skipped after the check
+// chain, so every input finishes well under a second (at most about a quarter of one). The
+// skipped sizes are still checked by the check chain, and the domain-limit tests run the
+// large cheap cases (n + 4r = 32767 with r = 1).
+inline constexpr long kWorkBound = 1000000;
+
+inline long WorkEstimate(const reliability::RunSizes& sizes) {
+  const long ranks = std::min(sizes.j, sizes.n) + 1L;
+  const long r = std::max(sizes.r, 1);
+  return ranks * r * r;
+}
+
+// Stops the fuzzer with a readable message: libFuzzer records the input as a crash.
+[[noreturn]] inline void Fail(const std::string& what, const InputTexts& texts) {
+  std::fprintf(stderr, "invariant violated: %s\n  texts: [%s] [%s] [%s] [%s]\n", what.c_str(), texts.txtAL.c_str(),
+               texts.txtN.c_str(), texts.txtR.c_str(), texts.txtMDET.c_str());
+  std::abort();
+}
+
+}  // namespace velmora::fuzz

@@ -1,0 +1,110 @@
+#pragma once
+// What every outcome of the calculation must satisfy, whatever the inputs: the shape of
+// each caption, and the relations between the schemes, the ranks, the percentiles, the
+// sample counts and the ratings. Shared by the invariant tests and the fuzz targets;
+// each check returns a description of the first violation, or an empty text.
+
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "velmora/calculation.h"
+#include "velmora/input_checks.h"
+
+namespace velmora::reliability {
+
+namespace detail {
+
+inline bool Matches(const std::string& text, const char* pattern) {
+  return std::regex_match(text, std::regex(pattern));
+}
+
+inline double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+inline std::string Where(const char* cell, int t, const std::string& text) {
+  return std::string(cell) + " of 1:" + std::to_string(t) + " is \"" + text + "\"";
+}
+
+}  // namespace detail
+
+// The whole numbers a run uses, as the checks read them: j above n acts like j = n.
+struct RunSizes {
+  int n = 0;
+  int r = 0;
+  int j = 0;
+};
+
+inline std::string CheckRefusal(const Refusal& refusal) {
+  if (refusal.title != kEntryErrorTitle) return "refusal title \"" + refusal.title + "\"";
+  if (refusal.step < 1 || refusal.step > 8) return "refusal step " + std::to_string(refusal.step);
+  if (refusal.lines[0].empty() || refusal.lines[1].empty()) return "refusal with an empty line";
+  switch (refusal.focus) {
+    case InputBox::txtAL:
+    case InputBox::txtN:
+    case InputBox::txtR:
+    case InputBox::txtMDET:
+      return {};
+  }
+  return "refusal focus outside the four boxes";
+}
+
+// The captions of an accepted run with the sizes `sizes` (decimal symbol ".").
+inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes) {
+  using detail::Matches;
+  using detail::Number;
+  using detail::Where;
+  const int maxRank = std::min(sizes.j, sizes.n);
+  int previousRank = 0;
+  for (int t = 1; t <= 4; ++t) {
+    const std::size_t i = static_cast<std::size_t>(t - 1);
+    for (const std::string* text : {&c.lblCU[i], &c.lblPOW[i], &c.lblENT[i], &c.lblP[i], &c.lblQ[i]}) {
+      if (text->empty()) return "empty caption of 1:" + std::to_string(t);
+      for (const char* bad : {"inf", "nan", "INF", "NAN", "Inf", "NaN"}) {
+        if (text->find(bad) != std::string::npos) return Where("caption", t, *text);
+      }
+    }
+
+    // Status and rank.
+    const std::string& status = c.lblCU[i];
+    const bool exceeded = Matches(status, "DCFP exceeded at max = [1-9][0-9]*");
+    const char* okPattern = t == 1 ? "DCFP OK at maximum =  [1-9][0-9]*" : "DCFP OK at maximum = [1-9][0-9]*";
+    if (!exceeded && !Matches(status, okPattern)) return Where("lblCU", t, status);
+    const int rank = std::atoi(status.c_str() + status.rfind(' ') + 1);
+    if (exceeded && rank != 1) return Where("lblCU (exceeded above rank 1)", t, status);
+    if (rank > maxRank) return Where("lblCU (rank above min(j, n))", t, status);
+    if (rank < previousRank) return Where("lblCU (rank below the previous scheme's)", t, status);
+    previousRank = rank;
+
+    // Percentile: (n - k + 0.5) / n to four decimals.
+    const std::string& percentile = c.lblP[i];
+    if (!Matches(percentile, "[01]\\.[0-9]{4}")) return Where("lblP", t, percentile);
+    const double expected = (sizes.n - rank + 0.5) / sizes.n;
+    if (std::fabs(Number(percentile) - expected) > 0.00005 + 1e-6) return Where("lblP (not (n - k + 0.5) / n)", t, percentile);
+
+    // Achievable CFP.
+    const std::string& cfp = c.lblQ[i];
+    if (!Matches(cfp, "[01]\\.[0-9]{5}") || Number(cfp) > 1.0) return Where("lblQ", t, cfp);
+
+    // Samples: r for 1:1, and between r and t times r when repeats follow.
+    const std::string& samples = c.lblENT[i];
+    if (!Matches(samples, "[1-9][0-9]*")) return Where("lblENT", t, samples);
+    const long count = std::atol(samples.c_str());
+    if (count < sizes.r || count > static_cast<long>(t) * sizes.r) return Where("lblENT (outside r .. t r)", t, samples);
+
+    // Powers at 2, 3 and 4 sigma, and the rating they give.
+    double power[3] = {};
+    for (int k = 0; k < 3; ++k) {
+      const std::string& text = c.lblPW[3 * i + static_cast<std::size_t>(k)];
+      if (!Matches(text, "[01]\\.[0-9]{3}") || Number(text) > 1.0) return Where("lblPW", t, text);
+      power[k] = Number(text);
+    }
+    const bool good3 = power[1] >= 0.539;
+    const bool good4 = power[2] >= 0.814;
+    const char* rating = good3 && good4 ? kRatingGood : (good3 || good4 ? kRatingAcceptable : kRatingLow);
+    if (c.lblPOW[i] != rating) return Where("lblPOW (disagrees with the 3- and 4-sigma powers)", t, c.lblPOW[i]);
+  }
+  return {};
+}
+
+}  // namespace velmora::reliability

@@ -1,0 +1,88 @@
+#pragma once
+// Whether two calculation records hold exactly the same values, field by field. Floating
+// fields are compared bit for bit, so that a NaN equals itself and -0 differs from +0:
+// "unchanged" means unchanged, not merely equal in value.
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "velmora/calculation.h"
+#include "velmora/calculation_state.h"
+
+namespace velmora::reliability {
+
+inline bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+inline bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+inline bool SameBits(std::int16_t a, std::int16_t b) { return a == b; }
+inline bool SameBits(const std::string& a, const std::string& b) { return a == b; }
+
+template <class T, std::size_t N>
+bool SameBits(const std::array<T, N>& a, const std::array<T, N>& b) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!SameBits(a[i], b[i])) return false;
+  }
+  return true;
+}
+
+template <class T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (!SameBits(a[i], b[i])) return false;
+  }
+  return true;
+}
+
+// The name of the first field that differs, or nullptr when the records are the same.
+inline const char* FirstDifference(const CalculationState& a, const CalculationState& b) {
+#define VELMORA_SAME(field) \
+  if (!SameBits(a.field, b.field)) return #field
+  VELMORA_SAME(dcfp);
+  VELMORA_SAME(n);
+  VELMORA_SAME(r);
+  VELMORA_SAME(j);
+  VELMORA_SAME(countSum);
+  VELMORA_SAME(runProb);
+  VELMORA_SAME(cfpCur);
+  VELMORA_SAME(poolSize);
+  VELMORA_SAME(innerLow);
+  VELMORA_SAME(innerHigh);
+  VELMORA_SAME(countLimit);
+  VELMORA_SAME(maxCount);
+  VELMORA_SAME(rankIdx);
+  VELMORA_SAME(countProbData);
+  VELMORA_SAME(dcfpStatus);
+  VELMORA_SAME(optRank);
+  VELMORA_SAME(cfp);
+  VELMORA_SAME(limitPercentile);
+  VELMORA_SAME(critPower3);
+  VELMORA_SAME(critPower4);
+  VELMORA_SAME(degFree);
+  VELMORA_SAME(searchDiff);
+  VELMORA_SAME(seriesTerm);
+  VELMORA_SAME(gridZ);
+  VELMORA_SAME(gridWeight);
+  VELMORA_SAME(limitZ);
+  VELMORA_SAME(limitT);
+  VELMORA_SAME(power);
+  VELMORA_SAME(powerRating);
+  VELMORA_SAME(sampleCount);
+#undef VELMORA_SAME
+  return nullptr;
+}
+
+// The 32 captions in a fixed order, for comparing whole outcomes.
+inline std::vector<std::string> AllCaptions(const ResultCaptions& c) {
+  std::vector<std::string> all;
+  for (const auto* group : {&c.lblCU, &c.lblPOW, &c.lblENT, &c.lblP, &c.lblQ}) {
+    all.insert(all.end(), group->begin(), group->end());
+  }
+  all.insert(all.end(), c.lblPW.begin(), c.lblPW.end());
+  return all;
+}
+
+}  // namespace velmora::reliability
