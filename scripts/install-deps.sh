@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
   # window
   qt6-base-dev libgl-dev
+  # the window's caption face (the small sans serif rendition kept in /usr/share/wine/fonts)
+  fonts-wine
   # offscreen and virtual-display runs
   xvfb xauth
   # Debian package (cpack -G DEB reads run-time dependencies with dpkg-shlibdeps)

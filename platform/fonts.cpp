@@ -1,0 +1,70 @@
+#include "fonts.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QStringList>
+
+#include <initializer_list>
+
+namespace velmora::platform {
+
+namespace {
+
+struct Candidate {
+  const char* family;
+  std::initializer_list<const char*> fallbackFiles;  // where fonts-wine keeps it
+};
+
+bool available(const Candidate& candidate) {
+  const QString family = QString::fromLatin1(candidate.family);
+  if (QFontDatabase::families().contains(family, Qt::CaseInsensitive)) return true;
+  bool loaded = false;
+  for (const char* file : candidate.fallbackFiles) {
+    if (!QFile::exists(QLatin1String(file))) continue;
+    const int id = QFontDatabase::addApplicationFont(QLatin1String(file));
+    if (id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(family, Qt::CaseInsensitive)) {
+      loaded = true;
+    }
+  }
+  return loaded;
+}
+
+QString firstAvailable(std::initializer_list<Candidate> candidates, bool needScalable) {
+  for (const Candidate& candidate : candidates) {
+    if (!available(candidate)) continue;
+    const QString family = QString::fromLatin1(candidate.family);
+    if (needScalable && !QFontDatabase::isSmoothlyScalable(family)) continue;
+    return family;
+  }
+  return QGuiApplication::font().family();
+}
+
+// In order of likeness. Each of the first three keeps every one-line caption of the window
+// on one line and wraps the two-line headings and the three-line footnote as designed; the
+// Arial-metric faces after them are slightly wider ("Power Rating" no longer fits its cell).
+const Candidate msSansSerif{"MS Sans Serif", {"/usr/share/wine/fonts/ms_sans_serif.ttf"}};
+const Candidate microsoftSansSerif{"Microsoft Sans Serif", {}};
+const Candidate tahoma{"Tahoma", {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}};
+const Candidate liberationSans{"Liberation Sans", {}};
+const Candidate arial{"Arial", {}};
+const Candidate nimbusSans{"Nimbus Sans", {}};
+const Candidate dejaVuSans{"DejaVu Sans", {}};
+
+}  // namespace
+
+QString captionFontFamily() {
+  static const QString family =
+      firstAvailable({msSansSerif, microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans,
+                      dejaVuSans},
+                     false);
+  return family;
+}
+
+QString boldCaptionFontFamily() {
+  static const QString family = firstAvailable(
+      {microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans, dejaVuSans}, true);
+  return family;
+}
+
+}  // namespace velmora::platform

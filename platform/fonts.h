@@ -1,0 +1,19 @@
+// The faces the window's captions are drawn in.
+#pragma once
+
+#include <QString>
+
+namespace velmora::platform {
+
+/// The best available substitute for the window's small sans serif: the face itself when
+/// the system has it, else the rendition of it that Debian's fonts-wine ships (loaded from
+/// its file, as that folder is not among the system's font folders), else a Tahoma cut, whose
+/// metrics are nearly the same, else a common sans serif. Looked up once.
+QString captionFontFamily();
+
+/// The face for bold and large captions (frame captions, the heading). The rendition above
+/// comes as bitmaps at the regular weight only, so bold and large text take the nearest
+/// scalable face that has a true bold.
+QString boldCaptionFontFamily();
+
+}  // namespace velmora::platform

@@ -1,0 +1,50 @@
+#include "message_boxes.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+namespace velmora::platform {
+
+QString promptAsShown(const QString& prompt) {
+  QString shown = prompt;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
+namespace {
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& prompt) {
+  QMessageBox box(icon, title, promptAsShown(prompt), QMessageBox::Ok, parent);
+  // Plain text keeps the blanks that indent the lines of a prompt.
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace
+
+void QtMessageBoxes::showWarning(const QString& title, const QString& prompt) {
+  showBox(m_parent, QMessageBox::Warning, title, prompt);
+}
+
+void QtMessageBoxes::showInformation(const QString& title, const QString& prompt) {
+  showBox(m_parent, QMessageBox::Information, title, prompt);
+}
+
+void RecordingMessageBoxes::showWarning(const QString& title, const QString& prompt) {
+  record(Icon::Warning, title, prompt);
+}
+
+void RecordingMessageBoxes::showInformation(const QString& title, const QString& prompt) {
+  record(Icon::Information, title, prompt);
+}
+
+void RecordingMessageBoxes::record(Icon icon, const QString& title, const QString& prompt) {
+  m_boxes.append(Box{icon, title, prompt});
+  if (onShow) onShow(m_boxes.last());
+}
+
+}  // namespace velmora::platform

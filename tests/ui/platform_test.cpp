@@ -1,0 +1,122 @@
+// The platform layer: real message boxes as the user sees them, the recording stand-in,
+// the busy pointer and the regional decimal symbol.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "busy_pointer.h"
+#include "fonts.h"
+#include "message_boxes.h"
+#include "regional.h"
+
+using namespace velmora::platform;
+
+namespace {
+
+struct SeenBox {
+  bool seen = false;
+  bool modal = false;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString title;
+  QString text;
+  int buttons = 0;
+};
+
+// Looks at the box once the modal loop runs, then dismisses it with its OK button.
+void inspectNextBox(SeenBox& seen) {
+  QTimer::singleShot(0, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen.seen = true;
+    seen.modal = box->isModal();
+    seen.icon = box->icon();
+    seen.title = box->windowTitle();
+    seen.text = box->text();
+    seen.buttons = static_cast<int>(box->buttons().size());
+    box->button(QMessageBox::Ok)->click();
+  });
+}
+
+}  // namespace
+
+TEST(QtMessageBoxes, WarningIsModalWithOneOkAndCarriageReturnsAsLineBreaks) {
+  QtMessageBoxes boxes;
+  SeenBox seen;
+  inspectNextBox(seen);
+  boxes.showWarning("Entry Error", "first line,\rsecond line.");
+  ASSERT_TRUE(seen.seen);
+  EXPECT_TRUE(seen.modal);
+  EXPECT_EQ(seen.icon, QMessageBox::Warning);
+  EXPECT_EQ(seen.title, "Entry Error");
+  EXPECT_EQ(seen.text, "first line,\nsecond line.");
+  EXPECT_EQ(seen.buttons, 1);
+}
+
+TEST(QtMessageBoxes, InformationKeepsEmptyLinesAndIndents) {
+  QtMessageBoxes boxes;
+  SeenBox seen;
+  inspectNextBox(seen);
+  boxes.showInformation("About", "Top: \r\r   indented");
+  ASSERT_TRUE(seen.seen);
+  EXPECT_EQ(seen.icon, QMessageBox::Information);
+  EXPECT_EQ(seen.text, "Top: \n\n   indented");
+  EXPECT_EQ(seen.buttons, 1);
+}
+
+TEST(MessageBoxPrompt, OnlyCarriageReturnsBreakLines) {
+  EXPECT_EQ(promptAsShown("a\rb\r\rc"), "a\nb\n\nc");
+  EXPECT_EQ(promptAsShown("a\r\nb"), "a\nb");
+  EXPECT_EQ(promptAsShown("  a & b  "), "  a & b  ");
+}
+
+TEST(RecordingMessageBoxes, KeepsEveryBoxInOrderAndCallsBackWhileOpen) {
+  RecordingMessageBoxes boxes;
+  int calls = 0;
+  boxes.onShow = [&](const RecordingMessageBoxes::Box& box) {
+    ++calls;
+    EXPECT_EQ(box.title, calls == 1 ? "W" : "I");
+  };
+  boxes.showWarning("W", "w1\rw2");
+  boxes.showInformation("I", "i");
+  ASSERT_EQ(boxes.boxes().size(), 2);
+  EXPECT_EQ(boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::Warning);
+  EXPECT_EQ(boxes.boxes()[0].prompt, "w1\rw2");
+  EXPECT_EQ(boxes.boxes()[1].icon, RecordingMessageBoxes::Icon::Information);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(BusyPointer, ShowsTheHourglassWhileItLivesAndNests) {
+  ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+  {
+    BusyPointer outer;
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    {
+      BusyPointer inner;
+      EXPECT_TRUE(BusyPointer::active());
+    }
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(BusyPointer::active());
+}
+
+TEST(RegionalSettings, DecimalSymbolFollowsTheLocale) {
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(regionalDecimalSymbol(), ",");
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(regionalDecimalSymbol(), ".");
+  QLocale::setDefault(saved);
+}
+
+TEST(CaptionFonts, AreRealFamiliesAndTheBoldOneIsScalable) {
+  EXPECT_FALSE(captionFontFamily().isEmpty());
+  EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(boldCaptionFontFamily()));
+}
