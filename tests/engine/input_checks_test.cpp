@@ -1,0 +1,174 @@
+// The check chain: which step refuses which texts, with its two lines and the box that
+// takes the focus; and that a refusal changes nothing in the record.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "run_support.h"
+#include "velmora/input_checks.h"
+
+namespace velmora {
+namespace {
+
+using enginetest::Texts;
+
+constexpr const char* kAboveZero = "and an integer value greater than zero.";
+
+// The refusal step (0 = accepted) and, when refused, the focus box.
+struct ChainCase {
+  const char* al;
+  const char* n;
+  const char* r;
+  const char* j;
+  int step;
+  InputBox focus;
+};
+
+TEST(CheckChain, EachTextIsRefusedByItsStepWithItsFocus) {
+  using enum InputBox;
+  const ChainCase cases[] = {
+      // Step 1 looks at the DCFP, n and r boxes only, for the exactly empty text.
+      {"", "", "", "", 1, txtAL},
+      {"0.05", "20", "", "20", 1, txtAL},
+      {"0.05", "", "5", "20", 1, txtAL},
+      {"", "20", "5", "20", 1, txtAL},
+      {"0.05", "20", "5", "", 7, txtN},  // an empty rank box is refused by step 7
+      // Boxes holding blanks only are not empty; each is refused by its own step.
+      {"   ", "20", "5", "20", 2, txtAL},
+      {"0.05", "  ", "5", "20", 3, txtN},
+      {"0.05", "20", "  ", "20", 5, txtR},
+      {"0.05", "20", "5", " ", 7, txtN},
+      // Step 2: 0 < DCFP <= 1, numeric.
+      {"1", "20", "5", "20", 0, txtAL},
+      {"1e-3", "20", "5", "20", 0, txtAL},
+      {"0", "20", "5", "20", 2, txtAL},
+      {"-0.05", "20", "5", "20", 2, txtAL},
+      {"0.05x", "20", "5", "20", 2, txtAL},
+      {"1.0000001", "20", "5", "20", 2, txtAL},
+      {"1e400", "20", "5", "20", 2, txtAL},
+      {"1e-400", "20", "5", "20", 2, txtAL},  // reads as 0
+      {"&H1", "20", "5", "20", 2, txtAL},
+      // Steps 3 and 4: n numeric and above 1, then whole.
+      {"0.05", "1", "5", "20", 3, txtN},
+      {"0.05", "0", "5", "20", 3, txtN},
+      {"0.05", "abc", "5", "20", 3, txtN},
+      {"0.05", "1e400", "5", "20", 3, txtN},
+      {"0.05", "2.5", "5", "20", 4, txtN},
+      {"0.05", "40000", "5", "20", 4, txtN},
+      {"0.05", "32767.5", "1", "20", 4, txtN},
+      {"0.05", "2", "5", "2", 0, txtAL},
+      {"0.05", " 20 ", "5", " 20 ", 0, txtAL},
+      {"0.05", "20.0", "3.0", "20", 0, txtAL},
+      // Steps 5 and 6: r numeric, then above 0 and whole.
+      {"0.05", "20", "abc", "20", 5, txtR},
+      {"0.05", "20", "5x", "20", 5, txtR},
+      {"0.05", "20", "0", "20", 6, txtR},
+      {"0.05", "20", "-1", "20", 6, txtR},
+      {"0.05", "20", "1.5", "20", 6, txtR},
+      {"0.05", "20", "40000", "20", 6, txtR},
+      {"0.05", "20", "1e400", "20", 6, txtR},
+      // Step 7: j numeric, above 0, whole; the focus goes to the n box.
+      {"0.05", "20", "5", "0", 7, txtN},
+      {"0.05", "20", "5", "-3", 7, txtN},
+      {"0.05", "20", "5", "2.5", 7, txtN},
+      {"0.05", "20", "5", "abc", 7, txtN},
+      {"0.05", "20", "5", "40000", 7, txtN},
+      {"0.05", "20", "5", "1e400", 7, txtN},
+      {"0.05", "20", "5", "32767", 0, txtAL},
+      {"0.05", "20", "5", "500", 0, txtAL},  // j above n is allowed
+      // Size of a run: n + 4r <= 32767.
+      {"0.05", "32763", "1", "32763", 0, txtAL},
+      {"0.05", "32764", "1", "32764", 8, txtR},
+      {"0.05", "2", "8191", "2", 0, txtAL},
+      {"0.05", "4", "8191", "4", 8, txtR},
+      {"0.05", "20", "10000", "20", 8, txtR},
+  };
+  for (const ChainCase& c : cases) {
+    SCOPED_TRACE(std::string("texts \"") + c.al + "\" \"" + c.n + "\" \"" + c.r + "\" \"" + c.j + "\"");
+    const auto refusal = CheckInputs(Texts(c.al, c.n, c.r, c.j));
+    if (c.step == 0) {
+      EXPECT_FALSE(refusal.has_value()) << "refused at step " << refusal->step;
+      continue;
+    }
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->step, c.step);
+    EXPECT_EQ(refusal->focus, c.focus) << InputBoxName(refusal->focus);
+    EXPECT_EQ(refusal->title, "Entry Error");
+  }
+}
+
+TEST(CheckChain, MessageLinesOfEveryStep) {
+  struct Lines {
+    InputTexts texts;
+    const char* line1;
+    const char* line2;
+  };
+  const Lines cases[] = {
+      {Texts("", "", "", ""), "You must input values for all four of the user inputs",
+       "prior to clicking the Calculate button."},
+      {Texts("0", "20", "5", "20"), "The DCFP error input must be numeric,",
+       "greater than zero and less than or equal to 1."},
+      {Texts("0.05", "1", "5", "20"), "The background size input must be numeric,",
+       "and an integer value greater than one."},
+      {Texts("0.05", "2.5", "5", "20"), "The background size input must be numeric,", kAboveZero},
+      {Texts("0.05", "20", "abc", "20"), "The number of comparisons input must be numeric,", kAboveZero},
+      {Texts("0.05", "20", "0", "20"), "The number of comparisons input must be numeric,", kAboveZero},
+      {Texts("0.05", "20", "5", "0"), "The inverse ranking input must be numeric,", kAboveZero},
+      {Texts("0.05", "32767", "1", "20"), "The background size plus four times the number of comparisons",
+       "must not exceed 32767."},
+  };
+  for (const Lines& c : cases) {
+    const auto refusal = CheckInputs(c.texts);
+    ASSERT_TRUE(refusal.has_value());
+    SCOPED_TRACE(refusal->step);
+    EXPECT_EQ(refusal->lines[0], c.line1);
+    EXPECT_EQ(refusal->lines[1], c.line2);
+  }
+}
+
+TEST(CheckChain, EarlierStepsWinOverLaterOnes) {
+  // Every box is wrong: the chain reports the first.
+  EXPECT_EQ(CheckInputs(Texts("2", "1", "0", "0"))->step, 2);
+  EXPECT_EQ(CheckInputs(Texts("0.05", "2.5", "abc", "0"))->step, 4);
+  EXPECT_EQ(CheckInputs(Texts("0.05", "20", "0", "abc"))->step, 6);
+  // The size limit comes only after the rank box has passed.
+  EXPECT_EQ(CheckInputs(Texts("0.05", "32767", "1", "abc"))->step, 7);
+}
+
+TEST(CheckChain, AcceptedTextsLoadAsTheirWholeNumbers) {
+  enginetest::EngineRun run = enginetest::RunOf(Texts("1e-3", " 20.0 ", "3.0", " 20 "));
+  EXPECT_EQ(run.state().n, 20);
+  EXPECT_EQ(run.state().r, 3);
+  EXPECT_EQ(run.state().j, 20);
+  EXPECT_EQ(run.state().dcfp, 0.001f);
+  // The DCFP is held as a float32: 0.05 is compared as 0.0500000007450580596923828125.
+  enginetest::EngineRun five = enginetest::RunOf(Texts("0.05", "20", "1", "20"));
+  EXPECT_EQ(static_cast<double>(five.state().dcfp), 0.0500000007450580596923828125);
+}
+
+TEST(CheckChain, LargestAcceptedRunCompletes) {
+  // n + 4r = 32767 exactly; the searches stop at a small rank.
+  enginetest::EngineRun run = enginetest::RunOf(Texts("0.0001", "32763", "1", "32763"));
+  EXPECT_EQ(run.state().n, 32763);
+  for (int t = 1; t <= 4; ++t) EXPECT_GE(run.state().optRank[t], 1);
+}
+
+TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
+  Calculation calc;
+  ASSERT_TRUE(calc.Calculate(Texts("0.1", "20", "5", "20")).accepted());
+  const CalculationState before = calc.state();
+  const InputTexts refused[] = {
+      Texts("", "30", "2", "30"),         Texts("0", "30", "2", "30"),
+      Texts("0.05", "2.5", "2", "30"),    Texts("0.05", "30", "0", "30"),
+      Texts("0.05", "30", "2", "0"),      Texts("0.05", "32767", "2", "30"),
+      Texts("0.05", "30", "1e400", "30"),
+  };
+  for (const InputTexts& texts : refused) {
+    const Outcome outcome = calc.Calculate(texts);
+    EXPECT_FALSE(outcome.accepted());
+    EXPECT_TRUE(enginetest::StatesEqual(calc.state(), before)) << "after refusal at step " << outcome.refusal->step;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
