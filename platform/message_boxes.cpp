@@ -1,6 +1,9 @@
 #include "message_boxes.h"
 
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QShowEvent>
 #include <QWidget>
 
 namespace velmora::platform {
@@ -14,8 +17,28 @@ QString promptAsShown(const QString& prompt) {
 
 namespace {
 
+// Every line of a prompt stays one line: the box grows to the widest line instead of
+// wrapping it (the standard box wraps anything wider than half the screen or 500 pixels).
+class UnwrappedMessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || !label->wordWrap()) return;
+    label->setWordWrap(false);
+    label->setMinimumSize(label->sizeHint());
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (layout() != nullptr) layout()->activate();
+    setFixedSize(sizeHint());
+  }
+};
+
 void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& prompt) {
-  QMessageBox box(icon, title, promptAsShown(prompt), QMessageBox::Ok, parent);
+  UnwrappedMessageBox box(icon, title, promptAsShown(prompt), QMessageBox::Ok, parent);
   // Plain text keeps the blanks that indent the lines of a prompt.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);

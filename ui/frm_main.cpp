@@ -14,6 +14,7 @@
 #include "busy_pointer.h"
 #include "fonts.h"
 #include "message_boxes.h"
+#include "printer.h"
 #include "regional.h"
 
 namespace velmora::ui {
@@ -167,12 +168,18 @@ QGroupBox* makeFrame(QWidget* container, const char* name, const QString& captio
 
 QString frmMain::captionFontFamily() { return platform::captionFontFamily(); }
 
-frmMain::frmMain(platform::MessageBoxes* messageBoxes, QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(platform::MessageBoxes* messageBoxes, platform::Printer* printer, QWidget* parent)
+    : QWidget(parent) {
   if (messageBoxes == nullptr) {
     m_ownMessageBoxes = std::make_unique<platform::QtMessageBoxes>(this);
     messageBoxes = m_ownMessageBoxes.get();
   }
   m_messageBoxes = messageBoxes;
+  if (printer == nullptr) {
+    m_ownPrinter = std::make_unique<platform::DefaultPrinter>();
+    printer = m_ownPrinter.get();
+  }
+  m_printer = printer;
 
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Velmora"));
@@ -328,6 +335,7 @@ void frmMain::buildControls() {
 void frmMain::connectEvents() {
   connect(btnCalculate, &QPushButton::clicked, this, &frmMain::btnCalculateClick);
   connect(btnReset, &QPushButton::clicked, this, &frmMain::btnResetClick);
+  connect(btnPrint, &QPushButton::clicked, this, &frmMain::btnPrintClick);
   connect(btnAbout, &QPushButton::clicked, this, &frmMain::btnAboutClick);
   connect(btnExit, &QPushButton::clicked, this, &frmMain::btnExitClick);
 

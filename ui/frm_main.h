@@ -20,6 +20,7 @@ class QPushButton;
 
 namespace velmora::platform {
 class MessageBoxes;
+class Printer;
 }
 
 namespace velmora::ui {
@@ -46,9 +47,11 @@ class frmMain : public QWidget {
   Q_OBJECT
 
  public:
-  /// `messageBoxes` shows every box of the window; when it is null the window shows real
-  /// boxes of its own. The window does not take ownership of a given one.
-  explicit frmMain(platform::MessageBoxes* messageBoxes = nullptr, QWidget* parent = nullptr);
+  /// `messageBoxes` shows every box of the window and `printer` takes its printed image; when
+  /// one is null the window uses the real one of its own. The window does not take ownership
+  /// of a given one.
+  explicit frmMain(platform::MessageBoxes* messageBoxes = nullptr,
+                   platform::Printer* printer = nullptr, QWidget* parent = nullptr);
   ~frmMain() override;
 
   /// The family the window's captions are drawn in (the best substitute found on this system).
@@ -124,6 +127,7 @@ class frmMain : public QWidget {
 
   void btnCalculateClick();
   void btnResetClick();
+  void btnPrintClick();  // in frm_main_print.cpp
   void btnAboutClick();
   void btnExitClick();
   void lblNumberOfTestsClick();
@@ -137,6 +141,8 @@ class frmMain : public QWidget {
   Calculation m_calculation;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
   platform::MessageBoxes* m_messageBoxes = nullptr;
+  std::unique_ptr<platform::Printer> m_ownPrinter;
+  platform::Printer* m_printer = nullptr;  // for Print, which is wired in separately
   bool m_centred = false;
 };
 

@@ -26,6 +26,8 @@ struct SeenBox {
   QString title;
   QString text;
   int buttons = 0;
+  bool wraps = true;
+  int labelWidth = 0;
 };
 
 // Looks at the box once the modal loop runs, then dismisses it with its OK button.
@@ -39,6 +41,10 @@ void inspectNextBox(SeenBox& seen) {
     seen.title = box->windowTitle();
     seen.text = box->text();
     seen.buttons = static_cast<int>(box->buttons().size());
+    if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+      seen.wraps = label->wordWrap();
+      seen.labelWidth = label->width();
+    }
     box->button(QMessageBox::Ok)->click();
   });
 }
@@ -67,6 +73,17 @@ TEST(QtMessageBoxes, InformationKeepsEmptyLinesAndIndents) {
   EXPECT_EQ(seen.icon, QMessageBox::Information);
   EXPECT_EQ(seen.text, "Top: \n\n   indented");
   EXPECT_EQ(seen.buttons, 1);
+}
+
+TEST(QtMessageBoxes, LongLinesAreNotWrapped) {
+  QtMessageBoxes boxes;
+  SeenBox seen;
+  inspectNextBox(seen);
+  const QString longLine = QString("       Good:   3- & 4- sigma levels equal or exceed reference criteria").repeated(2);
+  boxes.showInformation("Long", longLine + "\rshort");
+  ASSERT_TRUE(seen.seen);
+  EXPECT_FALSE(seen.wraps);
+  EXPECT_GE(seen.labelWidth, QFontMetrics(QApplication::font("QMessageBox")).horizontalAdvance(longLine));
 }
 
 TEST(MessageBoxPrompt, OnlyCarriageReturnsBreakLines) {
