@@ -6,8 +6,9 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <regex>
 #include <string>
+#include <string_view>
+#include <algorithm>
 
 #include "velmora/calculation.h"
 #include "velmora/input_checks.h"
@@ -16,8 +17,27 @@ namespace velmora::reliability {
 
 namespace detail {
 
-inline bool Matches(const std::string& text, const char* pattern) {
-  return std::regex_match(text, std::regex(pattern));
+// A whole number without sign or leading zero: "1", "250".
+inline bool IsWhole(std::string_view text) {
+  if (text.empty() || text[0] == '0') return false;
+  for (const char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+  }
+  return true;
+}
+
+// "0.000..." or "1.000...": a 0 or 1, the full stop and exactly `decimals` digits.
+inline bool IsFixed(std::string_view text, std::size_t decimals) {
+  if (text.size() != decimals + 2 || (text[0] != '0' && text[0] != '1') || text[1] != '.') return false;
+  for (const char ch : text.substr(2)) {
+    if (ch < '0' || ch > '9') return false;
+  }
+  return true;
+}
+
+// `prefix` followed by a whole number.
+inline bool IsPrefixedWhole(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix && IsWhole(text.substr(std::min(prefix.size(), text.size())));
 }
 
 inline double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
@@ -51,7 +71,9 @@ inline std::string CheckRefusal(const Refusal& refusal) {
 
 // The captions of an accepted run with the sizes `sizes` (decimal symbol ".").
 inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes) {
-  using detail::Matches;
+  using detail::IsFixed;
+  using detail::IsPrefixedWhole;
+  using detail::IsWhole;
   using detail::Number;
   using detail::Where;
   const int maxRank = std::min(sizes.j, sizes.n);
@@ -67,9 +89,9 @@ inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes)
 
     // Status and rank.
     const std::string& status = c.lblCU[i];
-    const bool exceeded = Matches(status, "DCFP exceeded at max = [1-9][0-9]*");
-    const char* okPattern = t == 1 ? "DCFP OK at maximum =  [1-9][0-9]*" : "DCFP OK at maximum = [1-9][0-9]*";
-    if (!exceeded && !Matches(status, okPattern)) return Where("lblCU", t, status);
+    const bool exceeded = IsPrefixedWhole(status, "DCFP exceeded at max = ");
+    const char* okPrefix = t == 1 ? "DCFP OK at maximum =  " : "DCFP OK at maximum = ";
+    if (!exceeded && !IsPrefixedWhole(status, okPrefix)) return Where("lblCU", t, status);
     const int rank = std::atoi(status.c_str() + status.rfind(' ') + 1);
     if (exceeded && rank != 1) return Where("lblCU (exceeded above rank 1)", t, status);
     if (rank > maxRank) return Where("lblCU (rank above min(j, n))", t, status);
@@ -78,17 +100,17 @@ inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes)
 
     // Percentile: (n - k + 0.5) / n to four decimals.
     const std::string& percentile = c.lblP[i];
-    if (!Matches(percentile, "[01]\\.[0-9]{4}")) return Where("lblP", t, percentile);
+    if (!IsFixed(percentile, 4)) return Where("lblP", t, percentile);
     const double expected = (sizes.n - rank + 0.5) / sizes.n;
     if (std::fabs(Number(percentile) - expected) > 0.00005 + 1e-6) return Where("lblP (not (n - k + 0.5) / n)", t, percentile);
 
     // Achievable CFP.
     const std::string& cfp = c.lblQ[i];
-    if (!Matches(cfp, "[01]\\.[0-9]{5}") || Number(cfp) > 1.0) return Where("lblQ", t, cfp);
+    if (!IsFixed(cfp, 5) || Number(cfp) > 1.0) return Where("lblQ", t, cfp);
 
     // Samples: r for 1:1, and between r and t times r when repeats follow.
     const std::string& samples = c.lblENT[i];
-    if (!Matches(samples, "[1-9][0-9]*")) return Where("lblENT", t, samples);
+    if (!IsWhole(samples)) return Where("lblENT", t, samples);
     const long count = std::atol(samples.c_str());
     if (count < sizes.r || count > static_cast<long>(t) * sizes.r) return Where("lblENT (outside r .. t r)", t, samples);
 
@@ -96,7 +118,7 @@ inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes)
     double power[3] = {};
     for (int k = 0; k < 3; ++k) {
       const std::string& text = c.lblPW[3 * i + static_cast<std::size_t>(k)];
-      if (!Matches(text, "[01]\\.[0-9]{3}") || Number(text) > 1.0) return Where("lblPW", t, text);
+      if (!IsFixed(text, 3) || Number(text) > 1.0) return Where("lblPW", t, text);
       power[k] = Number(text);
     }
     const bool good3 = power[1] >= 0.539;

@@ -75,6 +75,28 @@ inline const char* FirstDifference(const CalculationState& a, const CalculationS
   return nullptr;
 }
 
+// The same for the results of a run only: the inputs, the ranks, statuses, CFPs,
+// percentiles, powers, ratings and sample counts.
+inline const char* FirstResultDifference(const CalculationState& a, const CalculationState& b) {
+#define VELMORA_SAME(field) \
+  if (!SameBits(a.field, b.field)) return #field
+  VELMORA_SAME(dcfp);
+  VELMORA_SAME(n);
+  VELMORA_SAME(r);
+  VELMORA_SAME(j);
+  VELMORA_SAME(dcfpStatus);
+  VELMORA_SAME(optRank);
+  for (std::size_t t = 1; t < a.cfp.size(); ++t) {
+    if (!SameBits(a.cfp[t][2], b.cfp[t][2])) return "cfp[t][2]";
+  }
+  VELMORA_SAME(limitPercentile);
+  VELMORA_SAME(power);
+  VELMORA_SAME(powerRating);
+  VELMORA_SAME(sampleCount);
+#undef VELMORA_SAME
+  return nullptr;
+}
+
 // The 32 captions in a fixed order, for comparing whole outcomes.
 inline std::vector<std::string> AllCaptions(const ResultCaptions& c) {
   std::vector<std::string> all;
