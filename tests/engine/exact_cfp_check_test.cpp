@@ -1,0 +1,233 @@
+// An independent check of the four searches' CFPs: the exact probability
+//   CFP_t(k) = 1 - E[(1 - W^t)^r],  W ~ Beta(k, n - k + 1),
+// expanded binomially, E[(1 - W^t)^r] = sum over i of C(r, i) (-1)^i E[W^(t i)], with the
+// moments E[W^a] = prod over i < a of (k + i) / (n + 1 + i), in exact GMP fractions. None
+// of the searches' recurrences is used, so a wrong weight, position or bound in any of them
+// shows up as a difference far above float32 rounding.
+//
+// Also here: the runs whose float32 coefficient sums overflow, the largest rank bound and
+// the backgrounds beyond the 16-bit products 2k and 4k.
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "run_support.h"
+
+namespace velmora {
+namespace {
+
+using enginetest::EngineRun;
+using enginetest::RepeatSearches;
+using enginetest::RunOf;
+using enginetest::Texts;
+
+mpq_class ExactPassProbability(int n, int r, int t, int k) {
+  // moments[a] = E[W^a] for a = 0 .. t r.
+  std::vector<mpq_class> moments(static_cast<std::size_t>(t * r + 1));
+  moments[0] = 1;
+  for (int a = 1; a <= t * r; ++a) {
+    moments[static_cast<std::size_t>(a)] = moments[static_cast<std::size_t>(a - 1)] * mpq_class(k + a - 1, n + a);
+    moments[static_cast<std::size_t>(a)].canonicalize();
+  }
+  mpq_class pass = 0;
+  for (int i = 0; i <= r; ++i) {
+    mpz_class binomial;
+    mpz_bin_uiui(binomial.get_mpz_t(), static_cast<unsigned long>(r), static_cast<unsigned long>(i));
+    const mpq_class term = mpq_class(binomial) * moments[static_cast<std::size_t>(t * i)];
+    if (i % 2 == 0) {
+      pass += term;
+    } else {
+      pass -= term;
+    }
+  }
+  return pass;
+}
+
+mpq_class ExactCfp(int n, int r, int t, int k) { return 1 - ExactPassProbability(n, r, t, k); }
+
+// |engine - exact| in double, from the exact difference.
+double Deviation(float engine, const mpq_class& exact) {
+  mpq_class value(static_cast<double>(engine));
+  return std::fabs(mpq_class(value - exact).get_d());
+}
+
+// The searches' unrounded CFP of every scheme at rank k: with DCFP 1 and j = k every walk
+// ends at k; repeating the searches undoes the display rounding.
+std::array<float, 5> EngineCfpsAtRank(int n, int r, int k) {
+  EngineRun run = RunOf(Texts("1", std::to_string(n), std::to_string(r), std::to_string(k)));
+  RepeatSearches(*run.calc);
+  std::array<float, 5> cfps{};
+  for (int t = 1; t <= 4; ++t) {
+    EXPECT_EQ(run.state().optRank[t], k) << "n " << n << " r " << r << " t " << t;
+    cfps[static_cast<std::size_t>(t)] = run.state().cfp[t][2];
+  }
+  return cfps;
+}
+
+TEST(ExactCfp, ReferenceReproducesTheWorkedFractions) {
+  EXPECT_EQ(ExactCfp(20, 5, 1, 1), mpq_class(1, 5));
+  EXPECT_EQ(ExactCfp(20, 5, 2, 2), mpq_class(7187, 118755));
+  EXPECT_EQ(ExactCfp(20, 5, 3, 5), mpq_class(9352011, 103488385));
+  EXPECT_EQ(ExactCfp(20, 5, 4, 7), mpq_class(6810920, 75739851));
+  // r = 1 closed forms: E[W^t] for W ~ Beta(1, 10).
+  EXPECT_EQ(ExactCfp(10, 1, 2, 1), mpq_class(1, 66));
+  EXPECT_EQ(ExactCfp(10, 1, 3, 1), mpq_class(1, 286));
+  EXPECT_EQ(ExactCfp(10, 1, 4, 1), mpq_class(1, 1001));
+  // The coefficient tables at n = 10, k = 2.
+  EXPECT_EQ(ExactPassProbability(10, 3, 2, 2), mpq_class(639, 728));
+  EXPECT_EQ(ExactPassProbability(10, 2, 3, 2), mpq_class(1113, 1144));
+  EXPECT_EQ(ExactPassProbability(10, 2, 4, 2), mpq_class(33701, 34034));
+}
+
+TEST(ExactCfp, WorkedExampleSearchesAgreeWithTheFractions) {
+  EngineRun run = RunOf(Texts("0.1", "20", "5", "20"));
+  RepeatSearches(*run.calc);
+  const CalculationState& s = run.state();
+  const mpq_class exact[5] = {0, mpq_class(1, 5), mpq_class(7187, 118755), mpq_class(9352011, 103488385),
+                              mpq_class(6810920, 75739851)};
+  for (int t = 1; t <= 4; ++t) EXPECT_LE(Deviation(s.cfp[t][2], exact[t]), 4e-7) << t;
+}
+
+TEST(ExactCfp, EverySchemeAndRankOfSmallBackgrounds) {
+  double worst = 0.0;
+  std::string worstCase;
+  for (int n = 2; n <= 14; ++n) {
+    for (int r = 1; r <= 6; ++r) {
+      for (int k = 1; k <= n; ++k) {
+        const std::array<float, 5> cfps = EngineCfpsAtRank(n, r, k);
+        for (int t = 1; t <= 4; ++t) {
+          const double deviation = Deviation(cfps[static_cast<std::size_t>(t)], ExactCfp(n, r, t, k));
+          EXPECT_LE(deviation, 4e-7) << "n " << n << " r " << r << " t " << t << " k " << k;
+          if (deviation > worst) {
+            worst = deviation;
+            worstCase = "n " + std::to_string(n) + " r " + std::to_string(r) + " t " + std::to_string(t) +
+                        " k " + std::to_string(k);
+          }
+        }
+      }
+    }
+  }
+  RecordProperty("worst_deviation", std::to_string(worst) + " at " + worstCase);
+}
+
+TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
+  // The chosen rank passes and the next one fails, by the exact CFPs, wherever the two
+  // are not within float32 rounding of the DCFP.
+  for (const char* dcfp : {"0.01", "0.05", "0.1", "0.3"}) {
+    for (int n : {8, 15, 25}) {
+      for (int r : {1, 3, 7}) {
+        const EngineRun run = RunOf(Texts(dcfp, std::to_string(n), std::to_string(r), std::to_string(n)));
+        const mpq_class design(static_cast<double>(run.state().dcfp));
+        for (int t = 1; t <= 4; ++t) {
+          SCOPED_TRACE(std::string(dcfp) + " n " + std::to_string(n) + " r " + std::to_string(r) + " t " +
+                       std::to_string(t));
+          const int k = run.state().optRank[t];
+          const mpq_class atK = ExactCfp(n, r, t, k);
+          if (run.state().dcfpStatus[t] == "DCFP exceeded at max =") {
+            EXPECT_EQ(k, 1);
+            EXPECT_GT(atK, design - 4e-7);
+          } else {
+            EXPECT_LE(atK, design + 4e-7);
+          }
+          if (k < n) {
+            EXPECT_GT(ExactCfp(n, r, t, k + 1), design - 4e-7);
+          }
+        }
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------
+// Runs whose float32 coefficient sums leave the float32 range.
+
+bool CaptionsAreFinite(const ResultCaptions& c) {
+  auto finite = [](const std::string& text) {
+    return text.find("inf") == std::string::npos && text.find("nan") == std::string::npos &&
+           text.find("INF") == std::string::npos && text.find("NAN") == std::string::npos;
+  };
+  for (int t = 0; t < 4; ++t) {
+    if (!finite(c.lblCU[t]) || !finite(c.lblP[t]) || !finite(c.lblQ[t]) || !finite(c.lblENT[t])) return false;
+  }
+  for (const std::string& text : c.lblPW) {
+    if (!finite(text)) return false;
+  }
+  return true;
+}
+
+TEST(CoefficientOverflow, EveryRankPassingToOneHundredStaysExact) {
+  EngineRun run = RunOf(Texts("1", "100", "50", "100"));
+  EXPECT_TRUE(CaptionsAreFinite(run.captions));
+  RepeatSearches(*run.calc);
+  const CalculationState& s = run.state();
+  // The 1:3 coefficient sum at rank 100 is about 3e48, beyond float32.
+  EXPECT_TRUE(std::isinf(s.countSum[3]));
+  for (int t = 1; t <= 4; ++t) {
+    SCOPED_TRACE(t);
+    EXPECT_EQ(s.optRank[t], 100);
+    EXPECT_EQ(s.dcfpStatus[t], "DCFP OK at maximum =" + std::string(t == 1 ? " " : ""));
+    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfp(100, 50, t, 100)), 4e-7);
+    EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)],
+              std::string("DCFP OK at maximum =") + (t == 1 ? "  " : " ") + "100");
+  }
+}
+
+TEST(CoefficientOverflow, HighDesignErrorChoosesTheExactlyOptimalRank) {
+  for (int r : {30, 40}) {
+    SCOPED_TRACE(r);
+    EngineRun run = RunOf(Texts("0.99", "60", std::to_string(r), "60"));
+    EXPECT_TRUE(CaptionsAreFinite(run.captions));
+    RepeatSearches(*run.calc);
+    const CalculationState& s = run.state();
+    const mpq_class design(static_cast<double>(s.dcfp));
+    for (int t = 1; t <= 4; ++t) {
+      SCOPED_TRACE(t);
+      const int k = s.optRank[t];
+      const mpq_class atK = ExactCfp(60, r, t, k);
+      EXPECT_LE(Deviation(s.cfp[t][2], atK), 4e-7);
+      EXPECT_LE(atK, design);
+      if (k < 60) EXPECT_GT(ExactCfp(60, r, t, k + 1), design);
+    }
+    // The last candidate of the 1:4 walk is the failing rank after the chosen one.
+    EXPECT_LE(Deviation(s.cfpCur[4], ExactCfp(60, r, 4, s.rankIdx)), 4e-7);
+  }
+}
+
+// ---------------------------------------------------------------------------------
+// Bounds of the 16-bit fields.
+
+TEST(RankBounds, LargestRankBoundActsLikeN) {
+  for (const auto& [dcfp, n, r] : {std::tuple{"0.1", "20", "5"}, {"1", "12", "3"}, {"0.05", "300", "10"}}) {
+    const EngineRun bounded = RunOf(Texts(dcfp, n, r, n));
+    const EngineRun largest = RunOf(Texts(dcfp, n, r, "32767"));
+    EXPECT_TRUE(enginetest::CaptionsEqual(largest.captions, bounded.captions)) << n;
+    EXPECT_EQ(largest.state().optRank, bounded.state().optRank);
+    EXPECT_EQ(largest.state().j, 32767);
+  }
+}
+
+TEST(RankBounds, BackgroundsBeyondTheSixteenBitProducts) {
+  // 2k overflows 16 bits above rank 16383, 4k above 8191; with DCFP 1 every walk ends at n.
+  for (int n : {9000, 20000}) {
+    SCOPED_TRACE(n);
+    EngineRun run = RunOf(Texts("1", std::to_string(n), "1", std::to_string(n)));
+    EXPECT_TRUE(CaptionsAreFinite(run.captions));
+    const std::string rank = std::to_string(n);
+    EXPECT_EQ(run.captions.lblCU[0], "DCFP OK at maximum =  " + rank);
+    for (int t = 2; t <= 4; ++t) EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)], "DCFP OK at maximum = " + rank);
+    RepeatSearches(*run.calc);
+    for (int t = 1; t <= 4; ++t) {
+      EXPECT_EQ(run.state().optRank[t], n);
+      // At rank n with r = 1: CFP_t(n) = E[W^t] = n / (n + t).
+      EXPECT_NEAR(run.state().cfp[t][2], static_cast<double>(n) / (n + t), 2e-6) << t;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora
