@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -112,7 +113,9 @@ TEST(ExactCfp, EverySchemeAndRankOfSmallBackgrounds) {
       }
     }
   }
-  RecordProperty("worst_deviation", std::to_string(worst) + " at " + worstCase);
+  char worstText[32];
+  std::snprintf(worstText, sizeof worstText, "%.3g", worst);
+  RecordProperty("worst_deviation", std::string(worstText) + " at " + worstCase);
 }
 
 TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {

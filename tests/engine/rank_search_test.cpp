@@ -130,6 +130,26 @@ TEST(RankSearch, DcfpEqualToACandidatesCfpPasses) {
   EXPECT_EQ(lower.state().optRank[1], 1);
 }
 
+TEST(RankSearch, RetestSearchesPassACfpEqualToTheDcfp) {
+  // 1:2 at n 20, r 5: rank 2 has the float32 CFP 0.0605195165.
+  const EngineRun two = SearchRun(Texts("0.0605195165", "20", "5", "20"));
+  ASSERT_EQ(two.state().dcfp, 0.0605195165f);
+  EXPECT_EQ(two.state().optRank[2], 2);
+  EXPECT_EQ(two.state().cfp[2][2], two.state().dcfp);
+  // 1:4 at n 20, r 5: rank 7 has the float32 CFP 0.0899252295.
+  const EngineRun four = SearchRun(Texts("0.0899252295", "20", "5", "20"));
+  ASSERT_EQ(four.state().dcfp, 0.0899252295f);
+  EXPECT_EQ(four.state().optRank[3], 4);
+  EXPECT_EQ(four.state().optRank[4], 7);
+  EXPECT_EQ(four.state().cfp[4][2], four.state().dcfp);
+  // One float32 step lower, those ranks fail.
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", static_cast<double>(std::nextafter(0.0899252295f, 0.0f)));
+  EXPECT_EQ(SearchRun(Texts(text, "20", "5", "20")).state().optRank[4], 6);
+  std::snprintf(text, sizeof text, "%.17g", static_cast<double>(std::nextafter(0.0605195165f, 0.0f)));
+  EXPECT_EQ(SearchRun(Texts(text, "20", "5", "20")).state().optRank[2], 1);
+}
+
 TEST(RankSearch, ExceededAtTheMaximumInEveryScheme) {
   // r = 200 against n = 10: even the background maximum fails for every scheme.
   const EngineRun run = SearchRun(Texts("0.01", "10", "200", "10"));
