@@ -1,17 +1,13 @@
-// Program entry: the application object, the main window centred on the screen, the event
-// loop. The program ends when the main window closes.
+// Program entry: the application object with its name, version and icon, the splash window,
+// the event loop. The splash hands over to the main window; the program ends when that closes.
 #include <QApplication>
 
 #include "app_identity.h"
-#include "frm_main.h"
+#include "start_up.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Velmora"));
-  QApplication::setApplicationVersion(QStringLiteral(VELMORA_PROJECT_VERSION));
-  QApplication::setWindowIcon(velmora::app::applicationIcon());
-
-  velmora::ui::frmMain window;
-  window.show();
+  velmora::app::applyApplicationIdentity();
+  velmora::app::showSplash();
   return QApplication::exec();
 }

@@ -1,0 +1,220 @@
+// Print on the main window: the page is the window's image with white surfaces and without
+// the command buttons, and afterwards the window is exactly as it was. The pages go to a
+// capturing printer, the boxes to a recording one.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+
+#include <memory>
+#include <vector>
+
+#include "frm_main.h"
+#include "message_boxes.h"
+#include "printer.h"
+
+using velmora::platform::CapturingPrinter;
+using velmora::platform::RecordingMessageBoxes;
+using velmora::ui::frmMain;
+
+namespace {
+
+const QColor white(255, 255, 255);
+
+class PrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<frmMain>(&boxes, &printer);
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+  }
+
+  void calculate(const char* dcfp, const char* n, const char* r) {
+    window->txtAL->setText(QString::fromLatin1(dcfp));
+    window->txtN->setText(QString::fromLatin1(n));
+    window->txtR->setText(QString::fromLatin1(r));
+    window->txtMDET->setText(QString::fromLatin1(n));
+    window->btnCalculate->click();
+    ASSERT_TRUE(boxes.boxes().isEmpty());
+    ASSERT_FALSE(window->lblCU(1)->text().isEmpty());
+  }
+
+  // The 30 surfaces whose backgrounds the print changes.
+  std::vector<QWidget*> surfaces() const {
+    frmMain& w = *window;
+    return {&w, w.fraInputValues, w.fraOutputs, w.fraOutputsStatusAndPower,
+            w.fraOutputsAdditionalInformation, w.lblHeading, w.Label1, w.Label2, w.Label3,
+            w.Label4, w.Label5, w.Label7, w.Label8, w.Label9, w.Label10, w.Label11, w.Label12,
+            w.Label14, w.Label15, w.Label16, w.Label17, w.Label19, w.Label20, w.Label21,
+            w.Label22, w.Label23, w.Label24, w.lblPowerRatingLabel, w.lblNumberOfTests,
+            w.lblMinimumDetectedValue};
+  }
+  std::vector<QPushButton*> buttons() const {
+    return {window->btnCalculate, window->btnPrint, window->btnReset, window->btnAbout,
+            window->btnExit};
+  }
+
+  // A control's rectangle in the window's (and so the page's) coordinates.
+  QRect inWindow(const QWidget* control) const {
+    return QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+  }
+  static QImage part(const QImage& image, QRect rect) { return image.copy(rect); }
+  static bool allWhite(const QImage& image, QRect rect) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      for (int x = rect.left(); x <= rect.right(); ++x)
+        if (image.pixelColor(x, y) != white) return false;
+    return true;
+  }
+
+  RecordingMessageBoxes boxes;
+  CapturingPrinter printer;
+  std::unique_ptr<frmMain> window;
+};
+
+}  // namespace
+
+TEST_F(PrintTest, PageIsTheClientAreaOnWhiteWithoutButtonsAndWithTheFiguresAsShown) {
+  calculate("0.05", "20", "10");
+  window->txtAL->setFocus();
+  const QImage screen = window->grab().toImage();
+  window->btnPrint->click();
+
+  ASSERT_EQ(printer.pages().size(), 1);
+  const QImage page = printer.pages().front();
+  EXPECT_EQ(page.size(), screen.size()) << "the client area at its own size";
+
+  for (QPushButton* button : buttons()) {
+    EXPECT_TRUE(allWhite(page, inWindow(button))) << button->objectName().toStdString();
+  }
+  // Every button-face surface is white on the page: a background point of each, near its
+  // lower right corner, where no caption and no inner control reaches.
+  const QColor buttonFace = window->palette().color(QPalette::Button);
+  ASSERT_NE(buttonFace, white);
+  for (QWidget* surface : surfaces()) {
+    SCOPED_TRACE(surface->objectName().toStdString());
+    if (qobject_cast<QGroupBox*>(surface) != nullptr) {
+      // inside its border a frame keeps the style's faint shading over the white
+      const QPoint point = inWindow(surface).bottomRight() - QPoint(5, 5);
+      EXPECT_LT(screen.pixelColor(point).lightness(), 240);
+      EXPECT_GE(page.pixelColor(point).lightness(), 250);
+    } else {
+      const QPoint point = inWindow(surface).bottomRight() - QPoint(1, 1);
+      EXPECT_EQ(screen.pixelColor(point), buttonFace);
+      EXPECT_EQ(page.pixelColor(point), white);
+    }
+  }
+
+  // The boxes (inside their rounded corners, where the background shows) and the cells look
+  // on the page as they do on the screen.
+  for (QWidget* box : std::vector<QWidget*>{window->txtAL, window->txtN, window->txtR, window->txtMDET}) {
+    const QRect inside = inWindow(box).adjusted(2, 2, -2, -2);
+    EXPECT_EQ(part(page, inside), part(screen, inside)) << box->objectName().toStdString();
+  }
+  for (QWidget* cell : std::vector<QWidget*>{window->lblCU(1), window->lblPOW(4), window->lblQ(2),
+                                             window->lblENT(3), window->lblP(1), window->lblPW(12)}) {
+    EXPECT_EQ(part(page, inWindow(cell)), part(screen, inWindow(cell))) << cell->objectName().toStdString();
+  }
+}
+
+TEST_F(PrintTest, WindowComesBackExactlyAsDesignedAndKeepsItsTextsAndResults) {
+  calculate("0.1", "15", "4");
+  std::vector<QPalette> palettes;
+  std::vector<bool> fills;
+  for (QWidget* s : surfaces()) {
+    palettes.push_back(s->palette());
+    fills.push_back(s->autoFillBackground());
+  }
+  std::vector<QRect> places;
+  for (QPushButton* b : buttons()) places.push_back(b->geometry());
+  const QString cu1 = window->lblCU(1)->text();
+  const QString pw7 = window->lblPW(7)->text();
+  const QImage screen = window->grab().toImage();
+
+  window->btnPrint->click();
+
+  ASSERT_EQ(printer.pages().size(), 1);
+  const std::vector<QWidget*> all = surfaces();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    SCOPED_TRACE(all[i]->objectName().toStdString());
+    EXPECT_EQ(all[i]->palette(), palettes[i]);
+    EXPECT_EQ(all[i]->palette().resolveMask(), palettes[i].resolveMask());
+    EXPECT_EQ(all[i]->autoFillBackground(), fills[i]);
+  }
+  const std::vector<QPushButton*> b = buttons();
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    EXPECT_TRUE(b[i]->isVisible()) << b[i]->objectName().toStdString();
+    EXPECT_EQ(b[i]->geometry(), places[i]);
+  }
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->txtN->text(), QStringLiteral("15"));
+  EXPECT_EQ(window->lblCU(1)->text(), cu1);
+  EXPECT_EQ(window->lblPW(7)->text(), pw7);
+  EXPECT_TRUE(boxes.boxes().isEmpty());
+  EXPECT_EQ(window->grab().toImage(), screen) << "the window looks as before the print";
+
+  // and it still works
+  window->btnReset->click();
+  EXPECT_TRUE(window->lblCU(1)->text().isEmpty());
+}
+
+TEST_F(PrintTest, WhileThePageIsMadeTheWindowIgnoresInputAndShowsNoButtons) {
+  window->txtAL->setText(QStringLiteral("0.05"));
+  window->txtAL->setFocus();
+  int calls = 0;
+  printer.onPrint = [&](const QImage&) {
+    ++calls;
+    for (QPushButton* b : buttons()) EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
+    EXPECT_EQ(window->palette().color(window->backgroundRole()), white);
+    EXPECT_EQ(window->Label22->palette().color(window->Label22->backgroundRole()), white);
+    QTest::keyClick(window->windowHandle(), Qt::Key_7);
+    QTest::keyClick(window->windowHandle(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(window->txtAL->text(), QStringLiteral("0.05"));
+  };
+  QTest::keyClick(window->windowHandle(), Qt::Key_P, Qt::AltModifier);  // Alt+P prints
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(printer.pages().size(), 1);
+  EXPECT_EQ(window->focusWidget(), window->btnPrint) << "the focus is back where it was";
+  window->txtAL->setFocus();
+  QTest::keyClick(window->windowHandle(), Qt::Key_7);
+  EXPECT_EQ(window->txtAL->text(), QStringLiteral("0.057")) << "input works again";
+}
+
+TEST_F(PrintTest, TwoPrintsInARowGiveIdenticalPagesAndAnEmptyGridPrintsEmpty) {
+  window->btnPrint->click();
+  window->btnPrint->click();
+  ASSERT_EQ(printer.pages().size(), 2);
+  EXPECT_EQ(printer.pages().at(0), printer.pages().at(1));
+  // before any calculation every result cell is a blank white box on the page
+  EXPECT_TRUE(allWhite(printer.pages().at(0), inWindow(window->lblCU(1)).adjusted(1, 1, -1, -1)));
+  EXPECT_TRUE(allWhite(printer.pages().at(0), inWindow(window->lblPW(12)).adjusted(1, 1, -1, -1)));
+}
+
+TEST_F(PrintTest, AFailedPrintSaysWhyAfterTheWindowIsRestored) {
+  calculate("0.05", "30", "5");
+  const QImage screen = window->grab().toImage();
+  printer.failWith(QStringLiteral("There is no default printer."));
+  bool restoredWhenShown = false;
+  boxes.onShow = [&](const RecordingMessageBoxes::Box&) {
+    restoredWhenShown = window->btnPrint->isVisible() && window->grab().toImage() == screen;
+  };
+
+  window->btnPrint->click();
+
+  EXPECT_TRUE(printer.pages().isEmpty());
+  ASSERT_EQ(boxes.boxes().size(), 1);
+  const auto& box = boxes.boxes().front();
+  EXPECT_EQ(box.icon, RecordingMessageBoxes::Icon::Warning);
+  EXPECT_EQ(box.title, QStringLiteral("Print Error"));
+  EXPECT_EQ(box.prompt,
+            QStringLiteral("The window could not be printed.\rThere is no default printer."));
+  EXPECT_TRUE(restoredWhenShown);
+  EXPECT_EQ(window->grab().toImage(), screen);
+  EXPECT_TRUE(window->isEnabled());
+}

@@ -1,0 +1,46 @@
+// The program's real start: the splash hands over to one real main window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include "frm_main.h"
+#include "frm_splash.h"
+#include "start_up.h"
+
+namespace {
+
+int mainWindows() {
+  int count = 0;
+  for (QWidget* w : QApplication::topLevelWidgets()) count += qobject_cast<velmora::ui::frmMain*>(w) != nullptr;
+  return count;
+}
+
+}  // namespace
+
+TEST(StartUp, SplashFirstThenExactlyOneMainWindowShownWithTheFocusInTheFirstBox) {
+  QPointer<velmora::app::frmSplash> splash = velmora::app::showSplash();
+  ASSERT_FALSE(splash.isNull());
+  EXPECT_TRUE(splash->isVisible());
+  EXPECT_EQ(mainWindows(), 0);
+
+  ASSERT_TRUE(QMetaObject::invokeMethod(splash->tmr1, "timeout", Qt::DirectConnection));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+
+  EXPECT_TRUE(splash.isNull()) << "the splash window is unloaded";
+  ASSERT_EQ(mainWindows(), 1);
+  QPointer<velmora::ui::frmMain> main;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* m = qobject_cast<velmora::ui::frmMain*>(w)) main = m;
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_EQ(main->focusWidget(), main->txtAL);
+  EXPECT_FALSE(main->windowIcon().isNull());
+
+  main->close();  // the main window is deleted when it closes
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(main.isNull());
+  EXPECT_EQ(mainWindows(), 0);
+}
