@@ -201,6 +201,36 @@ TEST(CoefficientOverflow, HighDesignErrorChoosesTheExactlyOptimalRank) {
   }
 }
 
+TEST(CoefficientOverflow, FailingCandidateBeyondFloat32IsDecidedExactly) {
+  // Walks that end at a rank whose float32 coefficient sum is infinite: the CFPs of the
+  // chosen rank and of the failing candidate after it still agree with the exact ones.
+  struct Case {
+    const char* n;
+    const char* r;
+  };
+  for (const Case& c : {Case{"100", "50"}, Case{"150", "80"}}) {
+    SCOPED_TRACE(std::string(c.n) + " " + c.r);
+    const int n = std::stoi(c.n);
+    const int r = std::stoi(c.r);
+    EngineRun run = RunOf(Texts("0.99999", c.n, c.r, c.n));
+    EXPECT_TRUE(CaptionsAreFinite(run.captions));
+    RepeatSearches(*run.calc);
+    const CalculationState& s = run.state();
+    EXPECT_TRUE(std::isinf(s.countSum[4]));
+    const mpq_class design(static_cast<double>(s.dcfp));
+    for (int t = 1; t <= 4; ++t) {
+      SCOPED_TRACE(t);
+      const int k = s.optRank[t];
+      ASSERT_LT(k, n);
+      EXPECT_LE(Deviation(s.cfp[t][2], ExactCfp(n, r, t, k)), 4e-7);
+      EXPECT_LE(ExactCfp(n, r, t, k), design);
+      EXPECT_GT(ExactCfp(n, r, t, k + 1), design);
+    }
+    EXPECT_EQ(s.rankIdx, s.optRank[4] + 1);
+    EXPECT_LE(Deviation(s.cfpCur[4], ExactCfp(n, r, 4, s.rankIdx)), 4e-7);
+  }
+}
+
 // ---------------------------------------------------------------------------------
 // Bounds of the 16-bit fields.
 
