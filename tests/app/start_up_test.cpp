@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 #include "frm_main.h"
+#include "app_identity.h"
 #include "frm_splash.h"
 #include "start_up.h"
 
@@ -21,6 +23,7 @@ int mainWindows() {
 }  // namespace
 
 TEST(StartUp, SplashFirstThenExactlyOneMainWindowShownWithTheFocusInTheFirstBox) {
+  velmora::app::applyApplicationIdentity();  // as the program's entry does first
   QPointer<velmora::app::frmSplash> splash = velmora::app::showSplash();
   ASSERT_FALSE(splash.isNull());
   EXPECT_TRUE(splash->isVisible());
@@ -36,6 +39,8 @@ TEST(StartUp, SplashFirstThenExactlyOneMainWindowShownWithTheFocusInTheFirstBox)
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* m = qobject_cast<velmora::ui::frmMain*>(w)) main = m;
   EXPECT_TRUE(main->isVisible());
+  const QRect area = main->screen()->availableGeometry();
+  EXPECT_LE((main->frameGeometry().center() - area.center()).manhattanLength(), 2) << "centred on the screen";
   EXPECT_EQ(main->focusWidget(), main->txtAL);
   EXPECT_FALSE(main->windowIcon().isNull());
 
