@@ -1,0 +1,105 @@
+// Candidates whose float32 coefficient sum leaves the float32 range while their CFP is
+// still well below 1. At such a rank the probability that none of the t r samples exceeds
+// the limit is tiny and the coefficient row grows as its reciprocal; the search then
+// evaluates the candidate again with wider running probability and sum. With a CFP near
+// 0.98 every digit of that wider evaluation shows, unlike at rank n with DCFP 1, where
+// the CFP is 1 whatever the sum.
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "velmora/calculation.h"
+
+namespace velmora {
+namespace {
+
+// E[(1 - W^t)^r], W ~ Beta(k, n - k + 1), in exact fractions: the binomial expansion over
+// the moments E[W^a] = prod_{i<a} (k + i) / (n + 1 + i).
+mpq_class ExactNoFalsePositive(int n, int r, int t, int k) {
+  std::vector<mpq_class> moment(static_cast<std::size_t>(t * r) + 1);
+  moment[0] = 1;
+  for (int a = 1; a <= t * r; ++a) {
+    moment[static_cast<std::size_t>(a)] = moment[static_cast<std::size_t>(a - 1)] * mpq_class(k + a - 1, n + a);
+    moment[static_cast<std::size_t>(a)].canonicalize();
+  }
+  mpq_class sum = 0;
+  mpz_class binomial = 1;
+  for (int i = 0; i <= r; ++i) {
+    const mpq_class term = mpq_class(binomial) * moment[static_cast<std::size_t>(t * i)];
+    if (i % 2 == 0) {
+      sum += term;
+    } else {
+      sum -= term;
+    }
+    binomial = binomial * (r - i) / (i + 1);
+  }
+  return sum;
+}
+
+// The float32 running probability of the searches, prod_{i<k} (n - i) / (n + t r - i),
+// rounded after every factor.
+float SearchRunProb(int n, int r, int t, int k) {
+  const int pool = n + t * r;
+  float p = static_cast<float>(static_cast<double>(n) / pool);
+  for (int m = 2; m <= k; ++m) {
+    p = static_cast<float>((static_cast<double>(n - m + 1) * static_cast<double>(p)) / (pool - m + 1));
+  }
+  return p;
+}
+
+struct MidRankCase {
+  const char* dcfp;
+  int n;
+  int r;
+  int ranks[5];  // the chosen rank of 1:1 .. 1:4
+};
+
+TEST(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
+  const MidRankCase cases[] = {
+      {"0.98", 200, 50, {0, 16, 57, 87, 108}},
+      {"0.9995", 200, 30, {0, 48, 99, 126, 142}},
+  };
+  for (const MidRankCase& c : cases) {
+    SCOPED_TRACE(std::string(c.dcfp) + " n " + std::to_string(c.n) + " r " + std::to_string(c.r));
+    const int chosen = c.ranks[4];
+    // The premise: at the chosen 1:4 rank and the failing rank after it, the coefficient
+    // sum P / runProb lies beyond the largest float32, while the CFP is far from 1.
+    for (int k : {chosen, chosen + 1}) {
+      const mpq_class sum = ExactNoFalsePositive(c.n, c.r, 4, k) / mpq_class(static_cast<double>(SearchRunProb(c.n, c.r, 4, k)));
+      ASSERT_GT(sum, mpq_class(static_cast<double>(FLT_MAX))) << "rank " << k;
+    }
+
+    Calculation calc;
+    const Outcome outcome = calc.Calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
+    ASSERT_TRUE(outcome.accepted());
+    for (const std::string& text : outcome.captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+    for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+
+    // The searches' own values, before the power step rounds them for display.
+    calc.FindRank1of1();
+    calc.FindRank1of2();
+    calc.FindRank1of3();
+    calc.FindRank1of4();
+    const CalculationState& s = calc.state();
+    const mpq_class dcfp(static_cast<double>(s.dcfp));
+    for (int t = 1; t <= 4; ++t) {
+      EXPECT_EQ(s.optRank[t], c.ranks[t]) << "1:" << t;
+      const mpq_class cfp = 1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t]);
+      EXPECT_NEAR(s.cfp[t][2], cfp.get_d(), 4e-7) << "1:" << t;
+      // The rank is the exactly optimal one: it passes and the next one fails.
+      EXPECT_LE(cfp, dcfp) << "1:" << t;
+      EXPECT_GT(1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t] + 1), dcfp) << "1:" << t;
+    }
+    // The last 1:4 candidate is the failing rank after the chosen one, evaluated wide too.
+    EXPECT_EQ(s.rankIdx, chosen + 1);
+    EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - ExactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
+  }
+}
+
+}  // namespace
+}  // namespace velmora
