@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app_identity.h"
+#include "fonts.h"
 
 namespace velmora::app {
 
@@ -41,7 +42,8 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   // One line, as designed: the substitute for the design's font can be a few pixels wider,
   // and wrapping would push "Version" onto a second line of the box.
   Label1->setWordWrap(false);
-  QFont font = Label1->font();
+  // the face the main window draws its captions in, at the design's size
+  QFont font(platform::captionFontFamily());
   font.setPointSizeF(9.75);
   font.setBold(true);
   Label1->setFont(font);

@@ -19,11 +19,12 @@ set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "Velmora project")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Detection-monitoring design calculator for 1:1 to 1:4 maximum tests")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora finds the optimal inverse rank of the background data for non-parametric maximum tests\n"
-    "with up to three resamples (1:1 to 1:4), the achievable cumulative false-positive error,\n"
-    "the number of samples needed and the power at 2, 3 and 4 standard deviations, with a rating\n"
-    "against reference criteria. It has a window (velmora) and a command line (velmora-cli).")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Velmora finds the optimal inverse rank of the background data for non-parametric maximum "
+  "tests with up to three resamples (1:1 to 1:4), the achievable cumulative false-positive "
+  "error, the number of samples needed and the power at 2, 3 and 4 standard deviations, with "
+  "a rating against reference criteria. It has a window (velmora) and a command line "
+  "(velmora-cli).")
 set(CPACK_PACKAGE_CONTACT "Velmora project team <team@velmora.invalid>")
 set(CPACK_STRIP_FILES ON)
 
