@@ -43,7 +43,7 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   // and wrapping would push "Version" onto a second line of the box.
   Label1->setWordWrap(false);
   // the face the main window draws its captions in, at the design's size
-  QFont font(platform::captionFontFamily());
+  QFont font(platform::boldCaptionFontFamily());
   font.setPointSizeF(9.75);
   font.setBold(true);
   Label1->setFont(font);

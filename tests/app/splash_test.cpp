@@ -63,7 +63,7 @@ TEST_F(SplashTest, HasTheDesignedClientAreaPictureAndLabel) {
   EXPECT_EQ(splash->Label1->text(), QStringLiteral("      2006 Version"));
   EXPECT_EQ(splash->Label1->geometry(), QRect(8, 272, 121, 33));
   EXPECT_TRUE(splash->Label1->font().bold());
-  EXPECT_EQ(splash->Label1->font().family(), velmora::platform::captionFontFamily());
+  EXPECT_EQ(splash->Label1->font().family(), velmora::platform::boldCaptionFontFamily());
   EXPECT_DOUBLE_EQ(splash->Label1->font().pointSizeF(), 9.75);
   EXPECT_TRUE(splash->Label1->autoFillBackground());
   EXPECT_EQ(splash->Label1->palette().color(QPalette::Window), QColor(Qt::white));
