@@ -70,13 +70,17 @@ void frmMain::btnPrintClick() {
   const SavedBackground window(this);
   std::vector<SavedBackground> frameLooks(frames.begin(), frames.end());
   std::vector<SavedBackground> labelLooks(labels.begin(), labels.end());
-  // Hiding a button that holds the focus would move the focus; it comes back afterwards.
+  // The focus is set aside for the print and comes back afterwards. Hiding the button that
+  // holds it would pass it on to the first box, which would select its text, and the page
+  // would show the value highlighted; a box keeping it would show its cursor, or not,
+  // depending on the moment of the blink.
   const QPointer<QWidget> focused = focusWidget();
 
   bool printed = false;
   QString reason;
   {
     const platform::InputBlock noInput(*this);                       // 1
+    if (!focused.isNull()) focused->clearFocus();
     window.whiten();                                                 // 2
     for (const SavedBackground& frame : frameLooks) frame.whiten();  // 3
     for (QPushButton* button : buttons) button->hide();              // 4
