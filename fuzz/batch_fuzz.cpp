@@ -4,8 +4,8 @@
 // The reader must end, keep its line numbers in order and within the input, and read
 // the same records from a whole text as from a stream. The command then runs only when
 // the batch is cheap: at most 20 computable records, whose accepted cases together stay
-// within the work bound of the calculation target ((min(j, n) + 1) x r x r summed over
-// the cases, at most 1 000 000).
+// within the work bound of the calculation target ((min(j, n) + 1) x r x r x 6 summed
+// over the cases, at most 1 000 000).
 
 #include <cstdint>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // The input is split into the four texts at '|' (see SplitFour). A refused input must
 // come with a well-formed refusal and leave the record exactly as it was; an accepted
 // input must give 32 well-formed captions, the same on a second run. Accepted runs whose
-// work estimate exceeds kWorkBound ((min(j, n) + 1) x r x r above 1 000 000) are skipped after the
+// work estimate exceeds kWorkBound ((min(j, n) + 1) x r x r x 6 above 1 000 000) are skipped after the
 // check chain, so that every input finishes well under a second.
 
 #include <cstdint>

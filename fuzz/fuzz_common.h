@@ -44,20 +44,22 @@ inline reliability::RunSizes SizesOf(const InputTexts& texts) {
 }
 
 // The work bound. The 1:2 to 1:4 searches walk the candidate ranks up to min(j, n), and
-// each candidate rebuilds a coefficient row over r comparisons of up to (t - 1)(r - 1) + 1
-// positions, so a run costs about (min(j, n) + 1) x r x r steps. Measured with
-// AddressSanitizer and UndefinedBehaviorSanitizer: 100 ranks with r = 1000 (1e8 steps)
-// take 8 s, and 2 ranks with r = 8191 on the float64 fallback path take 46 s, i.e. up to
-// about 0.25 us a step. Runs estimated above 1 000 000 steps are skipped after the check
-// chain, so every input finishes well under a second (at most about a quarter of one). The
-// skipped sizes are still checked by the check chain, and the domain-limit tests run the
-// large cheap cases (n + 4r = 32767 with r = 1).
+// for each candidate scheme 1:t rebuilds a coefficient row over r comparisons of up to
+// (t - 1)(r - 1) + 1 positions, so a run costs about
+//     (min(j, n) + 1) x r x r x 6      steps (6 = 1 + 2 + 3 for the three retest schemes).
+// Measured with AddressSanitizer and UndefinedBehaviorSanitizer, a step takes up to about
+// 40 ns (n = 10, r = 410, j = 2: 3e6 steps, 0.12 s a run, on the float64 fallback path).
+// Runs estimated above 1 000 000 steps are skipped after the check chain, so that an
+// input (two runs) costs at most about a tenth of a second of processor time, well
+// under a second even on a busy machine. The skipped sizes are still checked by the
+// check chain, and the domain-limit tests run the large cheap cases (n + 4r = 32767 with
+// r = 1, every rank passing up to n = 32763).
 inline constexpr long kWorkBound = 1000000;
 
 inline long WorkEstimate(const reliability::RunSizes& sizes) {
   const long ranks = std::min(sizes.j, sizes.n) + 1L;
   const long r = std::max(sizes.r, 1);
-  return ranks * r * r;
+  return ranks * r * r * 6;
 }
 
 // Stops the fuzzer with a readable message: libFuzzer records the input as a crash.
