@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -168,13 +167,13 @@ std::optional<std::int32_t> ToInt32(double x) {
 
 std::string FormatFixed(double value, int decimals, std::string_view decimalSymbol) {
   if (value == 0.0) value = 0.0;  // never print a negative zero
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  std::string text(buffer);
-  if (decimalSymbol != ".") {
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos) text.replace(point, 1, decimalSymbol);
-  }
+  // to_chars rounds the exact binary value correctly and, unlike printf, never takes the
+  // decimal mark from the C library's locale (which the window's toolkit sets).
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  std::string text(buffer, result.ec == std::errc() ? result.ptr : buffer);
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text.replace(point, 1, decimalSymbol);
   return text;
 }
 

@@ -151,12 +151,8 @@ TEST_F(CommaLocale, PatternsPrintTheCommaTheyAreGiven) {
   EXPECT_EQ(FormatFixed(1.0, 3, ","), "1,000");
 }
 
-// Known fault, left for the engine's owner: FormatFixed prints with snprintf, whose decimal
-// point follows the C library's LC_NUMERIC, and then replaces only a full stop. Under a
-// comma locale (the window's toolkit sets the C locale from the environment at start-up)
-// a caller that asks for "." gets "0,9750", and a decimal symbol that differs from the C
-// locale's mark is never applied. Enable when the pattern no longer depends on the locale.
-TEST_F(CommaLocale, DISABLED_PatternsPrintAFullStopWhenGivenOne) {
+// The window's toolkit sets the C locale from the environment; the patterns must not follow it.
+TEST_F(CommaLocale, PatternsPrintAFullStopWhenGivenOne) {
   EXPECT_EQ(FormatFixed(0.975, 4, "."), "0.9750");
   EXPECT_EQ(FormatFixed(0.0605, 5, "."), "0.06050");
 }
