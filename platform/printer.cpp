@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+#ifdef VELMORA_HAVE_CUPS
+#include <cups/cups.h>
+
+#include <strings.h>
+#endif
+
 namespace velmora::platform {
 
 namespace {
@@ -14,6 +20,41 @@ constexpr double screenDpi = 96.0;
 void setError(QString* error, const QString& text) {
   if (error != nullptr) *error = text;
 }
+
+#ifdef VELMORA_HAVE_CUPS
+// The toolkit hands the finished page to the print system and drops the answer, so a queue
+// that refuses jobs would lose the page without a word. The print system is asked directly:
+// before printing, whether the queue takes jobs at all; afterwards, how the hand-over went
+// (its status is kept per thread, and the hand-over is the last call of the print).
+
+/// False, with the reason, when the queue says it takes no jobs. Leaves the print system's
+/// status at success when it answers.
+bool queueAcceptsJobs(const QString& queue, const QString& name, QString* error) {
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.toLocal8Bit().constData(), nullptr);
+  if (dest == nullptr) return true;  // the toolkit found it; the print itself will tell
+  const char* accepting =
+      cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+  const bool refuses = accepting != nullptr && strcasecmp(accepting, "false") == 0;
+  cupsFreeDests(1, dest);
+  if (refuses) {
+    setError(error, QStringLiteral("The printer \"%1\" is not accepting print jobs.\r"
+                                   "Let it accept jobs again, or make another printer the default.")
+                        .arg(name));
+  }
+  return !refuses;
+}
+
+/// False, with the reason, when the print system refused the page just handed over.
+bool handOverSucceeded(const QString& name, QString* error) {
+  if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+  setError(error, QStringLiteral("The printer \"%1\" did not accept the print job:\r%2")
+                      .arg(name, QString::fromLocal8Bit(cupsLastErrorString())));
+  return false;
+}
+#else
+bool queueAcceptsJobs(const QString&, const QString&, QString*) { return true; }
+bool handOverSucceeded(const QString&, QString*) { return true; }
+#endif
 }  // namespace
 
 QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable) {
@@ -27,10 +68,11 @@ QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable) {
 bool DefaultPrinter::printImage(const QImage& image, QString* error) {
   const QPrinterInfo target = QPrinterInfo::defaultPrinter();
   if (target.isNull()) {
-    setError(error, QStringLiteral("There is no default printer. Set up a printer as the default and print again."));
+    setError(error, QStringLiteral("There is no default printer.\rSet up a default printer and print again."));
     return false;
   }
   const QString name = target.description().isEmpty() ? target.printerName() : target.description();
+  if (!queueAcceptsJobs(target.printerName(), name, error)) return false;
   QPrinter printer(target, QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("Velmora"));
   printer.setCopyCount(1);
@@ -51,7 +93,7 @@ bool DefaultPrinter::printImage(const QImage& image, QString* error) {
     setError(error, QStringLiteral("The printer \"%1\" did not accept the print job.").arg(name));
     return false;
   }
-  return true;
+  return handOverSucceeded(name, error);
 }
 
 bool CapturingPrinter::printImage(const QImage& image, QString* error) {

@@ -21,7 +21,8 @@ class Printer {
   virtual ~Printer() = default;
 
   /// Prints the image as a one-page document. On failure returns false and, when `error`
-  /// is given, puts there why, in plain words for the user.
+  /// is given, puts there why, in plain words for the user, in short lines separated by a
+  /// carriage return ("\r"), as every prompt of the program is.
   virtual bool printImage(const QImage& image, QString* error) = 0;
 };
 

@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
   # window
   qt6-base-dev libgl-dev
+  # printing: asks the print system whether a job was accepted
+  libcups2-dev
   # the window's caption face (the small sans serif rendition kept in /usr/share/wine/fonts)
   fonts-wine
   # offscreen and virtual-display runs

@@ -15,6 +15,7 @@
 
 #include "frm_main.h"
 #include "message_boxes.h"
+#include "printer.h"
 #include "velmora/calculation.h"
 
 using velmora::platform::RecordingMessageBoxes;
@@ -25,7 +26,7 @@ namespace {
 class FrmMain : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<frmMain>(&boxes);
+    window = std::make_unique<frmMain>(&boxes, &printer);
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -66,6 +67,7 @@ class FrmMain : public ::testing::Test {
   QString lastPrompt() const { return boxes.boxes().isEmpty() ? QString() : boxes.boxes().last().prompt; }
 
   RecordingMessageBoxes boxes;
+  velmora::platform::CapturingPrinter printer;  // Alt+P prints here, never on paper
   std::unique_ptr<frmMain> window;
 };
 
@@ -136,6 +138,7 @@ TEST_F(FrmMain, AccessKeysMoveTheFocusToTheirButtonAndPressIt) {
 
   altKey(Qt::Key_P);
   EXPECT_EQ(focus(), window->btnPrint);
+  EXPECT_EQ(printer.pages().size(), 1);
 }
 
 TEST_F(FrmMain, ExitAndAltXCloseTheWindowWithoutAQuestion) {
