@@ -90,6 +90,12 @@ TEST(DcfpEdges, ExactlyOneLetsEveryRankUpToTheSmallerOfJAndN) {
   EXPECT_EQ(capped.captions.lblCU[0], "DCFP OK at maximum =  7");
   EXPECT_EQ(capped.captions.lblCU[3], "DCFP OK at maximum = 7");
 
+  // Every rank passing up to the largest n: ranks far beyond 2k and 4k of an int16
+  // (16383 for 1:2, 8191 for 1:4) are searched with wider integers.
+  const Outcome largest = Accepted({"1", "32763", "1", "32763"}, {32763, 1, 32763});
+  EXPECT_EQ(largest.captions.lblCU[0], "DCFP OK at maximum =  32763");
+  for (int t = 1; t < 4; ++t) EXPECT_EQ(largest.captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 32763");
+
   Refused({"1.0000001", "25", "3", "25"}, 2, InputBox::txtAL);
   Refused({"1e400", "25", "3", "25"}, 2, InputBox::txtAL);
 }
