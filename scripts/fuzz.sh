@@ -34,20 +34,30 @@ cmake --build "$build" -j2 --target "${targets[@]}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-status=0
+# The targets run side by side (each for the full time), so that CI spends one
+# FUZZ_SECONDS on them rather than one per target.
+declare -A work pids
 for target in "${targets[@]}"; do
   name=${target#fuzz_}
-  work=$(mktemp -d "/tmp/velmora-fuzz-$name.XXXXXX")
-  cp -r "$root/fuzz/corpus/$name" "$work/corpus"
-  mkdir -p "$work/artifacts"
-  echo "== $target: ${seconds}s (scratch corpus and artifacts in $work)"
-  if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-       -artifact_prefix="$work/artifacts/" -print_final_stats=1 "$work/corpus" \
-       >"$work/log" 2>&1; then
-    grep -E '^(#[0-9]+.*DONE|Done|stat::number_of_executed_units|stat::peak_rss)' "$work/log" || tail -n 3 "$work/log"
+  work[$target]=$(mktemp -d "/tmp/velmora-fuzz-$name.XXXXXX")
+  cp -r "$root/fuzz/corpus/$name" "${work[$target]}/corpus"
+  mkdir -p "${work[$target]}/artifacts"
+  echo "== $target: ${seconds}s (scratch corpus, log and artifacts in ${work[$target]})"
+  "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
+    -artifact_prefix="${work[$target]}/artifacts/" -print_final_stats=1 "${work[$target]}/corpus" \
+    >"${work[$target]}/log" 2>&1 &
+  pids[$target]=$!
+done
+
+status=0
+for target in "${targets[@]}"; do
+  if wait "${pids[$target]}"; then
+    echo "== $target passed:"
+    grep -E '^#[0-9]+.*DONE|^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "${work[$target]}/log" || true
+    rm -rf "${work[$target]}"
   else
-    echo "$target FAILED; last lines of $work/log:"
-    tail -n 40 "$work/log"
+    echo "== $target FAILED; last lines of ${work[$target]}/log:"
+    tail -n 40 "${work[$target]}/log"
     status=1
   fi
 done
