@@ -193,7 +193,12 @@ frmMain::frmMain(platform::MessageBoxes* messageBoxes, platform::Printer* printe
   txtAL->setFocus(Qt::OtherFocusReason);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  // The application-wide focus signal must not reach a window that is being destroyed:
+  // QWidget's destructor hides the window, which moves the focus while this object is
+  // already only a QWidget.
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void frmMain::buildControls() {
   lblHeading = makeLabel(this, "lblHeading", QStringLiteral("Velmora"),
