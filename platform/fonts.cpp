@@ -46,7 +46,7 @@ QString firstAvailable(std::initializer_list<Candidate> candidates, bool needSca
 const Candidate msSansSerif{"MS Sans Serif", {"/usr/share/wine/fonts/ms_sans_serif.ttf"}};
 const Candidate microsoftSansSerif{"Microsoft Sans Serif", {}};
 const Candidate tahoma{"Tahoma", {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}};
-const Candidate liberationSans{"Liberation Sans", {}};
+const Candidate liberationSans{"Liberation Sans", {}};  // Debian's fonts-liberation
 const Candidate arial{"Arial", {}};
 const Candidate nimbusSans{"Nimbus Sans", {}};
 const Candidate dejaVuSans{"DejaVu Sans", {}};
@@ -61,9 +61,12 @@ QString captionFontFamily() {
   return family;
 }
 
+// Not Tahoma here: the bold cut that fonts-wine ships draws thin, widely spaced strokes, so
+// its captions did not look bold at all. The Arial-metric faces have a true bold and are the
+// nearest in width to the bold captions of the design.
 QString boldCaptionFontFamily() {
   static const QString family = firstAvailable(
-      {microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans, dejaVuSans}, true);
+      {microsoftSansSerif, liberationSans, arial, nimbusSans, dejaVuSans}, true);
   return family;
 }
 

@@ -12,8 +12,8 @@ namespace velmora::platform {
 QString captionFontFamily();
 
 /// The face for bold and large captions (frame captions, the heading). The rendition above
-/// comes as bitmaps at the regular weight only, so bold and large text take the nearest
-/// scalable face that has a true bold.
+/// comes as bitmaps at the regular weight and one size only, so bold and large text take the
+/// nearest scalable face that has a true bold (Liberation Sans on Debian).
 QString boldCaptionFontFamily();
 
 }  // namespace velmora::platform

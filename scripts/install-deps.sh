@@ -14,6 +14,8 @@ packages=(
   libcups2-dev
   # the window's caption face (the small sans serif rendition kept in /usr/share/wine/fonts)
   fonts-wine
+  # the bold and large captions (frame captions, the heading)
+  fonts-liberation
   # offscreen and virtual-display runs
   xvfb xauth
   # Debian package (cpack -G DEB reads run-time dependencies with dpkg-shlibdeps)

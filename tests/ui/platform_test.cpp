@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -136,4 +138,28 @@ TEST(RegionalSettings, DecimalSymbolFollowsTheLocale) {
 TEST(CaptionFonts, AreRealFamiliesAndTheBoldOneIsScalable) {
   EXPECT_FALSE(captionFontFamily().isEmpty());
   EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(boldCaptionFontFamily()));
+}
+
+// A bold caption must look bold: some faces come with a bold cut that draws hardly more ink
+// than their regular one.
+TEST(CaptionFonts, TheBoldFaceDrawsClearlyMoreInkThanItsRegularCut) {
+  const auto ink = [](bool bold) {
+    QFont font(boldCaptionFontFamily());
+    font.setPixelSize(11);
+    font.setBold(bold);
+    QImage image(300, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.setFont(font);
+      painter.setPen(Qt::black);
+      painter.drawText(2, 20, QStringLiteral("Input Values Here: Status & Power"));
+    }
+    long sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) sum += 255 - qGray(image.pixel(x, y));
+    }
+    return sum;
+  };
+  EXPECT_GT(ink(true), ink(false) * 5 / 4);
 }
