@@ -5,11 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcutEvent>
 #include <QShowEvent>
 #include <QStringList>
+
+#include <limits>
 
 #include "busy_pointer.h"
 #include "fonts.h"
@@ -139,6 +142,8 @@ QLineEdit* makeTextBox(QWidget* container, const char* name, QRect geometry) {
   box->setObjectName(QLatin1String(name));
   box->setGeometry(geometry);
   box->setFont(captionFont());
+  // No length limit (the toolkit's default cuts a pasted text at 32767 characters).
+  box->setMaxLength(std::numeric_limits<int>::max());
   return box;
 }
 
@@ -154,13 +159,56 @@ QPushButton* makeButton(QWidget* container, const char* name, const QString& cap
   return button;
 }
 
+// A frame as designed: flat button face inside and out, an etched border, and the caption
+// drawn in the frame's own font over the top edge of the border, which runs through the
+// caption's middle. The style's group box shades its inside and puts its caption above the
+// border, so the opaque labels showed as patches and the first row of captions crowded the
+// border; this one draws itself instead.
+class Frame final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+  static constexpr int captionLeft = 8;  // pixels from the frame's left edge to its caption
+
+ protected:
+  void paintEvent(QPaintEvent* /*event*/) override {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const int border = metrics.height() / 2;
+    const int right = width() - 1;
+    const int bottom = height() - 1;
+    // Etched: a shadow line, and a highlight line one pixel to the right and below it.
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, border, right - 1, border);
+    painter.drawLine(0, border, 0, bottom - 1);
+    painter.drawLine(0, bottom - 1, right - 1, bottom - 1);
+    painter.drawLine(right - 1, border, right - 1, bottom - 1);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(1, border + 1, right - 2, border + 1);
+    painter.drawLine(1, border + 1, 1, bottom - 2);
+    painter.drawLine(0, bottom, right, bottom);
+    painter.drawLine(right, border, right, bottom);
+
+    if (title().isEmpty()) return;
+    // "&&" shows as one ampersand.
+    const QRect caption(captionLeft, 0, metrics.size(Qt::TextShowMnemonic, title()).width(),
+                        metrics.height());
+    painter.fillRect(caption.adjusted(-2, 0, 2, 0), palette().brush(backgroundRole()));
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, title());
+  }
+};
+
 QGroupBox* makeFrame(QWidget* container, const char* name, const QString& caption, QRect geometry,
                      bool bold) {
-  auto* frame = new QGroupBox(caption, container);
+  auto* frame = new Frame(caption, container);
   frame->setObjectName(QLatin1String(name));
   frame->setGeometry(geometry);
   frame->setFont(captionFont(bold));
   frame->setFocusPolicy(Qt::NoFocus);
+  frame->setAutoFillBackground(true);
+  frame->setBackgroundRole(QPalette::Button);
+  frame->setForegroundRole(QPalette::ButtonText);
   return frame;
 }
 

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,9 @@ struct RefusalCase {
   const char* prompt;
   const char* focusBox;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RefusalCase& refusal, std::ostream* out) { *out << refusal.name; }
 
 class FrmMainRefusals : public FrmMain, public ::testing::WithParamInterface<RefusalCase> {};
 

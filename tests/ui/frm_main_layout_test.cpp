@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -169,4 +170,40 @@ TEST_F(FrmMainLayout, ResizingMovesNoControl) {
   EXPECT_EQ(window.btnAbout->geometry(), buttonBefore);
   window.resize(300, 200);
   EXPECT_EQ(window.lblPW(8)->geometry(), before);
+}
+
+// Frames are button face inside, as the window is: an opaque caption shows no patch around
+// its text, and the frame's caption sits on its border, which runs through its middle.
+TEST_F(FrmMainLayout, FramesAreFlatAndTheirCaptionsSitOnTheBorder) {
+  window.show();
+  const QColor buttonFace = window.palette().color(QPalette::Button);
+  for (QGroupBox* frame : {window.fraInputValues, window.fraOutputs, window.fraOutputsStatusAndPower,
+                           window.fraOutputsAdditionalInformation}) {
+    SCOPED_TRACE(frame->objectName().toStdString());
+    const QImage image = frame->grab().toImage();
+    // Inside the border, clear of every control.
+    EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), buttonFace);
+    const int middle = QFontMetrics(frame->font()).height() / 2;
+    // The border's top line: drawn at the left end, broken where the caption stands.
+    EXPECT_NE(image.pixelColor(3, middle), buttonFace);
+    bool captionInk = false;
+    for (int y = 0; y < middle * 2 && !captionInk; ++y) {
+      for (int x = 8; x < 30; ++x) {
+        if (image.pixelColor(x, y).lightness() < 100) captionInk = true;
+      }
+    }
+    EXPECT_TRUE(captionInk) << "the caption is drawn over the top of the frame";
+  }
+  // A fixed caption's own background is the frame's: no patch shows around its text.
+  const QImage status = window.fraOutputsStatusAndPower->grab().toImage();
+  const QRect label5 = window.Label5->geometry();
+  EXPECT_EQ(status.pixelColor(label5.bottomRight()), status.pixelColor(label5.bottomRight() + QPoint(2, 0)));
+}
+
+TEST_F(FrmMainLayout, TextBoxesTakeTextsOfAnyLength) {
+  const QString longText(40000, QLatin1Char('9'));
+  for (QLineEdit* box : {window.txtAL, window.txtN, window.txtR, window.txtMDET}) {
+    box->setText(longText);
+    EXPECT_EQ(box->text().size(), longText.size()) << box->objectName().toStdString();
+  }
 }
