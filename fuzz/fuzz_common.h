@@ -40,6 +40,7 @@ inline reliability::RunSizes SizesOf(const InputTexts& texts) {
   sizes.n = ToInt16(NumericValue(texts.txtN)).value_or(0);
   sizes.r = ToInt16(NumericValue(texts.txtR)).value_or(0);
   sizes.j = ToInt16(NumericValue(texts.txtMDET)).value_or(0);
+  sizes.dcfp = NumericValue(texts.txtAL);
   return sizes;
 }
 
