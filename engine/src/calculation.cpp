@@ -332,6 +332,14 @@ void Calculation::FindRankRetest(int t) {
     }
     if (k < j + 1 && cfpCur <= s.dcfp) s.cfp[t][1] = cfpCur;
     if (cfpCur > s.dcfp) {  // rank k fails: keep k - 1
+      if (k == start) {
+        // The starting rank passed the previous scheme but fails this one. In exact
+        // arithmetic it cannot (a retest scheme's CFP is the smaller one); in float32 it
+        // can, at DCFPs too small for float32 to resolve below 1 (about 1e-8). No rank
+        // of this walk has passed, so cfp(t, 1) would still hold a value from an earlier
+        // run: the rank kept, k - 1, is evaluated instead, so that the CFP shown is its own.
+        s.cfp[t][1] = EvaluateRetestCandidate(t, k - 1, false);
+      }
       s.cfp[t][2] = s.cfp[t][1];
       s.optRank[t] = static_cast<std::int16_t>(k - 1);
       s.dcfpStatus[t] = kStatusOk;
