@@ -9,7 +9,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_ASAN_BUILD_DIR:-$root/build-asan}
 "$root/scripts/install-deps.sh"
 
+# -O1 with line tables only: the sanitized build is compiled in a fraction of the time of
+# -O2 -g, and reports still name file and line. On x86-64 the optimisation level changes
+# no float32 or float64 rounding (the engine keeps -ffp-contract=off; the conformance test
+# runs in this build too).
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DVELMORA_SANITIZE="address,undefined,float-cast-overflow" "$@" >/dev/null
 cmake --build "$build" -j2
 
