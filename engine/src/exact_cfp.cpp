@@ -1,5 +1,7 @@
 #include "velmora/exact_cfp.h"
 
+#include "velmora/numbers.h"
+
 #include <gmpxx.h>
 
 #include <cfloat>
@@ -118,71 +120,25 @@ long double QuotientToLongDouble(const mpz_class& x, const mpz_class& y) {
   return negative ? -value : value;
 }
 
-bool IsSkippedInValue(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
-}
-
 // Decimal exponents beyond this are clamped: such a DCFP is more than 10^30000 away from
 // every CFP (all lie between 1e-17 and 1), so no comparison changes.
 constexpr long kExponentClamp = 30000;
 
+// The DCFP as typed, as an exact fraction: the same number the box's numeric value reads.
 mpq_class ReadExactly(std::string_view text) {
-  std::string s;
-  for (char c : text) {
-    if (!IsSkippedInValue(c)) s.push_back(c);
-  }
-  if (s.size() >= 2 && s[0] == '&') {
-    int radix = 0;
-    if (s[1] == 'H' || s[1] == 'h') radix = 16;
-    if (s[1] == 'O' || s[1] == 'o') radix = 8;
-    mpz_class value = 0;
-    if (radix != 0) {
-      for (std::size_t i = 2; i < s.size(); ++i) {
-        const int d = DigitValue(s[i]);
-        if (d >= radix) break;
-        value = value * radix + d;
-      }
-    }
-    return mpq_class(value);
-  }
+  const NumericParts parts = ScanNumericValue(text);
+  if (parts.digits.empty()) return mpq_class(0);
+  if (parts.radix != 10) return mpq_class(mpz_class(parts.digits, parts.radix == 0 ? 10 : parts.radix));
 
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  std::string digits;
-  long fractionDigits = 0;
-  while (i < s.size() && IsDigit(s[i])) digits.push_back(s[i++]);
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && IsDigit(s[i])) {
-      digits.push_back(s[i++]);
-      ++fractionDigits;
-    }
-  }
-  if (digits.empty()) return mpq_class(0);
-  long exponent = 0;
-  if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
-    std::size_t e = i + 1;
-    bool exponentNegative = false;
-    if (e < s.size() && (s[e] == '+' || s[e] == '-')) exponentNegative = s[e++] == '-';
-    long value = 0;
-    for (; e < s.size() && IsDigit(s[e]); ++e) value = std::min(value * 10 + (s[e] - '0'), 1'000'000'000L);
-    exponent = exponentNegative ? -value : value;
-  }
-  const mpz_class mantissa(digits, 10);
-  long scale = exponent - fractionDigits;
+  const mpz_class mantissa(parts.digits, 10);
+  long long scale = parts.exponent - parts.fractionDigits;
   if (scale > kExponentClamp) scale = kExponentClamp;
   if (scale < -kExponentClamp) scale = -kExponentClamp;
   mpz_class power;
   mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(scale < 0 ? -scale : scale));
   mpq_class value = scale >= 0 ? mpq_class(mantissa * power) : mpq_class(mantissa, power);
   value.canonicalize();
-  return negative ? mpq_class(-value) : value;
+  return parts.negative ? mpq_class(-value) : value;
 }
 
 // 1 - CFP_t(k) as an exact fraction num / den, from the alternating sum

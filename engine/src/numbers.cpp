@@ -32,90 +32,76 @@ std::string WithoutSkipped(std::string_view text) {
   return kept;
 }
 
-// Correctly rounded conversion of a clean decimal literal (sign, digits with at most one
-// full stop, optional exponent), independent of the user's locale. A literal beyond the
-// float64 range reads as +-infinity and is marked out of range; one too small for the
-// smallest subnormal reads as zero.
-NumericReading ConvertLiteral(const std::string& literal) {
-  const char* first = literal.data();
-  const char* last = first + literal.size();
-  const bool negative = !literal.empty() && literal[0] == '-';
-  if (!literal.empty() && (literal[0] == '+' || literal[0] == '-')) ++first;  // from_chars takes no '+'
+NumericReading ReadRadixInteger(const std::string& digits, int radix) {
   double value = 0.0;
-  const auto result = std::from_chars(first, last, value, std::chars_format::general);
-  if (result.ec == std::errc()) return {negative ? -value : value, true};
-
-  // Out of range: decide between overflow and underflow from the decimal magnitude of
-  // the first significant digit, exponent saturated.
-  long long magnitude = 0;
-  long long integerDigits = 0;
-  long long position = 0;
-  long long firstSignificant = -1;
-  std::size_t i = static_cast<std::size_t>(first - literal.data());
-  bool inFraction = false;
-  for (; i < literal.size() && literal[i] != 'e'; ++i) {
-    if (literal[i] == '.') { inFraction = true; continue; }
-    if (!inFraction) ++integerDigits;
-    if (firstSignificant < 0 && literal[i] != '0') firstSignificant = position;
-    ++position;
-  }
-  long long exponent = 0;
-  if (i < literal.size()) {
-    ++i;
-    const bool exponentNegative = i < literal.size() && literal[i] == '-';
-    if (i < literal.size() && (literal[i] == '+' || literal[i] == '-')) ++i;
-    for (; i < literal.size(); ++i) {
-      exponent = std::min<long long>(exponent * 10 + (literal[i] - '0'), 1'000'000'000LL);
-    }
-    if (exponentNegative) exponent = -exponent;
-  }
-  magnitude = integerDigits - firstSignificant - 1 + exponent;
-  if (firstSignificant < 0 || magnitude < 0) return {negative ? -0.0 : 0.0, true};
-  const double infinite = std::numeric_limits<double>::infinity();
-  return {negative ? -infinite : infinite, false};
-}
-
-NumericReading ReadRadixInteger(std::string_view digits, int radix) {
-  double value = 0.0;
-  for (char c : digits) {
-    const int d = DigitValue(c);
-    if (d >= radix) break;
-    value = value * radix + d;
-  }
+  for (char c : digits) value = value * radix + DigitValue(c);
   return {value, std::isfinite(value)};
 }
 
+constexpr long long kExponentSaturation = 1'000'000'000LL;
+
 }  // namespace
 
-NumericReading ReadNumericValue(std::string_view text) {
+NumericParts ScanNumericValue(std::string_view text) {
   const std::string s = WithoutSkipped(text);
-  std::size_t i = 0;
+  NumericParts parts;
   if (s.size() >= 2 && s[0] == '&') {
-    if (s[1] == 'H' || s[1] == 'h') return ReadRadixInteger(std::string_view(s).substr(2), 16);
-    if (s[1] == 'O' || s[1] == 'o') return ReadRadixInteger(std::string_view(s).substr(2), 8);
-    return {};
+    parts.radix = (s[1] == 'H' || s[1] == 'h') ? 16 : (s[1] == 'O' || s[1] == 'o') ? 8 : 0;
+    for (std::size_t i = 2; parts.radix != 0 && i < s.size() && DigitValue(s[i]) < parts.radix; ++i) {
+      parts.digits.push_back(s[i]);
+    }
+    return parts;
   }
 
-  // Collect sign, mantissa and exponent into a clean literal for the exact conversion.
-  std::string literal;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) literal.push_back(s[i++]);
-  std::size_t mantissaDigits = 0;
-  while (i < s.size() && IsDigit(s[i])) { literal.push_back(s[i++]); ++mantissaDigits; }
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) parts.negative = s[i++] == '-';
+  while (i < s.size() && IsDigit(s[i])) parts.digits.push_back(s[i++]);
   if (i < s.size() && s[i] == '.') {
-    literal.push_back(s[i++]);
-    while (i < s.size() && IsDigit(s[i])) { literal.push_back(s[i++]); ++mantissaDigits; }
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) {
+      parts.digits.push_back(s[i++]);
+      ++parts.fractionDigits;
+    }
   }
-  if (mantissaDigits == 0) return {};
+  if (parts.digits.empty()) return parts;
+  // An exponent counts only with at least one digit ("1e" and "1e+" read as 1).
   if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
     std::size_t e = i + 1;
-    std::string exponent = "e";
-    if (e < s.size() && (s[e] == '+' || s[e] == '-')) exponent.push_back(s[e++]);
-    const std::size_t firstDigit = e;
-    while (e < s.size() && IsDigit(s[e])) exponent.push_back(s[e++]);
-    if (e > firstDigit) literal += exponent;
+    bool exponentNegative = false;
+    if (e < s.size() && (s[e] == '+' || s[e] == '-')) exponentNegative = s[e++] == '-';
+    long long exponent = 0;
+    for (; e < s.size() && IsDigit(s[e]); ++e) {
+      exponent = std::min(exponent * 10 + (s[e] - '0'), kExponentSaturation);
+    }
+    parts.exponent = exponentNegative ? -exponent : exponent;
   }
+  return parts;
+}
 
-  return ConvertLiteral(literal);
+NumericReading ReadNumericValue(std::string_view text) {
+  const NumericParts parts = ScanNumericValue(text);
+  if (parts.radix != 10) return ReadRadixInteger(parts.digits, parts.radix == 0 ? 10 : parts.radix);
+  if (parts.digits.empty()) return {};
+
+  // Correctly rounded and independent of the user's locale (std::from_chars).
+  std::string literal = parts.digits;
+  literal.insert(literal.size() - static_cast<std::size_t>(parts.fractionDigits), 1, '.');
+  literal += 'e';
+  literal += std::to_string(parts.exponent);
+  double value = 0.0;
+  const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value,
+                                      std::chars_format::general);
+  if (result.ec == std::errc()) return {parts.negative ? -value : value, true};
+
+  // Out of range: overflow or underflow, told apart by the decimal magnitude of the first
+  // significant digit. One too small for the smallest subnormal reads as zero; one beyond
+  // the float64 range as +-infinity, marked out of range.
+  const std::size_t firstSignificant = parts.digits.find_first_not_of('0');
+  const long long integerDigits = static_cast<long long>(parts.digits.size()) - parts.fractionDigits;
+  const long long magnitude = integerDigits - static_cast<long long>(firstSignificant) - 1 + parts.exponent;
+  if (firstSignificant == std::string::npos || magnitude < 0) return {parts.negative ? -0.0 : 0.0, true};
+  const double infinite = std::numeric_limits<double>::infinity();
+  return {parts.negative ? -infinite : infinite, false};
 }
 
 double NumericValue(std::string_view text) { return ReadNumericValue(text).value; }

@@ -24,6 +24,18 @@ struct NumericReading {
 // leading number reads as 0.
 NumericReading ReadNumericValue(std::string_view text);
 
+// The parts of the number that the numeric value of a text reads (see ReadNumericValue),
+// before any conversion, so that every reader of a box (float64 here, exact fractions in
+// the audit) reads the same number.
+struct NumericParts {
+  int radix = 10;                // 16 after &H, 8 after &O; 0 after any other '&'
+  bool negative = false;
+  std::string digits;            // the mantissa's digits, decimal point left out
+  long long fractionDigits = 0;  // how many of the digits follow the decimal point
+  long long exponent = 0;        // decimal exponent, saturated at +-1e9
+};
+NumericParts ScanNumericValue(std::string_view text);
+
 // ReadNumericValue(text).value; a value beyond the float64 range reads as +-infinity.
 double NumericValue(std::string_view text);
 
