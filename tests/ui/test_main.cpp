@@ -1,5 +1,5 @@
-// One application object for every window test, made before GoogleTest runs. Without a
-// display the tests draw off-screen.
+// One application object for every window test (the window and start-up rooms), made
+// before GoogleTest runs. Without a display the tests draw off-screen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
