@@ -8,6 +8,8 @@ packages=(
   g++ cmake make pkg-config
   # engine and command-line tests, benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
+  # command line: options and JSON records
+  libcli11-dev nlohmann-json3-dev
   # window
   qt6-base-dev libgl-dev
   # printing: asks the print system whether a job was accepted
