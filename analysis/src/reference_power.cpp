@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The reference power curve: a 99% normal-theory prediction limit for one future value from
+// a background of 10 values.
+//
+// The limit is mean + K s with K = t(0.99; 9) sqrt(1 + 1/10). A future value delta standard
+// deviations above the background mean exceeds it when (x - mean) / (s sqrt(1 + 1/10)),
+// a noncentral t with 9 degrees of freedom and noncentrality delta / sqrt(1 + 1/10),
+// exceeds K / sqrt(1 + 1/10).
+
+#include <cmath>
+#include <limits>
+
+#include <boost/math/distributions/non_central_t.hpp>
+#include <boost/math/distributions/students_t.hpp>
+
+#include "velmora/analysis/exact_power.h"
+
+namespace velmora::analysis {
+
+double ReferencePower(double delta) {
+  if (!std::isfinite(delta)) return std::numeric_limits<double>::quiet_NaN();
+  constexpr double kBackground = 10.0;
+  constexpr double kDegrees = kBackground - 1.0;
+  static const double scale = std::sqrt(1.0 + 1.0 / kBackground);
+  static const double limitFactor = boost::math::quantile(boost::math::students_t(kDegrees), 0.99) * scale;
+  // The upper tail directly, so that small powers (negative shifts) keep their digits.
+  return boost::math::cdf(boost::math::complement(boost::math::non_central_t(kDegrees, delta / scale),
+                                                  limitFactor / scale));
+}
+
+}  // namespace velmora::analysis
