@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
+
+#include "velmora/contract.h"
+#include "velmora/first_false_positive.h"
 
 #include "velmora/limits.h"
 #include "velmora/numbers.h"
@@ -40,9 +44,9 @@ ResultCaptions Calculation::RunCalculation(const InputTexts& texts, std::string_
   CalculationState& s = state_;
   s.dcfp = ToFloat32(NumericValue(texts.txtAL));
   // The checks have made sure that these three are whole and fit an int16.
-  s.n = ToInt16(NumericValue(texts.txtN)).value_or(0);
-  s.r = ToInt16(NumericValue(texts.txtR)).value_or(0);
-  s.j = ToInt16(NumericValue(texts.txtMDET)).value_or(0);
+  s.n = Expected(ToInt16(NumericValue(texts.txtN)));
+  s.r = Expected(ToInt16(NumericValue(texts.txtR)));
+  s.j = Expected(ToInt16(NumericValue(texts.txtMDET)));
 
   const int r = s.r;
   s.countLimit[2] = static_cast<std::int16_t>((r - 1) + 2);
@@ -230,6 +234,8 @@ float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
     s.runProb[t] = ToFloat32(product / F64(nPlusTr - k + 1));
   }
 
+  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return EvaluateRetestCandidateSound(t, k);
+
   s.poolSize[t] = static_cast<std::int16_t>(nPlusTr - k);
   BuildCoefficientRow(t, k);
 
@@ -239,72 +245,29 @@ float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
     s.countSum[t] = ToFloat32(static_cast<double>(s.countSum[t]) + table[(m - 1) * 4]);
   }
 
-  if (!std::isfinite(s.countSum[t])) {
-    // At high ranks the running probability becomes tiny while the coefficients grow
-    // as its reciprocal, and their float32 sum can leave the float32 range. Rather than
-    // end the run, this candidate is evaluated again with float64 running probability
-    // and sum, so its CFP stays accurate.
-    return EvaluateRetestCandidateWide(t, k);
-  }
+  if (!std::isfinite(s.countSum[t])) return EvaluateRetestCandidateSound(t, k);
 
   const float P = ToFloat32(static_cast<double>(s.runProb[t]) * static_cast<double>(s.countSum[t]));
   return ToFloat32(1.0 - static_cast<double>(P));
 }
 
-float Calculation::EvaluateRetestCandidateWide(int t, int k) {
-  CalculationState& s = state_;
-  const int n = s.n;
-  const int nPlusTr = n + t * s.r;
-
-  double runProbWide = F64(n) / F64(nPlusTr);
-  for (int m = 2; m <= k; ++m) {
-    runProbWide = (F64(n - m + 1) * runProbWide) / F64(nPlusTr - m + 1);
-  }
-  // A running probability that is 0 leaves nothing of P, whatever the sum.
-  if (runProbWide == 0.0) return 1.0f;
-
-  const double* const table = s.countProbData.data();
-  double sumWide = 0.0;
-  for (int m = 1; m <= s.countLimit[t]; ++m) sumWide += table[(m - 1) * 4];
-
-  float P;
-  if (std::isfinite(sumWide)) {
-    P = ToFloat32(runProbWide * sumWide);
-  } else {
-    // Even float64 coefficients overflowed: start the row at the running probability
-    // instead of 1, so that every term is itself a probability, and carry it in long
-    // double, whose range holds any running probability that float64 does.
-    const int N = s.poolSize[t];
-    const int limit = s.countLimit[t];
-    std::vector<long double> row(static_cast<std::size_t>(limit) + 1, 0.0L);
-    std::vector<long double> next(row.size(), 0.0L);
-    // After the first comparison: the weights of 1, 2, ... t - 1 exceedances.
-    const long double weights[5][4] = {{0}, {0}, {0, 2}, {0, 3, 3}, {0, 4, 6, 4}};
-    auto firstRow = [&](std::vector<long double>& out, const std::vector<long double>& in, int high) {
-      std::fill(out.begin(), out.end(), 0.0L);
-      for (int m = 1; m <= high; ++m) {
-        const long double cm = in[m];
-        if (cm == 0.0L) continue;
-        out[m] += cm;
-        long double x = 1.0L;
-        for (int i = 1; i <= t - 1; ++i) {
-          x *= static_cast<long double>(k + m + i - 2) / static_cast<long double>(N - m - i + 2);
-          out[m + i] += weights[t][i] * x * cm;
-        }
-      }
-    };
-    std::vector<long double> start(row.size(), 0.0L);
-    start[1] = static_cast<long double>(runProbWide);
-    firstRow(row, start, 1);
-    for (int v = 2; v <= s.r; ++v) {
-      firstRow(next, row, t + (t - 1) * (v - 2));
-      row.swap(next);
-    }
-    long double total = 0.0L;
-    for (int m = 1; m <= limit; ++m) total += row[m];
-    P = ToFloat32(static_cast<double>(total));
-  }
-  return ToFloat32(1.0 - static_cast<double>(P));
+// Where the float32 arithmetic of a candidate has left its range its CFP is not a number
+// the search can use: a running probability below the smallest normal float32 has lost
+// significant bits with every factor (it sticks at the smallest subnormal while the
+// factors exceed one half, or reaches 0), and a coefficient sum beyond the float32 range
+// is infinite. Both happen together at high ranks of large designs, where the running
+// probability falls far below 1e-38 (and below 1e-308) while the coefficients grow as its
+// reciprocal. Such a candidate's CFP is then summed directly as the probabilities of the
+// first false positive (first_false_positive.h), whose terms are all probabilities: in
+// float64 its relative error stays below 1.5e-11, so the float32 CFP below is the exact
+// CFP correctly rounded or one float32 step from it, and always in [0, 1]. Wherever the
+// running probability is a normal float32 and the sum finite, the search's own
+// arithmetic gives the CFP, digit for digit.
+float Calculation::EvaluateRetestCandidateSound(int t, int k) const {
+  const CalculationState& s = state_;
+  const double cfp = FirstFalsePositiveSum<double>(s.n, s.r, t, k);
+  VELMORA_ASSERT(cfp >= 0.0 && cfp <= 1.0 + 1e-9);
+  return ToFloat32(std::min(cfp, 1.0));
 }
 
 void Calculation::FindRankRetest(int t) {
@@ -319,6 +282,9 @@ void Calculation::FindRankRetest(int t) {
     s.countSum[t] = 0.0f;
     const float cfpCur = EvaluateRetestCandidate(t, k, k > start);
     s.cfpCur[t] = cfpCur;
+    // Every candidate's CFP is a number (the sound evaluation takes over where float32
+    // cannot give one), so each test below decides by its comparison alone.
+    VELMORA_ASSERT(std::isfinite(cfpCur));
 
     if (cfpCur > s.dcfp && k == 1) {  // the background maximum fails
       s.cfp[t][2] = cfpCur;
@@ -484,7 +450,7 @@ void Calculation::ComputePowerAndRating() {
       } else if (s.power[powIdx] < 0.0f) {
         s.power[powIdx] = 0.0f;
       }
-      const int thousandths = ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0).value_or(0);
+      const int thousandths = Expected(ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0));
       s.power[powIdx] = ToFloat32(F64(thousandths) / 1000.0);
     }
   }
@@ -499,9 +465,9 @@ void Calculation::ComputePowerAndRating() {
 
   // Display rounding, after the powers have used the unrounded percentiles.
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const int cfpUnits = ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0).value_or(0);
+    const int cfpUnits = Expected(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0));
     s.cfp[t][2] = ToFloat32(F64(cfpUnits) / 100000.0);
-    const int percentileUnits = ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0).value_or(0);
+    const int percentileUnits = Expected(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
     s.limitPercentile[t] = ToFloat32(F64(percentileUnits) / 10000.0);
   }
 }
@@ -522,7 +488,7 @@ ResultCaptions Calculation::ShowResults(std::string_view decimalSymbol) {
     if (t == 2) samples = (2.0 - P) * r;
     if (t == 3) samples = (std::pow(1.0 - P, 2.0) + (2.0 - P)) * r;
     if (t == 4) samples = (std::pow(1.0 - P, 3.0) + (std::pow(1.0 - P, 2.0) + (2.0 - P))) * r;
-    s.sampleCount[t] = ToInt16(samples).value_or(0);
+    s.sampleCount[t] = Expected(ToInt16(samples));
   }
 
   for (int t = 1; t <= kSchemeCount; ++t) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "velmora/calculation.h"
+#include "velmora/exact_cfp.h"
 
 namespace velmora {
 namespace {
@@ -98,6 +99,62 @@ TEST(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
     // The last 1:4 candidate is the failing rank after the chosen one, evaluated wide too.
     EXPECT_EQ(s.rankIdx, chosen + 1);
     EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - ExactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
+  }
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// At the high ranks of large designs the 1:4 running probability falls below the float32
+// range (about 1e-38) and then below the float64 range (about 1e-308) long before the CFP
+// nears the DCFP. These are the chosen 1:4 ranks of such designs (exactly optimal: the
+// rank passes its float32 DCFP and the next fails); the search must give each its exact
+// CFP to float32 accuracy, and decide both exactly as exact arithmetic does.
+TEST(BeyondFloatRange, HighOneOfFourRanksOfLargeDesignsKeepTheirExactCfp) {
+  struct Case {
+    float dcfp;
+    int n;
+    int r;
+    int rank;
+  };
+  const Case cases[] = {
+      {0.3f, 16000, 4000, 1554},   // shown as rank 1047 with CFP -0.00378
+      {0.2f, 10000, 5000, 816},    // shown as rank 664 with CFP -0.06606
+      {0.9f, 20000, 3000, 3331},   // shown as rank 8000 with CFP 0.00000
+      {0.45f, 24000, 2000, 3155},  // shown as rank 16000 with CFP 0.00000
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("n " + std::to_string(c.n) + " r " + std::to_string(c.r));
+    ASSERT_LT(SearchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
+    for (const int k : {c.rank, c.rank + 1}) {
+      const long double exact = ExactCfp(c.n, c.r, 4, k);
+      const float design = Calculation::DesignCfp(c.n, c.r, 4, k);
+      EXPECT_NEAR(design, static_cast<double>(exact), 6e-8 * static_cast<double>(exact)) << "rank " << k;
+      EXPECT_EQ(design <= c.dcfp, exact <= static_cast<long double>(c.dcfp)) << "rank " << k;
+    }
+    EXPECT_LE(Calculation::DesignCfp(c.n, c.r, 4, c.rank), c.dcfp);
+    EXPECT_GT(Calculation::DesignCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
+  }
+}
+
+// A whole run in the same regime, small enough for every test run: its 1:3 walk ends with
+// a running probability near 1e-174 and its 1:4 walk near 1e-350.
+TEST(BeyondFloatRange, WholeRunChoosesTheExactlyOptimalRanks) {
+  Calculation calc;
+  const Outcome outcome = calc.Calculate({"0.99", "4000", "1000", "4000"});
+  ASSERT_TRUE(outcome.accepted());
+  const int ranks[] = {0, 20, 274, 670, 1047};
+  for (int t = 1; t <= 4; ++t) {
+    SCOPED_TRACE("1:" + std::to_string(t));
+    const std::size_t cell = static_cast<std::size_t>(t - 1);
+    EXPECT_EQ(outcome.captions.lblCU[cell].substr(outcome.captions.lblCU[cell].rfind(' ') + 1), std::to_string(ranks[t]));
+    const long double exact = ExactCfp(4000, 1000, t, ranks[t]);
+    EXPECT_NEAR(std::stod(outcome.captions.lblQ[cell]), static_cast<double>(exact), 5e-6 + 1e-7);
+    EXPECT_LE(exact, 0.99L);
+    EXPECT_GT(ExactCfp(4000, 1000, t, ranks[t] + 1), static_cast<long double>(0.99f));
   }
 }
 

@@ -77,7 +77,7 @@ class Calculation {
  private:
   void FindRankRetest(int t);
   float EvaluateRetestCandidate(int t, int k, bool carryRunProb);
-  float EvaluateRetestCandidateWide(int t, int k);
+  float EvaluateRetestCandidateSound(int t, int k) const;
   void BuildCoefficientRow(int t, int k);
 
   CalculationState state_;
