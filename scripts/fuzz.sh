@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
-# into build-fuzz/ (or $VELMORA_FUZZ_BUILD_DIR) and runs each one for FUZZ_SECONDS
-# (default 60) over a scratch copy of its seed corpus. Any crash, leak, sanitizer report
-# or timeout (an input taking over 10 s) fails the script; libFuzzer leaves the input as
-# crash-*, leak-* or timeout-* in the artifact folder it names.
+# Builds the libFuzzer targets with the fuzz preset (CMakePresets.json: clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer) into build-fuzz/ (or
+# $VELMORA_FUZZ_BUILD_DIR) and runs each one for FUZZ_SECONDS (default 60) over a scratch
+# copy of its seed corpus. Any crash, leak, sanitizer report or timeout (an input taking
+# over 10 s) fails the script; libFuzzer leaves the input as crash-*, leak-* or timeout-*
+# in the artifact folder it names.
 #
 #   scripts/fuzz.sh                 every target, 60 s each
 #   FUZZ_SECONDS=1800 scripts/fuzz.sh fuzz_batch
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VELMORA_FUZZ_BUILD_DIR:-$root/build-fuzz}
+build=${VELMORA_FUZZ_BUILD_DIR:+$(realpath -m "$VELMORA_FUZZ_BUILD_DIR")}
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then targets=(fuzz_numbers fuzz_calculation fuzz_batch); fi
@@ -27,10 +28,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMORA_BUILD_FUZZ=ON -DVELMORA_SANITIZE=address,undefined \
-  -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target "${targets[@]}"
+cd "$root"
+if [ -n "$build" ]; then
+  cmake --preset fuzz -B "$build" >/dev/null
+  cmake --build "$build" -j2 --target "${targets[@]}"
+else
+  build=$root/build-fuzz
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j2 --target "${targets[@]}"
+fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -6,28 +6,34 @@
 # The window tests run offscreen when Qt is present.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${VELMORA_ASAN_BUILD_DIR:-$root/build-asan}
 "$root/scripts/install-deps.sh"
 
-# -O1 with line tables only: the sanitized build is compiled in a fraction of the time of
-# -O2 -g, and reports still name file and line. On x86-64 the optimisation level changes
-# no float32 or float64 rounding (the engine keeps -ffp-contract=off; the conformance test
-# runs in this build too).
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-  -DVELMORA_SANITIZE="address,undefined,float-cast-overflow" "$@" >/dev/null
-cmake --build "$build" -j2
+# The asan preset (CMakePresets.json): -O1 with line tables only, so that the sanitized
+# build is compiled in a fraction of the time of -O2 -g and reports still name file and
+# line. On x86-64 the optimisation level changes no float32 or float64 rounding (the engine
+# keeps -ffp-contract=off; the conformance test runs in this build too).
+build=${VELMORA_ASAN_BUILD_DIR:+$(realpath -m "$VELMORA_ASAN_BUILD_DIR")}
+cd "$root"
+if [ -n "$build" ]; then
+  cmake --preset asan -B "$build" "$@" >/dev/null
+  cmake --build "$build" -j2
+  test_dir=(--test-dir "$build")
+else
+  cmake --preset asan "$@" >/dev/null
+  cmake --build --preset asan -j2
+  test_dir=()
+fi
 
 logs=$(mktemp -d /tmp/velmora-sanitize.XXXXXX)
-# LeakSanitizer: only the toolkit's and fontconfig's own one-time allocations are
-# suppressed (see the file); never a frame of ours.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$logs/asan"
-export LSAN_OPTIONS="suppressions=$root/tests/reliability/lsan_toolkit.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$logs/ubsan"
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# The preset's test environment holds the sanitizer options (every report stops the
+# program; LeakSanitizer suppresses only the toolkit's and fontconfig's own one-time
+# allocations, see tests/reliability/lsan_toolkit.supp, never a frame of ours) and appends
+# what is given here: the log folder.
+export ASAN_OPTIONS="log_path=$logs/asan"
+export UBSAN_OPTIONS="log_path=$logs/ubsan"
 
 status=0
-(cd "$build" && ctest --output-on-failure -j2 --timeout 600) || status=1
+ctest --preset asan "${test_dir[@]}" -j2 || status=1
 if compgen -G "$logs/*" >/dev/null; then
   echo "sanitizer reports:"
   for f in "$logs"/*; do echo "== $f"; head -n 60 "$f"; done

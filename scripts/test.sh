@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up everything and runs every test.
+# Sets up everything and runs every test (the dev preset: build/, or $VELMORA_BUILD_DIR).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
-build=${VELMORA_BUILD_DIR:-$root/build}
-cd "$build"
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} ctest --output-on-failure -j"$(nproc)"
+test_dir=()
+if [ -n "${VELMORA_BUILD_DIR:-}" ]; then test_dir=(--test-dir "$(realpath -m "$VELMORA_BUILD_DIR")"); fi
+cd "$root"
+ctest --preset dev "${test_dir[@]}" -j"$(nproc)"
