@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "velmora/audit.h"
-#include "velmora/calculation.h"
-#include "velmora/planner.h"
+#include "velmora/analysis/audit.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/planner.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ void BM_CalculateTypical(benchmark::State& state) {
 void BM_AuditTypical(benchmark::State& state) {
   velmora::Calculation calculation;
   const velmora::InputTexts texts = Texts("0.05", state.range(0), state.range(1));
-  calculation.Calculate(texts);
+  const velmora::Outcome outcome = calculation.Calculate(texts);
   int evaluations = 0;
   for (auto _ : state) {
-    const velmora::CalculationAudit audit = velmora::AuditCalculation(calculation, texts.txtAL);
+    const velmora::CalculationAudit audit = velmora::AuditCalculation(outcome.results, texts.txtAL);
     evaluations = audit.evaluations;
     benchmark::DoNotOptimize(audit);
   }

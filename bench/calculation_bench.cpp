@@ -1,7 +1,7 @@
 // Whole calculations, from the four texts to the captions, as a user starts them.
 #include <benchmark/benchmark.h>
 
-#include "velmora/calculation.h"
+#include "velmora/engine/calculation.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include "fuzz_common.h"
 #include "outcome_invariants.h"
 #include "state_equal.h"
-#include "velmora/calculation.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Calculation calculation = FilledRecord();
     const Outcome outcome = calculation.Calculate(texts);
     if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::Fail("Calculate disagrees with CheckInputs", texts);
-    if (const char* field = reliability::FirstDifference(calculation.state(), FilledRecord().state())) {
+    if (const char* field = reliability::FirstDifference(CalculationSeam::State(calculation), CalculationSeam::State(FilledRecord()))) {
       fuzz::Fail(std::string("a refusal changed the record: ") + field, texts);
     }
     return 0;

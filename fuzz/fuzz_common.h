@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "outcome_invariants.h"
-#include "velmora/input_checks.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/input_checks.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora::fuzz {
 

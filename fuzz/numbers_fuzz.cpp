@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "velmora/limits.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/limits.h"
+#include "velmora/engine/numbers.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <array>
 #include <memory>
 
-#include "velmora/calculation.h"
+#include "velmora/engine/calculation.h"
 
 class QGroupBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "velmora/contract.h"
+#include "velmora/engine/contract.h"
 
 #include <cstdio>
 #include <cstdlib>

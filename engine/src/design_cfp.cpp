@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design's float32 CFP of one candidate rank, for the planner and the audit's tests.
 #include <cstdint>
 #include <limits>
 
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/limits.h"
 
 namespace velmora {
 
 float Calculation::DesignCfp(int n, int r, int t, int k) {
-  if (n < 2 || !InExactCfpDomain(n, r, t, k)) return std::numeric_limits<float>::quiet_NaN();
+  const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 && k >= 1 && k <= n &&
+                        static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
+  if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
 
   Calculation calculation;
   CalculationState& s = calculation.state_;

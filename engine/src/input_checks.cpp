@@ -1,7 +1,7 @@
-#include "velmora/input_checks.h"
+#include "velmora/engine/input_checks.h"
 
-#include "velmora/limits.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/limits.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "velmora/numbers.h"
+#include "velmora/engine/numbers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "velmora/limits.h"
+#include "velmora/engine/limits.h"
 
 namespace velmora {
 namespace {

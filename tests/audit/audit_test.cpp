@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "reference.h"
-#include "velmora/audit.h"
-#include "velmora/calculation.h"
+#include "velmora/analysis/audit.h"
+#include "velmora/engine/calculation.h"
 
 namespace velmora {
 namespace {
@@ -12,7 +12,7 @@ CalculationAudit Audit(const char* dcfp, const char* n, const char* r, const cha
   Calculation calculation;
   const Outcome outcome = calculation.Calculate({dcfp, n, r, j});
   EXPECT_TRUE(outcome.accepted());
-  return AuditCalculation(calculation, dcfp);
+  return AuditCalculation(outcome.results, dcfp);
 }
 
 TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
@@ -109,8 +109,9 @@ TEST(AuditCalculation, DesignRanksAgreeWithExactRanksAcrossTypicalInputs) {
       for (int r : {1, 5, 20, 50}) {
         Calculation calculation;
         const std::string nText = std::to_string(n);
-        ASSERT_TRUE(calculation.Calculate({dcfp, nText, std::to_string(r), nText}).accepted());
-        const CalculationAudit audit = AuditCalculation(calculation, dcfp);
+        const Outcome outcome = calculation.Calculate({dcfp, nText, std::to_string(r), nText});
+        ASSERT_TRUE(outcome.accepted());
+        const CalculationAudit audit = AuditCalculation(outcome.results, dcfp);
         for (const SchemeAudit& s : audit.schemes) {
           if (!s.agrees()) ++disagreements;
           // The design's CFP as shown is the exact one rounded, up to float32 digits.

@@ -3,8 +3,9 @@
 
 #include <cmath>
 
-#include "velmora/calculation.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {
@@ -31,7 +32,7 @@ TEST(DesignCfp, MatchesTheAchievableCfpOfWholeRuns) {
         const Outcome outcome = calculation.Calculate({dcfp, nText, std::to_string(r), nText});
         ASSERT_TRUE(outcome.accepted());
         for (int t = 1; t <= 4; ++t) {
-          const float design = Calculation::DesignCfp(n, r, t, calculation.state().optRank[t]);
+          const float design = Calculation::DesignCfp(n, r, t, CalculationSeam::State(calculation).optRank[t]);
           EXPECT_EQ(FormatFixed(static_cast<double>(design), 5), outcome.captions.lblQ[static_cast<std::size_t>(t - 1)])
               << dcfp << " " << n << " " << r << " 1:" << t;
         }

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "velmora/design_helper.h"
+#include "velmora/analysis/design_helper.h"
 
 namespace velmora {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "reference.h"
-#include "velmora/exact_cfp.h"
+#include "velmora/analysis/exact_cfp.h"
 
 namespace velmora {
 namespace {

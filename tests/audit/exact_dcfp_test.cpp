@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "reference.h"
-#include "velmora/exact_cfp.h"
-#include "velmora/numbers.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {

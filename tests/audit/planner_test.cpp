@@ -1,9 +1,9 @@
 // The sample-size planner.
 #include <gtest/gtest.h>
 
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
-#include "velmora/planner.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/analysis/planner.h"
 
 namespace velmora {
 namespace {

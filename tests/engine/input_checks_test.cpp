@@ -5,7 +5,8 @@
 #include <string>
 
 #include "run_support.h"
-#include "velmora/input_checks.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/input_checks.h"
 
 namespace velmora {
 namespace {
@@ -156,7 +157,7 @@ TEST(CheckChain, LargestAcceptedRunCompletes) {
 TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
   Calculation calc;
   ASSERT_TRUE(calc.Calculate(Texts("0.1", "20", "5", "20")).accepted());
-  const CalculationState before = calc.state();
+  const CalculationState before = CalculationSeam::State(calc);
   const InputTexts refused[] = {
       Texts("", "30", "2", "30"),         Texts("0", "30", "2", "30"),
       Texts("0.05", "2.5", "2", "30"),    Texts("0.05", "30", "0", "30"),
@@ -166,7 +167,7 @@ TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
   for (const InputTexts& texts : refused) {
     const Outcome outcome = calc.Calculate(texts);
     EXPECT_FALSE(outcome.accepted());
-    EXPECT_TRUE(enginetest::StatesEqual(calc.state(), before)) << "after refusal at step " << outcome.refusal->step;
+    EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), before)) << "after refusal at step " << outcome.refusal->step;
   }
 }
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "velmora/numbers.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {

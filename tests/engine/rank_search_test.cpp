@@ -184,11 +184,11 @@ TEST(RankSearch, CoefficientRowsForTenBackgroundValuesAtRankTwo) {
     SCOPED_TRACE(c.t);
     EngineRun run = RunOf(Texts("1", "10", c.r, "2"));
     Calculation& calc = *run.calc;
-    calc.FindRank1of1();
-    calc.FindRank1of2();
-    if (c.t >= 3) calc.FindRank1of3();
-    if (c.t >= 4) calc.FindRank1of4();
-    const CalculationState& s = calc.state();
+    CalculationSeam::FindRank1of1(calc);
+    CalculationSeam::FindRank1of2(calc);
+    if (c.t >= 3) CalculationSeam::FindRank1of3(calc);
+    if (c.t >= 4) CalculationSeam::FindRank1of4(calc);
+    const CalculationState& s = CalculationSeam::State(calc);
     EXPECT_EQ(s.optRank[c.t], 2);
     EXPECT_EQ(s.poolSize[c.t], 10 + c.t * std::stoi(c.r) - 2);
     // runProb = 10/(10 + tr) x 9/(10 + tr - 1), rounded to float32 after each factor.
@@ -223,9 +223,9 @@ TEST(RankSearch, CountLimitsAndTableSize) {
 TEST(RankSearch, TwoRunsGiveTheSameRecord) {
   Calculation calc;
   const Outcome first = calc.Calculate(Texts("0.1", "20", "5", "20"));
-  const CalculationState afterFirst = calc.state();
+  const CalculationState afterFirst = CalculationSeam::State(calc);
   const Outcome second = calc.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::StatesEqual(calc.state(), afterFirst));
+  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), afterFirst));
   EXPECT_TRUE(enginetest::CaptionsEqual(first.captions, second.captions));
 }
 
@@ -237,7 +237,7 @@ TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
   ASSERT_TRUE(used.Calculate(Texts("0.02", "40", "9", "13")).accepted());
   used.Reset();
   const Outcome again = used.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::StatesEqual(used.state(), fresh.state()));
+  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(used), CalculationSeam::State(fresh)));
   EXPECT_TRUE(enginetest::CaptionsEqual(again.captions, expected.captions));
 
   // Without Reset, too: nothing of the earlier run leaks into the next.
@@ -245,8 +245,8 @@ TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
   ASSERT_TRUE(chained.Calculate(Texts("1", "30", "12", "30")).accepted());
   const Outcome chainedOutcome = chained.Calculate(Texts("0.1", "20", "5", "20"));
   EXPECT_TRUE(enginetest::CaptionsEqual(chainedOutcome.captions, expected.captions));
-  EXPECT_EQ(chained.state().cfp, fresh.state().cfp);
-  EXPECT_EQ(chained.state().power, fresh.state().power);
+  EXPECT_EQ(CalculationSeam::State(chained).cfp, CalculationSeam::State(fresh).cfp);
+  EXPECT_EQ(CalculationSeam::State(chained).power, CalculationSeam::State(fresh).power);
 }
 
 TEST(RankSearch, ResetClearsTheRecord) {
@@ -254,9 +254,9 @@ TEST(RankSearch, ResetClearsTheRecord) {
   ASSERT_TRUE(calc.Calculate(Texts("0.1", "20", "5", "20")).accepted());
   calc.Reset();
   CalculationState cleared;
-  cleared.countProbData = calc.state().countProbData;  // storage may stay, but zeroed
-  for (double x : calc.state().countProbData) EXPECT_EQ(x, 0.0);
-  EXPECT_TRUE(enginetest::StatesEqual(calc.state(), cleared));
+  cleared.countProbData = CalculationSeam::State(calc).countProbData;  // storage may stay, but zeroed
+  for (double x : CalculationSeam::State(calc).countProbData) EXPECT_EQ(x, 0.0);
+  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), cleared));
 }
 
 }  // namespace

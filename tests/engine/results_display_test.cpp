@@ -86,7 +86,7 @@ TEST(Captions, DecimalSymbolOfTheRegionalSettings) {
 
 TEST(Captions, ShowResultsAgainGivesTheSameCaptions) {
   EngineRun run = RunOf(Texts("0.05", "20", "3", "20"));
-  EXPECT_TRUE(enginetest::CaptionsEqual(run.calc->ShowResults("."), run.captions));
+  EXPECT_TRUE(enginetest::CaptionsEqual(CalculationSeam::ShowResults(*run.calc, "."), run.captions));
 }
 
 }  // namespace

@@ -7,9 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "velmora/calculation.h"
-#include "velmora/calculation_state.h"
-#include "velmora/input_checks.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/calculation_state.h"
+#include "velmora/engine/input_checks.h"
 
 namespace velmora::enginetest {
 
@@ -21,7 +22,7 @@ inline InputTexts Texts(std::string dcfp, std::string n, std::string r, std::str
 struct EngineRun {
   std::unique_ptr<Calculation> calc = std::make_unique<Calculation>();
   ResultCaptions captions;
-  const CalculationState& state() const { return calc->state(); }
+  const CalculationState& state() const { return CalculationSeam::State(*calc); }
 };
 
 inline EngineRun RunOf(const InputTexts& texts, std::string_view decimalSymbol = ".") {
@@ -34,12 +35,7 @@ inline EngineRun RunOf(const InputTexts& texts, std::string_view decimalSymbol =
 
 // Runs the four searches again on the loaded inputs: the achievable CFPs and percentiles
 // are then the values before the power step's display rounding.
-inline void RepeatSearches(Calculation& calc) {
-  calc.FindRank1of1();
-  calc.FindRank1of2();
-  calc.FindRank1of3();
-  calc.FindRank1of4();
-}
+inline void RepeatSearches(Calculation& calc) { CalculationSeam::RepeatSearches(calc); }
 
 // Every field of the record, compared by value.
 inline ::testing::AssertionResult StatesEqual(const CalculationState& a, const CalculationState& b) {

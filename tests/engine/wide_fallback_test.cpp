@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/exact_cfp.h"
 
 namespace velmora {
 namespace {
@@ -82,11 +83,11 @@ TEST(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
     for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
 
     // The searches' own values, before the power step rounds them for display.
-    calc.FindRank1of1();
-    calc.FindRank1of2();
-    calc.FindRank1of3();
-    calc.FindRank1of4();
-    const CalculationState& s = calc.state();
+    CalculationSeam::FindRank1of1(calc);
+    CalculationSeam::FindRank1of2(calc);
+    CalculationSeam::FindRank1of3(calc);
+    CalculationSeam::FindRank1of4(calc);
+    const CalculationState& s = CalculationSeam::State(calc);
     const mpq_class dcfp(static_cast<double>(s.dcfp));
     for (int t = 1; t <= 4; ++t) {
       EXPECT_EQ(s.optRank[t], c.ranks[t]) << "1:" << t;

@@ -10,8 +10,9 @@
 
 #include "outcome_invariants.h"
 #include "state_equal.h"
-#include "velmora/calculation.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {
@@ -42,7 +43,7 @@ void Refused(const InputTexts& texts, int step, InputBox focus) {
   Calculation calculation;
   const Outcome before = calculation.Calculate({"0.05", "40", "4", "40"});
   ASSERT_TRUE(before.accepted());
-  const CalculationState kept = calculation.state();
+  const CalculationState kept = CalculationSeam::State(calculation);
 
   const Outcome outcome = calculation.Calculate(texts);
   ASSERT_FALSE(outcome.accepted()) << Describe(texts);
@@ -50,12 +51,12 @@ void Refused(const InputTexts& texts, int step, InputBox focus) {
   EXPECT_EQ(outcome.refusal->title, kEntryErrorTitle);
   EXPECT_EQ(outcome.refusal->focus, focus) << Describe(texts);
   EXPECT_EQ(reliability::CheckRefusal(*outcome.refusal), "");
-  EXPECT_EQ(reliability::FirstDifference(calculation.state(), kept), nullptr) << Describe(texts);
-  EXPECT_EQ(AllCaptions(calculation.ShowResults()), AllCaptions(before.captions)) << Describe(texts);
+  EXPECT_EQ(reliability::FirstDifference(CalculationSeam::State(calculation), kept), nullptr) << Describe(texts);
+  EXPECT_EQ(AllCaptions(CalculationSeam::ShowResults(calculation)), AllCaptions(before.captions)) << Describe(texts);
 }
 
 std::vector<int> Ranks(const Calculation& calculation) {
-  const CalculationState& s = calculation.state();
+  const CalculationState& s = CalculationSeam::State(calculation);
   return {s.optRank[1], s.optRank[2], s.optRank[3], s.optRank[4]};
 }
 

@@ -12,8 +12,9 @@
 
 #include "outcome_invariants.h"
 #include "state_equal.h"
-#include "velmora/calculation.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {
@@ -127,7 +128,7 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
     ASSERT_TRUE(outcome.accepted()) << Describe(c.texts) << ": " << outcome.refusal->lines[0];
     const std::string captions = CheckCaptions(outcome.captions, c.sizes);
     ASSERT_EQ(captions, "") << Describe(c.texts);
-    ASSERT_EQ(CheckRecord(reused.state(), c.sizes), "") << Describe(c.texts);
+    ASSERT_EQ(CheckRecord(CalculationSeam::State(reused), c.sizes), "") << Describe(c.texts);
 
     // The same texts in a fresh record give the same captions and results: nothing of an
     // earlier run leaks into a later one. (Intermediates of steps a run skips, such as
@@ -136,7 +137,7 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
     const Outcome again = fresh.Calculate(c.texts);
     ASSERT_TRUE(again.accepted());
     ASSERT_EQ(AllCaptions(again.captions), AllCaptions(outcome.captions)) << Describe(c.texts);
-    const char* differs = reliability::FirstResultDifference(fresh.state(), reused.state());
+    const char* differs = reliability::FirstResultDifference(CalculationSeam::State(fresh), CalculationSeam::State(reused));
     ASSERT_EQ(differs, nullptr) << differs << ": " << Describe(c.texts);
     ++checked;
   }
@@ -188,7 +189,7 @@ TEST(TinyDcfp, RetestSearchWhoseStartRankFailsShowsTheKeptRanksOwnCfp) {
   // Rank 1 of 1:4: 4/2005 * 3/2004 * 2/2003 * 1/2002 = 1.5e-12, far below 0.000005.
   EXPECT_EQ(first.captions.lblCU[3], "DCFP OK at maximum = 1");
   EXPECT_EQ(first.captions.lblQ[3], "0.00000");
-  EXPECT_EQ(reused.state().cfp[4][2], 0.0f);
+  EXPECT_EQ(CalculationSeam::State(reused).cfp[4][2], 0.0f);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "outcome_invariants.h"
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/exact_cfp.h"
 
 namespace velmora {
 namespace {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <algorithm>
 
-#include "velmora/calculation.h"
-#include "velmora/input_checks.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/input_checks.h"
 
 namespace velmora::reliability {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "velmora/calculation.h"
-#include "velmora/calculation_state.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/calculation_state.h"
 
 namespace velmora::reliability {
 

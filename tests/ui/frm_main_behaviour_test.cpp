@@ -17,7 +17,8 @@
 #include "frm_main.h"
 #include "message_boxes.h"
 #include "printer.h"
-#include "velmora/calculation.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/calculation.h"
 
 using velmora::platform::RecordingMessageBoxes;
 using velmora::ui::frmMain;
@@ -377,7 +378,7 @@ TEST_F(FrmMain, ResetAfterARunClearsEverythingAndTheNextCalculateIsRefused) {
   }
   EXPECT_TRUE(allCellsEmpty());
   EXPECT_EQ(focus(), window->txtAL);
-  EXPECT_EQ(window->calculation().state().maxCount, 0);
+  EXPECT_EQ(CalculationSeam::State(window->calculation()).maxCount, 0);
   QTest::mouseClick(window->btnReset, Qt::LeftButton);
   EXPECT_TRUE(allCellsEmpty());
   window->btnCalculate->click();

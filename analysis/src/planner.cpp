@@ -1,11 +1,11 @@
-#include "velmora/planner.h"
+#include "velmora/analysis/planner.h"
 
 #include <algorithm>
 
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
-#include "velmora/limits.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/engine/limits.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact audit of a calculation: for each scheme, the design's chosen rank set against
 // the CFP computed to full precision and the DCFP as typed.
@@ -7,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "velmora/calculation.h"
-#include "velmora/exact_cfp.h"
-#include "velmora/limits.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/engine/limits.h"
 
 namespace velmora {
 
@@ -44,9 +45,9 @@ struct CalculationAudit {
   }
 };
 
-// Audits the last completed run of `calculation`. `dcfpText` is the DCFP text of that run,
-// read exactly. The record must hold a completed run (Calculate accepted its texts).
-CalculationAudit AuditCalculation(const Calculation& calculation, std::string_view dcfpText);
+// Audits the results of a completed run. `dcfpText` is the DCFP text of that run, read
+// exactly.
+[[nodiscard]] CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpText);
 
 // The largest rank <= maxRank whose exact CFP meets the DCFP (0 when rank 1 fails), by
 // galloping from `hint` (a rank expected to lie near the answer) and bisection on the

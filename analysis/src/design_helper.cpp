@@ -1,10 +1,10 @@
-#include "velmora/design_helper.h"
+#include "velmora/analysis/design_helper.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "velmora/limits.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/limits.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {

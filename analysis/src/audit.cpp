@@ -1,9 +1,10 @@
-#include "velmora/audit.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "velmora/analysis/audit.h"
 
 #include <algorithm>
 #include <map>
 
-#include "velmora/numbers.h"
+#include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {
@@ -79,22 +80,21 @@ int FindExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int h
   return rank;
 }
 
-CalculationAudit AuditCalculation(const Calculation& calculation, std::string_view dcfpText) {
-  const CalculationState& s = calculation.state();
+CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpText) {
   const ExactDcfp dcfp(dcfpText);
-  const int n = s.n;
-  const int r = s.r;
-  const int maxRank = std::min<int>(s.j, n);
+  const int n = results.inputs.n;
+  const int r = results.inputs.r;
+  const int maxRank = std::min(results.inputs.j, n);
 
   CalculationAudit audit;
-  for (int t = 1; t <= kSchemeCount; ++t) {
+  for (const SchemeResult& result : results.schemes) {
+    const int t = result.test;
     SchemeAudit& scheme = audit.schemes[static_cast<std::size_t>(t - 1)];
     RankProbe probe(dcfp, n, r, t);
     scheme.test = t;
-    scheme.rank = s.optRank[t];
-    scheme.exceeded = s.dcfpStatus[t] == kStatusExceeded;
-    // The record holds the achievable CFP already rounded for display.
-    scheme.cfpShown = FormatFixed(static_cast<double>(s.cfp[t][2]), 5);
+    scheme.rank = result.rank;
+    scheme.exceeded = result.exceeded;
+    scheme.cfpShown = FormatFixed(static_cast<double>(result.cfpShown), 5);
 
     const ExactDcfp::Comparison& chosen = probe.at(scheme.rank);
     scheme.cfpExact = chosen.cfp;

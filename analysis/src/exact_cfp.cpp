@@ -1,7 +1,7 @@
-#include "velmora/exact_cfp.h"
+#include "velmora/analysis/exact_cfp.h"
 
-#include "velmora/first_false_positive.h"
-#include "velmora/numbers.h"
+#include "velmora/engine/first_false_positive.h"
+#include "velmora/engine/numbers.h"
 
 #include <gmpxx.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "velmora/limits.h"
+#include "velmora/engine/limits.h"
 
 namespace velmora {
 namespace {
