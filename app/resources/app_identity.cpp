@@ -2,11 +2,11 @@
 
 #include <QGuiApplication>
 
-#include "velmora/app_version.h"
+#include "velmora/version.h"
 
 namespace velmora::app {
 
-QString applicationVersion() { return QString::fromLatin1(applicationVersionText); }
+QString applicationVersion() { return QString::fromLatin1(projectVersion); }
 
 QIcon applicationIcon() {
   // The icon group holds 16 x 16 and two 32 x 32 images; Qt reads every image of the file
