@@ -1,6 +1,7 @@
 # Installation layout and the Debian package.
 #
-#   cmake --install <build> --prefix <dir>   bin/velmora, bin/velmora-cli, the desktop entry, the icon
+#   cmake --install <build> --prefix <dir>   bin/velmora, bin/velmora-cli, the desktop entry, the icon,
+#                                            share/doc/velmora/copyright
 #   cpack -G DEB  (in <build>)               velmora_<version>_<arch>.deb with its run-time dependencies
 #
 # The executables install themselves (install(TARGETS ...) next to each target); this file adds
@@ -15,6 +16,11 @@ if(VELMORA_BUILD_GUI)
           RENAME velmora.png)
 endif()
 
+# The licence (GPL-3.0-or-later) in Debian's machine-readable copyright format, where every
+# Debian package carries it.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora)
+
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "Velmora project")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -25,6 +31,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "error, the number of samples needed and the power at 2, 3 and 4 standard deviations, with "
   "a rating against reference criteria. It has a window (velmora) and a command line "
   "(velmora-cli).")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CONTACT "Velmora project team <team@velmora.invalid>")
 set(CPACK_STRIP_FILES ON)
 
