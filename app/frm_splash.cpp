@@ -9,12 +9,11 @@
 
 #include "app_identity.h"
 #include "fonts.h"
+#include "window_geometry.h"
 
 namespace velmora::app {
 
 namespace {
-// 15 twips make one pixel at 96 dots per inch.
-constexpr int px(int twips) { return twips / 15; }
 }  // namespace
 
 frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
@@ -23,20 +22,20 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   setObjectName(QStringLiteral("frmSplash"));
   setWindowTitle(QString());
   setAttribute(Qt::WA_DeleteOnClose);
-  resize(px(6225), px(4620));
+  resize(platform::pixelsFromTwips(6225), platform::pixelsFromTwips(4620));
 
   // The picture is one pixel wider and taller than the client area: its last column and
   // row lie outside the window.
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(0, 0, px(6240), px(4635));
+  Image1->setGeometry(0, 0, platform::pixelsFromTwips(6240), platform::pixelsFromTwips(4635));
   Image1->setScaledContents(true);
   Image1->setPixmap(QPixmap(QString::fromLatin1(splashPicturePath)));
 
   // Created after the picture, so it is drawn above it.
   Label1 = new QLabel(QStringLiteral("      2006 Version"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(px(120), px(4080), px(1815), px(495));
+  Label1->setGeometry(platform::pixelsFromTwips(120), platform::pixelsFromTwips(4080), platform::pixelsFromTwips(1815), platform::pixelsFromTwips(495));
   Label1->setTextFormat(Qt::PlainText);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   // One line, as designed: the substitute for the design's font can be a few pixels wider,
@@ -66,7 +65,7 @@ void frmSplash::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!event->spontaneous() && !m_centred) {
     m_centred = true;
-    centreOnScreen(*this);
+    platform::centreOnScreen(*this);
   }
 }
 
@@ -80,16 +79,6 @@ void frmSplash::tmr1Timer() {
     mainWindow->activateWindow();
   }
   close();  // unloads the splash window (deleted once control returns to the event loop)
-}
-
-void centreOnScreen(QWidget& window) {
-  QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  const QRect area = screen->availableGeometry();
-  QRect frame = window.frameGeometry();
-  if (!window.isVisible()) frame.setSize(window.size());  // no frame is known before showing
-  frame.moveCenter(area.center());
-  window.move(frame.topLeft());
 }
 
 }  // namespace velmora::app

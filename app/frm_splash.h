@@ -39,7 +39,4 @@ class frmSplash : public QWidget {
   bool m_centred = false;
 };
 
-/// Moves a top-level window so that its frame is centred in the available area of its screen.
-void centreOnScreen(QWidget& window);
-
 }  // namespace velmora::app

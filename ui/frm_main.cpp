@@ -34,11 +34,6 @@ const QColor navy(0, 0, 128);
 const QColor maroon(128, 0, 0);
 const QColor black(0, 0, 0);
 
-QRect twipRect(int left, int top, int width, int height) {
-  return QRect(pixelsFromTwips(left), pixelsFromTwips(top), pixelsFromTwips(width),
-               pixelsFromTwips(height));
-}
-
 QString joinLines(const QStringList& lines) { return lines.join(QLatin1Char('\r')); }
 
 // The About box. The six contact lines name the project, not a person.
@@ -263,17 +258,17 @@ void frmMain::buildControls() {
 
   // The input frame.
   QWidget* in = fraInputValues;
-  Label1 = makeLabel(in, "Label1", QStringLiteral("Design Cum. False Positive Error (DCFP):"),
+  Label1 = makeLabel(in, "Label1", QString::fromLatin1(InputBoxCaption(InputBox::txtAL)),
                      twipRect(120, 360, 3135, 255));
   txtAL = makeTextBox(in, "txtAL", twipRect(3360, 360, 975, 285));
-  Label2 = makeLabel(in, "Label2", QStringLiteral("Background sample size [n]:"),
+  Label2 = makeLabel(in, "Label2", QString::fromLatin1(InputBoxCaption(InputBox::txtN)),
                      twipRect(120, 840, 3135, 255));
   txtN = makeTextBox(in, "txtN", twipRect(3360, 840, 975, 285));
-  Label3 = makeLabel(in, "Label3", QStringLiteral("Number of comparisons to same bkgd. [r]:"),
+  Label3 = makeLabel(in, "Label3", QString::fromLatin1(InputBoxCaption(InputBox::txtR)),
                      twipRect(120, 1335, 3135, 255));
   txtR = makeTextBox(in, "txtR", twipRect(3360, 1320, 975, 285));
   lblMinimumDetectedValue =
-      makeLabel(in, "lblMinimumDetectedValue", QStringLiteral("Minimum allowable rank value [j] * :"),
+      makeLabel(in, "lblMinimumDetectedValue", QString::fromLatin1(kRankBoxCaptionWithFootnote),
                 twipRect(120, 1815, 3135, 255));
   setTextColour(lblMinimumDetectedValue, black);
   txtMDET = makeTextBox(in, "txtMDET", twipRect(3360, 1800, 975, 285));
@@ -436,12 +431,7 @@ void frmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (m_centred) return;
   m_centred = true;
-  QScreen* screen = this->screen();
-  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  platform::centreOnScreen(*this);
 }
 
 // Leaving txtN fills txtMDET with the text of txtN, so the lowest rank defaults to n. Only a

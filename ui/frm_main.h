@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "velmora/engine/calculation.h"
+#include "window_geometry.h"
 
 class QGroupBox;
 class QLabel;
@@ -25,8 +26,8 @@ class Printer;
 
 namespace velmora::ui {
 
-/// Pixels (device-independent) from twips.
-constexpr int pixelsFromTwips(int twips) { return twips / 15; }
+using platform::pixelsFromTwips;
+using platform::twipRect;
 
 /// A label array of the design: labels sharing one name, told apart by an index from 1.
 template <int Count>

@@ -39,6 +39,16 @@ const char* InputBoxName(InputBox box) {
   return "txtAL";
 }
 
+const char* InputBoxCaption(InputBox box) {
+  switch (box) {
+    case InputBox::txtAL: return "Design Cum. False Positive Error (DCFP):";
+    case InputBox::txtN: return "Background sample size [n]:";
+    case InputBox::txtR: return "Number of comparisons to same bkgd. [r]:";
+    case InputBox::txtMDET: return "Minimum allowable rank value [j]:";
+  }
+  return "";
+}
+
 std::optional<Refusal> CheckInputs(const InputTexts& texts) {
   // Step 1 looks at three boxes only: an empty rank box is refused by step 7.
   if (texts.txtR.empty() || texts.txtN.empty() || texts.txtAL.empty()) {

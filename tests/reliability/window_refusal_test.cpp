@@ -59,7 +59,7 @@ TEST(WindowRefusal, EveryRefusalLeavesAllThirtyTwoCellsAndTheRecordUnchanged) {
   const std::vector<QString> shown = CellTexts(window);
   ASSERT_EQ(shown.size(), 32u);
   for (const QString& text : shown) ASSERT_FALSE(text.isEmpty());
-  const velmora::CalculationState kept = CalculationSeam::State(window.calculation());
+  const velmora::CalculationState kept = velmora::CalculationSeam::State(window.calculation());
 
   const RefusedTexts refusals[] = {
       {"", "40", "4", "40"},           // an empty box
@@ -81,7 +81,7 @@ TEST(WindowRefusal, EveryRefusalLeavesAllThirtyTwoCellsAndTheRecordUnchanged) {
     ASSERT_EQ(boxes.boxes().size(), expectedBoxes) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
     EXPECT_EQ(boxes.boxes().last().title, "Entry Error");
     EXPECT_EQ(CellTexts(window), shown) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
-    EXPECT_EQ(velmora::reliability::FirstDifference(CalculationSeam::State(window.calculation()), kept), nullptr)
+    EXPECT_EQ(velmora::reliability::FirstDifference(velmora::CalculationSeam::State(window.calculation()), kept), nullptr)
         << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
   }
 }

@@ -378,7 +378,7 @@ TEST_F(FrmMain, ResetAfterARunClearsEverythingAndTheNextCalculateIsRefused) {
   }
   EXPECT_TRUE(allCellsEmpty());
   EXPECT_EQ(focus(), window->txtAL);
-  EXPECT_EQ(CalculationSeam::State(window->calculation()).maxCount, 0);
+  EXPECT_EQ(velmora::CalculationSeam::State(window->calculation()).maxCount, 0);
   QTest::mouseClick(window->btnReset, Qt::LeftButton);
   EXPECT_TRUE(allCellsEmpty());
   window->btnCalculate->click();

@@ -18,7 +18,13 @@ struct InputTexts {
 enum class InputBox { txtAL, txtN, txtR, txtMDET };
 
 // The name of a box as the window names it ("txtAL", ...).
-const char* InputBoxName(InputBox box);
+[[nodiscard]] const char* InputBoxName(InputBox box);
+
+// The caption the window shows beside a box, "Design Cum. False Positive Error (DCFP):" and
+// so on; the rank box's caption comes without the window's footnote mark (" * ").
+[[nodiscard]] const char* InputBoxCaption(InputBox box);
+// The rank box's caption with the footnote mark, as the window shows it.
+inline constexpr const char* kRankBoxCaptionWithFootnote = "Minimum allowable rank value [j] * :";
 
 // A refused input: the warning box to show and the box that takes the focus.
 struct Refusal {
@@ -33,6 +39,6 @@ inline constexpr const char* kEntryErrorTitle = "Entry Error";
 // Runs the checks in their fixed order and returns the first refusal, or nothing when
 // all four texts are accepted. Besides the seven checks of the input boxes, a run whose
 // n + 4r would exceed 32767 is refused here, before anything changes.
-std::optional<Refusal> CheckInputs(const InputTexts& texts);
+[[nodiscard]] std::optional<Refusal> CheckInputs(const InputTexts& texts);
 
 }  // namespace velmora
