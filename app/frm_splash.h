@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash window: the program's picture with its version label, shown centred for two and
 // a half seconds; then its timer shows the main window and the splash window unloads itself.
 #pragma once

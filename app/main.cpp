@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the application object with its name, version and icon, the splash window,
 // the event loop. The splash hands over to the main window; the program ends when that closes.
 #include <QApplication>

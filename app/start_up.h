@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start: the splash window first, then, from its timer, the one main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings for every target of the project, and the floating-point contract of the
 # engine: every float32 and float64 rounding point of the calculation is part of its
 # result, so no multiply-add may be fused and no value-changing optimisation is allowed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation layout and the Debian package.
 #
 #   cmake --install <build> --prefix <dir>   bin/velmora, bin/velmora-cli, the desktop entry, the icon,

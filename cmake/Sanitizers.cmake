@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sanitized builds and fuzzing instrumentation, for every target of the project.
 #
 #   VELMORA_SANITIZE   a list for -fsanitize=, such as "address,undefined"; every report

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the command-line batch reader on arbitrary bytes, and the whole
 // "--batch -" command over the same bytes.
 //

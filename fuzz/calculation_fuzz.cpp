@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the check chain and the run on four arbitrary box texts.
 //
 // The input is split into the four texts at '|' (see SplitFour). A refused input must

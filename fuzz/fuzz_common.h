@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the fuzz targets: splitting an input into the four box texts, and
 // the work bound that keeps every input well under a second.

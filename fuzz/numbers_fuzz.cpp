@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: text to number and number to text on arbitrary bytes.
 //
 // The whole input is one box text for ReadNumericValue, NumericValue and IsNumeric; its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hourglass over the program's windows for as long as a BusyPointer lives.
 #pragma once
 

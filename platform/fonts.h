@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The faces the window's captions are drawn in.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning a window's input off without changing its look.
 //
 // While the window is printed it must ignore the mouse and the keyboard, yet its image goes to

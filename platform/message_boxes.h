@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modal message boxes: the interface the window talks to, the real boxes, and a recording
 // stand-in for tests.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a picture of a window on the system's default printer.
 //
 // The window hands over an image of its client area; the printer puts it on one page, at the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user's regional settings say about numbers.
 #pragma once
 

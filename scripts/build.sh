@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds Velmora with the dev preset (CMakePresets.json) into build/, or into
 # $VELMORA_BUILD_DIR when that is set. Further arguments go to the configure step.
 set -euo pipefail

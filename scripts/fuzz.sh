@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with the fuzz preset (CMakePresets.json: clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer) into build-fuzz/ (or
 # $VELMORA_FUZZ_BUILD_DIR) and runs each one for FUZZ_SECONDS (default 60) over a scratch

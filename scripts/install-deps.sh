@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building, testing and running Velmora need.
 # Does nothing when they are all present already. Needs root (or sudo).
 set -euo pipefail

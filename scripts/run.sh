@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up everything and starts the calculator.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every test with AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer
 # into build-asan/ (or $VELMORA_ASAN_BUILD_DIR) and runs them. Every report stops the
 # program that makes it (-fno-sanitize-recover=all) and is also written to a log folder,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's pictures and writes them into app/resources/.
 
     tools/make_assets.py           write the files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the four input boxes, the result grid, the five command buttons and
 // the handlers that hand the inputs to the calculation and show what comes back.
 //

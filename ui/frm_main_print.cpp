@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Print (a click on btnPrint, or Alt+P): the window turns printer-friendly, its picture goes
 // to the default printer as one page, and it is put back as designed.
 //

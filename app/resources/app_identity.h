@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's identity: its name, version and icon, and where its pictures live
 // among the compiled-in resources.
 #pragma once

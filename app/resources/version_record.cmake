@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable's version record and icon group for Windows, from the project's version.
 # The string table gives the version as major.minor with two digits for the minor ("1.00").
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks the layout that desktops and package
 # managers expect: both programs in bin/, the desktop entry that starts the window by name
 # with the installed icon, and that icon in the hicolor theme.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures the Windows version record from the project's version and checks what Windows
 # shows of it: the numeric versions, the string table in U.S. English with the Unicode code
 # page, the product and internal names, the file name and the icon.

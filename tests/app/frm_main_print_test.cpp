@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Print on the main window: the page is the window's image with white surfaces and without
 // the command buttons, and afterwards the window is exactly as it was. The pages go to a
 // capturing printer, the boxes to a recording one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window is cut off from the user's input while it is printed, and looks exactly as
 // before: the block must neither let a key or click through nor fade a single pixel.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the window's picture lands on the page, and the capturing printer that the window
 // tests print to.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in pictures keep the formats that the program and Windows tools expect:
 // the splash picture byte for byte, the icon group entry by entry.
 #include <gtest/gtest.h>

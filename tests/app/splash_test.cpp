@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash window's design and its one-time hand-over to the main window. The timer's
 // timeout is raised directly, so no test waits for the 2.5 seconds to pass.
 #include <gtest/gtest.h>

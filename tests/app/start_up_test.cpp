@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's real start: the splash hands over to one real main window.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audit of a calculation: the design's ranks against the exact CFPs.
 #include <gtest/gtest.h>
 

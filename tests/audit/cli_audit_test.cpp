@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli --audit, design and plan, run in process.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design's float32 CFP of one rank, through the searches' own code path.
 #include <gtest/gtest.h>
 

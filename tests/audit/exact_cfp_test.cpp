@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact CFP against exact fractions: the published values, a grid of small sizes,
 // the tiniest CFPs of the domain and the extreme sizes.
 #include <gtest/gtest.h>

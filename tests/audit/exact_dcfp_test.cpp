@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DCFP as typed, read exactly, and exact decisions at ties.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Exact references for the audit tests: CFP_t(k) = 1 - E[(1 - W^t)^r], W ~ Beta(k, n - k + 1),
 // expanded binomially, with E[W^m] = prod over h < m of (k + h) / (n + 1 + h), in exact

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An independent check of the four searches' CFPs: the exact probability
 //   CFP_t(k) = 1 - E[(1 - W^t)^r],  W ~ Beta(k, n - k + 1),
 // expanded binomially, E[(1 - W^t)^r] = sum over i of C(r, i) (-1)^i E[W^(t i)], with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check chain: which step refuses which texts, with its two lines and the box that
 // takes the focus; and that a refusal changes nothing in the record.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text to number and number to text: the numeric value against the whole-text test, the
 // correctly rounded decimal reading, the integer conversions with ties to even, and the
 // caption patterns.

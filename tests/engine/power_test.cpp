@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Power and rating: the series and the quantile search, the rating rule at its limits, the
 // display rounding of percentiles with ties to even, and the range of every power.
 #include <gtest/gtest.h>

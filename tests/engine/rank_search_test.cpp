@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four rank searches: chosen ranks, status texts and the float32 CFPs of the worked
 // examples, the bound j, the coefficient tables of the retest searches, and repeatability.
 #include <gtest/gtest.h>

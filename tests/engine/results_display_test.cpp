@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result captions: numbers of samples with ties to even, status captions with their
 // blanks, the fixed-decimal patterns and the decimal symbol.
 #include <gtest/gtest.h>

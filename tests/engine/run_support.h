@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the engine tests: the four input texts, a whole run, and a field-by-field
 // comparison of two calculation records.

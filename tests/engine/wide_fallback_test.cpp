@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Candidates whose float32 coefficient sum leaves the float32 range while their CFP is
 // still well below 1. At such a rank the probability that none of the t r samples exceeds
 // the limit is tiny and the coefficient row grows as its reciprocal; the search then

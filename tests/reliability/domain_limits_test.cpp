@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edges of the input domain: the smallest sizes, the DCFP just above 0 and exactly 1,
 // the n + 4r limit, ranks at the top of the int16 range, box values around the int16
 // range and beyond the float64 range, and the runs whose float32 sums overflow. Each

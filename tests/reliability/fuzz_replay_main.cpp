@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays the inputs of a fuzz target without libFuzzer: every file named on the command
 // line, or every file in a folder named there, goes once through LLVMFuzzerTestOneInput.
 // With this the committed seed corpora, and the inputs of crashes found and fixed, run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Invariants of the calculation over thousands of generated valid inputs. The inputs come
 // from fixed seeds, so a failure names a case that reproduces; sizes stay moderate
 // (n up to 400, r up to 25) so that the whole file runs in seconds, sanitized too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generated large designs, where the running probabilities of the retest searches fall
 // far below the float32 and float64 ranges at the chosen ranks: every CFP shown is a
 // probability, and every chosen rank meets the DCFP by its exact CFP, to float32 accuracy.

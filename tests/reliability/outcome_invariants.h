@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every outcome of the calculation must satisfy, whatever the inputs: the shape of
 // each caption, and the relations between the schemes, the ranks, the percentiles, the

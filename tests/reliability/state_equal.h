@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether two calculation records hold exactly the same values, field by field. Floating
 // fields are compared bit for bit, so that a NaN equals itself and -0 differs from +0:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a refusal: after a completed run, every refused input (one for each step
 // of the check chain, and the domain edges) shows its box and leaves all 32 result cells
 // and the window's calculation record exactly as they were. Drawn off-screen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user does on the main window: typing, Enter and the access keys, the checks and
 // their boxes, the default rank, the results, Reset, the explanations, About and Exit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's design facts that a font, a style or a slip in the twips can break.
 #include <gtest/gtest.h>
 

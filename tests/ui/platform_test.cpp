@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform layer: real message boxes as the user sees them, the recording stand-in,
 // the busy pointer and the regional decimal symbol.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One application object for every window test (the window and start-up rooms), made
 // before GoogleTest runs. Without a display the tests draw off-screen.
 #include <gtest/gtest.h>

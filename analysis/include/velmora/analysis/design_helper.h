@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The monitoring-program design helper: from a site's wells, constituents and yearly
 // evaluations to the calculator's r and per-constituent DCFP.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact audit's arithmetic: the cumulative false-positive error of rank k of scheme
 // 1:t, CFP_t(k) = 1 - E[(1 - W^t)^r] with W ~ Beta(k, n - k + 1), to far more digits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sample-size planner: the smallest background size n for which a fixed rank of a
 // scheme meets the DCFP with r comparisons.

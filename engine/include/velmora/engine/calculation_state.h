@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The calculation record: the four inputs, the per-run table and every per-scheme
 // intermediate and result. Arrays keep the calculator's own index ranges: an array

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conditions the calculation proves before it relies on them. A broken one is a fault of
 // the program, never of the input: it stops the program with the condition and its place

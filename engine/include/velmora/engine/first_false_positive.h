@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The cumulative false-positive error of rank k of scheme 1:t summed as the
 // probabilities of the first false positive. The calculation uses it (in float64) for

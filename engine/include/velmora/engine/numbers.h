@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text to number and number to text, as the calculator's input boxes and result
 // cells need them, plus the rounding conversions of the calculation.
