@@ -1,28 +1,217 @@
-// The command line of velmora-cli.
+// The command line of velmora-cli, read by CLI11.
 #include "arguments.h"
 
-#include <array>
-#include <string_view>
+#include <CLI/CLI.hpp>
 
-#ifndef VELMORA_VERSION
-#error "VELMORA_VERSION must be defined by the build (the project version)"
-#endif
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+
+#include "velmora/version.h"
 
 namespace velmora::cli {
 
 namespace {
 
-ParsedArguments usageError(std::string message) {
-  ParsedArguments parsed;
-  parsed.action = ParsedArguments::Action::usageError;
-  parsed.error = std::move(message);
-  return parsed;
+using Action = ParsedArguments::Action;
+using Command = ParsedArguments::Command;
+
+constexpr const char* kDesignWord = "design";
+constexpr const char* kPlanWord = "plan";
+
+// How an argument that belongs to no option is named in its message. The calculation's
+// options and the commands' have always named two corners differently: a lone "-" is an
+// unexpected argument of the calculation but an unknown option of a command, and a
+// single-dash option is named whole by the calculation ('-n=5') but up to its '=' by a
+// command ('-n').
+enum class StrayNames { calculation, command };
+
+std::string strayMessage(std::string_view arg, StrayNames names) {
+  const std::string_view beforeEquals = arg.substr(0, arg.find('='));
+  const bool option = names == StrayNames::calculation ? arg.starts_with("-") && arg != "-" : arg.starts_with("-");
+  if (!option) return "unexpected argument '" + std::string(arg) + "'";
+  const bool wholeName = names == StrayNames::calculation && !arg.starts_with("--");
+  return "unknown option '" + std::string(wholeName ? arg : beforeEquals) + "'";
 }
 
-std::optional<OutputFormat> formatNamed(std::string_view name) {
+// Thrown from an option's callback: the reading ends with this usage error.
+struct UsageStop {
+  std::string message;
+};
+
+// One reading of the arguments by CLI11, with this program's rules over the library's:
+//   - the first problem in argument order is the one reported, and --help or --version
+//     ends the reading where it stands (CLI11 gathers unknown arguments and goes on, so
+//     every callback first asks whether one came before it);
+//   - an option given twice is a problem (each callback runs as its option is read);
+//   - a flag is its exact word (CLI11 also takes "--audit=true", and "-hx" as -h -x);
+//   - "--r=" gives r the empty text (CLI11 takes the next argument for an empty value, so
+//     such an argument is split into "--r" and an empty argument before the reading).
+class Reader {
+ public:
+  // Reads args[first] on, for the command named `name`.
+  Reader(const std::vector<std::string>& args, std::size_t first, const std::string& name, StrayNames names)
+      : m_args(args), m_names(names), m_app("", name) {
+    m_app.set_help_flag();  // --help is ours: it must not win over an earlier problem
+    m_app.allow_extras();   // unknown arguments are gathered, and named by strayMessage
+    for (std::size_t i = first; i < args.size(); ++i) {
+      const std::string& arg = args[i];
+      const bool emptyValue = arg.size() > 3 && arg.starts_with("--") && arg.back() == '=' &&
+                              arg.find('=') == arg.size() - 1;
+      m_words.push_back(emptyValue ? arg.substr(0, arg.size() - 1) : arg);
+      m_origin.push_back(i);
+      if (emptyValue) {
+        m_words.emplace_back();
+        m_origin.push_back(i);
+      }
+    }
+  }
+
+  void addOption(const std::string& name, std::optional<std::string>& target) {
+    m_app.add_option_function<std::string>(name,
+                                         [this, name, &target](const std::string& value) {
+                                           stopAtStray();
+                                           if (target) throw UsageStop{"option " + name + " given more than once"};
+                                           target = value;
+                                         })
+        ->trigger_on_parse();
+  }
+
+  void addFlag(std::initializer_list<const char*> words, std::function<void()> onFlag) {
+    std::string names;
+    for (const char* word : words) names += (names.empty() ? "" : ",") + std::string(word);
+    m_app.add_flag_callback(names,
+                          [this, exact = std::vector<std::string>(words.begin(), words.end()), onFlag] {
+                            stopAtStray();
+                            const std::string& word = currentArgument();
+                            if (std::find(exact.begin(), exact.end(), word) == exact.end()) {
+                              throw UsageStop{strayMessage(word, m_names)};
+                            }
+                            onFlag();
+                          })
+        ->disable_flag_override()
+        ->trigger_on_parse();
+  }
+
+  // Reads every argument: Action::run when all of them were taken, otherwise why the
+  // reading ended (with the usage error in `error`).
+  [[nodiscard]] Action read(std::string& error) {
+    std::vector<std::string> pending(m_words.rbegin(), m_words.rend());  // CLI11 reads from the back
+    m_pending = &pending;
+    try {
+      m_app.parse(pending);
+    } catch (const CLI::CallForHelp&) {
+      return Action::help;
+    } catch (const CLI::CallForVersion&) {
+      return Action::version;
+    } catch (const UsageStop& stop) {
+      error = stop.message;
+      return Action::usageError;
+    } catch (const CLI::ArgumentMismatch&) {
+      // An option at the end without its value, or a flag given one ("--audit=no").
+      error = firstStray().value_or(currentArgument().find('=') == std::string::npos
+                                        ? "option " + currentArgument() + " needs a value"
+                                        : strayMessage(currentArgument(), m_names));
+      return Action::usageError;
+    } catch (const CLI::ParseError& e) {
+      error = firstStray().value_or(e.what());
+      return Action::usageError;
+    }
+    if (std::optional<std::string> stray = firstStray()) {
+      error = std::move(*stray);
+      return Action::usageError;
+    }
+    return Action::run;
+  }
+
+ private:
+  [[nodiscard]] std::optional<std::string> firstStray() const {
+    const std::vector<std::string> strays = m_app.remaining();
+    if (strays.empty()) return std::nullopt;
+    return strayMessage(strays.front(), m_names);
+  }
+
+  void stopAtStray() const {
+    if (std::optional<std::string> stray = firstStray()) throw UsageStop{std::move(*stray)};
+  }
+
+  // The argument CLI11 is reading: the last one it took off the pending ones.
+  [[nodiscard]] const std::string& currentArgument() const {
+    return m_args[m_origin[m_words.size() - m_pending->size() - 1]];
+  }
+
+  const std::vector<std::string>& m_args;
+  StrayNames m_names;
+  std::vector<std::string> m_words;   // the arguments as CLI11 reads them
+  std::vector<std::size_t> m_origin;  // the argument each word comes from
+  const std::vector<std::string>* m_pending = nullptr;
+  CLI::App m_app;
+};
+
+std::optional<OutputFormat> formatNamed(std::string_view name, bool csvAllowed) {
   if (name == "text") return OutputFormat::text;
-  if (name == "csv") return OutputFormat::csv;
+  if (name == "csv" && csvAllowed) return OutputFormat::csv;
   if (name == "json") return OutputFormat::json;
+  return std::nullopt;
+}
+
+// The names of the options in `wanted` that were not given, each after a blank.
+std::string missingNames(std::initializer_list<std::pair<const char*, const std::optional<std::string>*>> wanted) {
+  std::string missing;
+  for (const auto& [name, value] : wanted) {
+    if (!value->has_value()) missing += std::string(" ") + name;
+  }
+  return missing;
+}
+
+// The rules between the calculation's options, once every argument is read. Empty when
+// the options make a request.
+std::optional<std::string> checkCalculation(Options& options, const std::optional<std::string>& format) {
+  if (format) {
+    const std::optional<OutputFormat> named = formatNamed(*format, true);
+    if (!named) return "unknown format '" + *format + "' (use text, csv or json)";
+    options.format = *named;
+  }
+  if (options.batch) {
+    if (options.dcfp || options.n || options.r || options.j) {
+      return "--batch reads every case from its file; it takes no --dcfp, --n, --r or --j";
+    }
+    return std::nullopt;
+  }
+  const std::string missing = missingNames({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}});
+  if (!missing.empty()) return "missing" + missing + " (or give --batch FILE)";
+  return std::nullopt;
+}
+
+// csv is refused for the commands: their answers are not one row per case and test.
+std::optional<std::string> checkCommandFormat(OutputFormat& target, const std::optional<std::string>& format) {
+  if (!format) return std::nullopt;
+  const std::optional<OutputFormat> named = formatNamed(*format, false);
+  if (!named) return "unknown format '" + *format + "' here (use text or json)";
+  target = *named;
+  return std::nullopt;
+}
+
+std::optional<std::string> checkDesign(DesignOptions& design, const std::optional<std::string>& format) {
+  if (auto error = checkCommandFormat(design.format, format)) return error;
+  const std::string missing = missingNames({{"--wells", &design.wells},
+                                            {"--constituents", &design.constituents},
+                                            {"--evaluations", &design.evaluations}});
+  if (!missing.empty()) return "design: missing" + missing;
+  if (!design.n && (design.j || design.audit)) {
+    return "design: --j and --audit need --n (the calculation runs only with a background size)";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std::string>& format) {
+  if (auto error = checkCommandFormat(plan.format, format)) return error;
+  const std::string missing = missingNames({{"--dcfp", &plan.dcfp}, {"--r", &plan.r}});
+  if (!missing.empty()) return "plan: missing" + missing;
+  if (plan.rank && plan.rank->empty()) return "plan: --rank needs a whole number above zero";
+  if (plan.test && plan.test->empty()) return "plan: --test needs one of 1:1, 1:2, 1:3 and 1:4";
   return std::nullopt;
 }
 
@@ -30,75 +219,72 @@ std::optional<OutputFormat> formatNamed(std::string_view name) {
 
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
   ParsedArguments parsed;
-  Options& options = parsed.options;
-  std::optional<std::string> format;
-  const std::array<std::pair<std::string_view, std::optional<std::string>*>, 6> valued = {{
-      {"--dcfp", &options.dcfp},
-      {"--n", &options.n},
-      {"--r", &options.r},
-      {"--j", &options.j},
-      {"--batch", &options.batch},
-      {"--format", &format},
-  }};
+  const std::string first = args.empty() ? std::string() : args.front();
+  parsed.command = first == kDesignWord ? Command::design : first == kPlanWord ? Command::plan : Command::calculate;
+  std::optional<std::string> format;  // checked once every argument is read
+  std::string error;
+  std::optional<std::string> refused;
 
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      parsed.action = ParsedArguments::Action::help;
-      return parsed;
+  // Each command is an App of its own, chosen by the first word, rather than a CLI11
+  // subcommand: a subcommand would hand "--" and "++" back to the calculation's options
+  // and take its word anywhere, where design and plan are only ever the first word and
+  // every argument after it is theirs.
+  switch (parsed.command) {
+    case Command::calculate: {
+      Options& options = parsed.options;
+      Reader reader(args, 0, "velmora-cli", StrayNames::calculation);
+      reader.addOption("--dcfp", options.dcfp);
+      reader.addOption("--n", options.n);
+      reader.addOption("--r", options.r);
+      reader.addOption("--j", options.j);
+      reader.addOption("--batch", options.batch);
+      reader.addOption("--format", format);
+      reader.addFlag({"--audit"}, [&options] { options.audit = true; });
+      reader.addFlag({"--help", "-h"}, [] { throw CLI::CallForHelp(); });
+      reader.addFlag({"--version"}, [] { throw CLI::CallForVersion(); });
+      parsed.action = reader.read(error);
+      if (parsed.action == Action::run) refused = checkCalculation(options, format);
+      break;
     }
-    if (arg == "--version") {
-      parsed.action = ParsedArguments::Action::version;
-      return parsed;
+    case Command::design: {
+      DesignOptions& design = parsed.design;
+      Reader reader(args, 1, "velmora-cli design", StrayNames::command);
+      reader.addOption("--wells", design.wells);
+      reader.addOption("--constituents", design.constituents);
+      reader.addOption("--evaluations", design.evaluations);
+      reader.addOption("--swfpr", design.swfpr);
+      reader.addOption("--n", design.n);
+      reader.addOption("--j", design.j);
+      reader.addOption("--format", format);
+      reader.addFlag({"--audit"}, [&design] { design.audit = true; });
+      parsed.action = reader.read(error);
+      if (parsed.action == Action::run) refused = checkDesign(design, format);
+      break;
     }
-    if (arg == "--audit") {
-      options.audit = true;
-      continue;
-    }
-    const std::size_t equals = arg.find('=');
-    const std::string_view name = arg.starts_with("--") ? arg.substr(0, equals) : arg;
-    std::optional<std::string>* target = nullptr;
-    for (const auto& [optionName, slot] : valued) {
-      if (name == optionName) target = slot;
-    }
-    if (target == nullptr) {
-      if (!arg.starts_with("-") || arg == "-") {
-        return usageError("unexpected argument '" + std::string(arg) + "'");
-      }
-      return usageError("unknown option '" + std::string(name) + "'");
-    }
-    // A value given twice is more likely a slip than an intended override.
-    if (target->has_value()) return usageError("option " + std::string(name) + " given more than once");
-    if (equals != std::string_view::npos) {
-      *target = std::string(arg.substr(equals + 1));
-    } else if (i + 1 < args.size()) {
-      *target = args[++i];
-    } else {
-      return usageError("option " + std::string(name) + " needs a value");
+    case Command::plan: {
+      PlanOptions& plan = parsed.plan;
+      Reader reader(args, 1, "velmora-cli plan", StrayNames::command);
+      reader.addOption("--dcfp", plan.dcfp);
+      reader.addOption("--r", plan.r);
+      reader.addOption("--rank", plan.rank);
+      reader.addOption("--test", plan.test);
+      reader.addOption("--format", format);
+      parsed.action = reader.read(error);
+      if (parsed.action == Action::run) refused = checkPlan(plan, format);
+      break;
     }
   }
-
-  if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format);
-    if (!named) return usageError("unknown format '" + *format + "' (use text, csv or json)");
-    options.format = *named;
+  if (refused) {
+    parsed.action = Action::usageError;
+    error = std::move(*refused);
   }
-  if (options.batch) {
-    if (options.dcfp || options.n || options.r || options.j) {
-      return usageError("--batch reads every case from its file; it takes no --dcfp, --n, --r or --j");
-    }
-    return parsed;
-  }
-  if (!options.dcfp || !options.n || !options.r) {
-    std::string missing;
-    if (!options.dcfp) missing += " --dcfp";
-    if (!options.n) missing += " --n";
-    if (!options.r) missing += " --r";
-    return usageError("missing" + missing + " (or give --batch FILE)");
-  }
+  if (parsed.action == Action::usageError) parsed.error = Problem{ProblemKind::usage, {std::move(error)}};
   return parsed;
 }
 
+// The usage text is written out rather than generated by CLI11's formatter: it explains
+// how each value is taken (as typed, the batch quoting, the exit statuses), which a
+// generated list of option names does not.
 std::string usageText() {
   return R"(Usage: velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format FORMAT] [--audit]
        velmora-cli --batch FILE [--format FORMAT] [--audit]
@@ -127,6 +313,7 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
                    and of the next one, the margin to the DCFP as typed, and the
                    exact rank, the largest whose exact CFP meets that DCFP
   --help, -h       show this text
+  --version        show the version
 
 design: r = W x E comparisons per constituent per year, and the per-constituent
 DCFP = 1 - (1 - A)^(1/C) that keeps the site-wide annual false-positive rate at A
@@ -135,7 +322,6 @@ DCFP = 1 - (1 - A)^(1/C) that keeps the site-wide annual false-positive rate at 
 plan: the smallest background size n for which rank K (default 1, the maximum) of
 each test (or of --test 1:T) meets the DCFP with r comparisons, by exact arithmetic
 and by the calculator's own float32 arithmetic.
-  --version        show the version
 
 Exit status: 0 when every case was computed; 2 when a case was refused or a batch
 line could not be read (the message goes to standard error, or in json format is
@@ -143,6 +329,6 @@ the record of that case); 64 for a usage error or a design or plan request refus
 )";
 }
 
-std::string versionText() { return std::string("velmora-cli ") + VELMORA_VERSION + "\n"; }
+std::string versionText() { return std::string("velmora-cli ") + projectVersion + "\n"; }
 
 }  // namespace velmora::cli

@@ -1,14 +1,16 @@
 #pragma once
-// The command line of velmora-cli.
+// The command line of velmora-cli: the calculation's options, and the commands design and plan.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "problem.h"
 #include "writers.h"
 
 namespace velmora::cli {
 
+// velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] | --batch FILE, [--format FORMAT] [--audit]
 struct Options {
   std::optional<std::string> dcfp;
   std::optional<std::string> n;
@@ -19,19 +21,47 @@ struct Options {
   bool audit = false;  // --audit: the exact audit of every accepted case
 };
 
+// velmora-cli design --wells W --constituents C --evaluations E [--swfpr A] [--n N [--j J] [--audit]]
+//                    [--format text|json]
+struct DesignOptions {
+  std::optional<std::string> wells;
+  std::optional<std::string> constituents;
+  std::optional<std::string> evaluations;
+  std::optional<std::string> swfpr;
+  std::optional<std::string> n;
+  std::optional<std::string> j;
+  OutputFormat format = OutputFormat::text;
+  bool audit = false;
+};
+
+// velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]
+struct PlanOptions {
+  std::optional<std::string> dcfp;
+  std::optional<std::string> r;
+  std::optional<std::string> rank;
+  std::optional<std::string> test;
+  OutputFormat format = OutputFormat::text;
+};
+
 struct ParsedArguments {
   enum class Action { run, help, version, usageError };
+  enum class Command { calculate, design, plan };
   Action action = Action::run;
-  Options options;
-  std::string error;  // for Action::usageError
+  Command command = Command::calculate;  // design and plan only as the first argument
+  Options options;       // for Command::calculate
+  DesignOptions design;  // for Command::design
+  PlanOptions plan;      // for Command::plan
+  Problem error;         // for Action::usageError
 };
 
 // Reads the arguments after the program name. An option's value is the next argument,
 // whatever it holds (so "--r -3" passes the text -3 on to the checks), or follows an
-// equals sign in the same argument ("--n= 20 "). --help and --version end the reading.
-ParsedArguments parseArguments(const std::vector<std::string>& args);
+// equals sign in the same argument ("--n= 20 ", "--r=" for the empty text). Each option
+// may be given once; a flag is its exact word. The first problem in argument order is the
+// one reported, and --help and --version end the reading where they stand.
+[[nodiscard]] ParsedArguments parseArguments(const std::vector<std::string>& args);
 
-std::string usageText();
-std::string versionText();  // "velmora-cli <version>" with its line end
+[[nodiscard]] std::string usageText();
+[[nodiscard]] std::string versionText();  // "velmora-cli <version>" with its line end
 
 }  // namespace velmora::cli

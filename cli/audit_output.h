@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "json_output.h"
 #include "velmora/audit.h"
 
 namespace velmora::cli {
@@ -16,13 +17,13 @@ inline constexpr const char* kCsvAuditColumns =
 
 // {"cfp_exact": "...", "next_rank": 3 or null, "next_cfp_exact": "..." or null, "margin": "...",
 //  "exact_rank": 2, "exact_exceeded": false, "agrees": true}
-std::string jsonAudit(const SchemeAudit& audit);
+[[nodiscard]] Json auditRecord(const SchemeAudit& audit);
 
 // The cells of kCsvAuditColumns, joined by commas; a missing next rank leaves two empty cells.
-std::string csvAuditCells(const SchemeAudit& audit);
+[[nodiscard]] std::string csvAuditCells(const SchemeAudit& audit);
 
 // The audit block under the result grid, with one line per scheme whose exact rank differs
 // from the design's.
-std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText);
+[[nodiscard]] std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText);
 
 }  // namespace velmora::cli

@@ -1,11 +1,11 @@
-// The three output formats of velmora-cli.
+// The three output formats of velmora-cli for the calculation's cases.
 #include "writers.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "audit_output.h"
+#include "table.h"
 
 namespace velmora::cli {
 
@@ -18,53 +18,14 @@ void appendHexByte(std::string& out, unsigned char byte) {
   out.push_back(kHexDigits[byte & 0x0f]);
 }
 
-// Length of the valid UTF-8 sequence at the start of `text`, or the negated length of
-// its maximal invalid prefix (at least one byte) when it is not valid.
-int utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  int length = 0;
-  unsigned char secondLow = 0x80;
-  unsigned char secondHigh = 0xbf;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) secondLow = 0xa0;   // no overlong forms
-    if (lead == 0xed) secondHigh = 0x9f;  // no surrogates
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) secondLow = 0x90;   // no overlong forms
-    if (lead == 0xf4) secondHigh = 0x8f;  // nothing above U+10FFFF
-  } else {
-    return -1;
-  }
-  for (int i = 1; i < length; ++i) {
-    if (static_cast<std::size_t>(i) >= text.size()) return -i;
-    const unsigned char low = i == 1 ? secondLow : 0x80;
-    const unsigned char high = i == 1 ? secondHigh : 0xbf;
-    if (byte(i) < low || byte(i) > high) return -i;
-  }
-  return length;
+Json inputsRecord(const InputTexts& texts) {
+  Json record = Json::object();
+  record["dcfp"] = texts.txtAL;
+  record["n"] = texts.txtN;
+  record["r"] = texts.txtR;
+  record["j"] = texts.txtMDET;
+  return record;
 }
-
-std::string jsonStringArray(const std::vector<std::string>& items) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) out += ", ";
-    out += jsonString(items[i]);
-  }
-  out += "]";
-  return out;
-}
-
-std::string jsonInputs(const InputTexts& texts) {
-  return "\"dcfp\": " + jsonString(texts.txtAL) + ", \"n\": " + jsonString(texts.txtN) +
-         ", \"r\": " + jsonString(texts.txtR) + ", \"j\": " + jsonString(texts.txtMDET);
-}
-
-std::string joinedLines(const std::array<std::string, 2>& lines) { return lines[0] + " " + lines[1]; }
 
 // An input text as the heading of the grid shows it: as typed when that reads
 // unambiguously, quoted otherwise.
@@ -81,81 +42,47 @@ std::string padded(std::string text, std::size_t width) {
   return text;
 }
 
-std::string withoutTrailingBlanks(std::string text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  text.erase(end == std::string::npos ? 0 : end + 1);
-  return text;
-}
-
 }  // namespace
 
-std::string jsonString(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('"');
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80) {
-      const int length = utf8SequenceLength(text.substr(i));
-      if (length > 0) {
-        out.append(text.substr(i, static_cast<std::size_t>(length)));
-        i += static_cast<std::size_t>(length);
-      } else {
-        out += "\\ufffd";
-        i += static_cast<std::size_t>(-length);
-      }
-      continue;
-    }
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          out += "\\u00";
-          appendHexByte(out, c);
-        } else {
-          out.push_back(static_cast<char>(c));
-        }
-    }
-    ++i;
-  }
-  out.push_back('"');
-  return out;
-}
-
-std::string jsonRecord(const CaseResult& result) {
-  std::string out = "{" + jsonInputs(result.texts);
+Json caseRecord(const CaseResult& result) {
+  Json record = inputsRecord(result.texts);
   if (const auto& refusal = result.outcome.refusal) {
-    out += ", \"error\": {\"title\": " + jsonString(refusal->title) + ", \"lines\": " +
-           jsonStringArray({refusal->lines[0], refusal->lines[1]}) +
-           ", \"focus\": " + jsonString(InputBoxName(refusal->focus)) + "}}";
-    return out;
+    Json error = Json::object();
+    error["title"] = refusal->title;
+    error["lines"] = Json::array({refusal->lines[0], refusal->lines[1]});
+    error["focus"] = InputBoxName(refusal->focus);
+    record["error"] = std::move(error);
+    return record;
   }
   const ResultCaptions& c = result.outcome.captions;
-  out += ", \"tests\": [";
-  for (int t = 0; t < kSchemeCount; ++t) {
-    if (t > 0) out += ", ";
-    out += "{\"test\": " + jsonString(kSchemeNames[t]) + ", \"status\": " + jsonString(c.lblCU[t]) +
-           ", \"rating\": " + jsonString(c.lblPOW[t]) + ", \"samples\": " + jsonString(c.lblENT[t]) +
-           ", \"percentile\": " + jsonString(c.lblP[t]) + ", \"cfp\": " + jsonString(c.lblQ[t]) +
-           ", \"power\": " + jsonStringArray({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
-    if (result.audit) out += ", \"audit\": " + jsonAudit(result.audit->schemes[static_cast<std::size_t>(t)]);
-    out += "}";
+  Json tests = Json::array();
+  for (std::size_t t = 0; t < kSchemeCount; ++t) {
+    Json test = Json::object();
+    test["test"] = kSchemeNames[t];
+    test["status"] = c.lblCU[t];
+    test["rating"] = c.lblPOW[t];
+    test["samples"] = c.lblENT[t];
+    test["percentile"] = c.lblP[t];
+    test["cfp"] = c.lblQ[t];
+    test["power"] = Json::array({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
+    if (result.audit) test["audit"] = auditRecord(result.audit->schemes[t]);
+    tests.push_back(std::move(test));
   }
-  out += "]}";
-  return out;
+  record["tests"] = std::move(tests);
+  return record;
 }
 
+std::string jsonRecord(const CaseResult& result) { return jsonText(caseRecord(result)); }
+
 std::string jsonProblemRecord(const BatchProblem& problem) {
-  return "{\"line\": " + std::to_string(problem.line) + ", \"fields\": " + jsonStringArray(problem.fields) +
-         ", \"error\": {\"title\": " + jsonString(kBatchErrorTitle) + ", \"lines\": " +
-         jsonStringArray({problem.lines[0], problem.lines[1]}) + "}}";
+  Json record = Json::object();
+  record["line"] = problem.line;
+  record["fields"] = problem.fields;
+  Json error = Json::object();
+  error["title"] = kBatchErrorTitle;
+  error["lines"] = Json::array({problem.lines[0], problem.lines[1]});
+  record["error"] = std::move(error);
+  return jsonText(record);
 }
 
 std::string csvField(std::string_view text) {
@@ -183,13 +110,13 @@ std::string csvRows(const CaseResult& result) {
   const std::string inputs =
       csvField(in.txtAL) + "," + csvField(in.txtN) + "," + csvField(in.txtR) + "," + csvField(in.txtMDET);
   std::string out;
-  for (int t = 0; t < kSchemeCount; ++t) {
+  for (std::size_t t = 0; t < kSchemeCount; ++t) {
     const std::array<std::string, 10> cells = {
         kSchemeNames[t], c.lblCU[t], std::to_string(result.optRank[t]), c.lblPOW[t], c.lblENT[t],
         c.lblP[t],       c.lblQ[t],  c.lblPW[3 * t],                    c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]};
     out += inputs;
     for (const std::string& cell : cells) out += "," + csvField(cell);
-    if (result.audit) out += "," + csvAuditCells(result.audit->schemes[static_cast<std::size_t>(t)]);
+    if (result.audit) out += "," + csvAuditCells(result.audit->schemes[t]);
     out += "\n";
   }
   return out;
@@ -210,40 +137,27 @@ std::string textGrid(const CaseResult& result) {
   out += "\n";
 
   // The result grid: the window's column headings, one row per scheme.
-  constexpr std::size_t kColumns = 9;
   constexpr std::size_t kFirstPower = 6;  // "Power @" stands over the three power columns
+  constexpr std::size_t kPowerColumns = 3;
   constexpr std::string_view kCriteriaLabel = "Tavrel Reference Criteria: ";
   const std::array<std::string, 2> kCriteria = {">= .539", ">= .814"};  // 3 and 4 sigma
-  using Row = std::array<std::string, kColumns>;
-  std::vector<Row> rows = {{"Test", "DCFP Status @ Opt. Maximum", "Power Rating", "# of Samps", "Ind P",
-                            "Achievable CFP Error", "2Sig", "3Sig", "4Sig"}};
+  TextTable grid({"Test", "DCFP Status @ Opt. Maximum", "Power Rating", "# of Samps", "Ind P", "Achievable CFP Error",
+                  "2Sig", "3Sig", "4Sig"});
   const ResultCaptions& c = result.outcome.captions;
-  for (int t = 0; t < kSchemeCount; ++t) {
-    rows.push_back({kSchemeNames[t], c.lblCU[t], c.lblPOW[t], c.lblENT[t], c.lblP[t], c.lblQ[t], c.lblPW[3 * t],
-                    c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
+  for (std::size_t t = 0; t < kSchemeCount; ++t) {
+    grid.addRow({kSchemeNames[t], c.lblCU[t], c.lblPOW[t], c.lblENT[t], c.lblP[t], c.lblQ[t], c.lblPW[3 * t],
+                 c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
   }
-  std::array<std::size_t, kColumns> width{};
-  for (const Row& row : rows) {
-    for (std::size_t i = 0; i < kColumns; ++i) width[i] = std::max(width[i], row[i].size());
-  }
-  for (std::size_t i = kFirstPower; i < kColumns; ++i) width[i] = std::max(width[i], kCriteria[0].size());
-  constexpr std::size_t kGap = 2;
-  std::array<std::size_t, kColumns> start{};
-  for (std::size_t i = 1; i < kColumns; ++i) start[i] = start[i - 1] + width[i - 1] + kGap;
-
-  const auto renderRow = [&](const Row& row) {
-    std::string line;
-    for (std::size_t i = 0; i < kColumns; ++i) line += padded(row[i], width[i] + kGap);
-    return withoutTrailingBlanks(line) + "\n";
-  };
-  out += std::string(start[kFirstPower], ' ') + "Power @\n";
-  for (const Row& row : rows) out += renderRow(row);
+  for (std::size_t i = kFirstPower; i < kFirstPower + kPowerColumns; ++i) grid.widenColumn(i, kCriteria[0].size());
+  out += std::string(grid.columnStart(kFirstPower), ' ') + "Power @\n";
+  out += grid.render();
 
   // The reference criteria under the 3 and 4 sigma powers, the label ending before them.
-  std::string criteria(start[kFirstPower + 1], ' ');
-  const std::size_t labelEnd = start[kFirstPower + 1] - 1;
+  const std::size_t criteriaStart = grid.columnStart(kFirstPower + 1);
+  std::string criteria(criteriaStart, ' ');
+  const std::size_t labelEnd = criteriaStart - 1;
   criteria.replace(labelEnd - kCriteriaLabel.size(), kCriteriaLabel.size(), kCriteriaLabel);
-  criteria += padded(kCriteria[0], width[kFirstPower + 1] + kGap) + kCriteria[1];
+  criteria += padded(kCriteria[0], grid.columnWidth(kFirstPower + 1) + TextTable::kGap) + kCriteria[1];
   out += criteria + "\n";
   if (result.audit) out += "\n" + textAudit(*result.audit, result.texts.txtAL);
   return out;
@@ -273,21 +187,27 @@ std::string quotedText(std::string_view text) {
   return out;
 }
 
-std::string refusalMessage(const CaseResult& result, std::size_t line) {
-  std::string out = "velmora-cli: ";
-  if (line > 0) out += "line " + std::to_string(line) + ": ";
+Problem caseRefusal(const CaseResult& result, std::size_t line) {
+  Problem problem{ProblemKind::refusedCase, {}};
+  const std::string where = line > 0 ? "line " + std::to_string(line) + ": " : std::string();
   if (const auto& refusal = result.outcome.refusal) {
-    out += refusal->title + ": " + joinedLines(refusal->lines);
+    problem.lines = {where + refusal->title + ": " + refusal->lines[0], refusal->lines[1]};
+  } else if (!where.empty()) {
+    problem.lines = {where.substr(0, where.size() - 1)};
   }
   const InputTexts& in = result.texts;
-  out += " (DCFP " + quotedText(in.txtAL) + ", n " + quotedText(in.txtN) + ", r " + quotedText(in.txtR) +
-         ", j " + quotedText(in.txtMDET) + ")\n";
-  return out;
+  problem.lines.push_back("(DCFP " + quotedText(in.txtAL) + ", n " + quotedText(in.txtN) + ", r " +
+                          quotedText(in.txtR) + ", j " + quotedText(in.txtMDET) + ")");
+  return problem;
 }
 
-std::string problemMessage(const BatchProblem& problem) {
-  return std::string("velmora-cli: ") + kBatchErrorTitle + ": " + joinedLines(problem.lines) + "\n";
+Problem batchLineProblem(const BatchProblem& problem) {
+  return {ProblemKind::refusedCase, {std::string(kBatchErrorTitle) + ": " + problem.lines[0], problem.lines[1]}};
 }
+
+std::string refusalMessage(const CaseResult& result, std::size_t line) { return caseRefusal(result, line).message(); }
+
+std::string problemMessage(const BatchProblem& problem) { return batchLineProblem(problem).message(); }
 
 namespace {
 

@@ -13,7 +13,7 @@ using Action = ParsedArguments::Action;
 
 TEST(Arguments, SingleCaseTakesEachValueVerbatim) {
   const auto parsed = parseArguments({"--dcfp", "1e-3", "--n", " 20 ", "--r", "-3", "--j", "--j", "--format", "csv"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error;
+  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
   EXPECT_EQ(parsed.options.dcfp, "1e-3");
   EXPECT_EQ(parsed.options.n, " 20 ");
   EXPECT_EQ(parsed.options.r, "-3");   // a value that looks like an option is still the value
@@ -24,7 +24,7 @@ TEST(Arguments, SingleCaseTakesEachValueVerbatim) {
 
 TEST(Arguments, ValuesMayFollowAnEqualsSign) {
   const auto parsed = parseArguments({"--dcfp=0.1", "--n= 20 ", "--r=", "--format=json"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error;
+  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
   EXPECT_EQ(parsed.options.dcfp, "0.1");
   EXPECT_EQ(parsed.options.n, " 20 ");
   EXPECT_EQ(parsed.options.r, "");
@@ -40,7 +40,7 @@ TEST(Arguments, JIsLeftUnsetWhenNotGiven) {
 
 TEST(Arguments, BatchNeedsNoCaseOptions) {
   const auto parsed = parseArguments({"--batch", "-", "--format", "json"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error;
+  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
   EXPECT_EQ(parsed.options.batch, "-");
 }
 
@@ -64,7 +64,7 @@ class ArgumentsUsageError : public testing::TestWithParam<UsageErrorRow> {};
 TEST_P(ArgumentsUsageError, IsReportedWithAReason) {
   const auto parsed = parseArguments(GetParam().args);
   ASSERT_EQ(parsed.action, Action::usageError);
-  EXPECT_NE(parsed.error.find(GetParam().messagePart), std::string::npos) << parsed.error;
+  EXPECT_NE(parsed.error.message().find(GetParam().messagePart), std::string::npos) << parsed.error.message();
 }
 
 INSTANTIATE_TEST_SUITE_P(

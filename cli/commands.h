@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The commands of velmora-cli, one file each: the calculation (calculate_command.cpp),
+// design (design_command.cpp) and plan (plan_command.cpp). Each writes its answer on `out`
+// and its problems on `err`, and returns the exit status.
+
+#include <istream>
+#include <ostream>
+
+#include "arguments.h"
+
+namespace velmora::cli {
+
+// One case from --dcfp, --n, --r and --j, or every case of --batch (`in` for "--batch -").
+// 0 when every case was computed, 2 when one was refused, 64 or 74 when the batch could
+// not be read.
+[[nodiscard]] int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err);
+
+// r and the per-constituent DCFP of a monitoring program, and with --n the calculation on
+// them: 0; 2 when the calculation refuses its inputs; 64 for a refused design.
+[[nodiscard]] int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err);
+
+// The smallest background size for a rank to meet the DCFP: 0; 64 for a refused request.
+[[nodiscard]] int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace velmora::cli

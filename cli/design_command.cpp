@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// velmora-cli design: r and the per-constituent DCFP of a monitoring program, and with --n
+// the calculation on them.
+#include <optional>
+
+#include "case_result.h"
+#include "commands.h"
+#include "number_text.h"
+#include "velmora/design_helper.h"
+#include "writers.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// Significant digits of the site-wide rate as it is echoed.
+constexpr int kRateDigits = 15;
+
+Json designRecord(const MonitoringDesign& design, const std::string& rate, const std::optional<CaseResult>& result) {
+  Json record = Json::object();
+  record["wells"] = design.wells;
+  record["constituents"] = design.constituents;
+  record["evaluations"] = design.evaluations;
+  record["swfpr"] = rate;
+  record["r"] = design.r;
+  record["dcfp"] = design.dcfpText;
+  record["formulas"] = Json::array({design.rFormula, design.dcfpFormula});
+  if (result) record["calculation"] = caseRecord(*result);
+  return record;
+}
+
+std::string designText(const MonitoringDesign& design, const std::string& rate) {
+  return "Monitoring program: " + std::to_string(design.wells) + " wells, " + std::to_string(design.constituents) +
+         " constituents, " + std::to_string(design.evaluations) +
+         " evaluations a year, site-wide annual false-positive rate A = " + rate + "\n" + design.rFormula +
+         " comparisons per constituent per year\n" + design.dcfpFormula + " per constituent\n";
+}
+
+}  // namespace
+
+int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err) {
+  const MonitoringDesign design =
+      DesignMonitoringProgram(options.wells.value_or(""), options.constituents.value_or(""),
+                              options.evaluations.value_or(""), options.swfpr.value_or(""), options.n.value_or(""));
+  if (design.error) return report(err, {ProblemKind::refusedRequest, {"design: " + *design.error}});
+  const std::string rate = generalText(design.swfpr, kRateDigits);
+
+  std::optional<CaseResult> result;
+  if (options.n) {
+    InputTexts texts;
+    texts.txtAL = design.dcfpText;
+    texts.txtN = *options.n;
+    texts.txtR = std::to_string(design.r);
+    texts.txtMDET = options.j.value_or(texts.txtN);
+    Calculation calculation;
+    result = computeCase(calculation, texts, options.audit);
+  }
+
+  if (options.format == OutputFormat::json) {
+    out << jsonText(designRecord(design, rate, result)) << "\n";
+  } else {
+    out << designText(design, rate);
+    if (result) {
+      if (result->outcome.accepted()) out << "\n";
+      makeRecordWriter(OutputFormat::text, out, err)->writeCase(*result, 0);
+    }
+  }
+  return result && !result->outcome.accepted() ? kExitRefused : kExitOk;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Numbers as text for files and programs: never in the regional settings' style.
+
+#include <string>
+
+namespace velmora::cli {
+
+// `significantDigits` digits in the shorter of plain decimal and exponent form, as printf's
+// %.<digits>g writes it in the "C" locale: "0.1", "0.0980392098", "1e-07".
+[[nodiscard]] std::string generalText(double value, int significantDigits);
+
+}  // namespace velmora::cli

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// velmora-cli plan: the smallest background size for which a rank meets the DCFP, by exact
+// arithmetic and by the calculator's own float32 arithmetic.
+#include <string_view>
+
+#include "commands.h"
+#include "number_text.h"
+#include "velmora/exact_cfp.h"
+#include "velmora/planner.h"
+#include "writers.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// Enough digits to tell every float32 apart.
+constexpr int kFloat32Digits = 9;
+
+std::string float32Text(float value) { return generalText(static_cast<double>(value), kFloat32Digits); }
+
+const char* schemeName(const SchemePlan& scheme) { return kSchemeNames[static_cast<std::size_t>(scheme.test - 1)]; }
+
+Json optionalNumber(const std::optional<int>& value) { return value ? Json(*value) : Json(nullptr); }
+
+Json planRecord(const SampleSizePlan& plan) {
+  Json record = Json::object();
+  record["dcfp"] = plan.dcfpText;
+  record["r"] = plan.r;
+  record["rank"] = plan.rank;
+  record["smallest_n"] = plan.smallestN;
+  record["largest_n"] = plan.largestN;
+  Json tests = Json::array();
+  for (const SchemePlan& s : plan.schemes) {
+    Json test = Json::object();
+    test["test"] = schemeName(s);
+    test["exact_n"] = optionalNumber(s.exactN);
+    test["exact_cfp"] = FormatSignificant(s.exactCfp);
+    test["design_n"] = optionalNumber(s.designN);
+    test["design_cfp"] = float32Text(s.designCfp);
+    tests.push_back(std::move(test));
+  }
+  record["tests"] = std::move(tests);
+  return record;
+}
+
+// "n = 45, CFP 0.1", or what the largest n gives when no n meets the DCFP.
+std::string answerText(const SampleSizePlan& plan, const std::optional<int>& n, const std::string& cfp) {
+  if (n) return "n = " + std::to_string(*n) + ", CFP " + cfp + "\n";
+  const std::string largest = std::to_string(plan.largestN);
+  return "no n up to " + largest + " meets it (CFP at n = " + largest + ": " + cfp + ")\n";
+}
+
+std::string planText(const SampleSizePlan& plan) {
+  std::string out = "Smallest background size n for rank " + std::to_string(plan.rank) + " to meet DCFP " +
+                    quotedText(plan.dcfpText) + " with r = " + std::to_string(plan.r) + " comparisons (n from " +
+                    std::to_string(plan.smallestN) + " to " + std::to_string(plan.largestN) +
+                    ", n + 4r <= 32767)\n"
+                    "  exact:  the exact CFP, against the DCFP as typed\n"
+                    "  design: the calculator's float32 CFP, against the DCFP as a float32\n";
+  for (const SchemePlan& s : plan.schemes) {
+    const std::string_view name = schemeName(s);
+    out += std::string(name) + "  exact:  " + answerText(plan, s.exactN, FormatSignificant(s.exactCfp));
+    out += std::string(name.size(), ' ') + "  design: " + answerText(plan, s.designN, float32Text(s.designCfp));
+  }
+  return out;
+}
+
+}  // namespace
+
+int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
+  const SampleSizePlan plan = PlanSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
+                                             options.rank.value_or(""), options.test.value_or(""));
+  if (plan.error) return report(err, {ProblemKind::refusedRequest, {"plan: " + *plan.error}});
+  out << (options.format == OutputFormat::json ? jsonText(planRecord(plan)) + "\n" : planText(plan));
+  return kExitOk;
+}
+
+}  // namespace velmora::cli

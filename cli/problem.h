@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What velmora-cli reports on standard error, in one shape: a kind and the message lines.
+//
+// The kind fixes the exit status and how the message ends; the lines are joined by one
+// blank after "velmora-cli: ", so that every message is one line that a script can match:
+//
+//   usage           the arguments cannot be read (64), followed by a line pointing to --help
+//   refusedRequest  a design or plan request, or a batch file, that cannot be used (64)
+//   refusedCase     a case the calculator refuses, or a batch line that holds no case (2)
+//   ioFailure       the input or the output failed part-way (74)
+//
+// In the json format a refused case or batch line is a record of the output instead.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+// Exit statuses (the usage and I/O values follow the BSD sysexits convention).
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 2;    // a case was refused or a batch line was malformed
+inline constexpr int kExitUsage = 64;     // bad arguments, a refused request or an unreadable batch file
+inline constexpr int kExitIoError = 74;   // the input or output failed part-way
+
+enum class ProblemKind { usage, refusedRequest, refusedCase, ioFailure };
+
+struct Problem {
+  ProblemKind kind = ProblemKind::usage;
+  std::vector<std::string> lines;
+
+  // The text for standard error, with its line end.
+  [[nodiscard]] std::string message() const;
+  [[nodiscard]] int exitStatus() const;
+};
+
+// Writes the problem's message on `err` and gives its exit status.
+[[nodiscard]] int report(std::ostream& err, const Problem& problem);
+
+}  // namespace velmora::cli
