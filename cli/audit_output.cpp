@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact audit in the three output formats.
 #include "audit_output.h"
 

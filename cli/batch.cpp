@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the records of a CSV batch to the cases of a run.
 #include "batch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One case of the command line: its four texts and what the engine made of them.
 #include "case_result.h"
 

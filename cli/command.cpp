@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli as a whole: arguments in, records out, an exit status back.
 #include "command.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader for comma-separated records with RFC 4180 quoting.
 #include "csv_reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: the calculator on the command line.
 #include <exception>
 #include <iostream>

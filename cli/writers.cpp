@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three output formats of velmora-cli for the calculation's cases.
 #include "writers.h"
 

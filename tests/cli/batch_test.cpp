@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From CSV records to the cases of a batch.
 #include "batch.h"
 

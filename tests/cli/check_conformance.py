@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs velmora-cli over the conformance cases and compares every record.
 
 Usage: check_conformance.py PATH/TO/velmora-cli CASES.jsonl

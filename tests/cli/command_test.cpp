@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli end to end: in-process runs of the whole command, and a few runs of the
 // built executable.
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CSV batch reader: RFC 4180 quoting, line ends, malformed records, arbitrary bytes.
 #include "csv_reader.h"
 

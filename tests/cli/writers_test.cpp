@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text, csv and json records of velmora-cli.
 #include "writers.h"
 
