@@ -37,6 +37,9 @@ std::string strayMessage(std::string_view arg, StrayNames names) {
   return "unknown option '" + std::string(wholeName ? arg : beforeEquals) + "'";
 }
 
+// Options with a value, and where each one's text goes.
+using OptionTargets = std::initializer_list<std::pair<const char*, std::optional<std::string>*>>;
+
 // Thrown from an option's callback: the reading ends with this usage error.
 struct UsageStop {
   std::string message;
@@ -68,6 +71,10 @@ class Reader {
         m_origin.push_back(i);
       }
     }
+  }
+
+  void addOptions(OptionTargets options) {
+    for (const auto& [name, target] : options) addOption(name, *target);
   }
 
   void addOption(const std::string& name, std::optional<std::string>& target) {
@@ -159,7 +166,7 @@ std::optional<OutputFormat> formatNamed(std::string_view name, bool csvAllowed) 
 }
 
 // The names of the options in `wanted` that were not given, each after a blank.
-std::string missingNames(std::initializer_list<std::pair<const char*, const std::optional<std::string>*>> wanted) {
+std::string missingNames(OptionTargets wanted) {
   std::string missing;
   for (const auto& [name, value] : wanted) {
     if (!value->has_value()) missing += std::string(" ") + name;
@@ -230,50 +237,36 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   // subcommand: a subcommand would hand "--" and "++" back to the calculation's options
   // and take its word anywhere, where design and plan are only ever the first word and
   // every argument after it is theirs.
+  const bool calculation = parsed.command == Command::calculate;
+  Reader reader(args, calculation ? 0 : 1, calculation ? "velmora-cli" : "velmora-cli " + first,
+                calculation ? StrayNames::calculation : StrayNames::command);
+  Options& options = parsed.options;
+  DesignOptions& design = parsed.design;
+  PlanOptions& plan = parsed.plan;
   switch (parsed.command) {
-    case Command::calculate: {
-      Options& options = parsed.options;
-      Reader reader(args, 0, "velmora-cli", StrayNames::calculation);
-      reader.addOption("--dcfp", options.dcfp);
-      reader.addOption("--n", options.n);
-      reader.addOption("--r", options.r);
-      reader.addOption("--j", options.j);
-      reader.addOption("--batch", options.batch);
-      reader.addOption("--format", format);
+    case Command::calculate:
+      reader.addOptions({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}, {"--j", &options.j},
+                         {"--batch", &options.batch}, {"--format", &format}});
       reader.addFlag({"--audit"}, [&options] { options.audit = true; });
       reader.addFlag({"--help", "-h"}, [] { throw CLI::CallForHelp(); });
       reader.addFlag({"--version"}, [] { throw CLI::CallForVersion(); });
-      parsed.action = reader.read(error);
-      if (parsed.action == Action::run) refused = checkCalculation(options, format);
       break;
-    }
-    case Command::design: {
-      DesignOptions& design = parsed.design;
-      Reader reader(args, 1, "velmora-cli design", StrayNames::command);
-      reader.addOption("--wells", design.wells);
-      reader.addOption("--constituents", design.constituents);
-      reader.addOption("--evaluations", design.evaluations);
-      reader.addOption("--swfpr", design.swfpr);
-      reader.addOption("--n", design.n);
-      reader.addOption("--j", design.j);
-      reader.addOption("--format", format);
+    case Command::design:
+      reader.addOptions({{"--wells", &design.wells}, {"--constituents", &design.constituents},
+                         {"--evaluations", &design.evaluations}, {"--swfpr", &design.swfpr}, {"--n", &design.n},
+                         {"--j", &design.j}, {"--format", &format}});
       reader.addFlag({"--audit"}, [&design] { design.audit = true; });
-      parsed.action = reader.read(error);
-      if (parsed.action == Action::run) refused = checkDesign(design, format);
       break;
-    }
-    case Command::plan: {
-      PlanOptions& plan = parsed.plan;
-      Reader reader(args, 1, "velmora-cli plan", StrayNames::command);
-      reader.addOption("--dcfp", plan.dcfp);
-      reader.addOption("--r", plan.r);
-      reader.addOption("--rank", plan.rank);
-      reader.addOption("--test", plan.test);
-      reader.addOption("--format", format);
-      parsed.action = reader.read(error);
-      if (parsed.action == Action::run) refused = checkPlan(plan, format);
+    case Command::plan:
+      reader.addOptions({{"--dcfp", &plan.dcfp}, {"--r", &plan.r}, {"--rank", &plan.rank}, {"--test", &plan.test},
+                         {"--format", &format}});
       break;
-    }
+  }
+  parsed.action = reader.read(error);
+  if (parsed.action == Action::run) {
+    refused = calculation                         ? checkCalculation(options, format)
+              : parsed.command == Command::design ? checkDesign(design, format)
+                                                  : checkPlan(plan, format);
   }
   if (refused) {
     parsed.action = Action::usageError;

@@ -3,7 +3,7 @@
 #include "audit_output.h"
 
 #include "table.h"
-#include "velmora/exact_cfp.h"
+#include "velmora/analysis/exact_cfp.h"
 #include "writers.h"
 
 namespace velmora::cli {
@@ -23,15 +23,13 @@ const char* SchemeName(const SchemeAudit& a) { return kSchemeNames[static_cast<s
 }  // namespace
 
 Json auditRecord(const SchemeAudit& a) {
-  Json record = Json::object();
-  record["cfp_exact"] = Exact(a.cfpExact);
-  record["next_rank"] = a.nextRank ? Json(*a.nextRank) : Json(nullptr);
-  record["next_cfp_exact"] = a.nextCfpExact ? Json(Exact(*a.nextCfpExact)) : Json(nullptr);
-  record["margin"] = Exact(a.margin);
-  record["exact_rank"] = a.exactRank;
-  record["exact_exceeded"] = a.exactExceeded;
-  record["agrees"] = a.agrees();
-  return record;
+  return Json::object({{"cfp_exact", Exact(a.cfpExact)},
+                       {"next_rank", a.nextRank ? Json(*a.nextRank) : Json(nullptr)},
+                       {"next_cfp_exact", a.nextCfpExact ? Json(Exact(*a.nextCfpExact)) : Json(nullptr)},
+                       {"margin", Exact(a.margin)},
+                       {"exact_rank", a.exactRank},
+                       {"exact_exceeded", a.exactExceeded},
+                       {"agrees", a.agrees()}});
 }
 
 std::string csvAuditCells(const SchemeAudit& a) {

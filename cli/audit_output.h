@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "json_output.h"
-#include "velmora/audit.h"
+#include "velmora/analysis/audit.h"
 
 namespace velmora::cli {
 

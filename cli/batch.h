@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "csv_reader.h"
-#include "velmora/input_checks.h"
+#include "velmora/engine/input_checks.h"
 
 namespace velmora::cli {
 
@@ -36,6 +36,6 @@ struct BatchEntry {
   BatchProblem problem;   // for Kind::problem
 };
 
-BatchEntry classifyRecord(CsvRecord record);
+[[nodiscard]] BatchEntry classifyRecord(CsvRecord record);
 
 }  // namespace velmora::cli

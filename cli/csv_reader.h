@@ -41,11 +41,11 @@ class CsvReader {
   explicit CsvReader(std::istream& in) : m_in(in) {}
 
   // Reads the next record into `record`; false at the end of the input.
-  bool next(CsvRecord& record);
+  [[nodiscard]] bool next(CsvRecord& record);
 
  private:
-  int get();   // the next byte, or -1 at the end
-  int peek();
+  int get();   // the next byte, or -1 at the end (also called only to skip one)
+  [[nodiscard]] int peek();
   void skipByteOrderMark();
   void skipRestOfLine();
   void endLine(int ch);  // counts the line end `ch` (LF, or CR with an optional LF)
@@ -57,9 +57,9 @@ class CsvReader {
 };
 
 // Every record of a whole text, in order.
-std::vector<CsvRecord> parseCsv(std::string_view text);
+[[nodiscard]] std::vector<CsvRecord> parseCsv(std::string_view text);
 
 // A plain-English description of an error (empty for CsvError::none).
-const char* csvErrorText(CsvError error);
+[[nodiscard]] const char* csvErrorText(CsvError error);
 
 }  // namespace velmora::cli

@@ -6,7 +6,7 @@
 #include "case_result.h"
 #include "commands.h"
 #include "number_text.h"
-#include "velmora/design_helper.h"
+#include "velmora/analysis/design_helper.h"
 #include "writers.h"
 
 namespace velmora::cli {
@@ -17,14 +17,13 @@ namespace {
 constexpr int kRateDigits = 15;
 
 Json designRecord(const MonitoringDesign& design, const std::string& rate, const std::optional<CaseResult>& result) {
-  Json record = Json::object();
-  record["wells"] = design.wells;
-  record["constituents"] = design.constituents;
-  record["evaluations"] = design.evaluations;
-  record["swfpr"] = rate;
-  record["r"] = design.r;
-  record["dcfp"] = design.dcfpText;
-  record["formulas"] = Json::array({design.rFormula, design.dcfpFormula});
+  Json record = Json::object({{"wells", design.wells},
+                              {"constituents", design.constituents},
+                              {"evaluations", design.evaluations},
+                              {"swfpr", rate},
+                              {"r", design.r},
+                              {"dcfp", design.dcfpText},
+                              {"formulas", Json::array({design.rFormula, design.dcfpFormula})}});
   if (result) record["calculation"] = caseRecord(*result);
   return record;
 }

@@ -5,8 +5,8 @@
 
 #include "commands.h"
 #include "number_text.h"
-#include "velmora/exact_cfp.h"
-#include "velmora/planner.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/analysis/planner.h"
 #include "writers.h"
 
 namespace velmora::cli {
@@ -23,24 +23,20 @@ const char* schemeName(const SchemePlan& scheme) { return kSchemeNames[static_ca
 Json optionalNumber(const std::optional<int>& value) { return value ? Json(*value) : Json(nullptr); }
 
 Json planRecord(const SampleSizePlan& plan) {
-  Json record = Json::object();
-  record["dcfp"] = plan.dcfpText;
-  record["r"] = plan.r;
-  record["rank"] = plan.rank;
-  record["smallest_n"] = plan.smallestN;
-  record["largest_n"] = plan.largestN;
   Json tests = Json::array();
   for (const SchemePlan& s : plan.schemes) {
-    Json test = Json::object();
-    test["test"] = schemeName(s);
-    test["exact_n"] = optionalNumber(s.exactN);
-    test["exact_cfp"] = FormatSignificant(s.exactCfp);
-    test["design_n"] = optionalNumber(s.designN);
-    test["design_cfp"] = float32Text(s.designCfp);
-    tests.push_back(std::move(test));
+    tests.push_back(Json::object({{"test", schemeName(s)},
+                                  {"exact_n", optionalNumber(s.exactN)},
+                                  {"exact_cfp", FormatSignificant(s.exactCfp)},
+                                  {"design_n", optionalNumber(s.designN)},
+                                  {"design_cfp", float32Text(s.designCfp)}}));
   }
-  record["tests"] = std::move(tests);
-  return record;
+  return Json::object({{"dcfp", plan.dcfpText},
+                       {"r", plan.r},
+                       {"rank", plan.rank},
+                       {"smallest_n", plan.smallestN},
+                       {"largest_n", plan.largestN},
+                       {"tests", std::move(tests)}});
 }
 
 // "n = 45, CFP 0.1", or what the largest n gives when no n meets the DCFP.

@@ -20,12 +20,7 @@ void appendHexByte(std::string& out, unsigned char byte) {
 }
 
 Json inputsRecord(const InputTexts& texts) {
-  Json record = Json::object();
-  record["dcfp"] = texts.txtAL;
-  record["n"] = texts.txtN;
-  record["r"] = texts.txtR;
-  record["j"] = texts.txtMDET;
-  return record;
+  return Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
 }
 
 // An input text as the heading of the grid shows it: as typed when that reads
@@ -48,24 +43,21 @@ std::string padded(std::string text, std::size_t width) {
 Json caseRecord(const CaseResult& result) {
   Json record = inputsRecord(result.texts);
   if (const auto& refusal = result.outcome.refusal) {
-    Json error = Json::object();
-    error["title"] = refusal->title;
-    error["lines"] = Json::array({refusal->lines[0], refusal->lines[1]});
-    error["focus"] = InputBoxName(refusal->focus);
-    record["error"] = std::move(error);
+    record["error"] = Json::object({{"title", refusal->title},
+                                    {"lines", Json::array({refusal->lines[0], refusal->lines[1]})},
+                                    {"focus", InputBoxName(refusal->focus)}});
     return record;
   }
   const ResultCaptions& c = result.outcome.captions;
   Json tests = Json::array();
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
-    Json test = Json::object();
-    test["test"] = kSchemeNames[t];
-    test["status"] = c.lblCU[t];
-    test["rating"] = c.lblPOW[t];
-    test["samples"] = c.lblENT[t];
-    test["percentile"] = c.lblP[t];
-    test["cfp"] = c.lblQ[t];
-    test["power"] = Json::array({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
+    Json test = Json::object({{"test", kSchemeNames[t]},
+                              {"status", c.lblCU[t]},
+                              {"rating", c.lblPOW[t]},
+                              {"samples", c.lblENT[t]},
+                              {"percentile", c.lblP[t]},
+                              {"cfp", c.lblQ[t]},
+                              {"power", Json::array({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]})}});
     if (result.audit) test["audit"] = auditRecord(result.audit->schemes[t]);
     tests.push_back(std::move(test));
   }
@@ -76,14 +68,10 @@ Json caseRecord(const CaseResult& result) {
 std::string jsonRecord(const CaseResult& result) { return jsonText(caseRecord(result)); }
 
 std::string jsonProblemRecord(const BatchProblem& problem) {
-  Json record = Json::object();
-  record["line"] = problem.line;
-  record["fields"] = problem.fields;
-  Json error = Json::object();
-  error["title"] = kBatchErrorTitle;
-  error["lines"] = Json::array({problem.lines[0], problem.lines[1]});
-  record["error"] = std::move(error);
-  return jsonText(record);
+  return jsonText(Json::object(
+      {{"line", problem.line},
+       {"fields", problem.fields},
+       {"error", Json::object({{"title", kBatchErrorTitle}, {"lines", Json::array({problem.lines[0], problem.lines[1]})}})}}));
 }
 
 std::string csvField(std::string_view text) {
@@ -126,10 +114,10 @@ std::string csvRows(const CaseResult& result) {
 std::string textGrid(const CaseResult& result) {
   // The inputs, under the captions of the window's input boxes.
   const std::array<std::pair<const char*, const std::string*>, 4> inputs = {{
-      {"Design Cum. False Positive Error (DCFP):", &result.texts.txtAL},
-      {"Background sample size [n]:", &result.texts.txtN},
-      {"Number of comparisons to same bkgd. [r]:", &result.texts.txtR},
-      {"Minimum allowable rank value [j]:", &result.texts.txtMDET},
+      {InputBoxCaption(InputBox::txtAL), &result.texts.txtAL},
+      {InputBoxCaption(InputBox::txtN), &result.texts.txtN},
+      {InputBoxCaption(InputBox::txtR), &result.texts.txtR},
+      {InputBoxCaption(InputBox::txtMDET), &result.texts.txtMDET},
   }};
   std::size_t captionWidth = 0;
   for (const auto& input : inputs) captionWidth = std::max(captionWidth, std::string_view(input.first).size());
