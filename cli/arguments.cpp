@@ -118,7 +118,9 @@ class Reader {
       error = stop.message;
       return Action::usageError;
     } catch (const CLI::ArgumentMismatch&) {
-      // An option at the end without its value, or a flag given one ("--audit=no").
+      // An option without its value (it is then the last argument, since a value is
+      // whatever follows), or a flag given one (which can only come after an '=':
+      // "--audit=no").
       error = firstStray().value_or(currentArgument().find('=') == std::string::npos
                                         ? "option " + currentArgument() + " needs a value"
                                         : strayMessage(currentArgument(), m_names));

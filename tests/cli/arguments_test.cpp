@@ -82,7 +82,11 @@ INSTANTIATE_TEST_SUITE_P(
         UsageErrorRow{"FormatCase", {"--batch", "-", "--format", "JSON"}, "unknown format 'JSON'"},
         UsageErrorRow{"BatchWithCase", {"--batch", "-", "--n", "20"}, "--batch"},
         UsageErrorRow{"RepeatedOption", {"--dcfp", "0.1", "--n", "20", "--r", "5", "--n", "30"}, "--n given more"},
-        UsageErrorRow{"MissingBatchName", {"--batch"}, "--batch needs a value"}),
+        UsageErrorRow{"MissingBatchName", {"--batch"}, "--batch needs a value"},
+        // A flag is its exact word, and a command keeps every argument after its own.
+        UsageErrorRow{"FlagWithValue", {"--dcfp", "0.1", "--n", "20", "--r", "5", "--audit=1"}, "unknown option '--audit'"},
+        UsageErrorRow{"HelpCluster", {"-hx"}, "unknown option '-hx'"},
+        UsageErrorRow{"CommandKeepsDashDash", {"plan", "--dcfp", "0.1", "--r", "5", "--", "--help"}, "unknown option '--'"}),
     [](const testing::TestParamInfo<UsageErrorRow>& row) { return std::string(row.param.name); });
 
 TEST(Arguments, VersionIsTheProjectVersion) {
