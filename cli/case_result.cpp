@@ -9,7 +9,6 @@ CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool a
   result.texts = texts;
   result.outcome = calculation.Calculate(texts, kDecimalSymbol);
   if (result.outcome.accepted()) {
-    for (int t = 1; t <= kSchemeCount; ++t) result.optRank[t - 1] = static_cast<std::int16_t>(result.outcome.results.schemes[t - 1].rank);
     if (audit) result.audit = AuditCalculation(result.outcome.results, texts.txtAL);
   }
   return result;

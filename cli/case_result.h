@@ -6,19 +6,16 @@
 #include <cstdint>
 #include <optional>
 
-#include "velmora/audit.h"
-#include "velmora/calculation.h"
-#include "velmora/input_checks.h"
-#include "velmora/limits.h"
+#include "velmora/analysis/audit.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/input_checks.h"
+#include "velmora/engine/limits.h"
 
 namespace velmora::cli {
 
 struct CaseResult {
   InputTexts texts;
   Outcome outcome;
-  // Optimal inverse rank of 1:1 .. 1:4 (element t - 1), from the engine's record;
-  // meaningful only when the case was accepted.
-  std::array<std::int16_t, kSchemeCount> optRank{};
   // The exact audit of an accepted case, when asked for (--audit).
   std::optional<CalculationAudit> audit;
 };
@@ -30,6 +27,6 @@ inline constexpr const char* kDecimalSymbol = ".";
 // Runs one case through the engine. The calculation object is reused between cases;
 // each call starts from the texts alone.
 // With `audit` an accepted case is also audited exactly.
-CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit = false);
+[[nodiscard]] CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit = false);
 
 }  // namespace velmora::cli

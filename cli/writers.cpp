@@ -101,7 +101,7 @@ std::string csvRows(const CaseResult& result) {
   std::string out;
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     const std::array<std::string, 10> cells = {
-        kSchemeNames[t], c.lblCU[t], std::to_string(result.optRank[t]), c.lblPOW[t], c.lblENT[t],
+        kSchemeNames[t], c.lblCU[t], std::to_string(result.outcome.results.schemes[t].rank), c.lblPOW[t], c.lblENT[t],
         c.lblP[t],       c.lblQ[t],  c.lblPW[3 * t],                    c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]};
     out += inputs;
     for (const std::string& cell : cells) out += "," + csvField(cell);

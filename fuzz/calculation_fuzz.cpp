@@ -24,7 +24,7 @@ namespace {
 const velmora::Calculation& FilledRecord() {
   static const velmora::Calculation filled = [] {
     velmora::Calculation calculation;
-    calculation.Calculate({"0.05", "30", "5", "30"});
+    static_cast<void>(calculation.Calculate({"0.05", "30", "5", "30"}));
     return calculation;
   }();
   return filled;
