@@ -1,9 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/engine/calculation.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include "velmora/engine/contract.h"
+#include "velmora/engine/normal_series.h"
 #include "velmora/engine/numbers.h"
 
 #include "rounding_points.h"
@@ -14,13 +22,103 @@ using steps::F64;
 using steps::ToFloat32;
 
 // Power at 2, 3 and 4 sigma and the rating of every scheme.
+//
+// The step's arithmetic is the calculator's own, operation for operation; what this file
+// adds is that nothing is computed twice:
+//   - the 1000 grid quantiles and the minimum densities t (1 - u)^(t - 1) never depend on
+//     the inputs: they are computed once per process (GridTables);
+//   - the quantile search of a limit percentile is a pure function of its float32
+//     percentile: searched once, then kept (LimitQuantile);
+//   - schemes with the same limit share their 3000 detection probabilities;
+//   - the statistics rise with the grid quantile, so those beyond 6 in magnitude, whose
+//     series at the whole number 6 is far above 1 and clamped to 1, are the two ends of
+//     the grid and cost nothing; the series of the others run as one batch laid out for
+//     the vector unit (NormalCdfBatch, normal_series.h).
+// The working fields the step leaves in the record (the grid weights of the last scheme
+// and shift, the series terms of the last evaluation, the quantile search's last
+// difference) are those the step-by-step evaluation leaves.
 
 namespace {
+
+constexpr int kSeriesTerms = 20;
 
 // 1 / 6.2831854^0.5: the literal, not 2*pi to full precision. Every power 0.5 of the
 // step is a correctly rounded square root (the C library's pow(x, 0.5) can differ from it
 // in the last bit, for example for x = 2921).
 double InvSqrt2Pi() { return 1.0 / std::sqrt(6.2831854); }
+
+struct GridTables {
+  std::array<float, kGridSize + 1> z{};  // gridZ(1..1000)
+  // The shifted grid quantiles gridZ(i) + sigma (rounded to float32) of the three shifts,
+  // each value once, in increasing order; shiftedIndex[sigma - 2][i] is the place of
+  // gridZ(i) + sigma among them. A statistic depends on its grid point only through it.
+  std::vector<double> shifted;
+  std::array<std::array<int, kGridSize + 1>, 3> shiftedIndex{};
+  // t (1 - u_i)^(t - 1) for t = 1..4, as the step forms it.
+  std::array<std::array<double, kGridSize + 1>, kSchemeCount + 1> minDensity{};
+  double clampedCdf = 0.0;  // normalCdf(6, whole number)
+};
+
+const GridTables& Tables() {
+  static const GridTables tables = [] {
+    GridTables g;
+    CalculationState scratch;
+    for (int i = 1; i <= kGridSize; ++i) {
+      const double u = (F64(i) - 0.5) / F64(kGridSize);
+      g.z[static_cast<std::size_t>(i)] = ToFloat32(normalQuantile(u, false, scratch));
+      for (int t = 1; t <= kSchemeCount; ++t) {
+        g.minDensity[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] = F64(t) * std::pow(1.0 - u, F64(t - 1));
+      }
+    }
+    for (int sigma = 2; sigma <= 4; ++sigma) {
+      for (int i = 1; i <= kGridSize; ++i) {
+        g.shifted.push_back(static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + F64(sigma))));
+      }
+    }
+    std::sort(g.shifted.begin(), g.shifted.end());
+    g.shifted.erase(std::unique(g.shifted.begin(), g.shifted.end()), g.shifted.end());
+    for (int sigma = 2; sigma <= 4; ++sigma) {
+      for (int i = 1; i <= kGridSize; ++i) {
+        const double value = static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + F64(sigma)));
+        const auto place = std::lower_bound(g.shifted.begin(), g.shifted.end(), value);
+        g.shiftedIndex[static_cast<std::size_t>(sigma - 2)][static_cast<std::size_t>(i)] = static_cast<int>(place - g.shifted.begin());
+      }
+    }
+    g.clampedCdf = normalCdf(6.0, true, scratch);
+    // The clamp to 1 below relies on it.
+    VELMORA_ASSERT(g.clampedCdf > 1.0);
+    return g;
+  }();
+  return tables;
+}
+
+// The quantile search of a float32 limit percentile, and the last difference it leaves.
+struct LimitQuantileValue {
+  double z = 0.0;
+  float searchDiff = 0.0f;
+};
+
+// A cache of a pure function's values: the standard library's map behind a mutex, so
+// that runs on several threads share it. It is bounded: when full it starts afresh.
+LimitQuantileValue LimitQuantile(float percentile) {
+  static std::mutex mutex;
+  static std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
+  constexpr std::size_t kMaxEntries = 1u << 16;
+  const std::uint32_t key = std::bit_cast<std::uint32_t>(percentile);
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto found = cache.find(key);
+    if (found != cache.end()) return found->second;
+  }
+  CalculationState scratch;
+  LimitQuantileValue value;
+  value.z = normalQuantile(static_cast<double>(percentile), true, scratch);
+  value.searchDiff = scratch.searchDiff;
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (cache.size() >= kMaxEntries) cache.clear();
+  cache.emplace(key, value);
+  return value;
+}
 
 }  // namespace
 
@@ -31,7 +129,7 @@ double normalCdf(double x, bool wholeArgument, CalculationState& s) {
   float sumSingle = ToFloat32(x);
   double sumDouble = x;
   const double xSquared = std::pow(x, 2.0);
-  for (int k = 1; k <= 20; ++k) {
+  for (int k = 1; k <= kSeriesTerms; ++k) {
     const double q = ((-xSquared) * F64(2 * k - 1)) / F64((2 * k) * (2 * k + 1));
     s.seriesTerm[k] = ToFloat32(q * static_cast<double>(s.seriesTerm[k - 1]));
     if (wholeArgument) {
@@ -74,8 +172,84 @@ double normalQuantile(double p, bool fromFloat32, CalculationState& s) {
   return reflect ? -searchX : searchX;
 }
 
+namespace {
+
+struct LimitTerms {
+  double a = 0.0;     // (1 - 1 / (4 (n - 1))) limitT, rounded to float32
+  double zDen = 0.0;  // (limitT^2 / (2 (n - 1)) + 1)^0.5
+};
+
+LimitTerms TermsOf(double limitT, double fourDegFree, double twoDegFree) {
+  LimitTerms terms;
+  terms.a = static_cast<double>(ToFloat32((1.0 - 1.0 / fourDegFree) * limitT));
+  terms.zDen = std::sqrt(std::pow(limitT, 2.0) / twoDegFree + 1.0);
+  return terms;
+}
+
+// The statistic of a shifted grid quantile for a limit, as the step forms it.
+inline double Statistic(double rootN, double shifted, const LimitTerms& terms) {
+  return (rootN * shifted - terms.a) / terms.zDen;
+}
+
+// Working storage of the step, per thread (too large for every stack).
+struct PowerWork {
+  std::vector<double> zStat;                                 // per shifted value
+  std::vector<double> cdf;
+  std::array<std::vector<double>, kSchemeCount + 1> detect;  // [scheme][shifted value]
+  std::vector<float> weight;                                 // [power][grid point - 1]
+};
+
+// The detection probabilities of every shifted grid quantile for one limit: the normal
+// probability of the statistic's magnitude, min(max(normalCdf(|z|), 0), 1), mirrored for a
+// negative statistic. A magnitude beyond 6 is evaluated at the whole number 6, where the
+// series is far above 1 and so clamped to 1. The statistic rises with the shifted value
+// (each of its operations is monotone), so the magnitudes up to 6 are one run of them.
+void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms& terms, PowerWork& work,
+                            std::vector<double>& detect) {
+  const std::size_t count = g.shifted.size();
+  work.zStat.resize(count);
+  work.cdf.resize(count);
+  detect.resize(count);
+  double* const zStat = work.zStat.data();
+  const double* const shifted = g.shifted.data();
+  // The first shifted value whose statistic is at least -6, and the first above 6.
+  const auto firstWhere = [&](std::size_t from, auto&& isAfter) {
+    std::size_t lo = from;
+    std::size_t hi = count;
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (isAfter(Statistic(rootN, shifted[mid], terms))) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    return lo;
+  };
+  const std::size_t low = firstWhere(0, [](double z) { return z >= -6.0; });
+  const std::size_t high = firstWhere(low, [](double z) { return z > 6.0; });
+  double* const cdf = work.cdf.data();
+  for (std::size_t u = low; u < high; ++u) {
+    zStat[u] = Statistic(rootN, shifted[u], terms);
+    cdf[u] = std::fabs(zStat[u]);
+  }
+  NormalCdfBatch(cdf + low, static_cast<int>(high - low), cdf + low);
+  const double clamped = std::min(std::max(g.clampedCdf, 0.0), 1.0);
+  double* const out = detect.data();
+  for (std::size_t u = 0; u < low; ++u) out[u] = 1.0 - clamped;
+  for (std::size_t u = low; u < high; ++u) {
+    // min(max(p, 0), 1) is the step's clamp: p above 1 becomes 1, below 0 becomes 0.
+    const double detectProb = std::min(std::max(cdf[u], 0.0), 1.0);
+    out[u] = zStat[u] < 0.0 ? 1.0 - detectProb : detectProb;
+  }
+  for (std::size_t u = high; u < count; ++u) detect[u] = clamped;
+}
+
+}  // namespace
+
 void Calculation::ComputePowerAndRating() {
   CalculationState& s = state_;
+  const GridTables& g = Tables();
   const int n = s.n;
 
   s.critPower3 = ToFloat32(kPowerCriterion3Sigma);
@@ -84,12 +258,11 @@ void Calculation::ComputePowerAndRating() {
   const double gridStep = 1.0 / F64(kGridSize);  // 0.001 in float64
   const double rootN = std::sqrt(F64(n));
 
-  for (int i = 1; i <= kGridSize; ++i) {
-    const double u = (F64(i) - 0.5) / F64(kGridSize);
-    s.gridZ[i] = ToFloat32(normalQuantile(u, false, s));
-  }
+  s.gridZ = g.z;
   for (int t = 1; t <= kSchemeCount; ++t) {
-    s.limitZ[t] = ToFloat32(normalQuantile(static_cast<double>(s.limitPercentile[t]), true, s));
+    const LimitQuantileValue q = LimitQuantile(s.limitPercentile[t]);
+    s.limitZ[t] = ToFloat32(q.z);
+    s.searchDiff = q.searchDiff;
   }
   for (int t = 1; t <= kSchemeCount; ++t) {
     s.limitT[t] = ToFloat32(rootN * static_cast<double>(s.limitZ[t]));
@@ -100,51 +273,65 @@ void Calculation::ComputePowerAndRating() {
   const double fourDegFree = static_cast<double>(ToFloat32(4.0 * static_cast<double>(s.degFree)));
   const double twoDegFree = static_cast<double>(ToFloat32(2.0 * static_cast<double>(s.degFree)));
 
+  // Detection probabilities per distinct limit (schemes with the same limit share them).
+  thread_local PowerWork work;
+  std::array<int, kSchemeCount + 1> source{};  // the scheme whose probabilities scheme t uses
   for (int t = 1; t <= kSchemeCount; ++t) {
-    for (int sigma = 2; sigma <= 4; ++sigma) {
-      const int powIdx = (sigma - 1) + 3 * (t - 1);
-      const double limitT = static_cast<double>(s.limitT[t]);
-      const float a = ToFloat32((1.0 - 1.0 / fourDegFree) * limitT);
-      const double zDen = std::sqrt(std::pow(limitT, 2.0) / twoDegFree + 1.0);
-
-      for (int i = 1; i <= kGridSize; ++i) {
-        const double u = (F64(i) - 0.5) / F64(kGridSize);
-        const float shifted = ToFloat32(static_cast<double>(s.gridZ[i]) + F64(sigma));
-        const double zNum = rootN * static_cast<double>(shifted) - static_cast<double>(a);
-        double zStat = zNum / zDen;
-
-        bool reflect = false;
-        if (zStat < 0.0) {
-          zStat = std::fabs(zStat);
-          reflect = true;
-        }
-        bool whole = false;
-        if (zStat > 6.0) {  // evaluated at the whole number 6, where the series is far above 1
-          zStat = 6.0;
-          whole = true;
-        }
-        double detectProb = normalCdf(zStat, whole, s);
-        if (detectProb > 1.0) {
-          detectProb = 1.0;
-        } else if (detectProb < 0.0) {
-          detectProb = 0.0;
-        }
-        if (reflect) detectProb = 1.0 - detectProb;
-
-        const double minDensity = F64(t) * std::pow(1.0 - u, F64(t - 1));
-        s.gridWeight[i] = ToFloat32(minDensity * detectProb);
-        if (i == 1) s.power[powIdx] = 0.0f;
-        s.power[powIdx] = ToFloat32(static_cast<double>(s.power[powIdx]) +
-                                    static_cast<double>(s.gridWeight[i]) * gridStep);
+    source[static_cast<std::size_t>(t)] = t;
+    for (int earlier = 1; earlier < t; ++earlier) {
+      if (std::bit_cast<std::uint32_t>(s.limitT[earlier]) == std::bit_cast<std::uint32_t>(s.limitT[t])) {
+        source[static_cast<std::size_t>(t)] = earlier;
+        break;
       }
-      if (s.power[powIdx] > 1.0f) {
-        s.power[powIdx] = 1.0f;
-      } else if (s.power[powIdx] < 0.0f) {
-        s.power[powIdx] = 0.0f;
-      }
-      const int thousandths = Expected(ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0));
-      s.power[powIdx] = ToFloat32(F64(thousandths) / 1000.0);
     }
+    if (source[static_cast<std::size_t>(t)] != t) continue;
+    const LimitTerms terms = TermsOf(static_cast<double>(s.limitT[t]), fourDegFree, twoDegFree);
+    DetectionProbabilities(g, rootN, terms, work, work.detect[static_cast<std::size_t>(t)]);
+  }
+
+  // The grid weights of the twelve powers, then the twelve float32 sums side by side
+  // (each sum's additions in the order of its grid points, as one sum after another).
+  work.weight.resize(static_cast<std::size_t>(kGridSize) * kPowerCount);
+  float* const weight = work.weight.data();  // [power][grid point - 1]
+  for (int t = 1; t <= kSchemeCount; ++t) {
+    const double* const detect = work.detect[static_cast<std::size_t>(source[static_cast<std::size_t>(t)])].data();
+    const double* const minDensity = g.minDensity[static_cast<std::size_t>(t)].data();
+    for (int sigma = 2; sigma <= 4; ++sigma) {
+      float* const column = weight + static_cast<std::size_t>((sigma - 2) + 3 * (t - 1)) * kGridSize;
+      const int* const index = g.shiftedIndex[static_cast<std::size_t>(sigma - 2)].data();
+      for (int i = 1; i <= kGridSize; ++i) column[i - 1] = ToFloat32(minDensity[i] * detect[index[i]]);
+    }
+  }
+  std::array<float, kPowerCount> power{};
+  for (int i = 0; i < kGridSize; ++i) {
+    for (int column = 0; column < kPowerCount; ++column) {
+      power[static_cast<std::size_t>(column)] =
+          ToFloat32(static_cast<double>(power[static_cast<std::size_t>(column)]) +
+                    static_cast<double>(weight[static_cast<std::size_t>(column) * kGridSize + static_cast<std::size_t>(i)]) * gridStep);
+    }
+  }
+  for (int column = 0; column < kPowerCount; ++column) {
+    float p = power[static_cast<std::size_t>(column)];
+    if (p > 1.0f) {
+      p = 1.0f;
+    } else if (p < 0.0f) {
+      p = 0.0f;
+    }
+    const int thousandths = Expected(ToInt16(static_cast<double>(p) * 1000.0));
+    s.power[column + 1] = ToFloat32(F64(thousandths) / 1000.0);
+  }
+  // The grid weights of the last power (1:4 at 4 sigma) and the series terms of its last
+  // grid point stay in the record.
+  for (int i = 1; i <= kGridSize; ++i) {
+    s.gridWeight[static_cast<std::size_t>(i)] = weight[static_cast<std::size_t>(kPowerCount - 1) * kGridSize + static_cast<std::size_t>(i - 1)];
+  }
+  {
+    const LimitTerms terms = TermsOf(static_cast<double>(s.limitT[4]), fourDegFree, twoDegFree);
+    const double shifted = g.shifted[static_cast<std::size_t>(g.shiftedIndex[2][kGridSize])];
+    double zStat = Statistic(rootN, shifted, terms);
+    const bool clamped = std::fabs(zStat) > 6.0;
+    if (clamped) zStat = 6.0;
+    static_cast<void>(normalCdf(std::fabs(zStat), clamped, s));
   }
 
   for (int t = 1; t <= kSchemeCount; ++t) {
