@@ -6,9 +6,8 @@
 
 namespace velmora {
 
-void ContractViolated(const char* condition, std::source_location where) {
-  std::fprintf(stderr, "velmora: internal error: %s does not hold (%s:%u, %s)\n", condition,
-               where.file_name(), static_cast<unsigned>(where.line()), where.function_name());
+void ContractViolated(const char* condition, const char* file, int line) {
+  std::fprintf(stderr, "velmora: internal error: %s does not hold (%s:%d)\n", condition, file, line);
   std::abort();
 }
 

@@ -4,25 +4,25 @@
 // the program, never of the input: it stops the program with the condition and its place
 // instead of letting a number that cannot be right reach a caption or a decision. The
 // check stays on in every build (it costs a comparison), so a release build cannot
-// quietly show what a debug build would have refused.
+// quietly show what a debug build would have refused. (File and line come from the
+// preprocessor: the fuzzing compiler's library has no std::source_location.)
 
 #include <optional>
-#include <source_location>
 
 namespace velmora {
 
-[[noreturn]] void ContractViolated(const char* condition, std::source_location where);
+[[noreturn]] void ContractViolated(const char* condition, const char* file, int line);
 
 // The value of a conversion that cannot fail here (its argument is proven in range).
 template <class T>
-[[nodiscard]] T Expected(std::optional<T> value,
-                         std::source_location where = std::source_location::current()) {
-  if (!value) ContractViolated("conversion in range", where);
+[[nodiscard]] T ExpectedAt(std::optional<T> value, const char* file, int line) {
+  if (!value) ContractViolated("conversion in range", file, line);
   return *value;
 }
 
 }  // namespace velmora
 
+#define Expected(value) ::velmora::ExpectedAt((value), __FILE__, __LINE__)
+
 #define VELMORA_ASSERT(condition) \
-  ((condition) ? static_cast<void>(0) \
-               : ::velmora::ContractViolated(#condition, std::source_location::current()))
+  ((condition) ? static_cast<void>(0) : ::velmora::ContractViolated(#condition, __FILE__, __LINE__))
