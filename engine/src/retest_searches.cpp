@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/engine/calculation.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <limits>
+#include <map>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "velmora/engine/contract.h"
 #include "velmora/engine/first_false_positive.h"
 
+#include "coefficient_row.h"
+#include "rank_walk_bounds.h"
 #include "rounding_points.h"
 
 namespace velmora {
@@ -16,143 +24,45 @@ namespace velmora {
 using steps::F64;
 using steps::ToFloat32;
 
-// The retest searches 1:2, 1:3 and 1:4: one walk for every scheme 1:t, each candidate
-// evaluated from its running probability and coefficient row.
-//
-// The binomial weights of scheme 1:t are folded into the operation orders below:
-// 2 for t = 2; 3, 3 for t = 3; 4, 6, 4 for t = 4.
+// The retest searches 1:2, 1:3 and 1:4: for every scheme 1:t a walk over the candidate
+// ranks from the previous scheme's rank, each candidate's CFP formed from its running
+// probability and coefficient row (coefficient_row.h), the same float32 and float64
+// arithmetic as the walk of every candidate in retest_reference.cpp. The walk decides
+// exactly as that one does, candidate by candidate, but it does not evaluate the
+// candidates that rank_walk_bounds.cpp proves to pass, and it evaluates the candidates
+// it needs side by side on the processor's cores. Its record is the reference walk's,
+// field for field: the candidates that leave something in the record (the last one, and
+// the last one whose row was built) are the same, and their values are the same.
 
 void Calculation::FindRank1of2() { FindRankRetest(2); }
 void Calculation::FindRank1of3() { FindRankRetest(3); }
 void Calculation::FindRank1of4() { FindRankRetest(4); }
 
-// Builds in row 1 of countProb the coefficient row c(1..countLimit(t)) of candidate k
-// after all r comparisons: runProb(t) * c(m) is the probability that exactly m - 1 of
-// the t*r samples exceed the limit while no comparison has all t of its samples above it.
-void Calculation::BuildCoefficientRow(int t, int k) {
-  CalculationState& s = state_;
-  const int r = s.r;
-  const int N = s.poolSize[t];
-  const int limit = s.countLimit[t];
-  double* const table = s.countProbData.data();
-  // Element (row, m) of the table; the first index varies fastest.
-  auto c = [table](int m) -> double& { return table[(m - 1) * 4]; };
-  auto row = [table](int rowIndex, int m) -> double& { return table[(m - 1) * 4 + (rowIndex - 1)]; };
+namespace {
 
-  for (int m = 1; m <= limit; ++m) {
-    for (int rowIndex = 1; rowIndex <= t; ++rowIndex) row(rowIndex, m) = 0.0;
+// A candidate's CFP and what the record keeps of it.
+struct Evaluation {
+  int k = 0;
+  float runProb = 0.0f;
+  bool built = false;       // the running probability is a normal float32: the row was built
+  float countSum = 0.0f;    // the row's float32 sum, when built
+  float cfp = 0.0f;
+  double soundSum = -1.0;   // the first-false-positive sum, where the sound path was taken
+  std::shared_ptr<const rows::CoefficientRow> row;  // when built
+};
+
+// The running probabilities of every candidate 1 .. n, as the walk carries them from
+// candidate to candidate (and as a candidate recomputes it from the start: the same
+// products in the same order).
+std::vector<float> RunProbabilities(int t, int n, int r) {
+  const int nPlusTr = n + t * r;
+  std::vector<float> runProb(static_cast<std::size_t>(n) + 1, 0.0f);
+  runProb[1] = ToFloat32(F64(n) / F64(nPlusTr));
+  for (int k = 2; k <= n; ++k) {
+    const double product = F64(n - k + 1) * static_cast<double>(runProb[static_cast<std::size_t>(k - 1)]);
+    runProb[static_cast<std::size_t>(k)] = ToFloat32(product / F64(nPlusTr - k + 1));
   }
-
-  // The row after the first comparison.
-  c(1) = 1.0;
-  if (t == 2) {
-    c(2) = F64(2 * k) / F64(N);
-  } else if (t == 3) {
-    const double b1 = F64(k) / F64(N);
-    const double b1Times3 = b1 * 3.0;
-    c(2) = b1Times3;
-    c(3) = (F64(k + 1) / F64(N - 1)) * b1Times3;
-  } else {
-    const double b1 = F64(k) / F64(N);
-    const double b2 = F64(k + 1) / F64(N - 1);
-    const double b3 = F64(k + 2) / F64(N - 2);
-    c(2) = F64(4 * k) / F64(N);
-    c(3) = b2 * (b1 * 6.0);
-    c(4) = (b2 * (b1 * 4.0)) * b3;
-  }
-
-  // The weighted quotients of a position depend only on the candidate and the position,
-  // not on the comparison, so they are formed once per candidate, with exactly the
-  // operations (and their order) of one update:
-  //   t = 2: w1 = (a1 * 2)
-  //   t = 3: w1 = (a1 * 3),  w2 = ((a1 * 3) * a2)
-  //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
-  // and one update stores w_i * c(m) at position m + i of row i + 1.
-  const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
-  std::vector<double>& weights = weightScratch_;
-  weights.assign(static_cast<std::size_t>(3) * (lastPosition + 1), 0.0);
-  auto weight = [&weights](int i, int m) -> double& { return weights[static_cast<std::size_t>(m) * 3 + (i - 1)]; };
-  if (r >= 2) {
-    for (int m = 1; m <= lastPosition; ++m) {
-      const double a1 = F64(k + m - 1) / F64(N - m + 1);
-      if (t == 2) {
-        weight(1, m) = a1 * 2.0;
-      } else if (t == 3) {
-        const double a2 = F64(k + m) / F64(N - m);
-        const double a1Times3 = a1 * 3.0;
-        weight(1, m) = a1Times3;
-        weight(2, m) = a1Times3 * a2;
-      } else {
-        const double a2 = F64(k + m) / F64(N - m);
-        const double a3 = F64(k + m + 1) / F64(N - m - 1);
-        const double a1Times4 = a1 * 4.0;
-        weight(1, m) = a1Times4;
-        weight(2, m) = (a1 * 6.0) * a2;
-        weight(3, m) = (a1Times4 * a2) * a3;
-      }
-    }
-  }
-
-  // One update per further comparison. All contributions are formed from the row as it
-  // stood before the update, then added in.
-  for (int v = 2; v <= r; ++v) {
-    const int innerLow = t + (t - 1) * (v - 2);
-    const int innerHigh = t + (t - 1) * (v - 1);
-    s.innerLow[t] = static_cast<std::int16_t>(innerLow);
-    s.innerHigh[t] = static_cast<std::int16_t>(innerHigh);
-
-    for (int m = 1; m <= innerLow; ++m) {
-      const double cm = c(m);
-      row(2, m + 1) = weight(1, m) * cm;
-      if (t >= 3) row(3, m + 2) = weight(2, m) * cm;
-      if (t == 4) row(4, m + 3) = weight(3, m) * cm;
-    }
-    for (int m = 1; m <= innerHigh; ++m) {
-      if (t == 2) {
-        c(m) = row(2, m) + c(m);
-      } else if (t == 3) {
-        c(m) = (row(2, m) + c(m)) + row(3, m);
-      } else {
-        c(m) = ((row(2, m) + c(m)) + row(3, m)) + row(4, m);
-      }
-    }
-  }
-}
-
-// The CFP of candidate k of scheme 1:t. With carryRunProb the running probability of
-// candidate k - 1 is extended by one factor, which gives the same float32 value as the
-// product recomputed from the start.
-float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
-  CalculationState& s = state_;
-  const int n = s.n;
-  const int nPlusTr = n + t * s.r;
-
-  if (!carryRunProb) {
-    s.runProb[t] = ToFloat32(F64(n) / F64(nPlusTr));
-    for (int m = 2; m <= k; ++m) {
-      const double product = F64(n - m + 1) * static_cast<double>(s.runProb[t]);
-      s.runProb[t] = ToFloat32(product / F64(nPlusTr - m + 1));
-    }
-  } else {
-    const double product = F64(n - k + 1) * static_cast<double>(s.runProb[t]);
-    s.runProb[t] = ToFloat32(product / F64(nPlusTr - k + 1));
-  }
-
-  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return EvaluateRetestCandidateSound(t, k);
-
-  s.poolSize[t] = static_cast<std::int16_t>(nPlusTr - k);
-  BuildCoefficientRow(t, k);
-
-  const double* const table = s.countProbData.data();
-  s.countSum[t] = 0.0f;
-  for (int m = 1; m <= s.countLimit[t]; ++m) {
-    s.countSum[t] = ToFloat32(static_cast<double>(s.countSum[t]) + table[(m - 1) * 4]);
-  }
-
-  if (!std::isfinite(s.countSum[t])) return EvaluateRetestCandidateSound(t, k);
-
-  const float P = ToFloat32(static_cast<double>(s.runProb[t]) * static_cast<double>(s.countSum[t]));
-  return ToFloat32(1.0 - static_cast<double>(P));
+  return runProb;
 }
 
 // Where the float32 arithmetic of a candidate has left its range its CFP is not a number
@@ -167,28 +77,289 @@ float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
 // CFP correctly rounded or one float32 step from it, and always in [0, 1]. Wherever the
 // running probability is a normal float32 and the sum finite, the search's own
 // arithmetic gives the CFP, digit for digit.
+float SoundCfp(int n, int r, int t, int k, double& sum) {
+  sum = FirstFalsePositiveSum<double>(n, r, t, k);
+  VELMORA_ASSERT(sum >= 0.0 && sum <= 1.0 + 1e-9);
+  return ToFloat32(std::min(sum, 1.0));
+}
+
+Evaluation EvaluateDesign(int t, int n, int r, int k, float runProb) {
+  Evaluation e;
+  e.k = k;
+  e.runProb = runProb;
+  if (!(runProb >= std::numeric_limits<float>::min())) {
+    e.cfp = SoundCfp(n, r, t, k, e.soundSum);
+    return e;
+  }
+  auto row = std::make_shared<rows::CoefficientRow>();
+  rows::BuildRow(t, n, r, k, rows::RowMode::design, *row);
+  e.built = true;
+  e.countSum = rows::RowSum(*row);
+  e.row = std::move(row);
+  if (!std::isfinite(e.countSum)) {
+    e.cfp = SoundCfp(n, r, t, k, e.soundSum);
+    return e;
+  }
+  const float P = ToFloat32(static_cast<double>(runProb) * static_cast<double>(e.countSum));
+  e.cfp = ToFloat32(1.0 - static_cast<double>(P));
+  return e;
+}
+
+// What evaluating candidate e leaves in the record: the running probability, and where
+// the row was built, its pool size, the table, the last update's positions and the sum.
+void Commit(CalculationState& s, int t, const Evaluation& e) {
+  s.runProb[t] = e.runProb;
+  if (!e.built) return;
+  const rows::CoefficientRow& row = *e.row;
+  s.poolSize[t] = static_cast<std::int16_t>(row.poolSize);
+  rows::WriteTable(row, s.countProbData.data());
+  if (row.r >= 2) {
+    s.innerLow[t] = static_cast<std::int16_t>(t + (t - 1) * (row.r - 2));
+    s.innerHigh[t] = static_cast<std::int16_t>(t + (t - 1) * (row.r - 1));
+  }
+  s.countSum[t] = e.countSum;
+}
+
+// The float64 operations of one candidate, roughly.
+double CandidateCost(int t, int r) { return 0.5 * F64(t - 1) * F64(t - 1) * F64(r) * F64(r) + F64(r); }
+
+// Runs task(i) for i < count, side by side on the processor's cores (the standard
+// library's threads; a handful of tasks, each far longer than starting a thread).
+template <class Task>
+void RunSideBySide(int count, const Task& task) {
+  if (count <= 1) {
+    if (count == 1) task(0);
+    return;
+  }
+  std::vector<std::future<void>> others;
+  others.reserve(static_cast<std::size_t>(count - 1));
+  for (int i = 1; i < count; ++i) others.push_back(std::async(std::launch::async, [&task, i] { task(i); }));
+  task(0);
+  for (std::future<void>& other : others) other.get();
+}
+
+int SideBySide() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, 4u));
+}
+
+// The design CFPs of one scheme's candidates, each evaluated once, several at a time
+// where a candidate is costly.
+class Candidates {
+ public:
+  Candidates(int t, int n, int r, int kMax)
+      : t_(t), n_(n), r_(r), kMax_(kMax), runProb_(RunProbabilities(t, n, r)),
+        width_(CandidateCost(t, r) >= 2e5 ? SideBySide() : 1) {}
+
+  float RunProb(int k) const { return runProb_[static_cast<std::size_t>(k)]; }
+  // The last candidate whose running probability is a normal float32 (0 if none).
+  int LastNormal() const {
+    int k = 0;
+    while (k < n_ && runProb_[static_cast<std::size_t>(k) + 1] >= std::numeric_limits<float>::min()) ++k;
+    return k;
+  }
+  int width() const { return width_; }
+
+  // Candidate k, with the candidates after it up to the batch's width evaluated alongside.
+  const Evaluation& Get(int k) {
+    if (!done_.contains(k)) {
+      std::vector<int> batch{k};
+      for (int c = k + 1; c <= kMax_ && static_cast<int>(batch.size()) < width_; ++c) {
+        if (!done_.contains(c)) batch.push_back(c);
+      }
+      Evaluate(batch);
+    }
+    return done_.at(k);
+  }
+
+  void Evaluate(const std::vector<int>& ks) {
+    std::vector<int> todo;
+    for (const int k : ks) {
+      if (!done_.contains(k) && std::find(todo.begin(), todo.end(), k) == todo.end()) todo.push_back(k);
+    }
+    std::vector<Evaluation> results(todo.size());
+    RunSideBySide(static_cast<int>(todo.size()), [&](int i) {
+      const int k = todo[static_cast<std::size_t>(i)];
+      results[static_cast<std::size_t>(i)] = EvaluateDesign(t_, n_, r_, k, RunProb(k));
+    });
+    for (Evaluation& e : results) done_.emplace(e.k, std::move(e));
+  }
+
+  // Forgets the rows of candidates below k (the walk has passed them).
+  void ForgetBelow(int k) {
+    for (auto it = done_.begin(); it != done_.end() && it->first < k;) it = done_.erase(it);
+  }
+
+  int t() const { return t_; }
+  int n() const { return n_; }
+  int r() const { return r_; }
+
+ private:
+  int t_;
+  int n_;
+  int r_;
+  int kMax_;
+  std::vector<float> runProb_;
+  int width_;
+  std::map<int, Evaluation> done_;
+};
+
+// The largest candidate K >= start such that every candidate from start to K provably
+// passes (rank_walk_bounds.cpp), or start - 1.
+int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
+  const int t = candidates.t();
+  const int n = candidates.n();
+  const int r = candidates.r();
+  if (dcfp >= 1.0f) return kEnd;  // every design CFP is at most 1
+
+  constexpr int kShortest = 4;  // a jump shorter than this saves nothing
+  const long double dcfpL = static_cast<long double>(dcfp);
+  const int lastNormal = candidates.LastNormal();
+  const bool anyFloatPath = start <= lastNormal;
+  const long double soundExcess = walkbounds::SoundPathExcess(t, r);
+  const auto excess = [&](int k, long double flushedMass, long double sumExcess) {
+    long double e = soundExcess;
+    if (anyFloatPath) {
+      e = std::max(e, walkbounds::FloatPathExcess(r, std::min(k, lastNormal), flushedMass, sumExcess));
+    }
+    return e;
+  };
+  // What the float32 sums are likely to lose, for choosing K: the terms up to the bulk of
+  // the exceedance count (the bound itself comes from K's row).
+  const int positions = (t - 1) * r + 1;
+  const auto likelySumExcess = [&](int k) {
+    const double a = k;
+    const double b = n - k + 1;
+    const double spread = std::min(1.0, a / (a + b) + 12.0 * std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0))));
+    const double bulk = std::min(F64(positions), std::ceil(F64(t * r) * spread) + 64.0);
+    return walkbounds::CrudeSumExcess(t, r) * static_cast<long double>(bulk / F64(positions));
+  };
+  // The largest k in [start, kEnd] whose estimated CFP plus `offset(k)` stays within the
+  // DCFP, or start - 1 (the estimate rises with k).
+  const auto largestWithin = [&](int high, auto&& offset) {
+    int lo = start - 1;
+    int hi = high;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo + 1) / 2;
+      if (static_cast<long double>(walkbounds::EstimateCfp(n, r, t, mid)) + offset(mid) <= dcfpL) {
+        lo = mid;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    return lo;
+  };
+  const long double dcfpSlack = 1e-3L * dcfpL + 1e-12L;
+  int K = largestWithin(kEnd, [&](int k) {
+    const long double upperLoss = static_cast<long double>(k + 9 * r + (t - 1) * r + 1) * 0x1p-53L +
+                                  static_cast<long double>(k) * 0x1p-24L;
+    return excess(k, 0.0L, likelySumExcess(k)) + upperLoss + dcfpSlack;
+  });
+
+  std::shared_ptr<rows::CoefficientRow> startRow;
+  for (int attempt = 0; attempt < 3 && K >= start + kShortest; ++attempt) {
+    // The flush-to-zero rows of the first candidate and of K (or K's sound sum), and, in
+    // the same batch, K and the next candidates as the walk will need them.
+    auto kRow = std::make_shared<rows::CoefficientRow>();
+    const bool needStart = anyFloatPath && !startRow;
+    if (needStart) startRow = std::make_shared<rows::CoefficientRow>();
+    const bool kFloat = K <= lastNormal;
+    const int lastFloat = std::min(K, lastNormal);  // the last candidate up to K on the float32 path
+    std::vector<int> walkAhead;
+    for (int k = K; k <= std::min(kEnd, K + candidates.width() - 1); ++k) walkAhead.push_back(k);
+    if (anyFloatPath && !kFloat) walkAhead.push_back(lastFloat);
+    const int rowTasks = (needStart ? 1 : 0) + (kFloat ? 1 : 0);
+    RunSideBySide(rowTasks + 1, [&](int i) {
+      if (i < rowTasks && needStart && i == 0) {
+        rows::BuildRow(t, n, r, start, rows::RowMode::flushToZero, *startRow);
+      } else if (i < rowTasks) {
+        rows::BuildRow(t, n, r, K, rows::RowMode::flushToZero, *kRow);
+      } else {
+        candidates.Evaluate(walkAhead);
+      }
+    });
+    long double flushedMass = 0.0L;
+    long double sumExcess = 0.0L;
+    if (anyFloatPath) {
+      flushedMass = walkbounds::FlushedPathMass(n, r, t, K, startRow->lowestFlushedSource);
+      const Evaluation& last = candidates.Get(lastFloat);
+      sumExcess = walkbounds::SumExcess(last.row->last, last.row->limit, candidates.RunProb(start));
+    }
+    const long double upper = kFloat ? walkbounds::CfpUpperFromFlushedRow(candidates.RunProb(K), rows::RowSum64(*kRow), t, r, K)
+                                     : walkbounds::CfpUpperFromSound(candidates.Get(K).soundSum, t, r);
+    const long double bound = upper + excess(K, flushedMass, sumExcess);
+    if (bound <= dcfpL) return K;
+    // Try a lower candidate, assuming the bound exceeds the estimate as much there.
+    const long double over = bound - static_cast<long double>(walkbounds::EstimateCfp(n, r, t, K));
+    K = largestWithin(K - 1, [&](int) { return over + dcfpSlack; });
+  }
+  return start - 1;
+}
+
+}  // namespace
+
+float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
+  CalculationState& s = state_;
+  const int n = s.n;
+  const int nPlusTr = n + t * s.r;
+  float runProb = 0.0f;
+  if (!carryRunProb) {
+    runProb = ToFloat32(F64(n) / F64(nPlusTr));
+    for (int m = 2; m <= k; ++m) {
+      const double product = F64(n - m + 1) * static_cast<double>(runProb);
+      runProb = ToFloat32(product / F64(nPlusTr - m + 1));
+    }
+  } else {
+    const double product = F64(n - k + 1) * static_cast<double>(s.runProb[t]);
+    runProb = ToFloat32(product / F64(nPlusTr - k + 1));
+  }
+  const Evaluation e = EvaluateDesign(t, n, s.r, k, runProb);
+  Commit(s, t, e);
+  return e.cfp;
+}
+
 float Calculation::EvaluateRetestCandidateSound(int t, int k) const {
-  const CalculationState& s = state_;
-  const double cfp = FirstFalsePositiveSum<double>(s.n, s.r, t, k);
-  VELMORA_ASSERT(cfp >= 0.0 && cfp <= 1.0 + 1e-9);
-  return ToFloat32(std::min(cfp, 1.0));
+  double sum = 0.0;
+  return SoundCfp(state_.n, state_.r, t, k, sum);
 }
 
 void Calculation::FindRankRetest(int t) {
+  if (referenceWalk_) {
+    FindRankRetestReference(t);
+    return;
+  }
   CalculationState& s = state_;
   const int n = s.n;
+  const int r = s.r;
   const int j = s.j;
   const int start = s.optRank[t - 1];
+  const int kEnd = std::min(j, n);
 
-  for (int k = start; k <= n; ++k) {
+  Candidates candidates(t, n, r, kEnd);
+  // Every candidate from start to `certified` passes; the walk starts at the last of them
+  // (whose CFP it needs), or at start.
+  int certified = start - 1;
+  const bool longWalk = kEnd - start + 1 >= 8 && F64(kEnd - start) * CandidateCost(t, r) >= 2e6;
+  if (longWalk) certified = CertifiedPassing(candidates, s.dcfp, start, kEnd);
+
+  // The walk, deciding exactly as the walk of every candidate does. `walked` lists the
+  // candidates whose evaluation the record would show, in order; the flag marks the walk's
+  // own candidates (whose coefficient sum the walk clears first).
+  std::vector<std::pair<Evaluation, bool>> walked;
+  for (int k = std::max(start, certified); k <= n; ++k) {
     s.rankIdx = static_cast<std::int16_t>(k);
     s.optRank[t] = static_cast<std::int16_t>(k);
-    s.countSum[t] = 0.0f;
-    const float cfpCur = EvaluateRetestCandidate(t, k, k > start);
+    const Evaluation& e = candidates.Get(k);
+    // Only the last candidate whose row was built and those after it can show in the record.
+    if (e.built) walked.clear();
+    if (walked.size() >= 2 && !walked.back().first.built) walked.pop_back();
+    walked.emplace_back(e, true);
+    candidates.ForgetBelow(k);
+    const float cfpCur = e.cfp;
     s.cfpCur[t] = cfpCur;
-    // Every candidate's CFP is a number (the sound evaluation takes over where float32
-    // cannot give one), so each test below decides by its comparison alone.
     VELMORA_ASSERT(std::isfinite(cfpCur));
+    // A certified candidate passes: anything else is a fault of the bound.
+    VELMORA_ASSERT(k > certified || cfpCur <= s.dcfp);
 
     if (cfpCur > s.dcfp && k == 1) {  // the background maximum fails
       s.cfp[t][2] = cfpCur;
@@ -208,7 +379,9 @@ void Calculation::FindRankRetest(int t) {
         // can, at DCFPs too small for float32 to resolve below 1 (about 1e-8). No rank
         // of this walk has passed, so cfp(t, 1) would still hold a value from an earlier
         // run: the rank kept, k - 1, is evaluated instead, so that the CFP shown is its own.
-        s.cfp[t][1] = EvaluateRetestCandidate(t, k - 1, false);
+        Evaluation kept = EvaluateDesign(t, n, r, k - 1, candidates.RunProb(k - 1));
+        s.cfp[t][1] = kept.cfp;
+        walked.emplace_back(std::move(kept), false);
       }
       s.cfp[t][2] = s.cfp[t][1];
       s.optRank[t] = static_cast<std::int16_t>(k - 1);
@@ -222,6 +395,26 @@ void Calculation::FindRankRetest(int t) {
     }
   }
   s.limitPercentile[t] = ToFloat32((F64(n - s.optRank[t]) + 0.5) / F64(n));
+
+  // The record as the walk of every candidate leaves it: from the last candidate whose row
+  // was built on, each candidate's evaluation in turn. Where the walk's own candidates
+  // built none, the last such candidate may be one the walk passed over (its running
+  // probability is the last normal one).
+  std::size_t from = walked.size();
+  while (from > 0 && !walked[from - 1].first.built) --from;
+  if (from == 0) {
+    const int skippedBuilder = std::min(certified - 1, candidates.LastNormal());
+    if (skippedBuilder >= start) {
+      s.countSum[t] = 0.0f;
+      Commit(s, t, EvaluateDesign(t, n, r, skippedBuilder, candidates.RunProb(skippedBuilder)));
+    }
+  } else {
+    --from;
+  }
+  for (std::size_t i = from; i < walked.size(); ++i) {
+    if (walked[i].second) s.countSum[t] = 0.0f;
+    Commit(s, t, walked[i].first);
+  }
 }
 
 }  // namespace velmora

@@ -122,7 +122,14 @@ class Calculation {
   void FindRankRetest(int t);
   float EvaluateRetestCandidate(int t, int k, bool carryRunProb);
   float EvaluateRetestCandidateSound(int t, int k) const;
+
+  // The walk of every candidate, kept as the reference of FindRankRetest for tests and
+  // benchmarks (retest_reference.cpp, reached through ReferenceWalkSeam).
+  friend struct ReferenceWalkSeam;
+  void FindRankRetestReference(int t);
+  float EvaluateRetestCandidateReference(int t, int k, bool carryRunProb);
   void BuildCoefficientRow(int t, int k);
+  bool referenceWalk_ = false;
 
   // The results of the run as the steps complete them (the record holds the design's
   // fields; the unrounded CFPs and percentiles are kept here before the power step rounds
@@ -131,7 +138,7 @@ class Calculation {
 
   CalculationState state_;
   Results results_;
-  // Per-candidate weighted quotients of the retest searches (scratch, not part of the record).
+  // Per-candidate weighted quotients of the reference walk (scratch, not part of the record).
   std::vector<double> weightScratch_;
 };
 

@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "coefficient_row.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstddef>
+
+#include "rounding_points.h"
+
+namespace velmora::rows {
+
+using steps::F64;
+using steps::ToFloat32;
+
+// The row of candidate k, as the searches build it (retest_searches.cpp, and the walk of
+// every candidate in retest_reference.cpp, whose table layout it reproduces):
+//
+//   c(1) = 1 and c(2 .. t) after the first comparison;
+//   per further comparison v = 2 .. r, with innerLow = t + (t - 1)(v - 2) and
+//   innerHigh = innerLow + t - 1, for m = 1 .. innerHigh
+//     t = 2: c(m) <- w1(m - 1) c(m - 1) + c(m)
+//     t = 3: c(m) <- (w1(m - 1) c(m - 1) + c(m)) + w2(m - 2) c(m - 2)
+//     t = 4: c(m) <- ((w1(m - 1) c(m - 1) + c(m)) + w2(m - 2) c(m - 2)) + w3(m - 3) c(m - 3)
+//   every product formed from the row before the update.
+//
+// The searches' table holds the products of an update in its rows 2..t and adds them
+// there; a product whose source lies beyond the row before the update (above innerLow, or
+// below position 1) is a table element no update has written, a zero. Here the row is
+// kept in two buffers, one read and one written per update, with zeros around it: such a
+// product is w * 0 = +0 with a finite weight, and x + 0 = x for every x >= 0, so every
+// element gets the same sum of the same products in the same order. The weights of a
+// position depend only on the candidate and the position and are formed once; the
+// quotient (k + m) / (N - m), which the searches form as a2 at position m and as a1 at
+// position m + 1, is formed once, with the same operands.
+
+namespace {
+
+double* Padded(std::vector<double>& storage, int size) {
+  storage.assign(static_cast<std::size_t>(size + 2 * kRowPad), 0.0);
+  return storage.data() + kRowPad;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define VELMORA_ROW_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define VELMORA_ROW_CLONES
+#endif
+
+// One update: next[m] for m = 1 .. high from the row `row`.
+VELMORA_ROW_CLONES
+void Update(int t, bool flush, int high, const double* w1, const double* w2, const double* w3, const double* row,
+            double* next) {
+  if (!flush) {
+    if (t == 2) {
+      for (int m = 1; m <= high; ++m) next[m] = w1[m - 1] * row[m - 1] + row[m];
+    } else if (t == 3) {
+      for (int m = 1; m <= high; ++m) next[m] = (w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2];
+    } else {
+      for (int m = 1; m <= high; ++m) {
+        next[m] = ((w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2]) + w3[m - 3] * row[m - 3];
+      }
+    }
+    return;
+  }
+  const auto flushed = [](double p) { return p < DBL_MIN ? 0.0 : p; };
+  if (t == 2) {
+    for (int m = 1; m <= high; ++m) next[m] = flushed(w1[m - 1] * row[m - 1]) + row[m];
+  } else if (t == 3) {
+    for (int m = 1; m <= high; ++m) {
+      next[m] = (flushed(w1[m - 1] * row[m - 1]) + row[m]) + flushed(w2[m - 2] * row[m - 2]);
+    }
+  } else {
+    for (int m = 1; m <= high; ++m) {
+      next[m] = ((flushed(w1[m - 1] * row[m - 1]) + row[m]) + flushed(w2[m - 2] * row[m - 2])) +
+                flushed(w3[m - 3] * row[m - 3]);
+    }
+  }
+}
+
+// The lowest source position m = 1 .. low of `row` with a product below the smallest
+// normal float64, or 0.
+VELMORA_ROW_CLONES
+int LowestFlushedSource(int t, int low, const double* w1, const double* w2, const double* w3, const double* row) {
+  constexpr int kChunk = 64;
+  for (int from = 1; from <= low; from += kChunk) {
+    const int to = std::min(low, from + kChunk - 1);
+    int any = 0;
+    for (int m = from; m <= to; ++m) {
+      double p = w1[m] * row[m];
+      if (t >= 3) p = std::min(p, w2[m] * row[m]);
+      if (t == 4) p = std::min(p, w3[m] * row[m]);
+      any |= static_cast<int>(p < DBL_MIN);
+    }
+    if (any == 0) continue;
+    for (int m = from; m <= to; ++m) {
+      double p = w1[m] * row[m];
+      if (t >= 3) p = std::min(p, w2[m] * row[m]);
+      if (t == 4) p = std::min(p, w3[m] * row[m]);
+      if (p < DBL_MIN) return m;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
+  const int N = n + t * r - k;
+  const int limit = (t - 1) * r + 1;
+  row.t = t;
+  row.r = r;
+  row.limit = limit;
+  row.poolSize = N;
+
+  double* a = Padded(row.bufferA, limit + 1);
+  double* b = Padded(row.bufferB, limit + 1);
+
+  // The row after the first comparison.
+  a[1] = 1.0;
+  if (t == 2) {
+    a[2] = F64(2 * k) / F64(N);
+  } else if (t == 3) {
+    const double b1 = F64(k) / F64(N);
+    const double b1Times3 = b1 * 3.0;
+    a[2] = b1Times3;
+    a[3] = (F64(k + 1) / F64(N - 1)) * b1Times3;
+  } else {
+    const double b1 = F64(k) / F64(N);
+    const double b2 = F64(k + 1) / F64(N - 1);
+    const double b3 = F64(k + 2) / F64(N - 2);
+    a[2] = F64(4 * k) / F64(N);
+    a[3] = b2 * (b1 * 6.0);
+    a[4] = (b2 * (b1 * 4.0)) * b3;
+  }
+
+  row.lowestFlushedSource.assign(static_cast<std::size_t>(r) + 1, 0);
+  if (r < 2) {
+    row.last = a;
+    row.previous = nullptr;
+    return;
+  }
+
+  // Weights, as one update forms them:
+  //   t = 2: w1 = (a1 * 2)
+  //   t = 3: w1 = (a1 * 3),  w2 = ((a1 * 3) * a2)
+  //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
+  // with a1 = (k + m - 1) / (N - m + 1), a2 = (k + m) / (N - m), a3 = (k + m + 1) / (N - m - 1).
+  const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
+  double* const q = Padded(row.quotient, lastPosition + 3);
+  for (int m = 1; m <= lastPosition + t - 1; ++m) q[m] = F64(k + m - 1) / F64(N - m + 1);
+  double* const w1 = Padded(row.weight1, limit + 1);
+  double* const w2 = Padded(row.weight2, t >= 3 ? limit + 1 : 0);
+  double* const w3 = Padded(row.weight3, t == 4 ? limit + 1 : 0);
+  if (t == 2) {
+    for (int m = 1; m <= lastPosition; ++m) w1[m] = q[m] * 2.0;
+  } else if (t == 3) {
+    for (int m = 1; m <= lastPosition; ++m) {
+      const double a1Times3 = q[m] * 3.0;
+      w1[m] = a1Times3;
+      w2[m] = a1Times3 * q[m + 1];
+    }
+  } else {
+    for (int m = 1; m <= lastPosition; ++m) {
+      const double a1Times4 = q[m] * 4.0;
+      w1[m] = a1Times4;
+      w2[m] = (q[m] * 6.0) * q[m + 1];
+      w3[m] = (a1Times4 * q[m + 1]) * q[m + 2];
+    }
+  }
+
+  const bool flush = mode == RowMode::flushToZero;
+  for (int v = 2; v <= r; ++v) {
+    const int innerLow = t + (t - 1) * (v - 2);
+    const int innerHigh = innerLow + t - 1;
+    if (flush) {
+      row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, w1, w2, w3, a);
+    }
+    Update(t, flush, innerHigh, w1, w2, w3, a, b);
+    std::swap(a, b);
+  }
+  row.last = a;
+  row.previous = b;
+}
+
+float RowSum(const CoefficientRow& row) {
+  float sum = 0.0f;
+  for (int m = 1; m <= row.limit; ++m) sum = ToFloat32(static_cast<double>(sum) + row.last[m]);
+  return sum;
+}
+
+double RowSum64(const CoefficientRow& row) {
+  double sum = 0.0;
+  for (int m = 1; m <= row.limit; ++m) sum += row.last[m];
+  return sum;
+}
+
+void WriteTable(const CoefficientRow& row, double* table) {
+  const int t = row.t;
+  for (int m = 1; m <= row.limit; ++m) {
+    double* const element = table + static_cast<std::size_t>(m - 1) * 4;
+    element[0] = row.last[m];
+    for (int rowIndex = 2; rowIndex <= t; ++rowIndex) element[rowIndex - 1] = 0.0;
+  }
+  if (row.r < 2) return;
+  // The products of the last update, at the positions it wrote them.
+  const int innerLow = t + (t - 1) * (row.r - 2);
+  const double* const w1 = row.weight1.data() + kRowPad;
+  const double* const w2 = row.weight2.data() + kRowPad;
+  const double* const w3 = row.weight3.data() + kRowPad;
+  for (int m = 1; m <= innerLow; ++m) {
+    const double cm = row.previous[m];
+    table[static_cast<std::size_t>(m) * 4 + 1] = w1[m] * cm;
+    if (t >= 3) table[static_cast<std::size_t>(m + 1) * 4 + 2] = w2[m] * cm;
+    if (t == 4) table[static_cast<std::size_t>(m + 2) * 4 + 3] = w3[m] * cm;
+  }
+}
+
+}  // namespace velmora::rows

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The coefficient row of a retest candidate, built outside the record: the same
+// arithmetic as the searches' row (every element's operations and their order), laid out
+// so that the updates run across the vector unit, with the candidate's own storage so that
+// candidates can be evaluated side by side, on several threads.
+//
+// Positions m = 1 .. (t - 1) r + 1 of the row hold c(m): runProb * c(m) is the probability
+// that exactly m - 1 of the t r samples exceed the limit while no comparison has all t of
+// its samples above it (see retest_searches.cpp).
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora::rows {
+
+// How the row's products are rounded.
+enum class RowMode {
+  design,       // as the searches round them
+  flushToZero,  // a product below the smallest normal float64 becomes 0 (for the bounds of
+                // rank_walk_bounds.h; never a result)
+};
+
+// A candidate's row and what the record keeps of it.
+struct CoefficientRow {
+  int t = 0;
+  int r = 0;
+  int limit = 0;     // (t - 1) r + 1 positions
+  int poolSize = 0;  // n + t r - k
+  // The row after all r comparisons, and before the last one (the record keeps the last
+  // update's products in its rows 2..t).
+  const double* last = nullptr;      // last[m], m = 1 .. limit
+  const double* previous = nullptr;  // previous[m], valid when r >= 2
+  // Flush-to-zero rows only: per update v = 2 .. r, the lowest position m of the row
+  // before the update from which a product fell below the smallest normal float64
+  // (0 where none did).
+  std::vector<int> lowestFlushedSource;
+
+  // Storage: padded so that positions -2 .. 0 read as 0.
+  std::vector<double> bufferA;
+  std::vector<double> bufferB;
+  std::vector<double> weight1;
+  std::vector<double> weight2;
+  std::vector<double> weight3;
+  std::vector<double> quotient;  // (k + m - 1) / (N - m + 1)
+};
+
+inline constexpr int kRowPad = 4;
+
+// Builds the row of candidate k of scheme 1:t (n background values, r comparisons) into
+// `row`, reusing its storage.
+void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
+
+// The searches' float32 sum of the row, c(1) first.
+float RowSum(const CoefficientRow& row);
+
+// The float64 sum of the row, c(1) first (for the bounds).
+double RowSum64(const CoefficientRow& row);
+
+// Writes what the searches' table holds after building this row: positions 1 .. limit of
+// rows 1 .. t (first index fastest: element (row, m) at (m - 1) * 4 + row - 1).
+void WriteTable(const CoefficientRow& row, double* table);
+
+}  // namespace velmora::rows

@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "rank_walk_bounds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace velmora::walkbounds {
+
+// Why the retest walk may skip candidates.
+//
+// Notation. Scheme 1:t, n background values, r comparisons, candidate rank k; W ~ Beta(k,
+// n - k + 1) is the probability that one future sample exceeds the limit. CFP(k) = 1 - P(k)
+// with P(k) = E[(1 - W^t)^r], the exact CFP; D(k) the searches' float32 CFP (the design
+// CFP). u = 2^-53 and v = 2^-24 are the unit roundoffs of float64 and float32;
+// L = (t - 1) r + 1 is the number of positions of the coefficient row and
+// R = 9 (r - 1) + 5.
+//
+// 1. CFP(k) rises with k. W ~ Beta(k, n - k + 1) grows with k in likelihood ratio, hence
+// stochastically, and (1 - w^t)^r falls strictly on (0, 1), so P(k) falls strictly.
+//
+// 2. The row as paths. A path is a sequence i_1 .. i_r of exceedance counts, 0 <= i_s < t,
+// one per comparison. Given W = w the comparisons are independent, so the path has
+// probability E[prod_s C(t, i_s) W^{i_s} (1 - W)^{t - i_s}] = prod_s C(t, i_s) *
+// B(k + M, n - k + 1 + t r - M) / B(k, n - k + 1), M = sum_s i_s, and this is
+// runProb * prod_s C(t, i_s) * beta(M + 1), where runProb = B(k, n - k + 1 + t r) /
+// B(k, n - k + 1) is the exact running probability and beta(m) = prod_{l < m}
+// (k + l - 1) / (N - l + 1), N = n + t r - k. The searches' weights are
+// w_i(m) = C(t, i) a(m) .. a(m + i - 1) with a(m) = (k + m - 1) / (N - m + 1) =
+// beta(m + 1) / beta(m), their first row c(1 + i) = C(t, i) beta(1 + i), so in exact
+// arithmetic c(m) is the sum of prod_s C(t, i_s) beta(m) over the paths with M = m - 1,
+// the weight of a path. For any set S of paths, runProb * (the weights of S) = P(S); for
+// all paths, P(k) = runProb * sum_m c(m).
+//
+// 3. Rounding. A float64 operation whose exact result x is a normal float64 returns
+// x (1 + d), |d| <= u; a sum of non-negative numbers whose result is below the normal range
+// is exact. A conversion to float32 of y returns y (1 + d), |d| <= v, when |y| is a normal
+// float32, and lies within 2^-150 of y always. Every rounding is monotone.
+//
+// 4. The float32 path, from below. Let k0 be the walk's first candidate and k0 <= k <= K.
+// (a) Every quotient (k + m - 1) / (N - m + 1) grows with k (its numerator rises and N
+// falls), and every later operation of the row is a product or sum of non-negative
+// operands, rounded monotonically: every computed element and product of candidate k is
+// at least that of candidate k0, which is at least that of k0's flush-to-zero row (a row
+// built the same way with every product below the normal range set to 0). So wherever
+// that row kept a product, candidate k's product is a normal float64.
+// (b) Call the products the flush-to-zero row of k0 set to 0 the flushed edges. Along a
+// path of candidate k that avoids them, every operation is a relative rounding of a
+// normal result or exact: at most 5 for each weight (quotients, then products; times 4
+// is exact) and for the first element, and per further comparison one product and at
+// most t - 1 <= 3 additions. All terms are non-negative, so expanding the computed
+// elements over paths, c~(m) >= (1 - u)^R (the weights of the paths to m that avoid the
+// flushed edges); a path through a flushed edge contributes at least 0.
+// (c) A flushed edge of the update for comparison v starts from a position at least
+// m_v = lowestFlushedSource[v] of the row after v - 1 comparisons: a path through it has
+// at least m_v - 1 exceedances among the first t (v - 1) samples. By 2, the paths through
+// flushed edges have probability at most the sum over v of P(X_{v-1} >= m_v - 1), where
+// X_s ~ BetaBinomial(t s; k, n - k + 1) counts the exceedances among the first t s samples
+// (without asking for no false positive). X_s grows stochastically with k (W does, and
+// Binomial(T, w) with w) and with s, so for a block of updates v1 .. v2 the union is at
+// most P(X_{v2 - 1} >= min m_v - 1), taken at k = K. For j <= a,
+// P(X >= a) <= E[(X)_j] / (a)_j, E[(X)_j] = (T)_j E[W^j], E[W^j] = prod_{i<j} (k + i) /
+// (n + 1 + i); the best j takes every factor below 1. Call the sum over blocks Lambda.
+// (d) The float32 sum s_m = fl32(fl64(s_{m-1} + c~(m))) starts with s_1 = c~(1) = 1
+// exactly; it never falls and stays at least 1. Its error e_m = s_m - (s_{m-1} + c~(m))
+// obeys |e_m| <= e (s_{m-1} + c~(m)) <= e' s_m with e = u + v + uv and e' = e / (1 - e);
+// and also |e_m| <= 3 c~(m), since s_{m-1} is both a float64 and a float32: the float64
+// sum lies within c~(m) of s_{m-1} + c~(m), and the nearest float32 to it no farther from
+// it than s_{m-1} is. So for any M, with T(M) = sum_{m > M} c~(m),
+//   S~ >= (sum_m c~(m) - 3 T(M)) / (1 + M e').
+// By (a), T(M) of candidate k is at most T(M) of K, and runProb~(k) <= runProb~(k0), so
+// runProb~ * 3 T(M) <= tau(M) = 3 runProb~(k0) T_K(M), from K's row; M is chosen to
+// make M e' + tau(M) smallest (M = L, tau = 0 needs no row).
+// (e) The running probability takes k steps, each a product exact in float64 (a float32
+// times a whole number below 2^15), a float64 quotient and a float32 rounding, all of
+// normal numbers while the last is (it falls): runProb~ >= runProb ((1 - u)(1 - v))^k.
+// (f) P~ = fl32(runProb~ * S~) >= runProb~ S~ (1 - v) - 2^-150 (a product of two float32 is
+// exact in float64). With 2, (b) and (d),
+//   P~ >= (G (P(k) - Lambda) - tau(M)) (1 - M e')(1 - v) - 2^-150,
+// where G = (1 - u)^(k + R) (1 - v)^k >= 1 - (k + R) u - k v.
+// (g) D(k) = fl32(fl64(1 - P~)): the float64 subtraction adds at most 2^-54 and the
+// conversion at most v |y| + 2^-150, so with P(k) <= 1,
+//   D(k) <= CFP(k) + (k + R) u + (k + 1) v + M e' + Lambda + tau(M) + 2^-54 + 1.001 v + 2^-149
+//        =: Delta_f(k),
+// which rises with k: Delta_f(K) bounds every candidate up to K.
+//
+// 5. The sound path. Where the running probability falls below the float32 range or the
+// sum overflows, D(k) = fl32(min(F, 1)), F the float64 sum of first-false-positive
+// probabilities, |F - CFP| <= e CFP with e = ((2t + 8)(r - 1) + 6) u to first order
+// (first_false_positive.h; its dropped states only lower F). e_s = 2 e covers the higher
+// orders, and D(k) <= CFP(k) + e_s + 1.001 v + 2^-150 =: Delta_s.
+//
+// 6. Bounds from above at the candidate K the walk evaluates. From K's flush-to-zero row:
+// flushing lowers elements and each rounding raises by at most (1 + u), so every element is
+// at most (1 + u)^R times the exact one, the float64 sum s64 at most (1 + u)^L times the
+// elements' sum, and runProb >= runProb~ / ((1 + u)(1 + v))^K; so
+// P(K) >= runProb~ s64 (1 - (K + R + L) u - K v) and CFP(K) <= 1 - that. Where K takes the
+// sound path: CFP(K) <= (F + 1e-51) / (1 - e_s).
+//
+// 7. The certificate. For k0 <= k <= K, D(k) <= CFP(k) + Delta <= CFP(K) + Delta <= U(K) + Delta,
+// with U(K) the bound of 6 and Delta the larger of Delta_f (at the last candidate up to K
+// on the float32 path) and Delta_s, whichever path each candidate takes. When
+// U(K) + Delta <= DCFP (the float32 DCFP, compared exactly), every candidate from k0 to K
+// passes. The bound says nothing where the flushed mass Lambda or the roundings are as
+// large as the DCFP (tiny DCFPs, and large r against small n, where the float64 row itself
+// loses much of its mass below the float64 range); the walk then evaluates every
+// candidate. With DCFP 1 no bound is needed: P~ >= 0 and F is clamped, so D(k) <= 1.
+//
+// Every bound below is evaluated in long double and then raised by a relative 2^-50 (far
+// more than its own roundings), so the computed bound is never below the true one.
+
+namespace {
+
+constexpr long double kU = 0x1p-53L;
+constexpr long double kV = 0x1p-24L;
+
+long double Up(long double x) { return x + std::fabs(x) * 0x1p-50L + 0x1p-1000L; }
+
+long double Positions(int t, int r) { return static_cast<long double>((t - 1) * r + 1); }
+long double RowRoundings(int r) { return 9.0L * static_cast<long double>(r - 1) + 5.0L; }
+
+// P(X >= a) for X ~ BetaBinomial(T; k, n - k + 1), by the factorial-moment bound of 4(c);
+// a bound below 1e-40 is returned as it stands once reached.
+long double TailBound(long T, long a, int n, int k) {
+  if (a <= 0) return 1.0L;
+  if (a > T) return 0.0L;
+  long double bound = 1.0L;
+  for (long i = 0; i < a; ++i) {
+    const long double factor = (static_cast<long double>(T - i) * static_cast<long double>(k + i)) /
+                               (static_cast<long double>(n + 1 + i) * static_cast<long double>(a - i));
+    if (factor >= 1.0L) break;
+    bound *= factor;
+    if (bound < 1e-40L) break;
+  }
+  // At most 2a roundings of 2^-64 each in the product.
+  return bound * (1.0L + 1e-12L);
+}
+
+}  // namespace
+
+long double FloatPathExcess(int r, int kHigh, long double flushedMass, long double sumExcess) {
+  const long double k = static_cast<long double>(kHigh);
+  const long double others = (k + RowRoundings(r)) * kU + (k + 1.0L) * kV;
+  return Up(others + sumExcess + flushedMass + 0x1p-54L + 1.001L * kV + 0x1p-149L);
+}
+
+long double CrudeSumExcess(int t, int r) {
+  const long double e = kU + kV + kU * kV;
+  return Positions(t, r) * e / (1.0L - e);
+}
+
+long double SumExcess(const double* row, int limit, float firstRunProb) {
+  const long double e = kU + kV + kU * kV;
+  const long double ePrime = e / (1.0L - e);
+  // The tail sums T(M) from the top, raised for their own roundings (2^-63 each).
+  const long double raise = 1.0L + static_cast<long double>(limit) * 0x1p-62L;
+  const long double rho = static_cast<long double>(firstRunProb);
+  long double tail = 0.0L;
+  long double best = static_cast<long double>(limit) * ePrime;
+  for (int M = limit - 1; M >= 0; --M) {
+    tail += static_cast<long double>(row[M + 1]);
+    const long double excess = static_cast<long double>(M) * ePrime + 3.0L * rho * tail * raise;
+    if (excess < best) best = excess;
+  }
+  return Up(best);
+}
+
+long double SoundPathExcess(int t, int r) {
+  const long double e = 2.0L * (static_cast<long double>(2 * t + 8) * static_cast<long double>(r - 1) + 6.0L) * kU;
+  return Up(e + 1.001L * kV + 0x1p-150L);
+}
+
+long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource) {
+  long double mass = 0.0L;
+  const int block = std::max(1, r / 64);
+  for (int v1 = 2; v1 <= r; v1 += block) {
+    const int v2 = std::min(r, v1 + block - 1);
+    int lowest = 0;  // the lowest flushed source in the block, 0 for none
+    for (int v = v1; v <= v2; ++v) {
+      const int m = lowestFlushedSource[static_cast<std::size_t>(v)];
+      if (m > 0 && (lowest == 0 || m < lowest)) lowest = m;
+    }
+    if (lowest == 0) continue;
+    mass += TailBound(static_cast<long>(t) * (v2 - 1), lowest - 1, n, kHigh);
+    if (mass >= 1.0L) return 1.0L;
+  }
+  return Up(mass);
+}
+
+long double CfpUpperFromFlushedRow(float runProb, double rowSum64, int t, int r, int k) {
+  const long double kk = static_cast<long double>(k);
+  const long double loss = (kk + RowRoundings(r) + Positions(t, r)) * kU + kk * kV;
+  long double lower = static_cast<long double>(runProb) * static_cast<long double>(rowSum64) * (1.0L - loss);
+  lower -= std::fabs(lower) * 0x1p-50L;
+  return Up(1.0L - lower);
+}
+
+long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r) {
+  const long double e = 2.0L * (static_cast<long double>(2 * t + 8) * static_cast<long double>(r - 1) + 6.0L) * kU;
+  return Up((static_cast<long double>(firstFalsePositiveSum) + 1e-51L) / (1.0L - e));
+}
+
+double EstimateCfp(int n, int r, int t, int k) {
+  // E[1 - (1 - W^t)^r] by Gauss-Legendre quadrature over W's bulk, in logarithms.
+  static constexpr double kNode[8] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267, 0.9602898564975363,
+                                      -0.1834346424956498, -0.5255324099163290, -0.7966664774136267, -0.9602898564975363};
+  static constexpr double kWeight[8] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763,
+                                        0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763};
+  const double a = k;
+  const double b = n - k + 1;
+  const double mean = a / (a + b);
+  const double sd = std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0)));
+  const double low = std::max(0.0, mean - 14.0 * sd);
+  const double high = std::min(1.0, mean + 14.0 * sd + 14.0 / (a + b));
+  const double logNorm = std::lgamma(a) + std::lgamma(b) - std::lgamma(a + b);
+  constexpr int kPanels = 48;
+  const double width = (high - low) / kPanels;
+  double total = 0.0;
+  for (int p = 0; p < kPanels; ++p) {
+    const double centre = low + (p + 0.5) * width;
+    for (int i = 0; i < 8; ++i) {
+      const double w = centre + 0.5 * width * kNode[i];
+      if (w <= 0.0 || w >= 1.0) continue;
+      const double density = std::exp((a - 1.0) * std::log(w) + (b - 1.0) * std::log1p(-w) - logNorm);
+      const double falsePositive = -std::expm1(static_cast<double>(r) * std::log1p(-std::pow(w, t)));
+      total += kWeight[i] * 0.5 * width * density * falsePositive;
+    }
+  }
+  return std::min(1.0, std::max(0.0, total));
+}
+
+}  // namespace velmora::walkbounds

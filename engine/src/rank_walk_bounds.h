@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the retest walk may skip: bounds on the searches' float32 CFP of candidates it does
+// not evaluate. The proof is in rank_walk_bounds.cpp.
+
+#include <vector>
+
+namespace velmora::walkbounds {
+
+// D(k) - CFP(k) <= FloatPathExcess(...) for every candidate k0 <= k <= kHigh whose float32
+// arithmetic stays in range (a normal running probability and a finite sum), where
+// flushedMass bounds the probability of the coefficient paths through products that the
+// flush-to-zero row of the walk's first candidate k0 flushed (FlushedPathMass), and
+// sumExcess is SumExcess of kHigh's row or, without it, CrudeSumExcess.
+long double FloatPathExcess(int r, int kHigh, long double flushedMass, long double sumExcess);
+
+// What the float32 sums of candidates k0 .. K may lose: from K's design row c(1..limit)
+// and the running probability of k0.
+long double SumExcess(const double* row, int limit, float firstRunProb);
+long double CrudeSumExcess(int t, int r);
+
+// D(k) - CFP(k) <= SoundPathExcess(t, r) for every candidate evaluated as first-false-
+// positive probabilities in float64 (a running probability below the float32 range, or
+// an infinite sum).
+long double SoundPathExcess(int t, int r);
+
+// An upper bound on the probability of the coefficient paths of any candidate k <= kHigh
+// that pass through a product flushed in the flush-to-zero row of the walk's first
+// candidate; lowestFlushedSource as CoefficientRow::lowestFlushedSource of that row.
+long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource);
+
+// CFP(k) <= the bound, from candidate k's flush-to-zero row summed in float64 (rowSum64)
+// and its float32 running probability (a normal float32).
+long double CfpUpperFromFlushedRow(float runProb, double rowSum64, int t, int r, int k);
+
+// CFP(k) <= the bound, from candidate k's first-false-positive sum in float64.
+long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r);
+
+// CFP(k) estimated by quadrature (for choosing which candidate to try, never a result).
+double EstimateCfp(int n, int r, int t, int k);
+
+}  // namespace velmora::walkbounds

@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The retest walk that skips what it can prove against the walk of every candidate: for
+// generated inputs across the whole domain, both give the same captions and the same
+// record, field for field and bit for bit, working fields included.
+//
+// A few hundred cases run in every test run. VELMORA_DIFFERENTIAL_CASES=N runs N cases
+// (with a larger budget for the reference walk, which takes up to minutes per case at the
+// large designs), VELMORA_DIFFERENTIAL_SEED another seed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "state_equal.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/reference_walk_seam.h"
+
+namespace velmora {
+namespace {
+
+long EnvironmentNumber(const char* name, long fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+struct Case {
+  std::string kind;
+  std::string dcfp;
+  int n = 0;
+  int r = 0;
+  int j = 0;
+};
+
+std::string Describe(const Case& c) {
+  return c.kind + ": DCFP " + c.dcfp + " n " + std::to_string(c.n) + " r " + std::to_string(c.r) + " j " + std::to_string(c.j);
+}
+
+class Generator {
+ public:
+  explicit Generator(std::uint64_t seed) : rng_(seed) {}
+
+  Case Next() {
+    Case c;
+    const int pick = Between(0, 19);
+    // Sizes log-uniform over the domain n + 4r <= 32767.
+    c.r = LogBetween(1, 8191);
+    c.n = LogBetween(2, 32767 - 4 * c.r);
+    c.j = Between(0, 2) == 0 ? Between(1, c.n) : (Between(0, 3) == 0 ? c.n + Between(1, 100) : c.n);
+    if (pick <= 7) {
+      c.kind = "DCFP in (0, 1)";
+      c.dcfp = Text(std::pow(10.0, -4.0 * Uniform()));
+    } else if (pick <= 10) {
+      c.kind = "DCFP a candidate's float32 CFP";
+      const int t = Between(2, 4);
+      const int k = Between(1, std::min(c.n, Between(0, 1) == 0 ? 12 : c.n));
+      const float cfp = Calculation::DesignCfp(c.n, c.r, t, k);
+      c.dcfp = cfp > 0.0f && cfp <= 1.0f ? FloatText(cfp) : "0.5";
+    } else if (pick <= 12) {
+      c.kind = "DCFP below 1e-8";
+      c.dcfp = Text(std::pow(10.0, -8.0 - 6.0 * Uniform()));
+    } else if (pick == 13) {
+      c.kind = "DCFP 1";
+      c.dcfp = "1";
+    } else if (pick <= 15) {
+      c.kind = "float32 sum beyond range";
+      c.r = Between(20, 80);
+      c.n = Between(100, 600);
+      c.j = c.n;
+      c.dcfp = Text(1.0 - std::pow(10.0, -1.0 - 3.0 * Uniform()));
+    } else {
+      c.kind = "high DCFP";
+      c.dcfp = Text(0.5 + 0.5 * Uniform());
+    }
+    return c;
+  }
+
+ private:
+  double Uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
+  int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
+  int LogBetween(int low, int high) {
+    return std::clamp(static_cast<int>(std::exp(std::log(low) + Uniform() * (std::log(high + 1.0) - std::log(low)))), low, high);
+  }
+  static std::string Text(double x) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.6g", x);
+    return text;
+  }
+  static std::string FloatText(float x) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(x));
+    return text;
+  }
+  std::mt19937_64 rng_;
+};
+
+// The reference walk's work for a run, from the ranks the run chose (candidate evaluations
+// times their cost).
+double ReferenceCost(const CalculationState& s) {
+  double cost = 0.0;
+  for (int t = 2; t <= 4; ++t) {
+    const double walk = std::max(1, s.optRank[t] - s.optRank[t - 1] + 2);
+    cost += walk * (0.5 * (t - 1) * (t - 1) * static_cast<double>(s.r) * s.r + s.r);
+  }
+  return cost;
+}
+
+::testing::AssertionResult SameRun(const InputTexts& texts, Calculation& walking, Calculation& reference) {
+  const Outcome fast = walking.Calculate(texts);
+  const Outcome slow = ReferenceWalkSeam::Calculate(reference, texts);
+  if (fast.accepted() != slow.accepted()) return ::testing::AssertionFailure() << "acceptance differs";
+  if (!fast.accepted()) return ::testing::AssertionSuccess();
+  if (reliability::AllCaptions(fast.captions) != reliability::AllCaptions(slow.captions)) {
+    return ::testing::AssertionFailure() << "captions differ";
+  }
+  const char* differs = reliability::FirstDifference(CalculationSeam::State(walking), CalculationSeam::State(reference));
+  if (differs != nullptr) return ::testing::AssertionFailure() << differs << " differs";
+  return ::testing::AssertionSuccess();
+}
+
+TEST(WalkDifferential, SameRecordAsTheWalkOfEveryCandidate) {
+  const long cases = EnvironmentNumber("VELMORA_DIFFERENTIAL_CASES", 300);
+  const long seed = EnvironmentNumber("VELMORA_DIFFERENTIAL_SEED", 20260412);
+  // The reference walk's work allowed per case: about 0.2 s in a test run.
+  const double budget = cases > 300 ? 4e11 : 3e8;
+  Generator generator(static_cast<std::uint64_t>(seed));
+  auto walkingReused = std::make_unique<Calculation>();
+  auto referenceReused = std::make_unique<Calculation>();
+  std::map<std::string, int> compared;
+  int tooCostly = 0;
+  for (long i = 0; i < cases; ++i) {
+    const Case c = generator.Next();
+    const InputTexts texts{c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.j)};
+    Calculation probe;
+    if (!probe.Calculate(texts).accepted()) continue;
+    if (ReferenceCost(CalculationSeam::State(probe)) > budget) {
+      ++tooCostly;
+      continue;
+    }
+    // Fresh records, and records that carry what earlier runs left.
+    Calculation walking;
+    Calculation reference;
+    ASSERT_TRUE(SameRun(texts, walking, reference)) << Describe(c);
+    ASSERT_TRUE(SameRun(texts, *walkingReused, *referenceReused)) << Describe(c) << " (records reused)";
+    ++compared[c.kind];
+  }
+  int total = 0;
+  for (const auto& [kind, count] : compared) {
+    std::printf("  %-32s %d\n", kind.c_str(), count);
+    total += count;
+  }
+  std::printf("  compared %d, left out as too costly for the reference walk %d\n", total, tooCostly);
+  EXPECT_GE(total, cases / 2);
+}
+
+// The largest comparison counts of the domain, and designs whose float32 sums leave their
+// range at the chosen ranks.
+TEST(WalkDifferential, EdgesOfTheDomain) {
+  const InputTexts edges[] = {
+      {"0.5", "3", "8191", "3"},     {"0.99", "3", "8191", "3"},   {"0.001", "767", "8000", "767"},
+      {"0.98", "200", "50", "200"},  {"0.9995", "200", "30", "200"}, {"1", "200", "50", "200"},
+      {"1E-9", "2001", "1", "1446"}, {"0.1", "100", "2000", "100"}, {"0.3", "4000", "1000", "4000"},
+      {"0.5", "300", "500", "300"},  {"1", "4000", "1000", "37"},    {"0.99", "4000", "1000", "4000"},
+  };
+  for (const InputTexts& texts : edges) {
+    Calculation walking;
+    Calculation reference;
+    EXPECT_TRUE(SameRun(texts, walking, reference)) << texts.txtAL << " " << texts.txtN << " " << texts.txtR << " " << texts.txtMDET;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
