@@ -53,14 +53,20 @@ namespace velmora::walkbounds {
 // flushed edges); a path through a flushed edge contributes at least 0.
 // (c) A flushed edge of the update for comparison v starts from a position at least
 // m_v = lowestFlushedSource[v] of the row after v - 1 comparisons: a path through it has
-// at least m_v - 1 exceedances among the first t (v - 1) samples. By 2, the paths through
-// flushed edges have probability at most the sum over v of P(X_{v-1} >= m_v - 1), where
-// X_s ~ BetaBinomial(t s; k, n - k + 1) counts the exceedances among the first t s samples
-// (without asking for no false positive). X_s grows stochastically with k (W does, and
-// Binomial(T, w) with w) and with s, so for a block of updates v1 .. v2 the union is at
-// most P(X_{v2 - 1} >= min m_v - 1), taken at k = K. For j <= a,
-// P(X >= a) <= E[(X)_j] / (a)_j, E[(X)_j] = (T)_j E[W^j], E[W^j] = prod_{i<j} (k + i) /
-// (n + 1 + i); the best j takes every factor below 1. Call the sum over blocks Lambda.
+// at least m_v - 1 exceedances among the first t (v - 1) samples, and no false positive
+// among comparisons v .. r. For a block of updates v1 .. v2, with a = min m_v - 1,
+// T = t (v2 - 1) and q = r - v2 + 1, every such path lies in the event "at least a of the
+// first T samples exceed, and none of the last q comparisons is a false positive" (the
+// exceedances only accumulate). Given W = w both parts are independent, so by 2 the
+// paths of the block have probability at most E[B(W) H(W)], B(w) = P(Binomial(T, w) >= a),
+// H(w) = (1 - w^t)^q; B rises and H falls with w. For any w*:
+//   E[B H] <= min(B(w*), E[B(W)]) + H(w*) P(W > w*),
+// with B(w*) <= exp(-T KL(a/T, w*)) for w* < a/T (Chernoff; KL the binary relative
+// entropy), E[B(W)] = P(X >= a) for X ~ BetaBinomial(T; k, n - k + 1) and, for j <= a,
+// P(X >= a) <= E[(X)_j] / (a)_j = prod_{i<j} (T - i)(k + i) / ((n + 1 + i)(a - i)), and
+// P(W > w*) <= E[W^j] / w*^j = prod_{i<j} (k + i) / ((n + 1 + i) w*). Every term except
+// B(w*) and H(w*) rises with k (W grows stochastically with k), so taken at K they bound
+// every candidate up to K. Call the sum over blocks, each minimised over a few w*, Lambda.
 // (d) The float32 sum s_m = fl32(fl64(s_{m-1} + c~(m))) starts with s_1 = c~(1) = 1
 // exactly; it never falls and stays at least 1. Its error e_m = s_m - (s_{m-1} + c~(m))
 // obeys |e_m| <= e (s_{m-1} + c~(m)) <= e' s_m with e = u + v + uv and e' = e / (1 - e);
@@ -71,18 +77,19 @@ namespace velmora::walkbounds {
 // By (a), T(M) of candidate k is at most T(M) of K, and runProb~(k) <= runProb~(k0), so
 // runProb~ * 3 T(M) <= tau(M) = 3 runProb~(k0) T_K(M), from K's row; M is chosen to
 // make M e' + tau(M) smallest (M = L, tau = 0 needs no row).
-// (e) The running probability takes k steps, each a product exact in float64 (a float32
-// times a whole number below 2^15), a float64 quotient and a float32 rounding, all of
-// normal numbers while the last is (it falls): runProb~ >= runProb ((1 - u)(1 - v))^k.
+// (e) The running probability: runProb~(k) is known for every candidate, and so is the
+// exact product runProb(k) = prod_{m<=k} (n - m + 1) / (n + t r - m + 1) to within a
+// relative 4k 2^-64 (formed in long double, 2k roundings). So runProb~ >= runProb (1 - d)
+// with d the largest relative distance between the two over the float32-path candidates
+// from k0 to K, raised by that margin.
 // (f) P~ = fl32(runProb~ * S~) >= runProb~ S~ (1 - v) - 2^-150 (a product of two float32 is
 // exact in float64). With 2, (b) and (d),
 //   P~ >= (G (P(k) - Lambda) - tau(M)) (1 - M e')(1 - v) - 2^-150,
-// where G = (1 - u)^(k + R) (1 - v)^k >= 1 - (k + R) u - k v.
+// where G = (1 - u)^R (1 - d) >= 1 - R u - d.
 // (g) D(k) = fl32(fl64(1 - P~)): the float64 subtraction adds at most 2^-54 and the
 // conversion at most v |y| + 2^-150, so with P(k) <= 1,
-//   D(k) <= CFP(k) + (k + R) u + (k + 1) v + M e' + Lambda + tau(M) + 2^-54 + 1.001 v + 2^-149
-//        =: Delta_f(k),
-// which rises with k: Delta_f(K) bounds every candidate up to K.
+//   D(k) <= CFP(k) + R u + d + v + M e' + Lambda + tau(M) + 2^-54 + 1.001 v + 2^-149 =: Delta_f,
+// one bound for every candidate from k0 to K.
 //
 // 5. The sound path. Where the running probability falls below the float32 range or the
 // sum overflows, D(k) = fl32(min(F, 1)), F the float64 sum of first-false-positive
@@ -92,19 +99,20 @@ namespace velmora::walkbounds {
 //
 // 6. Bounds from above at the candidate K the walk evaluates. From K's flush-to-zero row:
 // flushing lowers elements and each rounding raises by at most (1 + u), so every element is
-// at most (1 + u)^R times the exact one, the float64 sum s64 at most (1 + u)^L times the
-// elements' sum, and runProb >= runProb~ / ((1 + u)(1 + v))^K; so
-// P(K) >= runProb~ s64 (1 - (K + R + L) u - K v) and CFP(K) <= 1 - that. Where K takes the
+// at most (1 + u)^R times the exact one, and the float64 sum s64 at most (1 + u)^L times
+// the elements' sum; with the long double running probability of (e),
+// P(K) >= runProb_ld(K) (1 - 4K 2^-64) s64 (1 - (R + L) u), and CFP(K) <= 1 - that. Where K takes the
 // sound path: CFP(K) <= (F + 1e-51) / (1 - e_s).
 //
 // 7. The certificate. For k0 <= k <= K, D(k) <= CFP(k) + Delta <= CFP(K) + Delta <= U(K) + Delta,
-// with U(K) the bound of 6 and Delta the larger of Delta_f (at the last candidate up to K
-// on the float32 path) and Delta_s, whichever path each candidate takes. When
+// with U(K) the bound of 6 and Delta the larger of Delta_f (over the float32-path
+// candidates from k0 to K) and Delta_s, whichever path each candidate takes. When
 // U(K) + Delta <= DCFP (the float32 DCFP, compared exactly), every candidate from k0 to K
-// passes. The bound says nothing where the flushed mass Lambda or the roundings are as
-// large as the DCFP (tiny DCFPs, and large r against small n, where the float64 row itself
-// loses much of its mass below the float64 range); the walk then evaluates every
-// candidate. With DCFP 1 no bound is needed: P~ >= 0 and F is clamped, so D(k) <= 1.
+// passes. Stretches chain: the next may start at K, whose flush-to-zero row 6 has built.
+// The bound says nothing where the flushed mass Lambda or the roundings are as large as
+// the DCFP (tiny DCFPs at many comparisons, and large r against small n, where the float64
+// row itself loses much of its mass below the float64 range); there the walk evaluates
+// every candidate. With DCFP 1 no bound is needed: P~ >= 0 and F is clamped, so D(k) <= 1.
 //
 // Every bound below is evaluated in long double and then raised by a relative 2^-50 (far
 // more than its own roundings), so the computed bound is never below the true one.
@@ -136,12 +144,50 @@ long double TailBound(long T, long a, int n, int k) {
   return bound * (1.0L + 1e-12L);
 }
 
+// P(W > w) for W ~ Beta(k, n - k + 1), by the moment bound of 4(c).
+long double BetaTailBound(double w, int n, int k) {
+  long double bound = 1.0L;
+  for (int i = 0; i < 100000; ++i) {
+    const long double factor = static_cast<long double>(k + i) / (static_cast<long double>(n + 1 + i) * w);
+    if (factor >= 1.0L) break;
+    bound *= factor;
+    if (bound < 1e-40L) break;
+  }
+  return bound * (1.0L + 1e-12L);
+}
+
+// The bound of 4(c) for one block. The exponentials and logarithms of the C library are
+// within a few units in the last place; the terms that use them are raised by a relative
+// 1e-9, far more.
+long double BlockBound(long T, long a, long q, int t, int n, int k) {
+  if (a <= 0) return 1.0L;
+  if (a > T) return 0.0L;
+  const long double mixed = TailBound(T, a, n, k);
+  long double best = mixed;
+  const long double p = static_cast<long double>(a) / static_cast<long double>(T);
+  for (int step = 1; step <= 40; ++step) {
+    const long double w = p * std::pow(0.9L, static_cast<long double>(step));
+    if (!(w > 0.0L)) break;
+    const long double kl = p * std::log(p / w) + (p < 1.0L ? (1.0L - p) * std::log((1.0L - p) / (1.0L - w)) : 0.0L);
+    const long double binomial = std::exp(-static_cast<long double>(T) * kl) * (1.0L + 1e-9L);
+    const long double noFalsePositive =
+        std::exp(static_cast<long double>(q) * std::log1p(-std::pow(w, static_cast<long double>(t)))) * (1.0L + 1e-9L);
+    const long double bound = std::min(binomial, mixed) + noFalsePositive * BetaTailBound(static_cast<double>(w), n, k);
+    best = std::min(best, bound);
+  }
+  return best;
+}
+
 }  // namespace
 
-long double FloatPathExcess(int r, int kHigh, long double flushedMass, long double sumExcess) {
-  const long double k = static_cast<long double>(kHigh);
-  const long double others = (k + RowRoundings(r)) * kU + (k + 1.0L) * kV;
+long double FloatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess) {
+  const long double others = RowRoundings(r) * kU + runProbDeviation + kV;
   return Up(others + sumExcess + flushedMass + 0x1p-54L + 1.001L * kV + 0x1p-149L);
+}
+
+long double RunProbDeviation(float runProb, long double runProbLongDouble, int k) {
+  const long double exact = runProbLongDouble;
+  return Up(std::fabs(static_cast<long double>(runProb) - exact) / exact + 4.0L * static_cast<long double>(k) * 0x1p-64L);
 }
 
 long double CrudeSumExcess(int t, int r) {
@@ -181,16 +227,15 @@ long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<in
       if (m > 0 && (lowest == 0 || m < lowest)) lowest = m;
     }
     if (lowest == 0) continue;
-    mass += TailBound(static_cast<long>(t) * (v2 - 1), lowest - 1, n, kHigh);
+    mass += BlockBound(static_cast<long>(t) * (v2 - 1), lowest - 1, r - v2 + 1, t, n, kHigh);
     if (mass >= 1.0L) return 1.0L;
   }
   return Up(mass);
 }
 
-long double CfpUpperFromFlushedRow(float runProb, double rowSum64, int t, int r, int k) {
-  const long double kk = static_cast<long double>(k);
-  const long double loss = (kk + RowRoundings(r) + Positions(t, r)) * kU + kk * kV;
-  long double lower = static_cast<long double>(runProb) * static_cast<long double>(rowSum64) * (1.0L - loss);
+long double CfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k) {
+  const long double loss = (RowRoundings(r) + Positions(t, r)) * kU + 4.0L * static_cast<long double>(k) * 0x1p-64L;
+  long double lower = runProbLongDouble * static_cast<long double>(rowSum64) * (1.0L - loss);
   lower -= std::fabs(lower) * 0x1p-50L;
   return Up(1.0L - lower);
 }

@@ -7,12 +7,17 @@
 
 namespace velmora::walkbounds {
 
-// D(k) - CFP(k) <= FloatPathExcess(...) for every candidate k0 <= k <= kHigh whose float32
+// D(k) - CFP(k) <= FloatPathExcess(...) for every candidate k0 <= k <= K whose float32
 // arithmetic stays in range (a normal running probability and a finite sum), where
-// flushedMass bounds the probability of the coefficient paths through products that the
-// flush-to-zero row of the walk's first candidate k0 flushed (FlushedPathMass), and
-// sumExcess is SumExcess of kHigh's row or, without it, CrudeSumExcess.
-long double FloatPathExcess(int r, int kHigh, long double flushedMass, long double sumExcess);
+// runProbDeviation is the largest RunProbDeviation of those candidates, flushedMass bounds
+// the probability of the coefficient paths through products that the flush-to-zero row of
+// k0 flushed (FlushedPathMass), and sumExcess is SumExcess of the last such candidate's row
+// or, without it, CrudeSumExcess.
+long double FloatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess);
+
+// The relative distance of candidate k's float32 running probability from the exact one,
+// given that product formed in long double (as RunProbabilitiesLongDouble forms it).
+long double RunProbDeviation(float runProb, long double runProbLongDouble, int k);
 
 // What the float32 sums of candidates k0 .. K may lose: from K's design row c(1..limit)
 // and the running probability of k0.
@@ -30,8 +35,8 @@ long double SoundPathExcess(int t, int r);
 long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource);
 
 // CFP(k) <= the bound, from candidate k's flush-to-zero row summed in float64 (rowSum64)
-// and its float32 running probability (a normal float32).
-long double CfpUpperFromFlushedRow(float runProb, double rowSum64, int t, int r, int k);
+// and its running probability formed in long double.
+long double CfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k);
 
 // CFP(k) <= the bound, from candidate k's first-false-positive sum in float64.
 long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r);

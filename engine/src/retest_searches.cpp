@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "velmora/engine/contract.h"
-#include "velmora/engine/first_false_positive.h"
+#include "velmora/engine/first_false_positive_batch.h"
 
 #include "coefficient_row.h"
 #include "rank_walk_bounds.h"
@@ -72,13 +72,13 @@ std::vector<float> RunProbabilities(int t, int n, int r) {
 // is infinite. Both happen together at high ranks of large designs, where the running
 // probability falls far below 1e-38 (and below 1e-308) while the coefficients grow as its
 // reciprocal. Such a candidate's CFP is then summed directly as the probabilities of the
-// first false positive (first_false_positive.h), whose terms are all probabilities: in
+// first false positive (first_false_positive.h, FirstFalsePositiveSum64), whose terms are all probabilities: in
 // float64 its relative error stays below 1.5e-11, so the float32 CFP below is the exact
 // CFP correctly rounded or one float32 step from it, and always in [0, 1]. Wherever the
 // running probability is a normal float32 and the sum finite, the search's own
 // arithmetic gives the CFP, digit for digit.
 float SoundCfp(int n, int r, int t, int k, double& sum) {
-  sum = FirstFalsePositiveSum<double>(n, r, t, k);
+  sum = FirstFalsePositiveSum64(n, r, t, k);
   VELMORA_ASSERT(sum >= 0.0 && sum <= 1.0 + 1e-9);
   return ToFloat32(std::min(sum, 1.0));
 }
@@ -152,6 +152,20 @@ class Candidates {
         width_(CandidateCost(t, r) >= 2e5 ? SideBySide() : 1) {}
 
   float RunProb(int k) const { return runProb_[static_cast<std::size_t>(k)]; }
+  // The exact running probability of candidate k, to a relative 4k 2^-64: the same
+  // product in long double.
+  long double RunProbLongDouble(int k) const {
+    if (runProbLd_.empty()) {
+      const int nPlusTr = n_ + t_ * r_;
+      runProbLd_.assign(static_cast<std::size_t>(n_) + 1, 0.0L);
+      long double p = 1.0L;
+      for (int m = 1; m <= n_; ++m) {
+        p = p * static_cast<long double>(n_ - m + 1) / static_cast<long double>(nPlusTr - m + 1);
+        runProbLd_[static_cast<std::size_t>(m)] = p;
+      }
+    }
+    return runProbLd_[static_cast<std::size_t>(k)];
+  }
   // The last candidate whose running probability is a normal float32 (0 if none).
   int LastNormal() const {
     int k = 0;
@@ -200,13 +214,17 @@ class Candidates {
   int r_;
   int kMax_;
   std::vector<float> runProb_;
+  mutable std::vector<long double> runProbLd_;
   int width_;
   std::map<int, Evaluation> done_;
 };
 
 // The largest candidate K >= start such that every candidate from start to K provably
-// passes (rank_walk_bounds.cpp), or start - 1.
-int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
+// passes (rank_walk_bounds.cpp), or start - 1. startRow is the flush-to-zero row of start
+// where one was built before (else null); on success it becomes K's, so that the walk can
+// go on from K.
+int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
+                     std::shared_ptr<rows::CoefficientRow>& startRow) {
   const int t = candidates.t();
   const int n = candidates.n();
   const int r = candidates.r();
@@ -217,11 +235,18 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
   const int lastNormal = candidates.LastNormal();
   const bool anyFloatPath = start <= lastNormal;
   const long double soundExcess = walkbounds::SoundPathExcess(t, r);
+  // The largest distance of a float32 running probability from the exact one over the
+  // float32-path candidates from start to k.
+  const auto runProbDeviation = [&](int k) {
+    long double d = 0.0L;
+    for (int c = start; c <= std::min(k, lastNormal); ++c) {
+      d = std::max(d, walkbounds::RunProbDeviation(candidates.RunProb(c), candidates.RunProbLongDouble(c), c));
+    }
+    return d;
+  };
   const auto excess = [&](int k, long double flushedMass, long double sumExcess) {
     long double e = soundExcess;
-    if (anyFloatPath) {
-      e = std::max(e, walkbounds::FloatPathExcess(r, std::min(k, lastNormal), flushedMass, sumExcess));
-    }
+    if (anyFloatPath) e = std::max(e, walkbounds::FloatPathExcess(r, runProbDeviation(k), flushedMass, sumExcess));
     return e;
   };
   // What the float32 sums are likely to lose, for choosing K: the terms up to the bulk of
@@ -230,8 +255,8 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
   const auto likelySumExcess = [&](int k) {
     const double a = k;
     const double b = n - k + 1;
-    const double spread = std::min(1.0, a / (a + b) + 12.0 * std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0))));
-    const double bulk = std::min(F64(positions), std::ceil(F64(t * r) * spread) + 64.0);
+    const double spread = std::min(1.0, a / (a + b) + 6.0 * std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0))));
+    const double bulk = std::min(F64(positions), std::ceil(F64(t * r) * spread) + 16.0);
     return walkbounds::CrudeSumExcess(t, r) * static_cast<long double>(bulk / F64(positions));
   };
   // The largest k in [start, kEnd] whose estimated CFP plus `offset(k)` stays within the
@@ -251,33 +276,31 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
   };
   const long double dcfpSlack = 1e-3L * dcfpL + 1e-12L;
   int K = largestWithin(kEnd, [&](int k) {
-    const long double upperLoss = static_cast<long double>(k + 9 * r + (t - 1) * r + 1) * 0x1p-53L +
-                                  static_cast<long double>(k) * 0x1p-24L;
+    const long double upperLoss = static_cast<long double>(9 * r + (t - 1) * r + 1) * 0x1p-53L;
     return excess(k, 0.0L, likelySumExcess(k)) + upperLoss + dcfpSlack;
   });
 
-  std::shared_ptr<rows::CoefficientRow> startRow;
   for (int attempt = 0; attempt < 3 && K >= start + kShortest; ++attempt) {
-    // The flush-to-zero rows of the first candidate and of K (or K's sound sum), and, in
-    // the same batch, K and the next candidates as the walk will need them.
+    // Side by side: the flush-to-zero rows of start (unless known) and of K, and the
+    // design rows of K and of the last float32-path candidate up to K.
     auto kRow = std::make_shared<rows::CoefficientRow>();
     const bool needStart = anyFloatPath && !startRow;
-    if (needStart) startRow = std::make_shared<rows::CoefficientRow>();
+    auto newStartRow = needStart ? std::make_shared<rows::CoefficientRow>() : startRow;
     const bool kFloat = K <= lastNormal;
     const int lastFloat = std::min(K, lastNormal);  // the last candidate up to K on the float32 path
-    std::vector<int> walkAhead;
-    for (int k = K; k <= std::min(kEnd, K + candidates.width() - 1); ++k) walkAhead.push_back(k);
-    if (anyFloatPath && !kFloat) walkAhead.push_back(lastFloat);
+    std::vector<int> designs{K};
+    if (anyFloatPath && lastFloat != K) designs.push_back(lastFloat);
     const int rowTasks = (needStart ? 1 : 0) + (kFloat ? 1 : 0);
     RunSideBySide(rowTasks + 1, [&](int i) {
       if (i < rowTasks && needStart && i == 0) {
-        rows::BuildRow(t, n, r, start, rows::RowMode::flushToZero, *startRow);
+        rows::BuildRow(t, n, r, start, rows::RowMode::flushToZero, *newStartRow);
       } else if (i < rowTasks) {
         rows::BuildRow(t, n, r, K, rows::RowMode::flushToZero, *kRow);
       } else {
-        candidates.Evaluate(walkAhead);
+        candidates.Evaluate(designs);
       }
     });
+    startRow = newStartRow;
     long double flushedMass = 0.0L;
     long double sumExcess = 0.0L;
     if (anyFloatPath) {
@@ -285,13 +308,22 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd) {
       const Evaluation& last = candidates.Get(lastFloat);
       sumExcess = walkbounds::SumExcess(last.row->last, last.row->limit, candidates.RunProb(start));
     }
-    const long double upper = kFloat ? walkbounds::CfpUpperFromFlushedRow(candidates.RunProb(K), rows::RowSum64(*kRow), t, r, K)
+    const long double upper = kFloat ? walkbounds::CfpUpperFromFlushedRow(candidates.RunProbLongDouble(K), rows::RowSum64(*kRow), t, r, K)
                                      : walkbounds::CfpUpperFromSound(candidates.Get(K).soundSum, t, r);
     const long double bound = upper + excess(K, flushedMass, sumExcess);
-    if (bound <= dcfpL) return K;
-    // Try a lower candidate, assuming the bound exceeds the estimate as much there.
-    const long double over = bound - static_cast<long double>(walkbounds::EstimateCfp(n, r, t, K));
-    K = largestWithin(K - 1, [&](int) { return over + dcfpSlack; });
+    if (bound <= dcfpL) {
+      if (kFloat) startRow = kRow;
+      return K;
+    }
+    // Try a lower candidate: a shorter stretch where what its length costs (the float32
+    // sums' and the flushed paths' share) spoils the bound, else one where the bound,
+    // exceeding the estimate as much as here, would hold.
+    if (sumExcess + flushedMass > 0.5L * (bound - dcfpL)) {
+      K = start + (K - start) / 2;
+    } else {
+      const long double over = bound - static_cast<long double>(walkbounds::EstimateCfp(n, r, t, K));
+      K = largestWithin(K - 1, [&](int) { return over + dcfpSlack; });
+    }
   }
   return start - 1;
 }
@@ -340,13 +372,36 @@ void Calculation::FindRankRetest(int t) {
   // (whose CFP it needs), or at start.
   int certified = start - 1;
   const bool longWalk = kEnd - start + 1 >= 8 && F64(kEnd - start) * CandidateCost(t, r) >= 2e6;
-  if (longWalk) certified = CertifiedPassing(candidates, s.dcfp, start, kEnd);
+  std::shared_ptr<rows::CoefficientRow> fromRow;
+  // Each certified stretch ends at a candidate whose flush-to-zero row starts the next.
+  for (int from = start; longWalk && from < kEnd;) {
+    const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, fromRow);
+    if (further < from) break;
+    certified = further;
+    if (further < from + 8) break;
+    from = further;
+  }
 
-  // The walk, deciding exactly as the walk of every candidate does. `walked` lists the
+  // The walk, deciding exactly as the walk of every candidate does (the candidates it
+  // jumps over all pass, and none of them is its last). `walked` lists the
   // candidates whose evaluation the record would show, in order; the flag marks the walk's
   // own candidates (whose coefficient sum the walk clears first).
   std::vector<std::pair<Evaluation, bool>> walked;
+  const int initialCertified = certified;
   for (int k = std::max(start, certified); k <= n; ++k) {
+    // Where the walk reaches the first candidate of the first-false-positive sums, the
+    // bound of those alone may carry it further.
+    if (longWalk && k == candidates.LastNormal() + 1 && k > certified && kEnd - k + 1 >= 8) {
+      std::shared_ptr<rows::CoefficientRow> none;
+      for (int from = k;;) {
+        const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, none);
+        if (further < from) break;
+        certified = further;
+        k = further;
+        if (further < from + 8 || further >= kEnd) break;
+        from = further;
+      }
+    }
     s.rankIdx = static_cast<std::int16_t>(k);
     s.optRank[t] = static_cast<std::int16_t>(k);
     const Evaluation& e = candidates.Get(k);
@@ -403,7 +458,7 @@ void Calculation::FindRankRetest(int t) {
   std::size_t from = walked.size();
   while (from > 0 && !walked[from - 1].first.built) --from;
   if (from == 0) {
-    const int skippedBuilder = std::min(certified - 1, candidates.LastNormal());
+    const int skippedBuilder = std::min(initialCertified - 1, candidates.LastNormal());
     if (skippedBuilder >= start) {
       s.countSum[t] = 0.0f;
       Commit(s, t, EvaluateDesign(t, n, r, skippedBuilder, candidates.RunProb(skippedBuilder)));
