@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "rounding_points.h"
+#include "vector_clones.h"
 
 namespace velmora::rows {
 
@@ -40,14 +41,8 @@ double* Padded(std::vector<double>& storage, int size) {
   return storage.data() + kRowPad;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define VELMORA_ROW_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define VELMORA_ROW_CLONES
-#endif
-
 // One update: next[m] for m = 1 .. high from the row `row`.
-VELMORA_ROW_CLONES
+VELMORA_VECTOR_CLONES
 void Update(int t, bool flush, int high, const double* w1, const double* w2, const double* w3, const double* row,
             double* next) {
   if (!flush) {
@@ -79,7 +74,7 @@ void Update(int t, bool flush, int high, const double* w1, const double* w2, con
 
 // The lowest source position m = 1 .. low of `row` with a product below the smallest
 // normal float64, or 0.
-VELMORA_ROW_CLONES
+VELMORA_VECTOR_CLONES
 int LowestFlushedSource(int t, int low, const double* w1, const double* w2, const double* w3, const double* row) {
   constexpr int kChunk = 64;
   for (int from = 1; from <= low; from += kChunk) {

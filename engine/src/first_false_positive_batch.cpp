@@ -7,6 +7,8 @@
 
 #include "velmora/engine/first_false_positive.h"
 
+#include "vector_clones.h"
+
 namespace velmora {
 
 // FirstFalsePositiveSum<double> forms, per comparison and per state e, the contributions
@@ -21,12 +23,6 @@ namespace velmora {
 // state range is the same.
 
 namespace {
-
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define VELMORA_FFP_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define VELMORA_FFP_CLONES
-#endif
 
 // The contributions of states low .. high (count of them) of comparison v: contribution[i]
 // and falsePositive indexed from 0 for state low. (The rising products are written out
@@ -77,7 +73,7 @@ __attribute__((always_inline)) inline void ContributionsOf(int n, int k, long s,
   }
 }
 
-VELMORA_FFP_CLONES
+VELMORA_VECTOR_CLONES
 void Contributions(int t, int n, int k, long s, int low, int count, double reciprocal, const double* q,
                    double* const* contribution, double* falsePositive) {
   double* const c[4] = {contribution[0], contribution[1], contribution[2], contribution[3]};
@@ -92,7 +88,7 @@ void Contributions(int t, int n, int k, long s, int low, int count, double recip
 // next(j) for the targets j = 0 .. count + t - 2 (relative to low): the contributions of
 // states j - t + 1 .. j in that order. The contribution arrays are read t - 1 places
 // before and after their states, where they hold zeros.
-VELMORA_FFP_CLONES
+VELMORA_VECTOR_CLONES
 void Gather(int t, int targets, double* const* contribution, double* __restrict next) {
   if (t == 1) {
     for (int j = 0; j < targets; ++j) next[j] = 0.0 + contribution[0][j];

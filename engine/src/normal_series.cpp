@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "rounding_points.h"
+#include "vector_clones.h"
 
 namespace velmora {
 
@@ -38,9 +39,7 @@ inline double SeriesQuotient(double xSquared, int k) {
 // term. A block in which any term lies that close to a float32 rounding boundary (about
 // one term in ten million) is evaluated again with the division, exactly as normalCdf
 // evaluates it.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx512f", "avx2", "default")))
-#endif
+VELMORA_VECTOR_CLONES
 void NormalCdfBatch(const double* x, int count, double* out) {
   constexpr int kBlock = 256;
   constexpr double kBelow = 1.0 - 0x1p-49;

@@ -145,7 +145,7 @@ long double TailBound(long T, long a, int n, int k) {
 }
 
 // P(W > w) for W ~ Beta(k, n - k + 1), by the moment bound of 4(c).
-long double BetaTailBound(double w, int n, int k) {
+long double BetaTailBound(long double w, int n, int k) {
   long double bound = 1.0L;
   for (int i = 0; i < 100000; ++i) {
     const long double factor = static_cast<long double>(k + i) / (static_cast<long double>(n + 1 + i) * w);
@@ -172,7 +172,7 @@ long double BlockBound(long T, long a, long q, int t, int n, int k) {
     const long double binomial = std::exp(-static_cast<long double>(T) * kl) * (1.0L + 1e-9L);
     const long double noFalsePositive =
         std::exp(static_cast<long double>(q) * std::log1p(-std::pow(w, static_cast<long double>(t)))) * (1.0L + 1e-9L);
-    const long double bound = std::min(binomial, mixed) + noFalsePositive * BetaTailBound(static_cast<double>(w), n, k);
+    const long double bound = std::min(binomial, mixed) + noFalsePositive * BetaTailBound(w, n, k);
     best = std::min(best, bound);
   }
   return best;
@@ -246,7 +246,9 @@ long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r) {
 }
 
 double EstimateCfp(int n, int r, int t, int k) {
-  // E[1 - (1 - W^t)^r] by Gauss-Legendre quadrature over W's bulk, in logarithms.
+  // E[1 - (1 - W^t)^r], W ~ Beta(k, n - k + 1), by Gauss-Legendre quadrature over W's bulk,
+  // in logarithms; the density is taken relative to its value at the mean and normalised
+  // by the same quadrature (no log-gamma, whose sign is a shared global).
   static constexpr double kNode[8] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267, 0.9602898564975363,
                                       -0.1834346424956498, -0.5255324099163290, -0.7966664774136267, -0.9602898564975363};
   static constexpr double kWeight[8] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763,
@@ -257,21 +259,24 @@ double EstimateCfp(int n, int r, int t, int k) {
   const double sd = std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0)));
   const double low = std::max(0.0, mean - 14.0 * sd);
   const double high = std::min(1.0, mean + 14.0 * sd + 14.0 / (a + b));
-  const double logNorm = std::lgamma(a) + std::lgamma(b) - std::lgamma(a + b);
+  const double logMean = std::log(mean);
+  const double log1mMean = std::log1p(-mean);
   constexpr int kPanels = 48;
   const double width = (high - low) / kPanels;
+  double mass = 0.0;
   double total = 0.0;
   for (int p = 0; p < kPanels; ++p) {
     const double centre = low + (p + 0.5) * width;
     for (int i = 0; i < 8; ++i) {
       const double w = centre + 0.5 * width * kNode[i];
       if (w <= 0.0 || w >= 1.0) continue;
-      const double density = std::exp((a - 1.0) * std::log(w) + (b - 1.0) * std::log1p(-w) - logNorm);
+      const double density = std::exp((a - 1.0) * (std::log(w) - logMean) + (b - 1.0) * (std::log1p(-w) - log1mMean));
       const double falsePositive = -std::expm1(static_cast<double>(r) * std::log1p(-std::pow(w, t)));
-      total += kWeight[i] * 0.5 * width * density * falsePositive;
+      mass += kWeight[i] * density;
+      total += kWeight[i] * density * falsePositive;
     }
   }
-  return std::min(1.0, std::max(0.0, total));
+  return mass > 0.0 ? std::min(1.0, std::max(0.0, total / mass)) : 0.0;
 }
 
 }  // namespace velmora::walkbounds

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Calculations on several threads at once (run under ThreadSanitizer by the tsan preset):
+// the shared tables of the power step, the kept limit quantiles and the retest walks'
+// candidates evaluated side by side give every case the outcome it has alone, whatever
+// the number of jobs.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "state_equal.h"
+#include "velmora/engine/batch_calculation.h"
+#include "velmora/engine/calculation.h"
+
+namespace velmora {
+namespace {
+
+std::vector<InputTexts> Cases() {
+  std::vector<InputTexts> cases = {
+      {"0.1", "20", "5", "20"},     {"0.05", "100", "100", "100"}, {"0.3", "1500", "300", "1500"},
+      {"0.1", "100", "600", "100"}, {"1", "200", "50", "37"},      {"0.98", "200", "50", "200"},
+      {"0.001", "60", "20", "60"},  {"x", "20", "5", "20"},        {"0.5", "3000", "400", "3000"},
+  };
+  for (int i = 0; i < 12; ++i) {
+    const int n = 10 + 37 * i;
+    cases.push_back({"0.0" + std::to_string(1 + i % 9), std::to_string(n), std::to_string(1 + 7 * i), std::to_string(n)});
+  }
+  return cases;
+}
+
+TEST(Threads, EveryCaseGetsItsOwnOutcomeWhateverTheJobs) {
+  const std::vector<InputTexts> cases = Cases();
+  std::vector<Outcome> alone;
+  for (const InputTexts& texts : cases) {
+    Calculation calculation;
+    alone.push_back(calculation.Calculate(texts));
+  }
+  for (const int jobs : {1, 2, 4}) {
+    SCOPED_TRACE("jobs " + std::to_string(jobs));
+    const std::vector<Outcome> together = CalculateCases(cases, jobs);
+    ASSERT_EQ(together.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      ASSERT_EQ(together[i].accepted(), alone[i].accepted()) << i;
+      EXPECT_EQ(reliability::AllCaptions(together[i].captions), reliability::AllCaptions(alone[i].captions)) << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora
