@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "rounding_points.h"
 #include "vector_clones.h"
@@ -73,19 +75,16 @@ void Update(int t, bool flush, int high, const double* w1, const double* w2, con
 }
 
 // The lowest source position m = 1 .. low of `row` with a product below the smallest
-// normal float64, or 0.
+// normal float64, or 0. A position whose element is at least `safe` (the smallest normal
+// float64 over the smallest weight) has none, which one comparison tells.
 VELMORA_VECTOR_CLONES
-int LowestFlushedSource(int t, int low, const double* w1, const double* w2, const double* w3, const double* row) {
+int LowestFlushedSource(int t, int low, double safe, const double* w1, const double* w2, const double* w3,
+                        const double* row) {
   constexpr int kChunk = 64;
   for (int from = 1; from <= low; from += kChunk) {
     const int to = std::min(low, from + kChunk - 1);
     int any = 0;
-    for (int m = from; m <= to; ++m) {
-      double p = w1[m] * row[m];
-      if (t >= 3) p = std::min(p, w2[m] * row[m]);
-      if (t == 4) p = std::min(p, w3[m] * row[m]);
-      any |= static_cast<int>(p < DBL_MIN);
-    }
+    for (int m = from; m <= to; ++m) any |= static_cast<int>(row[m] < safe);
     if (any == 0) continue;
     for (int m = from; m <= to; ++m) {
       double p = w1[m] * row[m];
@@ -164,11 +163,23 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   }
 
   const bool flush = mode == RowMode::flushToZero;
+  double smallestWeight = std::numeric_limits<double>::infinity();
+  if (flush) {
+    for (int m = 1; m <= lastPosition; ++m) {
+      smallestWeight = std::min(smallestWeight, w1[m]);
+      if (t >= 3) smallestWeight = std::min(smallestWeight, w2[m]);
+      if (t == 4) smallestWeight = std::min(smallestWeight, w3[m]);
+    }
+  }
+  // Where the smallest weight is itself below 1, DBL_MIN / it may round down; the test
+  // of the products themselves decides in that case anyway, so `safe` only needs to be
+  // no smaller than the true quotient, which rounding up by two steps ensures.
+  const double safe = std::nextafter(std::nextafter(DBL_MIN / smallestWeight, INFINITY), INFINITY);
   for (int v = 2; v <= r; ++v) {
     const int innerLow = t + (t - 1) * (v - 2);
     const int innerHigh = innerLow + t - 1;
     if (flush) {
-      row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, w1, w2, w3, a);
+      row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
     }
     Update(t, flush, innerHigh, w1, w2, w3, a, b);
     std::swap(a, b);

@@ -261,7 +261,7 @@ double EstimateCfp(int n, int r, int t, int k) {
   const double high = std::min(1.0, mean + 14.0 * sd + 14.0 / (a + b));
   const double logMean = std::log(mean);
   const double log1mMean = std::log1p(-mean);
-  constexpr int kPanels = 48;
+  constexpr int kPanels = 4;
   const double width = (high - low) / kPanels;
   double mass = 0.0;
   double total = 0.0;

@@ -291,7 +291,7 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     std::vector<int> designs{K};
     if (anyFloatPath && lastFloat != K) designs.push_back(lastFloat);
     const int rowTasks = (needStart ? 1 : 0) + (kFloat ? 1 : 0);
-    RunSideBySide(rowTasks + 1, [&](int i) {
+    const auto task = [&](int i) {
       if (i < rowTasks && needStart && i == 0) {
         rows::BuildRow(t, n, r, start, rows::RowMode::flushToZero, *newStartRow);
       } else if (i < rowTasks) {
@@ -299,7 +299,12 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
       } else {
         candidates.Evaluate(designs);
       }
-    });
+    };
+    if (candidates.width() > 1) {
+      RunSideBySide(rowTasks + 1, task);
+    } else {
+      for (int i = 0; i <= rowTasks; ++i) task(i);
+    }
     startRow = newStartRow;
     long double flushedMass = 0.0L;
     long double sumExcess = 0.0L;
@@ -371,7 +376,9 @@ void Calculation::FindRankRetest(int t) {
   // Every candidate from start to `certified` passes; the walk starts at the last of them
   // (whose CFP it needs), or at start.
   int certified = start - 1;
-  const bool longWalk = kEnd - start + 1 >= 8 && F64(kEnd - start) * CandidateCost(t, r) >= 2e6;
+  // Proving a stretch costs a few candidates and some estimates: worth it for long walks
+  // of costly candidates.
+  const bool longWalk = kEnd - start + 1 >= 8 && CandidateCost(t, r) >= 2e4 && F64(kEnd - start) * CandidateCost(t, r) >= 5e5;
   std::shared_ptr<rows::CoefficientRow> fromRow;
   // Each certified stretch ends at a candidate whose flush-to-zero row starts the next.
   for (int from = start; longWalk && from < kEnd;) {
