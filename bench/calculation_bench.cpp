@@ -1,29 +1,79 @@
-// Whole calculations, from the four texts to the captions, as a user starts them.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole calculations, from the four texts to the captions, as a user starts them; the
+// heavy designs also with the retest searches walking every candidate (the reference
+// walk, ReferenceWalkSeam), the walk the calculation had before it skipped what is
+// certain. The reference walk takes minutes at the largest designs: filter it out with
+// --benchmark_filter=-Reference (or run only it with --benchmark_filter=Reference).
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/reference_walk_seam.h"
 
 namespace {
 
-void RunCase(benchmark::State& state, const char* dcfp, const char* n, const char* r) {
+struct Design {
+  const char* name;
+  const char* dcfp;
+  const char* n;
+  const char* r;
+};
+
+void RunCase(benchmark::State& state, const Design& design, bool reference) {
   velmora::Calculation calculation;
-  const velmora::InputTexts texts{dcfp, n, r, n};
+  const velmora::InputTexts texts{design.dcfp, design.n, design.r, design.n};
   for (auto _ : state) {
-    auto outcome = calculation.Calculate(texts);
+    auto outcome = reference ? velmora::ReferenceWalkSeam::Calculate(calculation, texts) : calculation.Calculate(texts);
     benchmark::DoNotOptimize(outcome);
   }
 }
 
-void BM_Typical(benchmark::State& state) { RunCase(state, "0.05", "20", "10"); }
-void BM_WorkedExample(benchmark::State& state) { RunCase(state, "0.1", "20", "5"); }
-void BM_ManyComparisons(benchmark::State& state) { RunCase(state, "0.1", "100", "2000"); }
-void BM_HalfErrorLargeBackground(benchmark::State& state) { RunCase(state, "0.5", "300", "500"); }
-void BM_HighErrorMidRanks(benchmark::State& state) { RunCase(state, "0.99", "60", "40"); }
+// The five cases of the calculation's first benchmarks.
+constexpr Design kEveryday[] = {
+    {"Typical", "0.05", "20", "10"},
+    {"WorkedExample", "0.1", "20", "5"},
+    {"ManyComparisons", "0.1", "100", "2000"},
+    {"HalfErrorLargeBackground", "0.5", "300", "500"},
+    {"HighErrorMidRanks", "0.99", "60", "40"},
+};
+
+// Heavy designs: the three the speed work started from, four within the domain whose
+// walks passed hundreds of candidates, and the slowest found by timing 2400 designs drawn
+// log-uniformly over the domain (r, then n up to 32767 - 4r; the DCFP uniform, or
+// log-uniform down to 1e-6) and keeping the slowest of each draw.
+constexpr Design kHeavy[] = {
+    {"Dcfp0.1_n100_r2000", "0.1", "100", "2000"},
+    {"Dcfp0.3_n4000_r1000", "0.3", "4000", "1000"},
+    {"Dcfp0.5_n30000_r600", "0.5", "30000", "600"},
+    {"Dcfp0.3_n16000_r4000", "0.3", "16000", "4000"},
+    {"Dcfp0.2_n10000_r5000", "0.2", "10000", "5000"},
+    {"Dcfp0.9_n20000_r3000", "0.9", "20000", "3000"},
+    {"Dcfp0.45_n24000_r2000", "0.45", "24000", "2000"},
+    {"Slowest_Dcfp0.6598_n297_r8077", "0.6598", "297", "8077"},
+    {"Slowest_Dcfp0.485_n348_r7290", "0.485", "348", "7290"},
+    {"Slowest_Dcfp1.024e-5_n19470_r3196", "1.024e-05", "19470", "3196"},
+    {"Slowest_Dcfp0.3979_n194_r7859", "0.3979", "194", "7859"},
+};
+
+const bool kRegistered = [] {
+  for (const Design& design : kEveryday) {
+    benchmark::RegisterBenchmark((std::string("BM_") + design.name).c_str(),
+                                 [&design](benchmark::State& state) { RunCase(state, design, false); })
+        ->Unit(benchmark::kMillisecond);
+  }
+  for (const Design& design : kHeavy) {
+    benchmark::RegisterBenchmark((std::string("BM_Heavy/") + design.name).c_str(),
+                                 [&design](benchmark::State& state) { RunCase(state, design, false); })
+        ->Unit(benchmark::kMillisecond);
+  }
+  for (const Design& design : kHeavy) {
+    benchmark::RegisterBenchmark((std::string("BM_Reference/") + design.name).c_str(),
+                                 [&design](benchmark::State& state) { RunCase(state, design, true); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+  }
+  return true;
+}();
 
 }  // namespace
-
-BENCHMARK(BM_Typical)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WorkedExample)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ManyComparisons)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_HalfErrorLargeBackground)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_HighErrorMidRanks)->Unit(benchmark::kMillisecond);

@@ -151,6 +151,10 @@ TEST(WalkDifferential, SameRecordAsTheWalkOfEveryCandidate) {
     ASSERT_TRUE(SameRun(texts, walking, reference)) << Describe(c);
     ASSERT_TRUE(SameRun(texts, *walkingReused, *referenceReused)) << Describe(c) << " (records reused)";
     ++compared[c.kind];
+    if (cases > 300 && (i + 1) % 500 == 0) {
+      std::printf("  %ld cases drawn\n", i + 1);
+      std::fflush(stdout);
+    }
   }
   int total = 0;
   for (const auto& [kind, count] : compared) {
