@@ -34,6 +34,7 @@
 #include <boost/math/special_functions/erf.hpp>
 #include <boost/math/tools/roots.hpp>
 
+#include "velmora/engine/contract.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora::analysis {
@@ -192,29 +193,13 @@ std::array<double, 3> ExactPowers(int n, int k, int t) {
   return {ExactPower(n, k, t, 2.0), ExactPower(n, k, t, 3.0), ExactPower(n, k, t, 4.0)};
 }
 
-std::string_view PowerRatingCaption(PowerRating rating) {
-  switch (rating) {
-    case PowerRating::Good:
-      return "Good";
-    case PowerRating::Acceptable:
-      return "Acceptable";
-    case PowerRating::Low:
-      break;
-  }
-  return "Low";
-}
-
-int PowerThousandths(double power) { return ToInt16(power * 1000.0).value_or(0); }
+int PowerThousandths(double power) { return Expected(ToInt16(power * 1000.0)); }
 
 PowerRating RatePowers(double power3, double power4) {
-  // The calculator keeps the rounded powers in float32 and its criteria as float32 constants.
+  // The calculator keeps the rounded powers in float32.
   const float p3 = static_cast<float>(static_cast<double>(PowerThousandths(power3)) / 1000.0);
   const float p4 = static_cast<float>(static_cast<double>(PowerThousandths(power4)) / 1000.0);
-  const bool meets3 = p3 >= static_cast<float>(0.539);
-  const bool meets4 = p4 >= static_cast<float>(0.814);
-  if (meets3 && meets4) return PowerRating::Good;
-  if (meets3 || meets4) return PowerRating::Acceptable;
-  return PowerRating::Low;
+  return RateByCriteria(p3, p4);
 }
 
 PowerRating ExactRating(int n, int k, int t) {

@@ -3,7 +3,9 @@
 // retest_searches.cpp is held against (tests and benchmarks reach it through
 // ReferenceWalkSeam; no front end does): each candidate in turn, from the previous scheme's
 // rank, its running probability carried from the candidate before, its coefficient row
-// built in the record's table.
+// built in the record's table. Its decision tests repeat those of the walk in
+// retest_searches.cpp on purpose instead of sharing them: a change to the walk's decisions
+// must show as a difference against this reference, not change both at once.
 #include "velmora/engine/calculation.h"
 
 #include <cmath>

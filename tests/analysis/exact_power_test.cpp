@@ -135,13 +135,13 @@ TEST(ExactPower, NotANumberOutsideItsDomain) {
 TEST(PowerRating, PowersRoundedToThousandthsHalvesToEvenThenCompared) {
   EXPECT_EQ(PowerThousandths(0.5385), 538);
   EXPECT_EQ(PowerThousandths(0.8135), 814);
-  EXPECT_EQ(RatePowers(0.5385, 0.8145), PowerRating::Acceptable);  // 538 misses, 814 meets
-  EXPECT_EQ(RatePowers(0.5395, 0.8135), PowerRating::Good);        // 540 and 814
-  EXPECT_EQ(RatePowers(0.5385, 0.8125), PowerRating::Low);         // 538 and 812
-  EXPECT_EQ(RatePowers(0.539, 0.8134), PowerRating::Acceptable);   // exactly .539 meets, 813 misses
-  EXPECT_EQ(PowerRatingCaption(PowerRating::Good), "Good");
-  EXPECT_EQ(PowerRatingCaption(PowerRating::Acceptable), "Acceptable");
-  EXPECT_EQ(PowerRatingCaption(PowerRating::Low), "Low");
+  EXPECT_EQ(RatePowers(0.5385, 0.8145), PowerRating::acceptable);  // 538 misses, 814 meets
+  EXPECT_EQ(RatePowers(0.5395, 0.8135), PowerRating::good);        // 540 and 814
+  EXPECT_EQ(RatePowers(0.5385, 0.8125), PowerRating::low);         // 538 and 812
+  EXPECT_EQ(RatePowers(0.539, 0.8134), PowerRating::acceptable);   // exactly .539 meets, 813 misses
+  EXPECT_EQ(PowerRatingCaption(PowerRating::good), "Good");
+  EXPECT_EQ(PowerRatingCaption(PowerRating::acceptable), "Acceptable");
+  EXPECT_EQ(PowerRatingCaption(PowerRating::low), "Low");
 }
 
 }  // namespace

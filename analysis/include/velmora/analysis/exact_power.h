@@ -17,6 +17,8 @@
 #include <array>
 #include <string_view>
 
+#include "velmora/engine/calculation.h"
+
 namespace velmora::analysis {
 
 // The sizes ExactPower accepts: 2 <= n <= 32767, 1 <= k <= n, 1 <= t <= 4, 0 <= delta <= 6.
@@ -30,17 +32,17 @@ double ExactPower(int n, int k, int t, double delta);
 // The exact powers at the calculator's three shifts, delta = 2, 3 and 4.
 std::array<double, 3> ExactPowers(int n, int k, int t);
 
-enum class PowerRating { Good, Acceptable, Low };
-
-// "Good", "Acceptable" or "Low", the captions of the calculator's rating column.
-std::string_view PowerRatingCaption(PowerRating rating);
+// The calculator's own rating and its captions ("Good", "Acceptable", "Low").
+using PowerRating = ::velmora::Rating;
+inline std::string_view PowerRatingCaption(PowerRating rating) { return ::velmora::RatingCaption(rating); }
 
 // A power rounded to thousandths as the calculator rounds its powers (halves to even).
 int PowerThousandths(double power);
 
 // The rating the calculator gives to powers at 3 and 4 standard deviations: each rounded
 // to thousandths and compared in float32 with .539 and .814; Good when both reach their
-// criterion, Acceptable when one does, Low when neither does.
+// criterion, Acceptable when one does, Low when neither does (the calculator's own rule,
+// RateByCriteria).
 PowerRating RatePowers(double power3, double power4);
 
 // The rating of rank k of scheme 1:t of a background of n by its exact powers.
