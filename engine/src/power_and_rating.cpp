@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -349,6 +350,67 @@ void Calculation::ComputePowerAndRating() {
     const int percentileUnits = Expected(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
     s.limitPercentile[t] = ToFloat32(F64(percentileUnits) / 10000.0);
   }
+}
+
+float Calculation::DesignPower(int n, float percentile, int t, double shift) {
+  const bool inDomain = n >= 2 && n <= kInt16Max && t >= 1 && t <= kSchemeCount && percentile > 0.0f &&
+                        percentile < 1.0f && std::isfinite(shift);
+  if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
+  const GridTables& g = Tables();
+
+  // The limit as the step forms it from the percentile.
+  const double rootN = std::sqrt(F64(n));
+  const float limitZ = ToFloat32(LimitQuantile(percentile).z);
+  const float limitT = ToFloat32(rootN * static_cast<double>(limitZ));
+  const float degFree = ToFloat32(F64(n - 1));
+  const double fourDegFree = static_cast<double>(ToFloat32(4.0 * static_cast<double>(degFree)));
+  const double twoDegFree = static_cast<double>(ToFloat32(2.0 * static_cast<double>(degFree)));
+  const LimitTerms terms = TermsOf(static_cast<double>(limitT), fourDegFree, twoDegFree);
+
+  // The statistic of every shifted grid quantile; the series of the magnitudes up to 6
+  // (DetectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
+  std::array<double, kGridSize> zStat{};
+  std::array<double, kGridSize> magnitude{};
+  std::array<int, kGridSize> inSeries{};  // the grid points whose magnitude is at most 6
+  int count = 0;
+  for (int i = 1; i <= kGridSize; ++i) {
+    const double shifted = static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + shift));
+    const double z = Statistic(rootN, shifted, terms);
+    zStat[static_cast<std::size_t>(i - 1)] = z;
+    if (z >= -6.0 && z <= 6.0) {
+      magnitude[static_cast<std::size_t>(count)] = std::fabs(z);
+      inSeries[static_cast<std::size_t>(count)] = i - 1;
+      ++count;
+    }
+  }
+  std::array<double, kGridSize> series{};
+  NormalCdfBatch(magnitude.data(), count, series.data());
+  std::array<double, kGridSize> detect{};
+  const double clamped = std::min(std::max(g.clampedCdf, 0.0), 1.0);
+  for (int i = 0; i < kGridSize; ++i) {
+    const double z = zStat[static_cast<std::size_t>(i)];
+    detect[static_cast<std::size_t>(i)] = z < -6.0 ? 1.0 - clamped : clamped;
+  }
+  for (int m = 0; m < count; ++m) {
+    const std::size_t i = static_cast<std::size_t>(inSeries[static_cast<std::size_t>(m)]);
+    const double detectProb = std::min(std::max(series[static_cast<std::size_t>(m)], 0.0), 1.0);
+    detect[i] = zStat[i] < 0.0 ? 1.0 - detectProb : detectProb;
+  }
+
+  // The grid weights and their float32 sum, in the order of the grid points, then the clamp.
+  const double gridStep = 1.0 / F64(kGridSize);
+  const double* const minDensity = g.minDensity[static_cast<std::size_t>(t)].data();
+  float power = 0.0f;
+  for (int i = 1; i <= kGridSize; ++i) {
+    const float weight = ToFloat32(minDensity[i] * detect[static_cast<std::size_t>(i - 1)]);
+    power = ToFloat32(static_cast<double>(power) + static_cast<double>(weight) * gridStep);
+  }
+  if (power > 1.0f) {
+    power = 1.0f;
+  } else if (power < 0.0f) {
+    power = 0.0f;
+  }
+  return power;
 }
 
 }  // namespace velmora

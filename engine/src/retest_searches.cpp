@@ -480,3 +480,38 @@ void Calculation::FindRankRetest(int t) {
 }
 
 }  // namespace velmora
+
+namespace velmora {
+
+std::vector<float> Calculation::DesignCfps(int n, int r, int t, std::span<const int> ranks) {
+  std::vector<float> cfps(ranks.size(), std::numeric_limits<float>::quiet_NaN());
+  const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 &&
+                        static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
+  if (!inDomain) return cfps;
+  // The running probabilities of candidates 1 .. n. For 1:1 they are those of its own walk
+  // (FindRank1of1: the same products with n + r), and its CFP is 1 - runProb(1).
+  const std::vector<float> runProb = RunProbabilities(t, n, r);
+  std::vector<std::size_t> retest;  // the elements that need a coefficient row
+  for (std::size_t i = 0; i < ranks.size(); ++i) {
+    const int k = ranks[i];
+    if (k < 1 || k > n) continue;
+    if (t == 1) {
+      cfps[i] = ToFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
+    } else {
+      retest.push_back(i);
+    }
+  }
+  // Each candidate evaluated as DesignCfp evaluates it (EvaluateRetestCandidate without a
+  // carried running probability forms the same products), costly ones side by side.
+  const std::size_t lanes = std::min<std::size_t>(retest.size(), CandidateCost(t, r) >= 2e5 ? static_cast<std::size_t>(SideBySide()) : 1u);
+  RunSideBySide(static_cast<int>(lanes), [&](int lane) {
+    for (std::size_t m = static_cast<std::size_t>(lane); m < retest.size(); m += lanes) {
+      const std::size_t i = retest[m];
+      const int k = ranks[i];
+      cfps[i] = EvaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
+    }
+  });
+  return cfps;
+}
+
+}  // namespace velmora

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,23 @@ class Calculation {
   // record of its own (design_cfp.cpp). Needs 1 <= t <= 4, n >= 2, r >= 1, 1 <= k <= n
   // and n + 4r <= 32767; NaN otherwise.
   [[nodiscard]] static float DesignCfp(int n, int r, int t, int k);
+
+  // DesignCfp of every rank in `ranks`, element for element and bit for bit, with the
+  // running probabilities formed once for all of them (and costly candidates evaluated
+  // side by side): the design's CFP curve of scheme 1:t. An element outside DesignCfp's
+  // domain is NaN.
+  [[nodiscard]] static std::vector<float> DesignCfps(int n, int r, int t, std::span<const int> ranks);
+
+  // The power step's arithmetic at an arbitrary shift: the float32 power of scheme 1:t
+  // whose limit lies at the float32 percentile `percentile` of a background of n (the
+  // search's unrounded percentile, SchemeResult::percentile), against values `shift`
+  // standard deviations above the background mean. The operations are those of the
+  // step's 2, 3 and 4 sigma cells, with gridZ(i) + shift rounded to float32 in place of
+  // gridZ(i) + sigma, up to the power's clamp to [0, 1] and before its rounding to
+  // thousandths; so at shifts 2, 3 and 4 it is the value whose rounding the results
+  // hold. Needs 2 <= n <= 32767, 1 <= t <= 4, 0 < percentile < 1 and a finite shift;
+  // NaN otherwise.
+  [[nodiscard]] static float DesignPower(int n, float percentile, int t, double shift);
 
  private:
   friend struct CalculationSeam;

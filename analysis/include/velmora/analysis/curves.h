@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The curves behind the results of an accepted calculation, as plain numbers for any front
+// end to draw or write (velmora-cli curves, the analysis window): for each scheme 1:t
+//
+//   (a) the CFP by rank, k = 1 up to kCurveRanksPastChosen ranks past the largest chosen
+//       rank of the four schemes (at most n): the design's float32 CFP, the search's own
+//       arithmetic (Calculation::DesignCfps), beside the exact CFP (ExactCfp), with the
+//       scheme's chosen rank and the j bound min(j, n) marked;
+//   (b) the power by shift delta = 0, 0.25, ..., 5 at the chosen rank: the design's power
+//       arithmetic at that shift (Calculation::DesignPower, on the search's unrounded
+//       percentile, so that at 2, 3 and 4 it is the value the result cells show rounded
+//       to thousandths) beside the exact power (ExactPower) and the reference power curve
+//       (ReferencePower), the same for every scheme.
+//
+// The design's power is a normal-theory model of the test and the exact power the test
+// itself, so the difference between the two curves is model error and arithmetic error
+// together.
+//
+// Up to kCurveAllRanksUpTo ranks every rank is drawn. Beyond that the ranks are a sample:
+// evenly spaced ranks from 1 to the last, with every scheme's chosen rank and its two
+// neighbours and the j bound and its neighbours always kept. A scheme whose ranks are
+// costly (many comparisons r: a rank costs about (t r)^2 operations) gets fewer evenly
+// spaced ranks, even below kCurveAllRanksUpTo, so that its CFP curve costs about
+// kCurveSecondsPerScheme at most; the kept ranks are computed whatever they cost.
+//
+// No toolkit, no I/O: plain structs of ints, doubles and bools.
+
+#include <array>
+#include <vector>
+
+#include "velmora/engine/calculation.h"
+#include "velmora/engine/limits.h"
+
+namespace velmora::analysis {
+
+// Ranks drawn past the largest chosen rank (so that the curve shows where the DCFP is crossed).
+inline constexpr int kCurveRanksPastChosen = 5;
+// Up to this many ranks every rank is drawn; beyond, about this many are sampled.
+inline constexpr int kCurveAllRanksUpTo = 300;
+// The shifts of the power curves: kCurveShiftCount of them, kCurveShiftStep apart from 0 (0 .. 5).
+inline constexpr double kCurveShiftStep = 0.25;
+inline constexpr int kCurveShiftCount = 21;
+// The time a scheme's CFP curve may take, in seconds, when its ranks are sampled.
+inline constexpr double kCurveSecondsPerScheme = 0.5;
+
+// One rank of a CFP curve.
+struct CfpCurvePoint {
+  int rank = 0;
+  double designCfp = 0.0;  // the design's float32 CFP of this rank (exactly as a double)
+  double exactCfp = 0.0;   // the exact CFP (ExactCfp, rounded to double)
+  bool chosen = false;     // the scheme's chosen rank
+  bool jBound = false;     // the j bound, min(j, n): the largest rank the search may choose
+};
+
+// One shift of a power curve, at the scheme's chosen rank.
+struct PowerCurvePoint {
+  double shift = 0.0;           // delta, in standard deviations
+  double designPower = 0.0;     // the design's float32 power at delta (before rounding to thousandths)
+  double exactPower = 0.0;      // power_t(rank, delta), ExactPower
+  double referencePower = 0.0;  // the reference power curve at delta, ReferencePower
+};
+
+struct SchemeCurves {
+  int test = 0;           // t of scheme 1:t
+  int rank = 0;           // the chosen rank
+  bool exceeded = false;  // the design says "DCFP exceeded at max =" (rank 1 fails the DCFP)
+  bool sampled = false;   // some ranks from 1 to CalculationCurves::lastRank are left out
+  std::vector<CfpCurvePoint> cfp;      // increasing ranks, from 1 to CalculationCurves::lastRank
+  std::vector<PowerCurvePoint> power;  // increasing shifts, kCurveShiftCount of them
+};
+
+struct CalculationCurves {
+  int n = 0;
+  int r = 0;
+  int j = 0;
+  double dcfp = 0.0;     // the DCFP the design compares against: the box's value as a float32
+  int jBound = 0;        // min(j, n)
+  int lastRank = 0;      // the last rank of the CFP curves: min(n, largest chosen rank + kCurveRanksPastChosen)
+  std::array<SchemeCurves, kSchemeCount> schemes;  // element t - 1 for scheme 1:t
+};
+
+// The shifts of the power curves: 0, 0.25, ..., 5.
+[[nodiscard]] std::vector<double> CurveShifts();
+
+// The ranks of scheme 1:t's CFP curve for these results (increasing, from 1 to lastRank).
+[[nodiscard]] std::vector<int> CurveRanks(const Results& results, int t);
+
+// The curves of a completed run (Outcome::results of an accepted calculation).
+[[nodiscard]] CalculationCurves ComputeCurves(const Results& results);
+
+}  // namespace velmora::analysis

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The curves' data: the design's arithmetic at every point is the calculation's own (its
+// power at 2, 3 and 4 sigma and its CFP of every rank, bit for bit), and the curves have
+// the shape the header promises.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "velmora/analysis/curves.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/analysis/exact_power.h"
+#include "velmora/engine/calculation_seam.h"
+
+namespace velmora::analysis {
+namespace {
+
+std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+// The power step's rounding to thousandths, kept as a float32.
+float Rounded(float power) { return static_cast<float>(static_cast<double>(PowerThousandths(power)) / 1000.0); }
+
+struct Design {
+  const char* dcfp;
+  const char* n;
+  const char* r;
+  const char* j;
+};
+
+const Design kDesigns[] = {{"0.1", "20", "5", "20"},     {"0.05", "20", "1", "20"},  {"0.05", "100", "10", "60"},
+                           {"0.01", "1000", "3", "1000"}, {"0.2", "5000", "2", "5000"}, {"0.001", "8", "1", "8"},
+                           {"1", "32000", "1", "40"},     {"0.05", "500", "100", "500"}};
+
+TEST(DesignPower, AtTwoThreeAndFourSigmaIsTheResultsPowerBitForBit) {
+  for (const Design& d : kDesigns) {
+    Calculation calculation;
+    const Outcome outcome = calculation.Calculate({d.dcfp, d.n, d.r, d.j});
+    ASSERT_TRUE(outcome.accepted()) << d.dcfp << " " << d.n << " " << d.r;
+    const Results& results = outcome.results;
+    for (const SchemeResult& scheme : results.schemes) {
+      for (int sigma = 2; sigma <= 4; ++sigma) {
+        const float power = Calculation::DesignPower(results.inputs.n, scheme.percentile, scheme.test, sigma);
+        EXPECT_EQ(Bits(Rounded(power)), Bits(scheme.power[static_cast<std::size_t>(sigma - 2)]))
+            << d.dcfp << " " << d.n << " " << d.r << " 1:" << scheme.test << " at " << sigma;
+      }
+    }
+    // Before the rounding: the record keeps the grid weights of 1:4 at 4 sigma, whose
+    // float32 sum (clamped to [0, 1]) is that cell's unrounded power.
+    const CalculationState& s = CalculationSeam::State(calculation);
+    float sum = 0.0f;
+    for (int i = 1; i <= kGridSize; ++i) {
+      sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(s.gridWeight[static_cast<std::size_t>(i)]) *
+                                                              (1.0 / static_cast<double>(kGridSize)));
+    }
+    sum = std::fmin(std::fmax(sum, 0.0f), 1.0f);
+    EXPECT_EQ(Bits(Calculation::DesignPower(results.inputs.n, results.schemes[3].percentile, 4, 4.0)), Bits(sum));
+  }
+}
+
+TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
+  for (const auto& [n, r] : {std::pair{20, 5}, std::pair{300, 40}, std::pair{2000, 1}}) {
+    std::vector<int> ranks;
+    for (int k = 1; k <= std::min(n, 60); ++k) ranks.push_back(k);
+    ranks.push_back(n);
+    for (int t = 1; t <= kSchemeCount; ++t) {
+      const std::vector<float> cfps = Calculation::DesignCfps(n, r, t, ranks);
+      ASSERT_EQ(cfps.size(), ranks.size());
+      for (std::size_t i = 0; i < ranks.size(); ++i) {
+        EXPECT_EQ(Bits(cfps[i]), Bits(Calculation::DesignCfp(n, r, t, ranks[i])))
+            << "n " << n << " r " << r << " 1:" << t << " k " << ranks[i];
+      }
+    }
+  }
+}
+
+TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
+  Calculation calculation;
+  const Outcome outcome = calculation.Calculate({"0.1", "20", "5", "20"});
+  ASSERT_TRUE(outcome.accepted());
+  const CalculationCurves curves = ComputeCurves(outcome.results);
+  EXPECT_EQ(curves.jBound, 20);
+  EXPECT_EQ(curves.lastRank, std::min(20, outcome.results.schemes[3].rank + kCurveRanksPastChosen));
+  for (const SchemeCurves& scheme : curves.schemes) {
+    const SchemeResult& result = outcome.results.schemes[static_cast<std::size_t>(scheme.test - 1)];
+    EXPECT_FALSE(scheme.sampled);
+    ASSERT_EQ(static_cast<int>(scheme.cfp.size()), curves.lastRank);
+    for (std::size_t i = 0; i < scheme.cfp.size(); ++i) {
+      const CfpCurvePoint& p = scheme.cfp[i];
+      EXPECT_EQ(p.rank, static_cast<int>(i) + 1);
+      EXPECT_EQ(p.chosen, p.rank == result.rank);
+      EXPECT_EQ(p.jBound, p.rank == 20);
+      EXPECT_EQ(p.exactCfp, static_cast<double>(ExactCfp(20, 5, scheme.test, p.rank)));
+      EXPECT_NEAR(p.designCfp, p.exactCfp, 1e-6);
+    }
+    ASSERT_EQ(static_cast<int>(scheme.power.size()), kCurveShiftCount);
+    EXPECT_EQ(scheme.power.front().shift, 0.0);
+    EXPECT_EQ(scheme.power.back().shift, 5.0);
+    for (int sigma = 2; sigma <= 4; ++sigma) {
+      const PowerCurvePoint& p = scheme.power[static_cast<std::size_t>(4 * sigma)];
+      EXPECT_EQ(p.shift, sigma);
+      EXPECT_EQ(Bits(Rounded(static_cast<float>(p.designPower))), Bits(result.power[static_cast<std::size_t>(sigma - 2)]));
+      EXPECT_EQ(p.exactPower, ExactPower(20, result.rank, scheme.test, sigma));
+    }
+  }
+  EXPECT_NEAR(curves.schemes[0].power[12].referencePower, 0.5414, 5e-5);
+  EXPECT_NEAR(curves.schemes[0].power[16].referencePower, 0.8148, 5e-5);
+}
+
+TEST(Curves, ManyRanksAreSampledKeepingEveryChosenRankAndItsNeighbours) {
+  Calculation calculation;
+  const Outcome outcome = calculation.Calculate({"0.2", "5000", "2", "5000"});
+  ASSERT_TRUE(outcome.accepted());
+  const Results& results = outcome.results;
+  ASSERT_GT(results.schemes[3].rank, kCurveAllRanksUpTo);
+  const CalculationCurves curves = ComputeCurves(results);
+  for (const SchemeCurves& scheme : curves.schemes) {
+    EXPECT_TRUE(scheme.sampled);
+    EXPECT_LE(scheme.cfp.size(), static_cast<std::size_t>(kCurveAllRanksUpTo + 20));
+    EXPECT_EQ(scheme.cfp.front().rank, 1);
+    EXPECT_EQ(scheme.cfp.back().rank, curves.lastRank);
+    std::vector<int> ranks;
+    for (const CfpCurvePoint& p : scheme.cfp) ranks.push_back(p.rank);
+    EXPECT_TRUE(std::is_sorted(ranks.begin(), ranks.end()));
+    EXPECT_EQ(std::adjacent_find(ranks.begin(), ranks.end()), ranks.end());
+    for (const SchemeResult& chosen : results.schemes) {
+      for (int k = chosen.rank - 1; k <= chosen.rank + 1; ++k) {
+        EXPECT_TRUE(std::binary_search(ranks.begin(), ranks.end(), k)) << "1:" << scheme.test << " lacks rank " << k;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::analysis
