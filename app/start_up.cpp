@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "start_up.h"
 
-#include "frm_main.h"
 #include "frm_splash.h"
+#include "velmora/ui/main_window.h"
 
 namespace velmora::app {
 
 QWidget* createMainWindow() {
-  auto* window = new ui::frmMain;
+  auto* window = new ui::MainWindow;
   window->setAttribute(Qt::WA_DeleteOnClose);
   return window;
 }

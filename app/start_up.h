@@ -8,8 +8,9 @@ namespace velmora::app {
 
 class frmSplash;
 
-/// Makes the program's main window with the real message boxes and the default printer.
-/// It is deleted when it closes; the program ends with it.
+/// Makes the program's main window (the menu bar above the form frmMain) with the real
+/// message boxes, save dialog and default printer. It is deleted when it closes; the program
+/// ends with it.
 QWidget* createMainWindow();
 
 /// Shows the splash window centred on the screen. Its timer shows the main window made by

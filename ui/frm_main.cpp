@@ -430,21 +430,33 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (m_centred) return;
+  // Below the menu bar the top-level window centres itself.
+  if (m_centred || !isWindow()) return;
   m_centred = true;
   platform::centreOnScreen(*this);
 }
 
 // Leaving txtN fills txtMDET with the text of txtN, so the lowest rank defaults to n. Only a
 // move of the focus to another control of this window counts: a message box opening over
-// the window, or the window losing activation, leaves txtMDET alone.
+// the window, or the window losing activation, leaves txtMDET alone. The menu bar belongs
+// to the same window.
 void frmMain::onFocusChanged(QWidget* old, QWidget* now) {
-  if (old == txtN && now != nullptr && now != txtN && now->window() == this) {
+  if (old == txtN && now != nullptr && now != txtN && now->window() == window()) {
     txtNLostFocus();
   }
 }
 
 void frmMain::txtNLostFocus() { txtMDET->setText(txtN->text()); }
+
+void frmMain::enterValues(const std::optional<QString>& dcfp, const std::optional<QString>& n,
+                          const std::optional<QString>& r) {
+  if (dcfp) txtAL->setText(*dcfp);
+  if (n) {
+    txtN->setText(*n);
+    txtNLostFocus();
+  }
+  if (r) txtR->setText(*r);
+}
 
 QLineEdit* frmMain::inputBox(InputBox box) const {
   switch (box) {
@@ -465,7 +477,12 @@ void frmMain::btnCalculateClick() {
     outcome = m_calculation.Calculate(texts, platform::regionalDecimalSymbol().toStdString());
     if (outcome.accepted()) showCaptions(outcome.captions);
   }
-  if (outcome.accepted()) return;
+  if (outcome.accepted()) {
+    m_lastTexts = texts;
+    m_lastOutcome = std::move(outcome);
+    emit calculated();
+    return;
+  }
   // A refusal changes nothing on the screen but the focus: earlier results stay.
   const Refusal& refusal = *outcome.refusal;
   m_messageBoxes->showWarning(QString::fromStdString(refusal.title),
@@ -495,6 +512,9 @@ void frmMain::btnResetClick() {
   }
   for (QLabel* cell : lblPW) cell->clear();
   txtAL->setFocus(Qt::OtherFocusReason);
+  m_lastOutcome.reset();
+  m_lastTexts = InputTexts{};
+  emit wasReset();
 }
 
 void frmMain::btnAboutClick() { m_messageBoxes->showInformation(aboutTitle, aboutPrompt()); }
@@ -507,7 +527,8 @@ void frmMain::lblPowerRatingLabelClick() {
   m_messageBoxes->showInformation(powerRatingTitle, powerRatingPrompt());
 }
 
-// Exit closes the window without a question; with it the program ends.
-void frmMain::btnExitClick() { close(); }
+// Exit closes the window without a question; with it the program ends. Below the menu bar
+// that is the top-level window, which closes every other window of the program with it.
+void frmMain::btnExitClick() { window()->close(); }
 
 }  // namespace velmora::ui

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: the four input boxes, the result grid, the five command buttons and
-// the handlers that hand the inputs to the calculation and show what comes back.
+// The main window's client area: the four input boxes, the result grid, the five command
+// buttons and the handlers that hand the inputs to the calculation and show what comes back.
+//
+// This widget is the object named "frmMain": the 685 x 384 form of the design. In the program
+// it sits below the menu bar of MainWindow (velmora/ui/main_window.h), the top-level window,
+// which is that much taller; on its own (as the window tests make it) it is a window itself.
+// Print grabs this widget, so the page is the client area and never the bar.
 //
 // Every control keeps its design name (as member and as object name) and its design
 // geometry in twips, 15 to a device-independent pixel. There are no layouts: the window can
@@ -11,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "velmora/engine/calculation.h"
 #include "window_geometry.h"
@@ -119,6 +125,26 @@ class frmMain : public QWidget {
   /// The calculation record the window owns.
   const Calculation& calculation() const { return m_calculation; }
 
+  /// The outcome of the last accepted Calculate since the last Reset; empty before it.
+  const std::optional<Outcome>& lastOutcome() const { return m_lastOutcome; }
+  /// The four texts that run read.
+  const InputTexts& lastTexts() const { return m_lastTexts; }
+
+  /// Puts values into the boxes as if the user typed them (an absent value leaves its box
+  /// alone). A new background size also becomes the rank, as leaving the size box makes it.
+  void enterValues(const std::optional<QString>& dcfp, const std::optional<QString>& n,
+                   const std::optional<QString>& r);
+
+  /// The explanations a click on the two navy headings shows.
+  void explainNumberOfSamples() { lblNumberOfTestsClick(); }
+  void explainPowerRating() { lblPowerRatingLabelClick(); }
+
+ signals:
+  /// After every accepted Calculate, once the grid shows its results.
+  void calculated();
+  /// After Reset has emptied the boxes and the grid.
+  void wasReset();
+
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -141,6 +167,8 @@ class frmMain : public QWidget {
   void showCaptions(const ResultCaptions& captions);
 
   Calculation m_calculation;
+  std::optional<Outcome> m_lastOutcome;
+  InputTexts m_lastTexts;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
   platform::MessageBoxes* m_messageBoxes = nullptr;
   std::unique_ptr<platform::Printer> m_ownPrinter;

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Documents the program hands out: a table on the clipboard, a PDF drawn in memory and a file
+// written in one piece.
+#pragma once
+
+#include <QByteArray>
+#include <QLocale>
+#include <QPageSize>
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+class QPdfWriter;
+
+namespace velmora::platform {
+
+/// Puts a table on the system clipboard in two forms at once: `tabSeparated` for plain-text
+/// readers and `html` (a table) for spreadsheets and word processors.
+void putTableOnClipboard(const QString& tabSeparated, const QString& html);
+
+/// Letter where the locale measures in US units (the United States and the countries that
+/// follow its paper sizes), A4 everywhere else.
+QPageSize::PageSizeId paperForLocale(const QLocale& locale);
+
+/// A PDF document drawn in memory by `draw`, on pages of the locale's paper with 15 mm
+/// margins, at 1200 dots per inch; `draw` gets the writer (for new pages) and a painter that
+/// is active on it. The text stays text and the lines stay lines; the faces drawn are
+/// embedded. Empty when the painter could not start.
+QByteArray drawPdf(const QString& title, const QLocale& locale,
+                   const std::function<void(QPdfWriter&, QPainter&)>& draw);
+
+/// Writes `bytes` to `path` in one piece: into a temporary file beside it that replaces the
+/// old file only once everything is written, so a failure leaves any earlier file as it was.
+/// On failure returns false and, when `error` is given, says why in a short line.
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);
+
+}  // namespace velmora::platform

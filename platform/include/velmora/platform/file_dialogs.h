@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Choosing a file to save to: the interface the windows ask, the toolkit's save dialog, and
+// a stand-in for tests that answers with a name given beforehand.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace velmora::platform {
+
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+
+  /// Asks where to save; empty when the user cancels. `filter` is in the toolkit's form,
+  /// such as "PDF documents (*.pdf)"; `suggested` is the proposed file name or path.
+  virtual QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                               const QString& filter) = 0;
+};
+
+/// The toolkit's save dialog (it asks before replacing an existing file).
+class QtFileDialogs final : public FileDialogs {
+ public:
+  QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter) override;
+};
+
+/// Answers every question with the name it was given (empty: as if cancelled) and keeps the
+/// titles it was asked with.
+class ScriptedFileDialogs final : public FileDialogs {
+ public:
+  void answerWith(const QString& fileName) { m_answer = fileName; }
+  const QStringList& questions() const { return m_questions; }
+
+  QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter) override;
+
+ private:
+  QString m_answer;
+  QStringList m_questions;
+};
+
+}  // namespace velmora::platform

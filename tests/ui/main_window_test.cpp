@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The menu bar above the form: its items do what the buttons do, a lone Alt leaves the focus
+// where it was, Ctrl+C stays the boxes' copy, and closing the window closes every other one.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTest>
+
+#include <memory>
+
+#include "frm_main.h"
+#include "message_boxes.h"
+#include "printer.h"
+#include "velmora/platform/file_dialogs.h"
+#include "velmora/ui/main_window.h"
+
+using velmora::platform::RecordingMessageBoxes;
+using velmora::ui::MainWindow;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<MainWindow>(&boxes, &printer, &dialogs);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  void TearDown() override { window.reset(); }
+
+  velmora::ui::frmMain& form() const { return *window->form(); }
+  void fill(const char* al, const char* n, const char* r) {
+    form().txtAL->setText(QString::fromLatin1(al));
+    form().txtN->setText(QString::fromLatin1(n));
+    form().txtR->setText(QString::fromLatin1(r));
+    form().txtMDET->setText(QString::fromLatin1(n));
+  }
+
+  RecordingMessageBoxes boxes;
+  velmora::platform::CapturingPrinter printer;
+  velmora::platform::ScriptedFileDialogs dialogs;
+  std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, TheFormKeepsItsNameAndSizeBelowTheBarAndPrintTakesOnlyTheForm) {
+  ASSERT_EQ(window->findChild<velmora::ui::frmMain*>("frmMain"), &form());
+  EXPECT_EQ(form().size(), QSize(685, 384));
+  EXPECT_EQ(form().mapTo(window.get(), QPoint(0, 0)).y(), window->menuBar()->height());
+  window->actPrint->trigger();
+  ASSERT_EQ(printer.pages().size(), 1);
+  EXPECT_EQ(printer.pages().front().size(), form().size() * form().devicePixelRatio());
+}
+
+TEST_F(MainWindowTest, ItemsThatRepeatAButtonDoWhatTheButtonDoes) {
+  window->actAbout->trigger();
+  window->actNumberOfSamples->trigger();
+  window->actPowerRating->trigger();
+  ASSERT_EQ(boxes.boxes().size(), 3);
+  EXPECT_EQ(boxes.boxes()[0].title, "About the Velmora");
+  EXPECT_EQ(boxes.boxes()[1].title, "Number of Tests Explanation");
+  EXPECT_EQ(boxes.boxes()[2].title, "Power Rating Explanation");
+
+  // The buttons' access keys are still theirs.
+  fill("0.1", "20", "5");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), form().btnCalculate);
+  EXPECT_EQ(form().lblQ(2)->text(), "0.06052");
+
+  window->actExit->trigger();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(boxes.boxes().size(), 3);
+}
+
+TEST_F(MainWindowTest, ALoneAltLeavesTheFocusSoEnterStillPressesCalculate) {
+  // A style whose bar takes the focus on a lone Alt, as on the desktops that ask for it.
+  std::unique_ptr<QStyle> altNavigating(QStyleFactory::create(QStringLiteral("Windows")));
+  ASSERT_NE(altNavigating, nullptr);
+  ASSERT_TRUE(altNavigating->styleHint(QStyle::SH_MenuBar_AltKeyNavigation));
+  window->menuBar()->setStyle(altNavigating.get());
+
+  QTest::keyClick(form().txtAL, Qt::Key_Alt, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), form().txtAL);
+  EXPECT_EQ(window->menuBar()->activeAction(), nullptr);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  ASSERT_EQ(boxes.boxes().size(), 1);
+  EXPECT_EQ(boxes.boxes()[0].title, "Entry Error");  // Calculate refused the empty boxes
+  window->menuBar()->setStyle(nullptr);
+}
+
+TEST_F(MainWindowTest, CtrlCInABoxCopiesItsSelectionNotTheResults) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  form().txtN->setFocus();
+  form().txtN->selectAll();
+  QTest::keyClick(form().txtN, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "20");
+}
+
+TEST_F(MainWindowTest, ClosingItClosesEveryOtherWindow) {
+  QWidget other;
+  other.show();
+  window->close();
+  EXPECT_FALSE(other.isVisible());
+}

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's top-level window: the menu bar above the design's form.
+//
+// The form itself is frmMain (frm_main.h), the widget named "frmMain" below the bar, with
+// every control, caption, colour, tab order and access key of the design. This window adds
+// only the bar and what its items open: the analysis window, the program-design and
+// sample-size planning dialogs, the report and the copy of the results.
+//
+// The bar's own access keys (Alt+F, Alt+N, Alt+H) leave Alt+C, P, R, X and A to the form's
+// buttons; a lone Alt does not move the focus to the bar, so Enter still presses Calculate;
+// Copy Results has no Ctrl+C, which stays the boxes' copy. Closing this window closes every
+// other window of the program, so the program ends as the form's Exit says.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+
+namespace velmora::platform {
+class MessageBoxes;
+class Printer;
+class FileDialogs;
+}  // namespace velmora::platform
+
+namespace velmora::ui {
+
+class frmMain;
+class AnalysisWindow;
+class ProgramDesignDialog;
+class SampleSizePlanningDialog;
+
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  /// The services are those of frmMain, plus the save dialog of Export Report; a null one
+  /// is replaced by the real one. The window does not take ownership of a given one.
+  explicit MainWindow(platform::MessageBoxes* messageBoxes = nullptr,
+                      platform::Printer* printer = nullptr,
+                      platform::FileDialogs* fileDialogs = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  /// The design's form below the bar.
+  frmMain* form() const { return m_form; }
+
+  // The bar's items.
+  QMenu* menuFile = nullptr;
+  QAction* actExportReport = nullptr;
+  QAction* actCopyResults = nullptr;
+  QAction* actPrint = nullptr;
+  QAction* actExit = nullptr;
+  QMenu* menuAnalysis = nullptr;
+  QAction* actAnalysisWindow = nullptr;
+  QAction* actProgramDesign = nullptr;
+  QAction* actSampleSizePlanning = nullptr;
+  QMenu* menuHelp = nullptr;
+  QAction* actAbout = nullptr;
+  QAction* actNumberOfSamples = nullptr;
+  QAction* actPowerRating = nullptr;
+
+  /// The analysis window once Analysis Window has opened it (one instance, kept while this
+  /// window lives, hidden when closed); null before.
+  AnalysisWindow* analysisWindow() const { return m_analysis; }
+  ProgramDesignDialog* programDesignDialog() const { return m_programDesign; }
+  SampleSizePlanningDialog* sampleSizePlanningDialog() const { return m_planning; }
+
+  /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table.
+  void copyResults();
+  /// Export Report: asks for a file name and writes the PDF report there.
+  void exportReport();
+  void showAnalysisWindow();
+  void showProgramDesign();
+  void showSampleSizePlanning();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+
+  frmMain* m_form = nullptr;
+  std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
+  platform::MessageBoxes* m_messageBoxes = nullptr;
+  std::unique_ptr<platform::FileDialogs> m_ownFileDialogs;
+  platform::FileDialogs* m_fileDialogs = nullptr;
+  // Children of this window, made on first use.
+  AnalysisWindow* m_analysis = nullptr;
+  ProgramDesignDialog* m_programDesign = nullptr;
+  SampleSizePlanningDialog* m_planning = nullptr;
+  bool m_centred = false;
+};
+
+}  // namespace velmora::ui

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "velmora/ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "frm_main.h"
+#include "message_boxes.h"
+#include "velmora/platform/file_dialogs.h"
+#include "window_geometry.h"
+
+namespace velmora::ui {
+
+namespace {
+
+// The bar of this window. The toolkit's bar, on styles and desktops that ask for it, takes
+// the keyboard focus when Alt is pressed and released alone; the next Enter would then open
+// a menu instead of pressing Calculate, and the next letter would pick a menu instead of
+// reaching the box. This bar never starts that: it lets the Alt key pass by unseen. Alt with
+// a letter still opens its menu, which the toolkit handles as a shortcut, not here.
+class MenuBar final : public QMenuBar {
+ public:
+  using QMenuBar::QMenuBar;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress ||
+        event->type() == QEvent::KeyRelease) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Alt || key == Qt::Key_Meta || key == Qt::Key_AltGr) return false;
+    }
+    return QMenuBar::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* printer,
+                       platform::FileDialogs* fileDialogs, QWidget* parent)
+    : QMainWindow(parent) {
+  if (messageBoxes == nullptr) {
+    m_ownMessageBoxes = std::make_unique<platform::QtMessageBoxes>(this);
+    messageBoxes = m_ownMessageBoxes.get();
+  }
+  m_messageBoxes = messageBoxes;
+  if (fileDialogs == nullptr) {
+    m_ownFileDialogs = std::make_unique<platform::QtFileDialogs>();
+    fileDialogs = m_ownFileDialogs.get();
+  }
+  m_fileDialogs = fileDialogs;
+
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowTitle(QStringLiteral("Velmora"));
+  m_form = new frmMain(messageBoxes, printer, this);
+  setCentralWidget(m_form);
+  auto* bar = new MenuBar(this);
+  bar->setObjectName(QStringLiteral("menuBar"));
+  // Inside the window on every desktop, so the window is the form plus the bar's height.
+  bar->setNativeMenuBar(false);
+  setMenuBar(bar);
+  buildMenus();
+  resize(m_form->width(), m_form->height() + bar->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+  QMenuBar* bar = menuBar();
+  const auto item = [](QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+  };
+
+  menuFile = bar->addMenu(QStringLiteral("&File"));
+  menuFile->setObjectName(QStringLiteral("menuFile"));
+  actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
+  actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
+  menuFile->addSeparator();
+  actPrint = item(menuFile, "actPrint", QStringLiteral("Pr&int"));
+  menuFile->addSeparator();
+  actExit = item(menuFile, "actExit", QStringLiteral("Exi&t"));
+
+  menuAnalysis = bar->addMenu(QStringLiteral("A&nalysis"));
+  menuAnalysis->setObjectName(QStringLiteral("menuAnalysis"));
+  actAnalysisWindow = item(menuAnalysis, "actAnalysisWindow", QStringLiteral("Analysis &Window"));
+  menuAnalysis->addSeparator();
+  actProgramDesign = item(menuAnalysis, "actProgramDesign", QStringLiteral("Program &Design…"));
+  actSampleSizePlanning =
+      item(menuAnalysis, "actSampleSizePlanning", QStringLiteral("&Sample-Size Planning…"));
+
+  menuHelp = bar->addMenu(QStringLiteral("&Help"));
+  menuHelp->setObjectName(QStringLiteral("menuHelp"));
+  actAbout = item(menuHelp, "actAbout", QStringLiteral("About &This Calculator"));
+  menuHelp->addSeparator();
+  actNumberOfSamples = item(menuHelp, "actNumberOfSamples", QStringLiteral("&Number of Samples"));
+  actPowerRating = item(menuHelp, "actPowerRating", QStringLiteral("P&ower Rating"));
+
+  // The items that repeat a button press that button, so they do all it does.
+  connect(actPrint, &QAction::triggered, m_form->btnPrint, &QPushButton::click);
+  connect(actExit, &QAction::triggered, m_form->btnExit, &QPushButton::click);
+  connect(actAbout, &QAction::triggered, m_form->btnAbout, &QPushButton::click);
+  connect(actNumberOfSamples, &QAction::triggered, m_form, &frmMain::explainNumberOfSamples);
+  connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
+
+  // Not built yet.
+  for (QAction* pending : {actExportReport, actCopyResults, actAnalysisWindow, actProgramDesign,
+                           actSampleSizePlanning}) {
+    pending->setEnabled(false);
+  }
+  connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
+  connect(actExportReport, &QAction::triggered, this, &MainWindow::exportReport);
+  connect(actAnalysisWindow, &QAction::triggered, this, &MainWindow::showAnalysisWindow);
+  connect(actProgramDesign, &QAction::triggered, this, &MainWindow::showProgramDesign);
+  connect(actSampleSizePlanning, &QAction::triggered, this, &MainWindow::showSampleSizePlanning);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_centred) return;
+  m_centred = true;
+  platform::centreOnScreen(*this);
+}
+
+// The program ends with this window: every other window goes with it, so none keeps the
+// program running unseen.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (!event->isAccepted()) return;
+  for (QWidget* other : QApplication::topLevelWidgets()) {
+    if (other != this && other->isVisible()) other->close();
+  }
+}
+
+void MainWindow::copyResults() {}
+void MainWindow::exportReport() {}
+void MainWindow::showAnalysisWindow() {}
+void MainWindow::showProgramDesign() {}
+void MainWindow::showSampleSizePlanning() {}
+
+}  // namespace velmora::ui
