@@ -12,7 +12,9 @@
 
 #include "frm_main.h"
 #include "message_boxes.h"
+#include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/ui/results_table.h"
 #include "window_geometry.h"
 
 namespace velmora::ui {
@@ -111,11 +113,16 @@ void MainWindow::buildMenus() {
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
   // Not built yet.
-  for (QAction* pending : {actExportReport, actCopyResults, actAnalysisWindow, actProgramDesign,
+  for (QAction* pending : {actExportReport, actAnalysisWindow, actProgramDesign,
                            actSampleSizePlanning}) {
     pending->setEnabled(false);
   }
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
+  // The results exist from an accepted Calculate until Reset.
+  actCopyResults->setEnabled(false);
+  const auto resultsShown = [this] { actCopyResults->setEnabled(m_form->lastOutcome().has_value()); };
+  connect(m_form, &frmMain::calculated, this, resultsShown);
+  connect(m_form, &frmMain::wasReset, this, resultsShown);
   connect(actExportReport, &QAction::triggered, this, &MainWindow::exportReport);
   connect(actAnalysisWindow, &QAction::triggered, this, &MainWindow::showAnalysisWindow);
   connect(actProgramDesign, &QAction::triggered, this, &MainWindow::showProgramDesign);
@@ -139,7 +146,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-void MainWindow::copyResults() {}
+void MainWindow::copyResults() {
+  if (!m_form->lastOutcome()) return;
+  const ResultsTable table = resultsTableOf(*m_form);
+  platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
+}
 void MainWindow::exportReport() {}
 void MainWindow::showAnalysisWindow() {}
 void MainWindow::showProgramDesign() {}

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
@@ -112,4 +113,36 @@ TEST_F(MainWindowTest, ClosingItClosesEveryOtherWindow) {
   other.show();
   window->close();
   EXPECT_FALSE(other.isVisible());
+}
+
+TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsATextTable) {
+  EXPECT_FALSE(window->actCopyResults->isEnabled());  // nothing to copy before a run
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  ASSERT_TRUE(window->actCopyResults->isEnabled());
+  window->actCopyResults->trigger();
+
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  const QStringList lines = copied->text().split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 5);
+  EXPECT_EQ(lines[0], "Test\tDCFP Status @ Opt. Maximum\tPower Rating\t# of Samps\tInd P\t"
+                      "Achievable CFP Error\tPower @ 2Sig\tPower @ 3Sig\tPower @ 4Sig");
+  const QStringList row2 = lines[2].split('\t');
+  ASSERT_EQ(row2.size(), 9);
+  EXPECT_EQ(row2[0], "1:2");
+  EXPECT_EQ(row2[1], form().lblCU(2)->text());
+  EXPECT_EQ(row2[5], "0.06052");
+  EXPECT_EQ(row2[8], form().lblPW(6)->text());
+
+  // Every cell of the table is marked as text, so "1:1" and "0.20000" stay as shown.
+  const QString html = copied->html();
+  const QString textCell = "<td style=\"mso-number-format:'\\@'\" sdnum=\"1033;0;@\">";
+  EXPECT_TRUE(html.contains(textCell + "1:1</td>"));
+  EXPECT_TRUE(html.contains(textCell + "0.20000</td>"));
+  EXPECT_EQ(html.count("<td "), 36);
+  EXPECT_TRUE(html.contains("<th style=\"mso-number-format:'\\@'\" sdnum=\"1033;0;@\">DCFP Status @ Opt. Maximum</th>"));
+
+  form().btnReset->click();
+  EXPECT_FALSE(window->actCopyResults->isEnabled());
 }
