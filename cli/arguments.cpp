@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <functional>
 #include <initializer_list>
 #include <string_view>
@@ -178,7 +179,18 @@ std::string missingNames(OptionTargets wanted) {
 
 // The rules between the calculation's options, once every argument is read. Empty when
 // the options make a request.
-std::optional<std::string> checkCalculation(Options& options, const std::optional<std::string>& format) {
+std::optional<std::string> checkCalculation(Options& options, const std::optional<std::string>& format,
+                                            const std::optional<std::string>& jobs) {
+  if (jobs) {
+    if (!options.batch) return "--jobs needs --batch (a single case is computed on one core)";
+    int count = 0;
+    const char* end = jobs->data() + jobs->size();
+    const auto [stop, status] = std::from_chars(jobs->data(), end, count);
+    if (status != std::errc() || stop != end || count < 1 || count > kMaxJobs) {
+      return "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" + *jobs + "'";
+    }
+    options.jobs = count;
+  }
   if (format) {
     const std::optional<OutputFormat> named = formatNamed(*format, true);
     if (!named) return "unknown format '" + *format + "' (use text, csv or json)";
@@ -248,7 +260,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   switch (parsed.command) {
     case Command::calculate:
       reader.addOptions({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}, {"--j", &options.j},
-                         {"--batch", &options.batch}, {"--format", &format}});
+  std::optional<std::string> jobs;    // the same
+                         {"--batch", &options.batch}, {"--jobs", &jobs}, {"--format", &format}});
       reader.addFlag({"--audit"}, [&options] { options.audit = true; });
       reader.addFlag({"--help", "-h"}, [] { throw CLI::CallForHelp(); });
       reader.addFlag({"--version"}, [] { throw CLI::CallForVersion(); });
@@ -266,7 +279,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   }
   parsed.action = reader.read(error);
   if (parsed.action == Action::run) {
-    refused = calculation                         ? checkCalculation(options, format)
+    refused = calculation                         ? checkCalculation(options, format, jobs)
               : parsed.command == Command::design ? checkDesign(design, format)
                                                   : checkPlan(plan, format);
   }
@@ -283,7 +296,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
 // generated list of option names does not.
 std::string usageText() {
   return R"(Usage: velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format FORMAT] [--audit]
-       velmora-cli --batch FILE [--format FORMAT] [--audit]
+       velmora-cli --batch FILE [--jobs N] [--format FORMAT] [--audit]
        velmora-cli design --wells W --constituents C --evaluations E [--swfpr A]
                           [--n N [--j J] [--format text|json] [--audit]]
        velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]
@@ -325,6 +338,10 @@ the record of that case); 64 for a usage error or a design or plan request refus
 )";
 }
 
+  --jobs N         compute up to N cases of a batch at once (default: one per
+                   processor core); the records come out in the order of the lines
+                   whatever N is. A batch that runs longer than a second shows its
+                   progress on standard error when that is a terminal.
 std::string versionText() { return std::string("velmora-cli ") + projectVersion + "\n"; }
 
 }  // namespace velmora::cli

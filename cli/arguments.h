@@ -11,13 +11,17 @@
 
 namespace velmora::cli {
 
-// velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] | --batch FILE, [--format FORMAT] [--audit]
+// The most cases of a batch computed at once (--jobs): more threads than that only cost memory.
+inline constexpr int kMaxJobs = 256;
+
+// velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] | --batch FILE [--jobs N], [--format FORMAT] [--audit]
 struct Options {
   std::optional<std::string> dcfp;
   std::optional<std::string> n;
   std::optional<std::string> r;
   std::optional<std::string> j;
   std::optional<std::string> batch;  // a file name, or "-" for standard input
+  int jobs = 0;                      // --jobs: cases of a batch computed at once; 0 for one per core
   OutputFormat format = OutputFormat::text;
   bool audit = false;  // --audit: the exact audit of every accepted case
 };

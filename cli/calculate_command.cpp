@@ -1,47 +1,112 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation: one case from the options, or every case of a batch.
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "batch.h"
 #include "case_result.h"
 #include "commands.h"
 #include "csv_reader.h"
+#include "velmora/engine/batch_calculation.h"
 #include "writers.h"
 
 namespace velmora::cli {
 
 namespace {
 
-int runBatch(std::istream& in, RecordWriter& writer, bool audit) {
-  Calculation calculation;
+// Records are read, computed and written a block at a time: the cases of a block are
+// computed on every job at once, then written in the order of their lines, so that the
+// output never depends on the number of jobs and a long batch never sits in memory whole.
+constexpr std::size_t kBlockSize = 512;
+
+// The progress of a batch on standard error, once it has run for `after`: the cases
+// computed so far on one line that is written over, and wiped when the batch ends.
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& err, const BatchProgress& progress)
+      : m_err(err), m_enabled(progress.enabled), m_after(progress.after), m_start(Clock::now()) {}
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  ~ProgressLine() {
+    if (m_shown) m_err << "\r\x1b[K" << std::flush;
+  }
+
+  // Called by one job after each case, `done` counting every case so far.
+  void caseDone(std::size_t done) {
+    if (!m_enabled) return;
+    const Clock::time_point now = Clock::now();
+    if (now - m_start < m_after) return;
+    const std::lock_guard lock(m_mutex);
+    if (m_shown && now - m_lastShown < std::chrono::milliseconds(200)) return;
+    m_err << "\rvelmora-cli: " << done << (done == 1 ? " case" : " cases") << " computed\x1b[K" << std::flush;
+    m_shown = true;
+    m_lastShown = now;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::ostream& m_err;
+  const bool m_enabled;
+  const Clock::duration m_after;
+  const Clock::time_point m_start;
+  std::mutex m_mutex;
+  bool m_shown = false;
+  Clock::time_point m_lastShown;
+};
+
+int jobCount(const Options& options) {
+  if (options.jobs > 0) return options.jobs;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
+}
+
+int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std::ostream& err,
+             const BatchProgress& progress) {
+  const int jobs = jobCount(options);
+  // One calculation record per job, reused from case to case.
+  std::vector<Calculation> calculations(static_cast<std::size_t>(jobs));
+  ProgressLine progressLine(err, progress);
+  std::atomic<std::size_t> computed{0};
   CsvReader reader(in);
-  CsvRecord record;
+  std::vector<BatchEntry> block;
+  std::vector<CaseResult> results;
   int status = kExitOk;
-  while (reader.next(record)) {
-    const std::size_t line = record.line;
-    BatchEntry entry = classifyRecord(std::move(record));
-    switch (entry.kind) {
-      case BatchEntry::Kind::blank:
-        break;
-      case BatchEntry::Kind::problem:
-        writer.writeProblem(entry.problem);
+  for (bool more = true; more;) {
+    block.clear();
+    CsvRecord record;
+    while (block.size() < kBlockSize && (more = reader.next(record))) {
+      BatchEntry entry = classifyRecord(std::move(record));
+      if (entry.kind != BatchEntry::Kind::blank) block.push_back(std::move(entry));
+    }
+    results.assign(block.size(), CaseResult{});
+    RunOnJobs(block.size(), jobs, [&](std::size_t i, std::size_t worker) {
+      if (block[i].kind != BatchEntry::Kind::computable) return;
+      results[i] = computeCase(calculations[worker], block[i].texts, options.audit);
+      progressLine.caseDone(++computed);
+    });
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      if (block[i].kind == BatchEntry::Kind::problem) {
+        writer.writeProblem(block[i].problem);
         status = kExitRefused;
-        break;
-      case BatchEntry::Kind::computable: {
-        const CaseResult result = computeCase(calculation, entry.texts, audit);
-        writer.writeCase(result, line);
-        if (!result.outcome.accepted()) status = kExitRefused;
-        break;
+        continue;
       }
+      writer.writeCase(results[i], block[i].line);
+      if (!results[i].outcome.accepted()) status = kExitRefused;
     }
   }
   return status;
 }
 
-int runBatchFile(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
+int runBatchFile(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
+                 const BatchProgress& progress) {
   std::ifstream file;
   std::istream* source = &in;
   const std::string& name = *options.batch;
@@ -56,7 +121,7 @@ int runBatchFile(const Options& options, std::istream& in, std::ostream& out, st
   source->peek();
   if (source->bad()) return report(err, {ProblemKind::refusedRequest, {"cannot read batch file '" + name + "'"}});
   const std::unique_ptr<RecordWriter> writer = makeRecordWriter(options.format, out, err, options.audit);
-  const int status = runBatch(*source, *writer, options.audit);
+  const int status = runBatch(*source, *writer, options, err, progress);
   if (source->bad()) {
     return report(err, {ProblemKind::ioFailure, {"reading batch file '" + name + "' failed part-way"}});
   }
@@ -65,8 +130,9 @@ int runBatchFile(const Options& options, std::istream& in, std::ostream& out, st
 
 }  // namespace
 
-int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
-  if (options.batch) return runBatchFile(options, in, out, err);
+int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
+                   const BatchProgress& progress) {
+  if (options.batch) return runBatchFile(options, in, out, err, progress);
   InputTexts texts;
   texts.txtAL = *options.dcfp;
   texts.txtN = *options.n;

@@ -20,7 +20,8 @@ int finish(std::ostream& out, std::ostream& err, int status) {
 
 }  // namespace
 
-int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+               bool errIsTerminal) {
   const ParsedArguments parsed = parseArguments(args);
   switch (parsed.action) {
     case ParsedArguments::Action::help:
@@ -35,7 +36,7 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
       break;
   }
   switch (parsed.command) {
-    case ParsedArguments::Command::calculate: return finish(out, err, runCalculation(parsed.options, in, out, err));
+    case ParsedArguments::Command::calculate: return finish(out, err, runCalculation(parsed.options, in, out, err, {errIsTerminal}));
     case ParsedArguments::Command::design: return finish(out, err, runDesign(parsed.design, out, err));
     case ParsedArguments::Command::plan: return finish(out, err, runPlan(parsed.plan, out, err));
   }

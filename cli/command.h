@@ -12,8 +12,8 @@
 namespace velmora::cli {
 
 // Runs the command line `args` (without the program name). `in` is the standard input
-// for "--batch -".
+// for "--batch -"; `errIsTerminal` lets a long batch show its progress on `err`.
 [[nodiscard]] int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                             std::ostream& err);
+                             std::ostream& err, bool errIsTerminal = false);
 
 }  // namespace velmora::cli

@@ -4,6 +4,7 @@
 // design (design_command.cpp) and plan (plan_command.cpp). Each writes its answer on `out`
 // and its problems on `err`, and returns the exit status.
 
+#include <chrono>
 #include <istream>
 #include <ostream>
 
@@ -11,10 +12,18 @@
 
 namespace velmora::cli {
 
+// Whether a batch shows its progress on `err` (on when standard error is a terminal),
+// and after how long.
+struct BatchProgress {
+  bool enabled = false;
+  std::chrono::milliseconds after{1000};
+};
+
 // One case from --dcfp, --n, --r and --j, or every case of --batch (`in` for "--batch -").
 // 0 when every case was computed, 2 when one was refused, 64 or 74 when the batch could
 // not be read.
-[[nodiscard]] int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err);
+[[nodiscard]] int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
+                                 const BatchProgress& progress = {});
 
 // r and the per-constituent DCFP of a monitoring program, and with --n the calculation on
 // them: 0; 2 when the calculation refuses its inputs; 64 for a refused design.

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: the calculator on the command line.
+#include <unistd.h>
+
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -12,7 +15,7 @@ int main(int argc, char* argv[]) {
   std::ios::sync_with_stdio(false);
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return velmora::cli::runCommand(args, std::cin, std::cout, std::cerr);
+    return velmora::cli::runCommand(args, std::cin, std::cout, std::cerr, isatty(fileno(stderr)) == 1);
   } catch (const std::exception& e) {
     std::cerr << "velmora-cli: " << e.what() << "\n";
   } catch (...) {

@@ -2,6 +2,7 @@
 // velmora-cli end to end: in-process runs of the whole command, and a few runs of the
 // built executable.
 #include "command.h"
+#include "commands.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -250,6 +251,59 @@ TEST(CommandBatch, UnreadableFileIsAUsageError) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
   }
+}
+
+// A batch of more cases than are computed at once, with problems and refusals among
+// them, comes out the same on any number of jobs, in every format and with the audit.
+TEST(CommandBatch, RecordsComeOutInLineOrderWhateverTheNumberOfJobs) {
+  std::string batch;
+  for (int i = 0; i < 700; ++i) {
+    const int n = 10 + i % 53;
+    batch += i % 97 == 5 ? "0.1,20\n" : i % 89 == 7 ? "0," + std::to_string(n) + ",5\n"
+                                                      : "0.0" + std::to_string(1 + i % 9) + "," + std::to_string(n) +
+                                                            "," + std::to_string(1 + i % 7) + "\n";
+  }
+  for (const char* format : {"json", "csv", "text"}) {
+    const RunResult one = runInProcess({"--batch", "-", "--jobs", "1", "--format", format}, batch);
+    const RunResult three = runInProcess({"--batch", "-", "--jobs", "3", "--format", format}, batch);
+    EXPECT_EQ(one.status, kExitRefused) << format;
+    EXPECT_EQ(three.status, one.status) << format;
+    EXPECT_EQ(three.out, one.out) << format;
+    EXPECT_EQ(three.err, one.err) << format;
+  }
+  EXPECT_EQ(linesOf(runInProcess({"--batch", "-", "--format", "json"}, batch).out).size(), 700u);
+  const std::string audited(batch, 0, batch.find('\n', 4000) + 1);
+  EXPECT_EQ(runInProcess({"--batch", "-", "--jobs", "2", "--format", "json", "--audit"}, audited).out,
+            runInProcess({"--batch", "-", "--jobs", "1", "--format", "json", "--audit"}, audited).out);
+}
+
+TEST(CommandBatch, JobsMustBeAWholeNumberAndNeedABatch) {
+  for (const char* jobs : {"0", "-1", "2.5", "", "x", "257"}) {
+    const RunResult run = runInProcess({"--batch", "-", "--jobs", jobs}, "0.1,20,5\n");
+    EXPECT_EQ(run.status, kExitUsage) << jobs;
+    EXPECT_NE(run.err.find("--jobs needs a whole number from 1 to 256"), std::string::npos) << run.err;
+  }
+  const RunResult single = runInProcess({"--dcfp", "0.1", "--n", "20", "--r", "5", "--jobs", "2"});
+  EXPECT_EQ(single.status, kExitUsage);
+  EXPECT_NE(single.err.find("--jobs needs --batch"), std::string::npos) << single.err;
+}
+
+TEST(CommandBatch, ALongBatchOnATerminalShowsItsProgressAndWipesIt) {
+  Options options;
+  options.batch = "-";
+  options.format = OutputFormat::json;
+  std::istringstream in("0.1,20,5\n0.05,30,10\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runCalculation(options, in, out, err, {true, std::chrono::milliseconds(0)}), kExitOk);
+  EXPECT_EQ(linesOf(out.str()).size(), 2u);
+  const std::string progress = err.str();
+  EXPECT_TRUE(progress.starts_with("\rvelmora-cli: 1 case computed\x1b[K")) << progress;
+  EXPECT_TRUE(progress.ends_with("\r\x1b[K")) << progress;
+  std::istringstream again("0.1,20,5\n");
+  std::ostringstream quiet;
+  EXPECT_EQ(runCalculation(options, again, out, quiet, {false, std::chrono::milliseconds(0)}), kExitOk);
+  EXPECT_EQ(quiet.str(), "");
 }
 
 // --- the built executable -------------------------------------------------------------
