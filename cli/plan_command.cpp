@@ -66,7 +66,7 @@ std::string planText(const SampleSizePlan& plan) {
 int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
   const SampleSizePlan plan = PlanSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
                                              options.rank.value_or(""), options.test.value_or(""));
-  if (plan.error) return report(err, {ProblemKind::refusedRequest, {"plan: " + *plan.error}});
+  if (plan.error) return report(err, withContext("plan:", *plan.error));
   out << (options.format == OutputFormat::json ? jsonText(planRecord(plan)) + "\n" : planText(plan));
   return kExitOk;
 }

@@ -4,15 +4,15 @@
 
 namespace velmora::cli {
 
-std::string Problem::message() const {
+std::string message(const Problem& problem) {
   std::string out = "velmora-cli:";
-  for (const std::string& line : lines) out += " " + line;
-  if (kind == ProblemKind::usage) out += "\nTry 'velmora-cli --help' for more information.";
+  for (const std::string& line : problem.lines) out += " " + line;
+  if (problem.kind == ProblemKind::usage) out += "\nTry 'velmora-cli --help' for more information.";
   return out + "\n";
 }
 
-int Problem::exitStatus() const {
-  switch (kind) {
+int exitStatus(const Problem& problem) {
+  switch (problem.kind) {
     case ProblemKind::usage:
     case ProblemKind::refusedRequest: return kExitUsage;
     case ProblemKind::refusedCase: return kExitRefused;
@@ -22,8 +22,14 @@ int Problem::exitStatus() const {
 }
 
 int report(std::ostream& err, const Problem& problem) {
-  err << problem.message() << std::flush;
-  return problem.exitStatus();
+  err << message(problem) << std::flush;
+  return exitStatus(problem);
+}
+
+Problem withContext(std::string_view context, Problem problem) {
+  if (problem.lines.empty()) problem.lines.emplace_back();
+  problem.lines.front() = std::string(context) + " " + problem.lines.front();
+  return problem;
 }
 
 }  // namespace velmora::cli

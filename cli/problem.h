@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What velmora-cli reports on standard error, in one shape: a kind and the message lines.
+// What velmora-cli reports on standard error: the program's one shape of a problem (a kind
+// and the message lines, velmora/engine/problem.h), and how the command line shows it.
 //
 // The kind fixes the exit status and how the message ends; the lines are joined by one
 // blank after "velmora-cli: ", so that every message is one line that a script can match:
@@ -14,7 +15,10 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "velmora/engine/problem.h"
 
 namespace velmora::cli {
 
@@ -24,16 +28,15 @@ inline constexpr int kExitRefused = 2;    // a case was refused or a batch line 
 inline constexpr int kExitUsage = 64;     // bad arguments, a refused request or an unreadable batch file
 inline constexpr int kExitIoError = 74;   // the input or output failed part-way
 
-enum class ProblemKind { usage, refusedRequest, refusedCase, ioFailure };
+using velmora::Problem;
+using velmora::ProblemKind;
 
-struct Problem {
-  ProblemKind kind = ProblemKind::usage;
-  std::vector<std::string> lines;
+// The text of a problem for standard error, with its line end.
+[[nodiscard]] std::string message(const Problem& problem);
+[[nodiscard]] int exitStatus(const Problem& problem);
 
-  // The text for standard error, with its line end.
-  [[nodiscard]] std::string message() const;
-  [[nodiscard]] int exitStatus() const;
-};
+// The problem with `context` ("plan:", say) put before its first line.
+[[nodiscard]] Problem withContext(std::string_view context, Problem problem);
 
 // Writes the problem's message on `err` and gives its exit status.
 [[nodiscard]] int report(std::ostream& err, const Problem& problem);

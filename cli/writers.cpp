@@ -194,9 +194,9 @@ Problem batchLineProblem(const BatchProblem& problem) {
   return {ProblemKind::refusedCase, {std::string(kBatchErrorTitle) + ": " + problem.lines[0], problem.lines[1]}};
 }
 
-std::string refusalMessage(const CaseResult& result, std::size_t line) { return caseRefusal(result, line).message(); }
+std::string refusalMessage(const CaseResult& result, std::size_t line) { return message(caseRefusal(result, line)); }
 
-std::string problemMessage(const BatchProblem& problem) { return batchLineProblem(problem).message(); }
+std::string problemMessage(const BatchProblem& problem) { return message(batchLineProblem(problem)); }
 
 namespace {
 

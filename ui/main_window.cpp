@@ -14,7 +14,6 @@
 #include "message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
-#include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/results_table.h"
 #include "window_geometry.h"
 
@@ -114,7 +113,8 @@ void MainWindow::buildMenus() {
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
   // Not built yet.
-  for (QAction* pending : {actExportReport, actAnalysisWindow}) {
+  for (QAction* pending : {actExportReport, actAnalysisWindow, actProgramDesign,
+                           actSampleSizePlanning}) {
     pending->setEnabled(false);
   }
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
@@ -153,16 +153,7 @@ void MainWindow::copyResults() {
 }
 void MainWindow::exportReport() {}
 void MainWindow::showAnalysisWindow() {}
-// The dialogs are window-modal: the form waits for their values and cannot change under them.
-void MainWindow::showProgramDesign() {
-  if (m_programDesign == nullptr) m_programDesign = new ProgramDesignDialog(*m_form, this);
-  m_programDesign->open();
-}
-
-void MainWindow::showSampleSizePlanning() {
-  if (m_planning == nullptr) m_planning = new SampleSizePlanningDialog(*m_form, this);
-  m_planning->takeFromForm();
-  m_planning->open();
-}
+void MainWindow::showProgramDesign() {}
+void MainWindow::showSampleSizePlanning() {}
 
 }  // namespace velmora::ui

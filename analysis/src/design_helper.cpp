@@ -3,12 +3,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
+
 namespace {
+
+Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
 
 // Counts above a billion describe no monitoring program.
 constexpr double kLargestCount = 1e9;
@@ -35,17 +39,17 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
   MonitoringDesign design;
   const auto w = CountAboveZero(wells);
   if (!w) {
-    design.error = "the number of wells must be a whole number above zero";
+    design.error = refused("the number of wells must be a whole number above zero");
     return design;
   }
   const auto c = CountAboveZero(constituents);
   if (!c) {
-    design.error = "the number of constituents must be a whole number above zero";
+    design.error = refused("the number of constituents must be a whole number above zero");
     return design;
   }
   const auto e = CountAboveZero(evaluations);
   if (!e) {
-    design.error = "the number of evaluations a year must be a whole number above zero";
+    design.error = refused("the number of evaluations a year must be a whole number above zero");
     return design;
   }
   design.wells = *w;
@@ -54,7 +58,7 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
   if (!swfpr.empty()) {
     const NumericReading a = ReadNumericValue(swfpr);
     if (!IsNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
-      design.error = "the site-wide false-positive rate must lie strictly between 0 and 1";
+      design.error = refused("the site-wide false-positive rate must lie strictly between 0 and 1");
       return design;
     }
     design.swfpr = a.value;
@@ -73,9 +77,9 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
     }
   }
   if (comparisons > static_cast<double>(largestR)) {
-    design.error = "r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
+    design.error = refused("r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
                    Significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
-                   FormatInteger(largestR) + ": " + room + ")";
+                   FormatInteger(largestR) + ": " + room + ")");
     return design;
   }
   design.r = static_cast<long>(comparisons);

@@ -2,6 +2,7 @@
 #include "velmora/analysis/planner.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "velmora/engine/calculation.h"
 #include "velmora/analysis/exact_cfp.h"
@@ -9,7 +10,10 @@
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
+
 namespace {
+
+Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
 
 // A whole number above 0 that fits an int16, read like the calculator's boxes.
 std::optional<int> WholeAboveZero(std::string_view text) {
@@ -29,19 +33,19 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
   plan.dcfpText = std::string(dcfpText);
   const NumericReading dcfpReading = ReadNumericValue(dcfpText);
   if (!IsNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
-    plan.error = "the DCFP must be a number greater than zero and at most 1";
+    plan.error = refused("the DCFP must be a number greater than zero and at most 1");
     return plan;
   }
   const auto comparisons = WholeAboveZero(rText);
   if (!comparisons) {
-    plan.error = "the number of comparisons r must be a whole number from 1 to 8191";
+    plan.error = refused("the number of comparisons r must be a whole number from 1 to 8191");
     return plan;
   }
   plan.r = *comparisons;
   if (!rankText.empty()) {
     const auto rank = WholeAboveZero(rankText);
     if (!rank) {
-      plan.error = "the rank must be a whole number above zero";
+      plan.error = refused("the rank must be a whole number above zero");
       return plan;
     }
     plan.rank = *rank;
@@ -52,15 +56,15 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
       if (testName == "1:" + std::to_string(t)) onlyTest = t;
     }
     if (onlyTest == 0) {
-      plan.error = "the test must be one of 1:1, 1:2, 1:3 and 1:4";
+      plan.error = refused("the test must be one of 1:1, 1:2, 1:3 and 1:4");
       return plan;
     }
   }
   plan.smallestN = std::max(2, plan.rank);
   plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
   if (plan.smallestN > plan.largestN) {
-    plan.error = "no background size fits: n must be at least " + std::to_string(plan.smallestN) +
-                 " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN);
+    plan.error = refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
+                 " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN));
     return plan;
   }
 

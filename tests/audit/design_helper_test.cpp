@@ -45,8 +45,8 @@ TEST(DesignMonitoringProgram, RefusesMoreComparisonsThanTheCalculatorTakes) {
   EXPECT_FALSE(DesignMonitoringProgram("8191", "1", "1").error.has_value());
   const MonitoringDesign tooMany = DesignMonitoringProgram("100", "10", "100");
   ASSERT_TRUE(tooMany.error.has_value());
-  EXPECT_NE(tooMany.error->find("10000"), std::string::npos);
-  EXPECT_NE(tooMany.error->find("8191"), std::string::npos);
+  EXPECT_NE(tooMany.error->lines.front().find("10000"), std::string::npos);
+  EXPECT_NE(tooMany.error->lines.front().find("8191"), std::string::npos);
   // With the background size known, n + 4r itself must fit.
   EXPECT_FALSE(DesignMonitoringProgram("1", "1", "1000", "", "28767").error.has_value());
   EXPECT_TRUE(DesignMonitoringProgram("1", "1", "1000", "", "28768").error.has_value());

@@ -14,7 +14,7 @@ using Action = ParsedArguments::Action;
 
 TEST(Arguments, SingleCaseTakesEachValueVerbatim) {
   const auto parsed = parseArguments({"--dcfp", "1e-3", "--n", " 20 ", "--r", "-3", "--j", "--j", "--format", "csv"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
+  ASSERT_EQ(parsed.action, Action::run) << message(parsed.error);
   EXPECT_EQ(parsed.options.dcfp, "1e-3");
   EXPECT_EQ(parsed.options.n, " 20 ");
   EXPECT_EQ(parsed.options.r, "-3");   // a value that looks like an option is still the value
@@ -25,7 +25,7 @@ TEST(Arguments, SingleCaseTakesEachValueVerbatim) {
 
 TEST(Arguments, ValuesMayFollowAnEqualsSign) {
   const auto parsed = parseArguments({"--dcfp=0.1", "--n= 20 ", "--r=", "--format=json"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
+  ASSERT_EQ(parsed.action, Action::run) << message(parsed.error);
   EXPECT_EQ(parsed.options.dcfp, "0.1");
   EXPECT_EQ(parsed.options.n, " 20 ");
   EXPECT_EQ(parsed.options.r, "");
@@ -41,7 +41,7 @@ TEST(Arguments, JIsLeftUnsetWhenNotGiven) {
 
 TEST(Arguments, BatchNeedsNoCaseOptions) {
   const auto parsed = parseArguments({"--batch", "-", "--format", "json"});
-  ASSERT_EQ(parsed.action, Action::run) << parsed.error.message();
+  ASSERT_EQ(parsed.action, Action::run) << message(parsed.error);
   EXPECT_EQ(parsed.options.batch, "-");
 }
 
@@ -65,7 +65,7 @@ class ArgumentsUsageError : public testing::TestWithParam<UsageErrorRow> {};
 TEST_P(ArgumentsUsageError, IsReportedWithAReason) {
   const auto parsed = parseArguments(GetParam().args);
   ASSERT_EQ(parsed.action, Action::usageError);
-  EXPECT_NE(parsed.error.message().find(GetParam().messagePart), std::string::npos) << parsed.error.message();
+  EXPECT_NE(message(parsed.error).find(GetParam().messagePart), std::string::npos) << message(parsed.error);
 }
 
 INSTANTIATE_TEST_SUITE_P(

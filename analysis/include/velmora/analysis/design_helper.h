@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "velmora/engine/problem.h"
+
 namespace velmora {
 
 inline constexpr double kDefaultSiteWideFalsePositiveRate = 0.10;
@@ -18,7 +20,7 @@ inline constexpr double kDefaultSiteWideFalsePositiveRate = 0.10;
 inline constexpr int kDesignDcfpDigits = 6;
 
 struct MonitoringDesign {
-  std::optional<std::string> error;  // the request refused, in one sentence
+  std::optional<Problem> error;  // the request refused (refusedRequest): one sentence
   long wells = 0;
   long constituents = 0;
   long evaluations = 0;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "velmora/engine/problem.h"
+
 namespace velmora {
 
 struct SchemePlan {
@@ -23,7 +25,7 @@ struct SchemePlan {
 };
 
 struct SampleSizePlan {
-  std::optional<std::string> error;  // the request refused, in one sentence
+  std::optional<Problem> error;  // the request refused (refusedRequest): one sentence
   std::string dcfpText;
   int r = 0;
   int rank = 1;
