@@ -14,6 +14,7 @@
 #include "message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/results_table.h"
 #include "window_geometry.h"
 
@@ -113,8 +114,7 @@ void MainWindow::buildMenus() {
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
   // Not built yet.
-  for (QAction* pending : {actExportReport, actAnalysisWindow, actProgramDesign,
-                           actSampleSizePlanning}) {
+  for (QAction* pending : {actExportReport, actAnalysisWindow}) {
     pending->setEnabled(false);
   }
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
@@ -153,7 +153,16 @@ void MainWindow::copyResults() {
 }
 void MainWindow::exportReport() {}
 void MainWindow::showAnalysisWindow() {}
-void MainWindow::showProgramDesign() {}
-void MainWindow::showSampleSizePlanning() {}
+// The dialogs are window-modal: the form waits for their values and cannot change under them.
+void MainWindow::showProgramDesign() {
+  if (m_programDesign == nullptr) m_programDesign = new ProgramDesignDialog(*m_form, this);
+  m_programDesign->open();
+}
+
+void MainWindow::showSampleSizePlanning() {
+  if (m_planning == nullptr) m_planning = new SampleSizePlanningDialog(*m_form, this);
+  m_planning->takeFromForm();
+  m_planning->open();
+}
 
 }  // namespace velmora::ui

@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -21,6 +23,8 @@
 #include "message_boxes.h"
 #include "printer.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/engine/numbers.h"
+#include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/main_window.h"
 
 using velmora::platform::RecordingMessageBoxes;
@@ -145,4 +149,74 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
 
   form().btnReset->click();
   EXPECT_FALSE(window->actCopyResults->isEnabled());
+}
+
+// ---- the design dialogs -----------------------------------------------------------------
+
+TEST_F(MainWindowTest, ProgramDesignWritesRAndADcfpTheBoxReadsBackToTheSameFloat) {
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // a decimal comma
+  window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* dialog = window->programDesignDialog();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->isVisible());
+  dialog->txtWells->setText("20");
+  dialog->txtConstituents->setText("10");  // six digits, 0.0104807, name another float32
+  dialog->txtEvaluations->setText("2");
+  QTest::mouseClick(dialog->btnUse, Qt::LeftButton);
+  QLocale::setDefault(saved);
+
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(form().txtR->text(), "40");
+  const QString dcfp = form().txtAL->text();
+  EXPECT_TRUE(dcfp.startsWith("0.0104807")) << dcfp.toStdString();
+  const double exact = velmora::DesignMonitoringProgram("20", "10", "2").dcfp;
+  EXPECT_EQ(static_cast<float>(velmora::NumericValue(dcfp.toStdString())), static_cast<float>(exact));
+  EXPECT_TRUE(form().txtN->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, BadValuesAreRefusedInTheDialogAndTheFormStaysAsItWas) {
+  fill("0.1", "20", "5");
+  window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* design = window->programDesignDialog();
+  design->txtWells->setText("2.5");
+  design->txtConstituents->setText("10");
+  design->txtEvaluations->setText("2");
+  QTest::mouseClick(design->btnUse, Qt::LeftButton);
+  EXPECT_TRUE(design->isVisible());
+  EXPECT_TRUE(design->lblMessage->text().contains("whole number above zero"));
+  design->reject();
+
+  window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = window->sampleSizePlanningDialog();
+  EXPECT_EQ(planning->txtDcfp->text(), "0.1");  // taken from the form
+  planning->txtR->setText("0");
+  QTest::mouseClick(planning->btnUse, Qt::LeftButton);
+  EXPECT_TRUE(planning->isVisible());
+  EXPECT_TRUE(planning->lblMessage->text().contains("whole number"));
+  planning->reject();
+
+  EXPECT_EQ(form().txtAL->text(), "0.1");
+  EXPECT_EQ(form().txtN->text(), "20");
+  EXPECT_EQ(form().txtR->text(), "5");
+  EXPECT_EQ(form().txtMDET->text(), "20");
+}
+
+TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
+  form().txtMDET->setText("3");
+  window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = window->sampleSizePlanningDialog();
+  planning->txtDcfp->setText("0.05");
+  planning->txtR->setText("5");
+  planning->txtRank->setText("2");
+  planning->cboScheme->setCurrentText("1:2");
+  QTest::mouseClick(planning->btnUse, Qt::LeftButton);
+  EXPECT_FALSE(planning->isVisible());
+
+  const velmora::SampleSizePlan plan = velmora::PlanSampleSize("0.05", "5", "2", "1:2");
+  ASSERT_TRUE(plan.schemes.front().designN.has_value());
+  EXPECT_EQ(form().txtN->text(), QString::number(*plan.schemes.front().designN));
+  EXPECT_EQ(form().txtMDET->text(), form().txtN->text());
+  EXPECT_EQ(form().txtAL->text(), "0.05");
+  EXPECT_EQ(form().txtR->text(), "5");
 }

@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "velmora/ui/design_dialogs.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <charconv>
+#include <string>
+
+#include "busy_pointer.h"
+#include "frm_main.h"
+#include "velmora/engine/numbers.h"
+
+namespace velmora::ui {
+
+namespace {
+
+// The box reads its text as the calculation does: the leading number, to float64, then
+// rounded to float32.
+bool readsBackAs(const std::string& text, float value) {
+  return static_cast<float>(NumericValue(text)) == value;
+}
+
+// A refusal as the dialog shows it: the tool's sentences, capitalised and ended. The tools
+// give one sentence, or a problem of lines.
+[[maybe_unused]] QString sentencesOf(const std::string& sentence) { return QString::fromStdString(sentence); }
+template <class Problem>
+  requires requires(const Problem& problem) { problem.lines.front(); }
+QString sentencesOf(const Problem& problem) {
+  QStringList lines;
+  for (const std::string& line : problem.lines) lines.append(QString::fromStdString(line));
+  return lines.join(QLatin1Char(' '));
+}
+
+template <class Refusal>
+QString expected(const Refusal& refusal) {
+  QString text = sentencesOf(refusal);
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
+  return text;
+}
+
+QLabel* makeMessageLine(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QStringLiteral("lblMessage"));
+  label->setWordWrap(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon
+  label->setPalette(palette);
+  return label;
+}
+
+QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text = {}) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(QLatin1String(name));
+  return box;
+}
+
+}  // namespace
+
+QString dcfpBoxText(double dcfp, const QString& rounded) {
+  const float target = static_cast<float>(dcfp);
+  if (!rounded.isEmpty() && readsBackAs(rounded.toStdString(), target)) return rounded;
+  // std::to_chars writes a full stop whatever the locale; nine significant digits always
+  // name a float32 uniquely.
+  for (int digits = 7; digits <= 9; ++digits) {
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(target),
+                                       std::chars_format::general, digits);
+    const std::string text(buffer, written.ptr);
+    if (readsBackAs(text, target) || digits == 9) return QString::fromStdString(text);
+  }
+  return rounded;
+}
+
+// ---- Program Design -----------------------------------------------------------------------
+
+ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
+    : QDialog(parent), m_form(form) {
+  setObjectName(QStringLiteral("dlgProgramDesign"));
+  setWindowTitle(QStringLiteral("Program Design"));
+  auto* layout = new QVBoxLayout(this);
+  auto* intro = new QLabel(
+      QStringLiteral("From the site's monitoring program to the calculator's inputs: the number "
+                     "of comparisons r per constituent and year, and the DCFP of each constituent "
+                     "that keeps the site-wide false-positive rate."),
+      this);
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
+
+  auto* fields = new QFormLayout;
+  txtWells = makeBox(this, "txtWells");
+  txtConstituents = makeBox(this, "txtConstituents");
+  txtEvaluations = makeBox(this, "txtEvaluations");
+  txtSiteWideRate = makeBox(this, "txtSiteWideRate", QStringLiteral("0.10"));
+  fields->addRow(QStringLiteral("&Wells (W):"), txtWells);
+  fields->addRow(QStringLiteral("C&onstituents (C):"), txtConstituents);
+  fields->addRow(QStringLiteral("&Evaluations a year (E):"), txtEvaluations);
+  fields->addRow(QStringLiteral("&Site-wide false-positive rate (A):"), txtSiteWideRate);
+  layout->addLayout(fields);
+
+  lblResults = new QLabel(this);
+  lblResults->setObjectName(QStringLiteral("lblResults"));
+  lblResults->setTextFormat(Qt::PlainText);
+  lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 4);
+  layout->addWidget(lblResults);
+  lblMessage = makeMessageLine(this);
+  layout->addWidget(lblMessage);
+
+  auto* buttons = new QDialogButtonBox(this);
+  btnUse = buttons->addButton(QStringLiteral("&Use These Values"), QDialogButtonBox::AcceptRole);
+  btnUse->setObjectName(QStringLiteral("btnUse"));
+  buttons->addButton(QDialogButtonBox::Close);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  // The Use button decides itself whether the dialog closes.
+  disconnect(buttons, &QDialogButtonBox::accepted, nullptr, nullptr);
+  connect(btnUse, &QPushButton::clicked, this, [this] {
+    if (useValues()) accept();
+  });
+  for (QLineEdit* box : {txtWells, txtConstituents, txtEvaluations, txtSiteWideRate}) {
+    connect(box, &QLineEdit::textChanged, this, &ProgramDesignDialog::showDesign);
+  }
+  showDesign();
+}
+
+MonitoringDesign ProgramDesignDialog::design() const {
+  // The form's background size, when it is a number, bounds r as the calculation will.
+  return DesignMonitoringProgram(txtWells->text().toStdString(), txtConstituents->text().toStdString(),
+                                 txtEvaluations->text().toStdString(),
+                                 txtSiteWideRate->text().toStdString(),
+                                 m_form.txtN->text().trimmed().toStdString());
+}
+
+void ProgramDesignDialog::showDesign() {
+  lblMessage->clear();
+  if (txtWells->text().isEmpty() && txtConstituents->text().isEmpty() &&
+      txtEvaluations->text().isEmpty()) {
+    lblResults->setText(QStringLiteral("Type the wells, constituents and evaluations a year."));
+    return;
+  }
+  const MonitoringDesign result = design();
+  if (result.error) {
+    lblResults->clear();
+    lblMessage->setText(expected(*result.error));
+    return;
+  }
+  lblResults->setText(QStringLiteral("r = %1\nDCFP = %2\n\n%3\n%4")
+                          .arg(result.r)
+                          .arg(dcfpBoxText(result.dcfp, QString::fromStdString(result.dcfpText)),
+                               QString::fromStdString(result.rFormula),
+                               QString::fromStdString(result.dcfpFormula)));
+}
+
+bool ProgramDesignDialog::useValues() {
+  const MonitoringDesign result = design();
+  if (result.error) {
+    lblMessage->setText(expected(*result.error));
+    return false;
+  }
+  m_form.enterValues(dcfpBoxText(result.dcfp, QString::fromStdString(result.dcfpText)), std::nullopt,
+                     QString::number(result.r));
+  return true;
+}
+
+// ---- Sample-Size Planning -----------------------------------------------------------------
+
+SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* parent)
+    : QDialog(parent), m_form(form) {
+  setObjectName(QStringLiteral("dlgSampleSizePlanning"));
+  setWindowTitle(QStringLiteral("Sample-Size Planning"));
+  auto* layout = new QVBoxLayout(this);
+  auto* intro = new QLabel(
+      QStringLiteral("The smallest background size n for which a fixed rank of a scheme meets "
+                     "the DCFP with r comparisons, by exact arithmetic and by the calculator's own "
+                     "single-precision arithmetic."),
+      this);
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
+
+  auto* fields = new QFormLayout;
+  txtDcfp = makeBox(this, "txtDcfp");
+  txtR = makeBox(this, "txtR");
+  txtRank = makeBox(this, "txtRank", QStringLiteral("1"));
+  cboScheme = new QComboBox(this);
+  cboScheme->setObjectName(QStringLiteral("cboScheme"));
+  cboScheme->addItems({QStringLiteral("1:1"), QStringLiteral("1:2"), QStringLiteral("1:3"),
+                       QStringLiteral("1:4")});
+  fields->addRow(QStringLiteral("&DCFP:"), txtDcfp);
+  fields->addRow(QStringLiteral("&Comparisons (r):"), txtR);
+  fields->addRow(QStringLiteral("Ran&k (1 = background maximum):"), txtRank);
+  fields->addRow(QStringLiteral("&Scheme:"), cboScheme);
+  layout->addLayout(fields);
+
+  lblResults = new QLabel(this);
+  lblResults->setObjectName(QStringLiteral("lblResults"));
+  lblResults->setTextFormat(Qt::PlainText);
+  lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 3);
+  layout->addWidget(lblResults);
+  lblMessage = makeMessageLine(this);
+  layout->addWidget(lblMessage);
+
+  auto* buttons = new QDialogButtonBox(this);
+  btnPlan = buttons->addButton(QStringLiteral("&Plan"), QDialogButtonBox::ActionRole);
+  btnPlan->setObjectName(QStringLiteral("btnPlan"));
+  btnUse = buttons->addButton(QStringLiteral("&Use These Values"), QDialogButtonBox::ActionRole);
+  btnUse->setObjectName(QStringLiteral("btnUse"));
+  buttons->addButton(QDialogButtonBox::Close);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(btnPlan, &QPushButton::clicked, this, &SampleSizePlanningDialog::plan);
+  connect(btnUse, &QPushButton::clicked, this, [this] {
+    if (useValues()) accept();
+  });
+  // A plan belongs to the texts it was made from.
+  const auto stale = [this] {
+    m_plan.reset();
+    lblResults->clear();
+    lblMessage->clear();
+  };
+  for (QLineEdit* box : {txtDcfp, txtR, txtRank}) connect(box, &QLineEdit::textChanged, this, stale);
+  connect(cboScheme, &QComboBox::currentIndexChanged, this, stale);
+}
+
+void SampleSizePlanningDialog::takeFromForm() {
+  txtDcfp->setText(m_form.txtAL->text().trimmed());
+  txtR->setText(m_form.txtR->text().trimmed());
+}
+
+void SampleSizePlanningDialog::plan() {
+  SampleSizePlan result;
+  {
+    const platform::BusyPointer busy;
+    result = PlanSampleSize(txtDcfp->text().toStdString(), txtR->text().toStdString(),
+                            txtRank->text().toStdString(), cboScheme->currentText().toStdString());
+  }
+  lblMessage->clear();
+  if (result.error) {
+    lblResults->clear();
+    lblMessage->setText(expected(*result.error));
+    m_plan = result;
+    return;
+  }
+  const SchemePlan& scheme = result.schemes.front();
+  const auto line = [&](const char* what, const std::optional<int>& n, double cfp) {
+    if (n) {
+      return QStringLiteral("%1: n = %2 (CFP %3)").arg(QLatin1String(what)).arg(*n).arg(cfp, 0, 'g', 6);
+    }
+    return QStringLiteral("%1: no n up to %2 (CFP %3 there)")
+        .arg(QLatin1String(what)).arg(result.largestN).arg(cfp, 0, 'g', 6);
+  };
+  lblResults->setText(
+      QStringLiteral("Scheme %1, rank %2, n from %3 to %4\n")
+          .arg(cboScheme->currentText()).arg(result.rank).arg(result.smallestN).arg(result.largestN) +
+      line("Exact", scheme.exactN, static_cast<double>(scheme.exactCfp)) + QLatin1Char('\n') +
+      line("Design's arithmetic", scheme.designN, static_cast<double>(scheme.designCfp)));
+  m_plan = result;
+}
+
+bool SampleSizePlanningDialog::useValues() {
+  if (!m_plan) plan();
+  if (m_plan->error) {
+    lblMessage->setText(expected(*m_plan->error));
+    return false;
+  }
+  const SchemePlan& scheme = m_plan->schemes.front();
+  if (!scheme.designN) {
+    lblMessage->setText(QStringLiteral("No background size up to %1 meets the DCFP at this rank: "
+                                       "a larger DCFP, fewer comparisons or a lower rank is expected.")
+                            .arg(m_plan->largestN));
+    return false;
+  }
+  // The form reads the DCFP text itself, so the text as typed reads back to the same value.
+  m_form.enterValues(txtDcfp->text().trimmed(), QString::number(*scheme.designN), txtR->text().trimmed());
+  return true;
+}
+
+}  // namespace velmora::ui
