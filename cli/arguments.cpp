@@ -22,6 +22,7 @@ using Command = ParsedArguments::Command;
 
 constexpr const char* kDesignWord = "design";
 constexpr const char* kPlanWord = "plan";
+constexpr const char* kCurvesWord = "curves";
 
 // How an argument that belongs to no option is named in its message. The calculation's
 // options and the commands' have always named two corners differently: a lone "-" is an
@@ -228,6 +229,18 @@ std::optional<std::string> checkDesign(DesignOptions& design, const std::optiona
   return std::nullopt;
 }
 
+// The curves are tables of numbers: csv (the default) or json, no text grid.
+std::optional<std::string> checkCurves(CurvesOptions& curves, const std::optional<std::string>& format) {
+  if (format) {
+    const std::optional<OutputFormat> named = formatNamed(*format, true);
+    if (!named || *named == OutputFormat::text) return "unknown format '" + *format + "' here (use csv or json)";
+    curves.format = *named;
+  }
+  const std::string missing = missingNames({{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}});
+  if (!missing.empty()) return "curves: missing" + missing;
+  return std::nullopt;
+}
+
 std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std::string>& format) {
   if (auto error = checkCommandFormat(plan.format, format)) return error;
   const std::string missing = missingNames({{"--dcfp", &plan.dcfp}, {"--r", &plan.r}});
@@ -242,8 +255,12 @@ std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std:
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
   ParsedArguments parsed;
   const std::string first = args.empty() ? std::string() : args.front();
-  parsed.command = first == kDesignWord ? Command::design : first == kPlanWord ? Command::plan : Command::calculate;
+  parsed.command = first == kDesignWord   ? Command::design
+                   : first == kPlanWord   ? Command::plan
+                   : first == kCurvesWord ? Command::curves
+                                          : Command::calculate;
   std::optional<std::string> format;  // checked once every argument is read
+  std::optional<std::string> jobs;    // the same
   std::string error;
   std::optional<std::string> refused;
 
@@ -257,10 +274,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
   Options& options = parsed.options;
   DesignOptions& design = parsed.design;
   PlanOptions& plan = parsed.plan;
+  CurvesOptions& curves = parsed.curves;
   switch (parsed.command) {
     case Command::calculate:
       reader.addOptions({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}, {"--j", &options.j},
-  std::optional<std::string> jobs;    // the same
                          {"--batch", &options.batch}, {"--jobs", &jobs}, {"--format", &format}});
       reader.addFlag({"--audit"}, [&options] { options.audit = true; });
       reader.addFlag({"--help", "-h"}, [] { throw CLI::CallForHelp(); });
@@ -276,11 +293,16 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
       reader.addOptions({{"--dcfp", &plan.dcfp}, {"--r", &plan.r}, {"--rank", &plan.rank}, {"--test", &plan.test},
                          {"--format", &format}});
       break;
+    case Command::curves:
+      reader.addOptions({{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}, {"--j", &curves.j},
+                         {"--format", &format}});
+      break;
   }
   parsed.action = reader.read(error);
   if (parsed.action == Action::run) {
     refused = calculation                         ? checkCalculation(options, format, jobs)
               : parsed.command == Command::design ? checkDesign(design, format)
+              : parsed.command == Command::curves ? checkCurves(curves, format)
                                                   : checkPlan(plan, format);
   }
   if (refused) {
@@ -300,6 +322,7 @@ std::string usageText() {
        velmora-cli design --wells W --constituents C --evaluations E [--swfpr A]
                           [--n N [--j J] [--format text|json] [--audit]]
        velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]
+       velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|json]
        velmora-cli --help | --version
 
 Finds, for the non-parametric maximum tests 1:1 to 1:4, the optimal inverse rank of
@@ -315,6 +338,10 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
                    commas, blanks and line breaks; "" is a quote); FILE - reads
                    standard input. A line of three fields takes j from n; empty
                    lines are skipped.
+  --jobs N         compute up to N cases of a batch at once (default: one per
+                   processor core); the records come out in the order of the lines
+                   whatever N is. A batch that runs longer than a second shows its
+                   progress on standard error when that is a terminal.
   --format FORMAT  text  a grid like the calculator window's (the default)
                    csv   a header, then one row per case and test
                    json  one object per case and line
@@ -332,16 +359,24 @@ plan: the smallest background size n for which rank K (default 1, the maximum) o
 each test (or of --test 1:T) meets the DCFP with r comparisons, by exact arithmetic
 and by the calculator's own float32 arithmetic.
 
+curves: after the calculation on the four texts (refused as the calculation refuses
+them), for each test the CFP by rank, from 1 to a few ranks past the largest chosen
+rank (a sample of them beyond a few hundred ranks, or where ranks are costly, that
+keeps every chosen rank and its neighbours), by the calculator's float32 arithmetic
+and exactly, with the chosen rank and the j bound min(j, n) marked; and the power of
+the chosen rank by shift, 0 to 5 standard deviations in steps of 0.25, by the
+calculator's power arithmetic (at 2, 3 and 4 the cells before their rounding) and
+exactly, with the reference power curve. The calculator's power is a normal-theory
+model of the test, so the two power curves differ by model error and arithmetic
+error together. --format csv (the default): a header, then one row per point;
+json: one object.
+
 Exit status: 0 when every case was computed; 2 when a case was refused or a batch
 line could not be read (the message goes to standard error, or in json format is
 the record of that case); 64 for a usage error or a design or plan request refused.
 )";
 }
 
-  --jobs N         compute up to N cases of a batch at once (default: one per
-                   processor core); the records come out in the order of the lines
-                   whatever N is. A batch that runs longer than a second shows its
-                   progress on standard error when that is a terminal.
 std::string versionText() { return std::string("velmora-cli ") + projectVersion + "\n"; }
 
 }  // namespace velmora::cli

@@ -48,14 +48,24 @@ struct PlanOptions {
   OutputFormat format = OutputFormat::text;
 };
 
+// velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|json]
+struct CurvesOptions {
+  std::optional<std::string> dcfp;
+  std::optional<std::string> n;
+  std::optional<std::string> r;
+  std::optional<std::string> j;
+  OutputFormat format = OutputFormat::csv;
+};
+
 struct ParsedArguments {
   enum class Action { run, help, version, usageError };
-  enum class Command { calculate, design, plan };
+  enum class Command { calculate, design, plan, curves };
   Action action = Action::run;
-  Command command = Command::calculate;  // design and plan only as the first argument
+  Command command = Command::calculate;  // design, plan and curves only as the first argument
   Options options;       // for Command::calculate
   DesignOptions design;  // for Command::design
   PlanOptions plan;      // for Command::plan
+  CurvesOptions curves;  // for Command::curves
   Problem error;         // for Action::usageError
 };
 

@@ -12,6 +12,8 @@ namespace {
 
 std::string Exact(long double value) { return FormatSignificant(value, kAuditDigits); }
 
+std::string Exact(double value) { return Exact(static_cast<long double>(value)); }
+
 std::string RankText(int rank, bool exceeded) {
   return std::to_string(rank) + (exceeded ? " (exceeded)" : "");
 }
@@ -29,24 +31,33 @@ Json auditRecord(const SchemeAudit& a) {
                        {"margin", Exact(a.margin)},
                        {"exact_rank", a.exactRank},
                        {"exact_exceeded", a.exactExceeded},
-                       {"agrees", a.agrees()}});
+                       {"agrees", a.agrees()},
+                       {"power_exact", Json::array({Exact(a.powerExact[0]), Exact(a.powerExact[1]), Exact(a.powerExact[2])})},
+                       {"rating_exact", RatingCaption(a.ratingExact)}});
 }
 
 std::string csvAuditCells(const SchemeAudit& a) {
   return Exact(a.cfpExact) + "," + (a.nextRank ? std::to_string(*a.nextRank) : std::string()) + "," +
          (a.nextCfpExact ? Exact(*a.nextCfpExact) : std::string()) + "," + Exact(a.margin) + "," +
-         std::to_string(a.exactRank) + "," + Boolean(a.exactExceeded) + "," + Boolean(a.agrees());
+         std::to_string(a.exactRank) + "," + Boolean(a.exactExceeded) + "," + Boolean(a.agrees()) + "," +
+         Exact(a.powerExact[0]) + "," + Exact(a.powerExact[1]) + "," + Exact(a.powerExact[2]) + "," +
+         RatingCaption(a.ratingExact);
 }
 
 std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText) {
-  TextTable table({"Test", "Rank", "Design CFP", "Exact CFP", "Next rank", "Next exact CFP", "Margin", "Exact rank"});
+  TextTable table({"Test", "Rank", "Design CFP", "Exact CFP", "Next rank", "Next exact CFP", "Margin", "Exact rank",
+                   "Exact power 2Sig 3Sig 4Sig", "Exact rating"});
   for (const SchemeAudit& a : audit.schemes) {
     table.addRow({SchemeName(a), RankText(a.rank, a.exceeded), a.cfpShown, Exact(a.cfpExact),
                   a.nextRank ? std::to_string(*a.nextRank) : "-", a.nextCfpExact ? Exact(*a.nextCfpExact) : "-",
-                  Exact(a.margin), RankText(a.exactRank, a.exactExceeded)});
+                  Exact(a.margin), RankText(a.exactRank, a.exactExceeded),
+                  Exact(a.powerExact[0]) + " " + Exact(a.powerExact[1]) + " " + Exact(a.powerExact[2]),
+                  RatingCaption(a.ratingExact)});
   }
   std::string out = "Exact audit against the DCFP as typed (" + quotedText(dcfpText) +
-                    "); margin = DCFP - exact CFP of the chosen rank\n" + table.render();
+                    "); margin = DCFP - exact CFP of the chosen rank; exact power of the chosen rank at "
+                    "2, 3 and 4 standard deviations, and the rating it earns\n" +
+                    table.render();
   bool allAgree = true;
   for (const SchemeAudit& a : audit.schemes) {
     if (a.agrees()) continue;
@@ -55,6 +66,16 @@ std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText) 
            " by exact arithmetic, " + RankText(a.rank, a.exceeded) + " in the design.\n";
   }
   if (allAgree) out += "Every exact rank agrees with the design's.\n";
+  bool allRatingsAgree = true;
+  for (const SchemeAudit& a : audit.schemes) {
+    if (a.ratingAgrees()) continue;
+    allRatingsAgree = false;
+    out += std::string("The exact rating of ") + SchemeName(a) + " differs: " + RatingCaption(a.ratingExact) +
+           " by the exact power, " + RatingCaption(a.rating) +
+           " in the design (whose power is a normal-theory model: the difference is model error and arithmetic "
+           "error together).\n";
+  }
+  if (allRatingsAgree) out += "Every exact rating agrees with the design's.\n";
   return out;
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of velmora-cli, one file each: the calculation (calculate_command.cpp),
-// design (design_command.cpp) and plan (plan_command.cpp). Each writes its answer on `out`
-// and its problems on `err`, and returns the exit status.
+// design (design_command.cpp), plan (plan_command.cpp) and curves (curves_command.cpp).
+// Each writes its answer on `out` and its problems on `err`, and returns the exit status.
 
 #include <chrono>
 #include <istream>
@@ -31,5 +31,9 @@ struct BatchProgress {
 
 // The smallest background size for a rank to meet the DCFP: 0; 64 for a refused request.
 [[nodiscard]] int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err);
+
+// The curves behind the results of one case (curves_command.cpp): 0; 2 when the
+// calculation refuses the texts (reported as the calculation reports it).
+[[nodiscard]] int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::cli

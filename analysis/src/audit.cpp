@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "velmora/analysis/exact_power.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
@@ -106,6 +107,9 @@ CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpT
     const int exact = probe.LastMeetingRank(maxRank, scheme.rank);
     scheme.exactExceeded = exact == 0;
     scheme.exactRank = std::max(exact, 1);
+    scheme.powerExact = analysis::ExactPowers(n, scheme.rank, t);
+    scheme.ratingExact = analysis::RatePowers(scheme.powerExact[1], scheme.powerExact[2]);
+    scheme.rating = result.rating;
     audit.evaluations += probe.evaluations();
   }
   return audit;

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <future>
+#include <set>
+#include <thread>
 
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
@@ -15,14 +18,30 @@ namespace {
 // The seconds one rank of scheme 1:t with r comparisons costs, roughly: the design's
 // coefficient row, about (t - 1)^2 r^2 / 2 float64 operations, and the exact CFP's sum
 // over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision ones. The
-// factors are this machine's order of magnitude (bench/curves_bench.cpp); the estimate
-// only decides how many ranks a costly curve samples.
+// factors are measured on a two-core machine, with room to spare (bench/curves_bench.cpp);
+// the estimate only decides how many ranks a costly curve samples.
 double RankSeconds(int t, int r) {
   const double rr = static_cast<double>(r) * static_cast<double>(r);
   const double tt = static_cast<double>(t);
   const double designOperations = 0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r);
   const double exactOperations = 0.5 * (tt * tt - 1.0) * rr + static_cast<double>(r);
-  return 1e-9 * designOperations + 3e-9 * exactOperations;
+  return 2e-9 * designOperations + 1e-8 * exactOperations;
+}
+
+// The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
+std::vector<long double> ExactCfps(int n, int r, int t, const std::vector<int>& ranks) {
+  std::vector<long double> cfps(ranks.size());
+  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  const bool costly = RankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
+  const std::size_t lanes = std::min<std::size_t>(ranks.size(), costly ? cores : 1u);
+  const auto lane = [&](std::size_t first) {
+    for (std::size_t i = first; i < ranks.size(); i += lanes) cfps[i] = ExactCfp(n, r, t, ranks[i]);
+  };
+  std::vector<std::future<void>> others;
+  for (std::size_t i = 1; i < lanes; ++i) others.push_back(std::async(std::launch::async, lane, i));
+  if (lanes > 0) lane(0);
+  for (std::future<void>& other : others) other.get();
+  return cfps;
 }
 
 int LargestChosenRank(const Results& results) {
@@ -48,28 +67,42 @@ std::vector<double> CurveShifts() {
 
 std::vector<int> CurveRanks(const Results& results, int t) {
   const int last = LastRank(results);
-  // Evenly spaced ranks: every rank when all of them fit in the count and the time.
-  const double budgeted = std::floor(kCurveSecondsPerScheme / RankSeconds(t, results.inputs.r));
-  const int spaced = static_cast<int>(std::clamp(budgeted, 2.0, static_cast<double>(kCurveAllRanksUpTo)));
+  // How many ranks the time allows: every rank when all of them fit in it and in the count.
+  const double affordable = std::floor(kCurveSecondsPerScheme / RankSeconds(t, results.inputs.r));
+  const int budget = static_cast<int>(std::min(affordable, 1e6));
   std::vector<int> ranks;
-  if (last <= spaced) {
+  if (last <= std::min(budget, kCurveAllRanksUpTo)) {
     for (int k = 1; k <= last; ++k) ranks.push_back(k);
     return ranks;
   }
-  for (int i = 0; i < spaced; ++i) {
-    const double at = 1.0 + static_cast<double>(last - 1) * static_cast<double>(i) / static_cast<double>(spaced - 1);
-    ranks.push_back(static_cast<int>(std::lround(at)));
-  }
-  const auto keepWithNeighbours = [&](int k) {
+  std::set<int> chosen;
+  const auto addWithNeighbours = [&](std::vector<int>& to, int k) {
     for (int m = k - 1; m <= k + 1; ++m) {
-      if (m >= 1 && m <= last) ranks.push_back(m);
+      if (m >= 1 && m <= last) to.push_back(m);
     }
   };
-  for (const SchemeResult& scheme : results.schemes) keepWithNeighbours(scheme.rank);
-  keepWithNeighbours(JBound(results));
-  std::sort(ranks.begin(), ranks.end());
-  ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
-  return ranks;
+  // The scheme's own chosen rank and its neighbours, whatever they cost.
+  std::vector<int> own;
+  addWithNeighbours(own, results.schemes[static_cast<std::size_t>(t - 1)].rank);
+  chosen.insert(own.begin(), own.end());
+  // Then, while the time allows, the other schemes' chosen ranks, the j bound (each with
+  // its neighbours) and the ends, and last the evenly spaced ranks.
+  std::vector<int> marks;
+  for (const SchemeResult& scheme : results.schemes) addWithNeighbours(marks, scheme.rank);
+  addWithNeighbours(marks, JBound(results));
+  marks.push_back(1);
+  marks.push_back(last);
+  int room = budget - static_cast<int>(chosen.size());
+  for (const int k : marks) {
+    if (room <= 0) break;
+    if (chosen.insert(k).second) --room;
+  }
+  const int spaced = std::min(room, kCurveAllRanksUpTo);
+  for (int i = 0; spaced >= 2 && i < spaced; ++i) {
+    const double at = 1.0 + static_cast<double>(last - 1) * static_cast<double>(i) / static_cast<double>(spaced - 1);
+    chosen.insert(static_cast<int>(std::lround(at)));
+  }
+  return {chosen.begin(), chosen.end()};
 }
 
 CalculationCurves ComputeCurves(const Results& results) {
@@ -98,10 +131,11 @@ CalculationCurves ComputeCurves(const Results& results) {
     const std::vector<int> ranks = CurveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
     const std::vector<float> design = Calculation::DesignCfps(n, r, t, ranks);
+    const std::vector<long double> exact = ExactCfps(n, r, t, ranks);
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
       const int k = ranks[i];
-      scheme.cfp.push_back({k, static_cast<double>(design[i]), static_cast<double>(ExactCfp(n, r, t, k)),
+      scheme.cfp.push_back({k, static_cast<double>(design[i]), static_cast<double>(exact[i]),
                             k == result.rank, k == curves.jBound});
     }
 

@@ -30,6 +30,16 @@ struct SchemeAudit {
   // with exactExceeded when even rank 1 fails.
   int exactRank = 0;
   bool exactExceeded = false;
+  // The exact power of the chosen rank at 2, 3 and 4 standard deviations (ExactPower), and
+  // the rating those powers earn under the design's rule (RatePowers: each rounded to
+  // thousandths as the design rounds its powers, then the same criteria), beside the
+  // design's own rating. The design's power is a normal-theory model of the same test, so
+  // a difference between the two ratings is model error and arithmetic error together.
+  std::array<double, 3> powerExact{};
+  Rating ratingExact = Rating::low;
+  Rating rating = Rating::low;  // the design's rating of the scheme
+
+  bool ratingAgrees() const { return ratingExact == rating; }
 
   bool agrees() const { return exactRank == rank && exactExceeded == exceeded; }
 };

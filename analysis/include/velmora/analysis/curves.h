@@ -18,11 +18,13 @@
 // together.
 //
 // Up to kCurveAllRanksUpTo ranks every rank is drawn. Beyond that the ranks are a sample:
-// evenly spaced ranks from 1 to the last, with every scheme's chosen rank and its two
-// neighbours and the j bound and its neighbours always kept. A scheme whose ranks are
-// costly (many comparisons r: a rank costs about (t r)^2 operations) gets fewer evenly
-// spaced ranks, even below kCurveAllRanksUpTo, so that its CFP curve costs about
-// kCurveSecondsPerScheme at most; the kept ranks are computed whatever they cost.
+// every scheme's chosen rank and its two neighbours, the j bound and its neighbours, the
+// first and the last rank, and about kCurveAllRanksUpTo evenly spaced ranks between.
+// A rank of scheme 1:t costs about (t r)^2 operations, so where ranks are costly (many
+// comparisons r) a curve is sampled even below kCurveAllRanksUpTo ranks, to cost about
+// kCurveSecondsPerScheme at most: it keeps its own chosen rank and its neighbours
+// whatever they cost (at r = 8000 a rank of 1:4 alone takes seconds), then as many of
+// the other marked ranks, and then of the evenly spaced ones, as the time allows.
 //
 // No toolkit, no I/O: plain structs of ints, doubles and bools.
 

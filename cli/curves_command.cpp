@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// velmora-cli curves: the curves behind the results of one case (analysis/curves.h), as a
+// csv table of points or one json object.
+#include <string>
+
+#include "case_result.h"
+#include "commands.h"
+#include "number_text.h"
+#include "velmora/analysis/curves.h"
+#include "velmora/analysis/exact_cfp.h"
+#include "writers.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// Enough digits to tell every float32 apart (the design's values), and the audit's digits
+// for the exact ones.
+constexpr int kFloat32Digits = 9;
+constexpr int kExactDigits = 10;
+constexpr int kShiftDigits = 6;
+
+std::string designText(double value) { return generalText(value, kFloat32Digits); }
+std::string exactText(double value) { return FormatSignificant(static_cast<long double>(value), kExactDigits); }
+std::string shiftText(double shift) { return generalText(shift, kShiftDigits); }
+const char* boolean(bool value) { return value ? "true" : "false"; }
+const char* schemeName(const analysis::SchemeCurves& scheme) {
+  return kSchemeNames[static_cast<std::size_t>(scheme.test - 1)];
+}
+
+constexpr const char* kCsvColumns = "dcfp,n,r,j,test,curve,rank,shift,design,exact,reference,chosen,j_bound\n";
+
+// One row per point: the CFP curve's rows ("cfp": a rank, no shift or reference) and then
+// the power curve's ("power": the chosen rank, a shift, no marks), test after test.
+std::string curvesCsv(const InputTexts& in, const analysis::CalculationCurves& curves) {
+  const std::string inputs =
+      csvField(in.txtAL) + "," + csvField(in.txtN) + "," + csvField(in.txtR) + "," + csvField(in.txtMDET) + ",";
+  std::string out = kCsvColumns;
+  for (const analysis::SchemeCurves& scheme : curves.schemes) {
+    const std::string test = inputs + schemeName(scheme) + ",";
+    for (const analysis::CfpCurvePoint& p : scheme.cfp) {
+      out += test + "cfp," + std::to_string(p.rank) + ",," + designText(p.designCfp) + "," + exactText(p.exactCfp) +
+             ",," + boolean(p.chosen) + "," + boolean(p.jBound) + "\n";
+    }
+    for (const analysis::PowerCurvePoint& p : scheme.power) {
+      out += test + "power," + std::to_string(scheme.rank) + "," + shiftText(p.shift) + "," +
+             designText(p.designPower) + "," + exactText(p.exactPower) + "," + exactText(p.referencePower) + ",,\n";
+    }
+  }
+  return out;
+}
+
+Json curvesRecord(const InputTexts& in, const analysis::CalculationCurves& curves) {
+  Json tests = Json::array();
+  for (const analysis::SchemeCurves& scheme : curves.schemes) {
+    Json cfp = Json::array();
+    for (const analysis::CfpCurvePoint& p : scheme.cfp) {
+      cfp.push_back(Json::object({{"rank", p.rank},
+                                  {"design", designText(p.designCfp)},
+                                  {"exact", exactText(p.exactCfp)},
+                                  {"chosen", p.chosen},
+                                  {"j_bound", p.jBound}}));
+    }
+    Json power = Json::array();
+    for (const analysis::PowerCurvePoint& p : scheme.power) {
+      power.push_back(Json::object({{"shift", p.shift},
+                                    {"design", designText(p.designPower)},
+                                    {"exact", exactText(p.exactPower)},
+                                    {"reference", exactText(p.referencePower)}}));
+    }
+    tests.push_back(Json::object({{"test", schemeName(scheme)},
+                                  {"rank", scheme.rank},
+                                  {"exceeded", scheme.exceeded},
+                                  {"sampled", scheme.sampled},
+                                  {"cfp", std::move(cfp)},
+                                  {"power", std::move(power)}}));
+  }
+  return Json::object({{"dcfp", in.txtAL},
+                       {"n", in.txtN},
+                       {"r", in.txtR},
+                       {"j", in.txtMDET},
+                       {"j_bound", curves.jBound},
+                       {"last_rank", curves.lastRank},
+                       {"tests", std::move(tests)}});
+}
+
+}  // namespace
+
+int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err) {
+  InputTexts texts;
+  texts.txtAL = *options.dcfp;
+  texts.txtN = *options.n;
+  texts.txtR = *options.r;
+  // Without --j the rank box holds the n text, as for the calculation.
+  texts.txtMDET = options.j ? *options.j : *options.n;
+  Calculation calculation;
+  const CaseResult result = computeCase(calculation, texts);
+  const bool json = options.format == OutputFormat::json;
+  if (!result.outcome.accepted()) {
+    // Exactly as the calculation reports the case: the message on standard error, or in
+    // the json format the case's record with its "error".
+    makeRecordWriter(json ? OutputFormat::json : OutputFormat::text, out, err)->writeCase(result, 0);
+    return kExitRefused;
+  }
+  const analysis::CalculationCurves curves = analysis::ComputeCurves(result.outcome.results);
+  out << (json ? jsonText(curvesRecord(texts, curves)) + "\n" : curvesCsv(texts, curves));
+  return kExitOk;
+}
+
+}  // namespace velmora::cli
