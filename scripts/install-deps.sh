@@ -13,6 +13,9 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   # window
   qt6-base-dev libgl-dev
+  # the analysis window's and the report's charts (Debian's Qt Charts package leaves out
+  # the OpenGL development files its CMake package needs)
+  qt6-charts-dev libqt6opengl6-dev
   # printing: asks the print system whether a job was accepted
   libcups2-dev
   # the window's caption face (the small sans serif rendition kept in /usr/share/wine/fonts)
@@ -21,6 +24,8 @@ packages=(
   fonts-liberation
   # offscreen and virtual-display runs
   xvfb xauth
+  # the report test reads the exported PDF back as text
+  poppler-utils
   # Debian package (cpack -G DEB reads run-time dependencies with dpkg-shlibdeps)
   dpkg-dev
 )

@@ -14,6 +14,7 @@
 #include "message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/results_table.h"
 #include "window_geometry.h"
@@ -114,7 +115,7 @@ void MainWindow::buildMenus() {
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
   // Not built yet.
-  for (QAction* pending : {actExportReport, actAnalysisWindow}) {
+  for (QAction* pending : {actExportReport}) {
     pending->setEnabled(false);
   }
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
@@ -152,7 +153,20 @@ void MainWindow::copyResults() {
   platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
 }
 void MainWindow::exportReport() {}
-void MainWindow::showAnalysisWindow() {}
+void MainWindow::showAnalysisWindow() {
+  if (m_analysis == nullptr) {
+    m_analysis = new AnalysisWindow(this);
+    const auto follow = [this] {
+      if (const auto& outcome = m_form->lastOutcome()) m_analysis->follow(outcome->results, m_form->lastTexts());
+    };
+    connect(m_form, &frmMain::calculated, m_analysis, follow);
+    connect(m_form, &frmMain::wasReset, m_analysis, &AnalysisWindow::clear);
+    follow();
+  }
+  m_analysis->show();
+  m_analysis->raise();
+  m_analysis->activateWindow();
+}
 // The dialogs are window-modal: the form waits for their values and cannot change under them.
 void MainWindow::showProgramDesign() {
   if (m_programDesign == nullptr) m_programDesign = new ProgramDesignDialog(*m_form, this);

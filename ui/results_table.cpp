@@ -6,6 +6,7 @@
 #include <array>
 
 #include "frm_main.h"
+#include "velmora/ui/analysis_data.h"
 
 namespace velmora::ui {
 
@@ -29,6 +30,88 @@ ResultsTable resultsTableOf(const frmMain& form) {
     table.rows.append(row);
   }
   return table;
+}
+
+namespace {
+
+QString exactNumber(long double value) { return QString::number(static_cast<double>(value), 'g', 7); }
+
+QString powersText(float p2, float p3, float p4) {
+  return QStringLiteral("%1  %2  %3").arg(p2, 0, 'f', 3).arg(p3, 0, 'f', 3).arg(p4, 0, 'f', 3);
+}
+
+QString powersText(const std::array<double, 3>& powers) {
+  return QStringLiteral("%1  %2  %3")
+      .arg(powers[0], 0, 'f', 3).arg(powers[1], 0, 'f', 3).arg(powers[2], 0, 'f', 3);
+}
+
+constexpr int exactRankColumn = 7;
+constexpr int exactRatingColumn = 11;
+
+}  // namespace
+
+ResultsTable auditTableOf(const AnalysisData& data) {
+  ResultsTable table;
+  table.header = {QStringLiteral("Test"),
+                  QStringLiteral("Rank"),
+                  QStringLiteral("Design CFP"),
+                  QStringLiteral("Exact CFP"),
+                  QStringLiteral("Next rank"),
+                  QStringLiteral("Its exact CFP"),
+                  QStringLiteral("Margin (DCFP - exact CFP)"),
+                  QStringLiteral("Exact rank"),
+                  QStringLiteral("Design powers (2, 3, 4 SD)"),
+                  QStringLiteral("Exact powers (2, 3, 4 SD)"),
+                  QStringLiteral("Design rating"),
+                  QStringLiteral("Exact rating")};
+  for (const SchemeAudit& audit : data.audit.schemes) {
+    const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
+    const auto& exactPowers = data.exactPowers[static_cast<std::size_t>(audit.test - 1)];
+    const Rating exactRating = data.exactRatings[static_cast<std::size_t>(audit.test - 1)];
+    const bool rankDiffers = data.rankDiffers(audit.test);
+    const bool ratingDiffers = data.ratingDiffers(audit.test);
+    QString rank = QString::number(audit.rank);
+    if (audit.exceeded) rank += QStringLiteral(" (exceeded)");
+    QString exactRank = QString::number(audit.exactRank);
+    if (audit.exactExceeded) exactRank += QStringLiteral(" (exceeded)");
+    if (rankDiffers) exactRank += QStringLiteral(" - DIFFERS");
+    QString rating = QString::fromLatin1(RatingCaption(exactRating));
+    if (ratingDiffers) rating += QStringLiteral(" - DIFFERS");
+    table.rows.append(
+        {QStringLiteral("1:%1").arg(audit.test), rank, QString::fromStdString(audit.cfpShown),
+         exactNumber(audit.cfpExact), audit.nextRank ? QString::number(*audit.nextRank) : QStringLiteral("-"),
+         audit.nextCfpExact ? exactNumber(*audit.nextCfpExact) : QStringLiteral("-"),
+         QString::number(static_cast<double>(audit.margin), 'g', 4), exactRank,
+         powersText(design.power[0], design.power[1], design.power[2]), powersText(exactPowers),
+         QString::fromLatin1(RatingCaption(design.rating)), rating});
+    QList<int> differing;
+    if (rankDiffers) differing.append(exactRankColumn);
+    if (ratingDiffers) differing.append(exactRatingColumn);
+    table.differing.append(differing);
+  }
+  return table;
+}
+
+QString auditDifferences(const AnalysisData& data) {
+  QStringList differences;
+  for (const SchemeAudit& audit : data.audit.schemes) {
+    const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
+    if (data.rankDiffers(audit.test)) {
+      differences.append(QStringLiteral("1:%1: the design chose rank %2, exact arithmetic gives rank %3%4.")
+                             .arg(audit.test).arg(audit.rank).arg(audit.exactRank)
+                             .arg(audit.exactExceeded ? QStringLiteral(" (exceeded)") : QString()));
+    }
+    if (data.ratingDiffers(audit.test)) {
+      differences.append(QStringLiteral("1:%1: the design rates its power %2, the exact power rates %3.")
+                             .arg(audit.test)
+                             .arg(QLatin1String(RatingCaption(design.rating)),
+                                  QLatin1String(RatingCaption(data.exactRatings[static_cast<std::size_t>(audit.test - 1)]))));
+    }
+  }
+  if (differences.isEmpty()) {
+    return QStringLiteral("The design's and the exact ranks and ratings agree for every scheme.");
+  }
+  return QStringLiteral("DIFFERENCES: ") + differences.join(QLatin1Char(' '));
 }
 
 QString tabSeparated(const ResultsTable& table) {

@@ -6,15 +6,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -24,6 +29,7 @@
 #include "printer.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/engine/numbers.h"
+#include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/main_window.h"
 
@@ -219,4 +225,47 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   EXPECT_EQ(form().txtMDET->text(), form().txtN->text());
   EXPECT_EQ(form().txtAL->text(), "0.05");
   EXPECT_EQ(form().txtR->text(), "5");
+}
+
+// ---- the analysis window ----------------------------------------------------------------
+
+TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGoesWithTheWindow) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = window->analysisWindow();
+  ASSERT_NE(analysis, nullptr);
+  EXPECT_TRUE(analysis->isVisible());
+  QSignalSpy finished(analysis, &velmora::ui::AnalysisWindow::finished);
+  ASSERT_TRUE(finished.wait(60000));
+  ASSERT_TRUE(analysis->data().has_value());
+  EXPECT_EQ(analysis->data()->results.inputs.n, 20);
+  EXPECT_EQ(analysis->auditTable->rowCount(), 4);
+  EXPECT_FALSE(analysis->cfpView->chart()->series().isEmpty());
+  EXPECT_FALSE(analysis->powerView->chart()->title().isEmpty());
+
+  // The next run replaces it; Reset empties it; there is only ever one.
+  form().txtN->setText("30");
+  form().txtMDET->setText("30");
+  form().btnCalculate->click();
+  ASSERT_TRUE(finished.wait(60000));
+  EXPECT_EQ(analysis->data()->results.inputs.n, 30);
+  form().btnReset->click();
+  EXPECT_FALSE(analysis->data().has_value());
+  EXPECT_EQ(analysis->auditTable->rowCount(), 0);
+  analysis->close();
+  window->actAnalysisWindow->trigger();
+  EXPECT_EQ(window->analysisWindow(), analysis);
+
+  // Stopped work is left unused.
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  ASSERT_TRUE(analysis->working());
+  QTest::mouseClick(analysis->btnStop, Qt::LeftButton);
+  EXPECT_FALSE(analysis->working());
+  EXPECT_FALSE(analysis->data().has_value());
+  EXPECT_TRUE(analysis->lblStatus->text().startsWith("Stopped"));
+
+  window->close();
+  EXPECT_FALSE(analysis->isVisible());
 }

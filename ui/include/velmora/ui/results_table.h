@@ -14,7 +14,20 @@ class frmMain;
 struct ResultsTable {
   QStringList header;       // "Test", "DCFP Status @ Opt. Maximum", ... "Power @ 4Sig"
   QList<QStringList> rows;  // "1:1" .. "1:4" and that scheme's cells, as shown
+  // Per row, the columns where the design's and the exact arithmetic part (the audit only).
+  QList<QList<int>> differing;
 };
+
+struct AnalysisData;
+
+/// The audit as a table: per scheme the design's CFP, the exact CFP, the next rank and its
+/// exact CFP, the margin, the exact rank, both powers and ratings; a rank or rating where the
+/// two arithmetics part is listed in `differing` and its text says so.
+ResultsTable auditTableOf(const AnalysisData& data);
+
+/// One sentence per difference between the design's and the exact rank or rating, or one
+/// saying that they agree everywhere.
+QString auditDifferences(const AnalysisData& data);
 
 /// The grid of `form` now: one row per scheme, its cells as their labels show them.
 ResultsTable resultsTableOf(const frmMain& form);

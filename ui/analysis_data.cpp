@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "velmora/ui/analysis_data.h"
+
+namespace velmora::ui {
+
+namespace {
+std::size_t indexOf(int t) { return static_cast<std::size_t>(t - 1); }
+}  // namespace
+
+bool AnalysisData::rankDiffers(int t) const { return !audit.schemes[indexOf(t)].agrees(); }
+
+bool AnalysisData::ratingDiffers(int t) const {
+  return exactRatings[indexOf(t)] != results.schemes[indexOf(t)].rating;
+}
+
+std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+                                            const std::atomic<bool>& stop,
+                                            const std::function<void(int)>& stepDone) {
+  int step = 0;
+  const auto done = [&] {
+    if (stepDone) stepDone(++step);
+    return !stop.load();
+  };
+  AnalysisData data;
+  data.results = results;
+  data.texts = texts;
+  if (stop.load()) return std::nullopt;
+  data.audit = AuditCalculation(results, texts.txtAL);
+  if (!done()) return std::nullopt;
+  const int n = results.inputs.n;
+  for (const SchemeResult& scheme : results.schemes) {
+    const std::size_t i = indexOf(scheme.test);
+    const std::array<double, 3> powers = analysis::ExactPowers(n, scheme.rank, scheme.test);
+    data.exactPowers[i] = powers;
+    data.exactRatings[i] = analysis::RatePowers(powers[1], powers[2]);
+    if (!done()) return std::nullopt;
+  }
+  data.curves = analysis::ComputeCurves(results);
+  done();
+  return data;
+}
+
+}  // namespace velmora::ui
