@@ -5,6 +5,7 @@
 #include <map>
 
 #include "velmora/analysis/exact_power.h"
+#include "velmora/analysis/monotone_search.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
@@ -26,42 +27,7 @@ class RankProbe {
   // The largest rank in 1..maxRank that meets the DCFP, 0 when none does. The exact CFP
   // rises with the rank, so the ranks that meet it form a prefix.
   int LastMeetingRank(int maxRank, int hint) {
-    if (maxRank < 1) return 0;
-    hint = std::clamp(hint, 1, maxRank);
-    int meeting = 0;       // a rank known to meet (0: none known)
-    int failing = 0;       // a rank known to fail (0: none known)
-    if (meets(hint)) {
-      meeting = hint;
-      for (int step = 1; meeting < maxRank; step *= 2) {
-        const int candidate = std::min(meeting + step, maxRank);
-        if (!meets(candidate)) {
-          failing = candidate;
-          break;
-        }
-        meeting = candidate;
-      }
-      if (failing == 0) return meeting;  // maxRank meets
-    } else {
-      failing = hint;
-      for (int step = 1; meeting == 0; step *= 2) {
-        if (failing == 1) return 0;
-        const int candidate = std::max(failing - step, 1);
-        if (meets(candidate)) {
-          meeting = candidate;
-        } else {
-          failing = candidate;
-        }
-      }
-    }
-    while (failing - meeting > 1) {
-      const int middle = meeting + (failing - meeting) / 2;
-      if (meets(middle)) {
-        meeting = middle;
-      } else {
-        failing = middle;
-      }
-    }
-    return meeting;
+    return LastHolding(1, maxRank, hint, [this](int k) { return meets(k); });
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "velmora/analysis/monotone_search.h"
 #include "velmora/engine/problem.h"
 
 namespace velmora {
@@ -49,31 +50,13 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
                               std::string_view testName = {});
 
 // The smallest n in [low, high] for which meets(n) holds, assuming it holds from some n
-// on; empty when it does not hold at high.
+// on; empty when it does not hold at high. The search gallops up from low.
 template <class Meets>
 std::optional<int> SmallestMeetingN(int low, int high, Meets&& meets) {
   if (low > high) return std::nullopt;
-  if (meets(low)) return low;
-  int failing = low;
-  int meeting = 0;
-  for (int step = 1; meeting == 0; step *= 2) {
-    if (failing == high) return std::nullopt;
-    const int candidate = high - failing > step ? failing + step : high;
-    if (meets(candidate)) {
-      meeting = candidate;
-    } else {
-      failing = candidate;
-    }
-  }
-  while (meeting - failing > 1) {
-    const int middle = failing + (meeting - failing) / 2;
-    if (meets(middle)) {
-      meeting = middle;
-    } else {
-      failing = middle;
-    }
-  }
-  return meeting;
+  const int lastFailing = LastHolding(low, high, low, [&meets](int n) { return !meets(n); });
+  if (lastFailing == high) return std::nullopt;
+  return lastFailing + 1;
 }
 
 }  // namespace velmora
