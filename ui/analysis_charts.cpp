@@ -60,7 +60,8 @@ QChart* newChart(const QString& title) {
   chart->setTheme(QChart::ChartThemeLight);
   chart->setBackgroundRoundness(0);
   chart->legend()->setVisible(true);
-  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->legend()->setAlignment(Qt::AlignRight);  // one entry a line, none cut short
+  chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);  // marks and line styles
   chart->setAnimationOptions(QChart::NoAnimation);
   return chart;
 }
@@ -135,7 +136,7 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   attach(chart, dcfp, x, y);
   if (curves.jBound >= 1 && curves.jBound <= lastRank) {
     auto* j = new QLineSeries;
-    j->setName(QStringLiteral("j bound, min(j, n) = %1").arg(curves.jBound));
+    j->setName(QStringLiteral("j bound (%1)").arg(curves.jBound));
     j->setPen(QPen(QColor(85, 85, 85), 1.5, Qt::DashLine));
     const double bottom = log ? std::pow(10.0, std::floor(std::log10(lowest))) : 0.0;
     j->append(curves.jBound, bottom);
@@ -163,9 +164,9 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
   chart->addAxis(y, Qt::AlignLeft);
 
   for (const analysis::SchemeCurves& scheme : curves.schemes) {
-    const QString name = QStringLiteral("%1 at rank %2").arg(schemeName(scheme.test)).arg(scheme.rank);
-    QLineSeries* design = designLine(scheme.test, name + QStringLiteral(", design"));
-    QScatterSeries* exact = exactMarks(scheme.test, name + QStringLiteral(", exact"));
+    const QString name = QStringLiteral("%1 rank %2").arg(schemeName(scheme.test)).arg(scheme.rank);
+    QLineSeries* design = designLine(scheme.test, name + QStringLiteral(" design"));
+    QScatterSeries* exact = exactMarks(scheme.test, name + QStringLiteral(" exact"));
     for (const analysis::PowerCurvePoint& point : scheme.power) {
       design->append(point.shift, point.designPower);
       exact->append(point.shift, point.exactPower);
@@ -174,14 +175,14 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
     attach(chart, exact, x, y);
   }
   auto* reference = new QLineSeries;
-  reference->setName(QStringLiteral("Reference power curve"));
+  reference->setName(QStringLiteral("Reference curve"));
   reference->setPen(QPen(Qt::black, 3.0, Qt::SolidLine));
   for (const analysis::PowerCurvePoint& point : curves.schemes[0].power) {
     reference->append(point.shift, point.referencePower);
   }
   attach(chart, reference, x, y);
   auto* criteria = new QScatterSeries;
-  criteria->setName(QStringLiteral("Rating criteria: .539 at 3, .814 at 4"));
+  criteria->setName(QStringLiteral("Criteria .539, .814"));
   criteria->setMarkerShape(QScatterSeries::MarkerShapeStar);
   criteria->setMarkerSize(18.0);
   criteria->setColor(QColor::fromRgb(vermillion));

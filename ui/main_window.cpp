@@ -4,19 +4,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <atomic>
+
+#include "busy_pointer.h"
 #include "frm_main.h"
 #include "message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
+#include "velmora/ui/report.h"
 #include "velmora/ui/results_table.h"
+#include "velmora/version.h"
 #include "window_geometry.h"
 
 namespace velmora::ui {
@@ -114,14 +121,14 @@ void MainWindow::buildMenus() {
   connect(actNumberOfSamples, &QAction::triggered, m_form, &frmMain::explainNumberOfSamples);
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
-  // Not built yet.
-  for (QAction* pending : {actExportReport}) {
-    pending->setEnabled(false);
-  }
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
   // The results exist from an accepted Calculate until Reset.
-  actCopyResults->setEnabled(false);
-  const auto resultsShown = [this] { actCopyResults->setEnabled(m_form->lastOutcome().has_value()); };
+  const auto resultsShown = [this] {
+    for (QAction* action : {actCopyResults, actExportReport}) {
+      action->setEnabled(m_form->lastOutcome().has_value());
+    }
+  };
+  resultsShown();
   connect(m_form, &frmMain::calculated, this, resultsShown);
   connect(m_form, &frmMain::wasReset, this, resultsShown);
   connect(actExportReport, &QAction::triggered, this, &MainWindow::exportReport);
@@ -152,7 +159,43 @@ void MainWindow::copyResults() {
   const ResultsTable table = resultsTableOf(*m_form);
   platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
 }
-void MainWindow::exportReport() {}
+void MainWindow::exportReport() {
+  const auto& outcome = m_form->lastOutcome();
+  if (!outcome) return;
+  QString path = m_fileDialogs->saveFileName(this, QStringLiteral("Export Report"),
+                                             QStringLiteral("velmora-report.pdf"),
+                                             QStringLiteral("PDF documents (*.pdf)"));
+  if (path.isEmpty()) return;
+  if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
+
+  ReportContent content;
+  content.texts = m_form->lastTexts();
+  content.grid = resultsTableOf(*m_form);
+  content.date = QDate::currentDate();
+  content.version = QString::fromLatin1(VELMORA_VERSION);
+  QByteArray pdf;
+  {
+    const platform::BusyPointer busy;
+    // The analysis window's figures when they are those of this run; else computed here.
+    const AnalysisWindow* shown = m_analysis;
+    if (shown != nullptr && shown->data() && shown->data()->texts.txtAL == content.texts.txtAL &&
+        shown->data()->texts.txtN == content.texts.txtN && shown->data()->texts.txtR == content.texts.txtR &&
+        shown->data()->texts.txtMDET == content.texts.txtMDET) {
+      content.analysis = *shown->data();
+    } else {
+      const std::atomic<bool> never{false};
+      content.analysis = *computeAnalysis(outcome->results, content.texts, never);
+    }
+    pdf = drawReport(content);
+  }
+  QString reason;
+  if (pdf.isEmpty()) reason = QStringLiteral("The report could not be drawn.");
+  if (reason.isEmpty() && platform::writeWholeFile(path, pdf, &reason)) return;
+  // Nothing in the window changes; the user may choose another place and export again.
+  m_messageBoxes->showWarning(QStringLiteral("Export Error"),
+                              QStringLiteral("The report could not be written to\r%1\r%2")
+                                  .arg(QDir::toNativeSeparators(path), reason));
+}
 void MainWindow::showAnalysisWindow() {
   if (m_analysis == nullptr) {
     m_analysis = new AnalysisWindow(this);

@@ -20,6 +20,9 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QSignalSpy>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -32,6 +35,8 @@
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
 #include "velmora/ui/main_window.h"
+#include "velmora/ui/results_table.h"
+#include "velmora/engine/input_checks.h"
 
 using velmora::platform::RecordingMessageBoxes;
 using velmora::ui::MainWindow;
@@ -268,4 +273,49 @@ TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGo
 
   window->close();
   EXPECT_FALSE(analysis->isVisible());
+}
+
+// ---- Export Report ----------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGridCaption) {
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) reads the report back";
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString path = folder.filePath(QStringLiteral("report"));  // the extension is added
+  dialogs.answerWith(path);
+  fill("0.10", "21", "4");
+  form().btnCalculate->click();
+  window->actExportReport->trigger();
+  ASSERT_TRUE(boxes.boxes().isEmpty()) << boxes.boxes().value(0).prompt.toStdString();
+
+  QProcess reader;
+  reader.start(pdftotext, {path + QStringLiteral(".pdf"), QStringLiteral("-")});
+  ASSERT_TRUE(reader.waitForFinished(60000));
+  ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+  const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+  for (const char* input : {"0.10", "21", "4"}) EXPECT_TRUE(text.contains(input)) << input;
+  for (velmora::InputBox box : {velmora::InputBox::txtAL, velmora::InputBox::txtN,
+                                velmora::InputBox::txtR, velmora::InputBox::txtMDET}) {
+    EXPECT_TRUE(text.contains(QString::fromLatin1(velmora::InputBoxCaption(box)))) << velmora::InputBoxCaption(box);
+  }
+  const velmora::ui::ResultsTable grid = velmora::ui::resultsTableOf(form());
+  for (const QString& caption : grid.header) EXPECT_TRUE(text.contains(caption)) << caption.toStdString();
+  for (const QStringList& row : grid.rows) {
+    for (const QString& cell : row) EXPECT_TRUE(text.contains(cell.trimmed())) << cell.toStdString();
+  }
+}
+
+TEST_F(MainWindowTest, AReportThatCannotBeWrittenIsReportedAndTheWindowKeepsItsResults) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  const QString before = form().lblQ(2)->text();
+  dialogs.answerWith(QStringLiteral("/nonexistent-folder/velmora/report.pdf"));
+  window->actExportReport->trigger();
+  ASSERT_EQ(boxes.boxes().size(), 1);
+  EXPECT_EQ(boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::Warning);
+  EXPECT_EQ(boxes.boxes()[0].title, "Export Error");
+  EXPECT_TRUE(boxes.boxes()[0].prompt.contains("/nonexistent-folder/velmora/report.pdf"));
+  EXPECT_EQ(form().lblQ(2)->text(), before);
+  EXPECT_EQ(form().txtAL->text(), "0.1");
 }
