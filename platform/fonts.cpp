@@ -62,6 +62,15 @@ QString captionFontFamily() {
   return family;
 }
 
+QString captionFontFamilyFor(double devicePixelRatio) {
+  if (devicePixelRatio <= 1.0) return captionFontFamily();
+  static const QString scalable =
+      firstAvailable({msSansSerif, microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans,
+                      dejaVuSans},
+                     true);
+  return scalable;
+}
+
 // Not Tahoma here: the bold cut that fonts-wine ships draws thin, widely spaced strokes, so
 // its captions did not look bold at all. The Arial-metric faces have a true bold and are the
 // nearest in width to the bold captions of the design.

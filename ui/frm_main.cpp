@@ -89,8 +89,11 @@ QString powerRatingPrompt() {
   });
 }
 
+// Above a device pixel ratio of 1 (on any of the screens) the regular captions take a face
+// with outlines; the bitmap face would be drawn at its own size in a doubled layout.
 QFont captionFont(bool bold = false) {
-  QFont font(bold ? platform::boldCaptionFontFamily() : platform::captionFontFamily());
+  QFont font(bold ? platform::boldCaptionFontFamily()
+                  : platform::captionFontFamilyFor(qApp->devicePixelRatio()));
   font.setPixelSize(captionPixelSize);
   font.setBold(bold);
   font.setStyleStrategy(QFont::PreferAntialias);
@@ -210,7 +213,7 @@ QGroupBox* makeFrame(QWidget* container, const char* name, const QString& captio
 
 }  // namespace
 
-QString frmMain::captionFontFamily() { return platform::captionFontFamily(); }
+QString frmMain::captionFontFamily() { return platform::captionFontFamilyFor(qApp->devicePixelRatio()); }
 
 frmMain::frmMain(platform::MessageBoxes* messageBoxes, platform::Printer* printer, QWidget* parent)
     : QWidget(parent) {

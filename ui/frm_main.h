@@ -62,7 +62,8 @@ class frmMain : public QWidget {
                    platform::Printer* printer = nullptr, QWidget* parent = nullptr);
   ~frmMain() override;
 
-  /// The family the window's captions are drawn in (the best substitute found on this system).
+  /// The family the window's captions are drawn in (the best substitute found on this system,
+  /// one with outlines on a screen whose device pixel ratio is above 1).
   static QString captionFontFamily();
 
   // Controls of the window itself.

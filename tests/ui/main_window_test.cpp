@@ -9,6 +9,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QLineEdit>
@@ -318,4 +320,18 @@ TEST_F(MainWindowTest, AReportThatCannotBeWrittenIsReportedAndTheWindowKeepsItsR
   EXPECT_TRUE(boxes.boxes()[0].prompt.contains("/nonexistent-folder/velmora/report.pdf"));
   EXPECT_EQ(form().lblQ(2)->text(), before);
   EXPECT_EQ(form().txtAL->text(), "0.1");
+}
+
+// ---- high-dpi screens -------------------------------------------------------------------
+
+// Run with QT_SCALE_FACTOR=2 (its own test entry): a bitmap face would be drawn at its own
+// size in the doubled layout, its letters standing apart.
+TEST(FrmMainHighDpi, AboveRatioOneTheCaptionsTakeAFaceWithOutlines) {
+  if (qApp->devicePixelRatio() <= 1.0) GTEST_SKIP() << "needs a device pixel ratio above 1";
+  velmora::ui::frmMain form;
+  for (QWidget* caption : std::initializer_list<QWidget*>{form.Label1, form.Label4, form.Label22, form.lblCU(1), form.txtAL}) {
+    const QFontInfo face(caption->font());
+    EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(face.family(), face.styleName()))
+        << caption->objectName().toStdString() << ": " << face.family().toStdString();
+  }
 }
