@@ -133,12 +133,7 @@ int runBatchFile(const Options& options, std::istream& in, std::ostream& out, st
 int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
                    const BatchProgress& progress) {
   if (options.batch) return runBatchFile(options, in, out, err, progress);
-  InputTexts texts;
-  texts.txtAL = *options.dcfp;
-  texts.txtN = *options.n;
-  texts.txtR = *options.r;
-  // Without --j the rank box holds the n text, as leaving the n box would set it.
-  texts.txtMDET = options.j ? *options.j : *options.n;
+  const InputTexts texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts, options.audit);
   makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);

@@ -4,6 +4,16 @@
 
 namespace velmora::cli {
 
+InputTexts boxTexts(const std::string& dcfp, const std::string& n, const std::string& r,
+                    const std::optional<std::string>& j) {
+  InputTexts texts;
+  texts.txtAL = dcfp;
+  texts.txtN = n;
+  texts.txtR = r;
+  texts.txtMDET = j ? *j : n;
+  return texts;
+}
+
 CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit) {
   CaseResult result;
   result.texts = texts;

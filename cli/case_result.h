@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "velmora/analysis/audit.h"
 #include "velmora/engine/calculation.h"
@@ -23,6 +24,11 @@ struct CaseResult {
 // The decimal symbol of every command-line caption: output is for files and programs,
 // so it does not follow the regional settings.
 inline constexpr const char* kDecimalSymbol = ".";
+
+// The four box texts of a case given as options. Without j the rank box holds the n text,
+// as leaving the n box would set it.
+[[nodiscard]] InputTexts boxTexts(const std::string& dcfp, const std::string& n, const std::string& r,
+                                  const std::optional<std::string>& j);
 
 // Runs one case through the engine. The calculation object is reused between cases;
 // each call starts from the texts alone.

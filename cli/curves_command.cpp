@@ -33,8 +33,7 @@ constexpr const char* kCsvColumns = "dcfp,n,r,j,test,curve,rank,shift,design,exa
 // One row per point: the CFP curve's rows ("cfp": a rank, no shift or reference) and then
 // the power curve's ("power": the chosen rank, a shift, no marks), test after test.
 std::string curvesCsv(const InputTexts& in, const analysis::CalculationCurves& curves) {
-  const std::string inputs =
-      csvField(in.txtAL) + "," + csvField(in.txtN) + "," + csvField(in.txtR) + "," + csvField(in.txtMDET) + ",";
+  const std::string inputs = csvInputFields(in) + ",";
   std::string out = kCsvColumns;
   for (const analysis::SchemeCurves& scheme : curves.schemes) {
     const std::string test = inputs + schemeName(scheme) + ",";
@@ -75,24 +74,17 @@ Json curvesRecord(const InputTexts& in, const analysis::CalculationCurves& curve
                                   {"cfp", std::move(cfp)},
                                   {"power", std::move(power)}}));
   }
-  return Json::object({{"dcfp", in.txtAL},
-                       {"n", in.txtN},
-                       {"r", in.txtR},
-                       {"j", in.txtMDET},
-                       {"j_bound", curves.jBound},
-                       {"last_rank", curves.lastRank},
-                       {"tests", std::move(tests)}});
+  Json record = inputsRecord(in);
+  record["j_bound"] = curves.jBound;
+  record["last_rank"] = curves.lastRank;
+  record["tests"] = std::move(tests);
+  return record;
 }
 
 }  // namespace
 
 int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err) {
-  InputTexts texts;
-  texts.txtAL = *options.dcfp;
-  texts.txtN = *options.n;
-  texts.txtR = *options.r;
-  // Without --j the rank box holds the n text, as for the calculation.
-  texts.txtMDET = options.j ? *options.j : *options.n;
+  const InputTexts texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts);
   const bool json = options.format == OutputFormat::json;

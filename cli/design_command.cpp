@@ -46,11 +46,7 @@ int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err
 
   std::optional<CaseResult> result;
   if (options.n) {
-    InputTexts texts;
-    texts.txtAL = design.dcfpText;
-    texts.txtN = *options.n;
-    texts.txtR = std::to_string(design.r);
-    texts.txtMDET = options.j.value_or(texts.txtN);
+    const InputTexts texts = boxTexts(design.dcfpText, *options.n, std::to_string(design.r), options.j);
     Calculation calculation;
     result = computeCase(calculation, texts, options.audit);
   }

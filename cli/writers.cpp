@@ -19,9 +19,6 @@ void appendHexByte(std::string& out, unsigned char byte) {
   out.push_back(kHexDigits[byte & 0x0f]);
 }
 
-Json inputsRecord(const InputTexts& texts) {
-  return Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
-}
 
 // An input text as the heading of the grid shows it: as typed when that reads
 // unambiguously, quoted otherwise.
@@ -39,6 +36,15 @@ std::string padded(std::string text, std::size_t width) {
 }
 
 }  // namespace
+
+Json inputsRecord(const InputTexts& texts) {
+  return Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
+}
+
+std::string csvInputFields(const InputTexts& texts) {
+  return csvField(texts.txtAL) + "," + csvField(texts.txtN) + "," + csvField(texts.txtR) + "," +
+         csvField(texts.txtMDET);
+}
 
 Json caseRecord(const CaseResult& result) {
   Json record = inputsRecord(result.texts);
@@ -96,8 +102,7 @@ std::string csvHeader(bool audit) {
 std::string csvRows(const CaseResult& result) {
   const InputTexts& in = result.texts;
   const ResultCaptions& c = result.outcome.captions;
-  const std::string inputs =
-      csvField(in.txtAL) + "," + csvField(in.txtN) + "," + csvField(in.txtR) + "," + csvField(in.txtMDET);
+  const std::string inputs = csvInputFields(in);
   std::string out;
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     const std::array<std::string, 10> cells = {

@@ -28,6 +28,11 @@ enum class OutputFormat { text, csv, json };
 // Scheme names, element t - 1 for scheme 1:t.
 inline constexpr std::array<const char*, kSchemeCount> kSchemeNames = {"1:1", "1:2", "1:3", "1:4"};
 
+// The four input texts of a case: the first keys of its json records, and the first
+// fields of its csv rows (without a comma after them).
+[[nodiscard]] Json inputsRecord(const InputTexts& texts);
+[[nodiscard]] std::string csvInputFields(const InputTexts& texts);
+
 // The json record of a case: its inputs, then its tests (or the refusal as "error").
 [[nodiscard]] Json caseRecord(const CaseResult& result);
 // The same as one line of the json format, without the line end.
