@@ -7,23 +7,18 @@
 
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
+#include "request_values.h"
 
 namespace velmora {
 
 namespace {
 
-Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
+using analysis_detail::Refused;
 
 // Counts above a billion describe no monitoring program.
 constexpr double kLargestCount = 1e9;
 
-std::optional<long> CountAboveZero(std::string_view text) {
-  if (!IsNumeric(text)) return std::nullopt;
-  const NumericReading reading = ReadNumericValue(text);
-  if (!reading.inRange || reading.value < 1.0 || reading.value > kLargestCount) return std::nullopt;
-  if (reading.value != std::floor(reading.value)) return std::nullopt;
-  return static_cast<long>(reading.value);
-}
+std::optional<long> CountAboveZero(std::string_view text) { return analysis_detail::WholeNumberFromOne(text, kLargestCount); }
 
 std::string Significant(double value, int digits) {
   char buffer[64];
@@ -39,17 +34,17 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
   MonitoringDesign design;
   const auto w = CountAboveZero(wells);
   if (!w) {
-    design.error = refused("the number of wells must be a whole number above zero");
+    design.error = Refused("the number of wells must be a whole number above zero");
     return design;
   }
   const auto c = CountAboveZero(constituents);
   if (!c) {
-    design.error = refused("the number of constituents must be a whole number above zero");
+    design.error = Refused("the number of constituents must be a whole number above zero");
     return design;
   }
   const auto e = CountAboveZero(evaluations);
   if (!e) {
-    design.error = refused("the number of evaluations a year must be a whole number above zero");
+    design.error = Refused("the number of evaluations a year must be a whole number above zero");
     return design;
   }
   design.wells = *w;
@@ -58,7 +53,7 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
   if (!swfpr.empty()) {
     const NumericReading a = ReadNumericValue(swfpr);
     if (!IsNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
-      design.error = refused("the site-wide false-positive rate must lie strictly between 0 and 1");
+      design.error = Refused("the site-wide false-positive rate must lie strictly between 0 and 1");
       return design;
     }
     design.swfpr = a.value;
@@ -77,7 +72,7 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
     }
   }
   if (comparisons > static_cast<double>(largestR)) {
-    design.error = refused("r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
+    design.error = Refused("r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
                    Significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
                    FormatInteger(largestR) + ": " + room + ")");
     return design;

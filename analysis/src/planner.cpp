@@ -8,21 +8,19 @@
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
+#include "request_values.h"
 
 namespace velmora {
 
 namespace {
 
-Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
+using analysis_detail::Refused;
 
-// A whole number above 0 that fits an int16, read like the calculator's boxes.
+// A whole number above 0 that fits an int16.
 std::optional<int> WholeAboveZero(std::string_view text) {
-  if (!IsNumeric(text)) return std::nullopt;
-  const NumericReading reading = ReadNumericValue(text);
-  if (!reading.inRange || reading.value <= 0.0) return std::nullopt;
-  const auto whole = ToInt16(reading.value);
-  if (!whole || reading.value - *whole != 0.0) return std::nullopt;
-  return *whole;
+  const std::optional<long> whole = analysis_detail::WholeNumberFromOne(text, kInt16Max);
+  if (!whole) return std::nullopt;
+  return static_cast<int>(*whole);
 }
 
 }  // namespace
@@ -33,19 +31,19 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
   plan.dcfpText = std::string(dcfpText);
   const NumericReading dcfpReading = ReadNumericValue(dcfpText);
   if (!IsNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
-    plan.error = refused("the DCFP must be a number greater than zero and at most 1");
+    plan.error = Refused("the DCFP must be a number greater than zero and at most 1");
     return plan;
   }
   const auto comparisons = WholeAboveZero(rText);
   if (!comparisons) {
-    plan.error = refused("the number of comparisons r must be a whole number from 1 to 8191");
+    plan.error = Refused("the number of comparisons r must be a whole number from 1 to 8191");
     return plan;
   }
   plan.r = *comparisons;
   if (!rankText.empty()) {
     const auto rank = WholeAboveZero(rankText);
     if (!rank) {
-      plan.error = refused("the rank must be a whole number above zero");
+      plan.error = Refused("the rank must be a whole number above zero");
       return plan;
     }
     plan.rank = *rank;
@@ -56,14 +54,14 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
       if (testName == "1:" + std::to_string(t)) onlyTest = t;
     }
     if (onlyTest == 0) {
-      plan.error = refused("the test must be one of 1:1, 1:2, 1:3 and 1:4");
+      plan.error = Refused("the test must be one of 1:1, 1:2, 1:3 and 1:4");
       return plan;
     }
   }
   plan.smallestN = std::max(2, plan.rank);
   plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
   if (plan.smallestN > plan.largestN) {
-    plan.error = refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
+    plan.error = Refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
                  " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN));
     return plan;
   }
