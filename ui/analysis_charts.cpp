@@ -83,6 +83,17 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   x->setLabelFormat(QStringLiteral("%d"));
   const int lastRank = std::max(curves.lastRank, 2);
   x->setRange(1, lastRank);
+  // Ticks on whole ranks: every rank, or every 2, 5, 10, 20, 50 ... ranks, about ten in all.
+  double step = 1.0;
+  for (double decade = 1.0; lastRank / step > 12.0; decade *= 10.0) {
+    for (double multiple : {1.0, 2.0, 5.0}) {
+      step = multiple * decade;
+      if (lastRank / step <= 12.0) break;
+    }
+  }
+  x->setTickType(QValueAxis::TicksDynamic);
+  x->setTickAnchor(0.0);
+  x->setTickInterval(step);
   QAbstractAxis* y = nullptr;
   double lowest = curves.dcfp;
   double highest = curves.dcfp;
@@ -141,6 +152,12 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
     const double bottom = log ? std::pow(10.0, std::floor(std::log10(lowest))) : 0.0;
     j->append(curves.jBound, bottom);
     j->append(curves.jBound, std::min(1.0, log ? highest * 1.5 : highest * 1.05));
+    attach(chart, j, x, y);
+  } else if (curves.jBound > lastRank) {
+    // The search may go as far as j, but the curves stop a few ranks past the chosen ones.
+    auto* j = new QLineSeries;
+    j->setName(QStringLiteral("j bound (%1) past the ranks drawn").arg(curves.jBound));
+    j->setPen(QPen(QColor(85, 85, 85), 1.5, Qt::DashLine));
     attach(chart, j, x, y);
   }
   attach(chart, chosen, x, y);

@@ -151,7 +151,7 @@ void ProgramDesignDialog::showDesign() {
     lblMessage->setText(expected(*result.error));
     return;
   }
-  lblResults->setText(QStringLiteral("r = %1\nDCFP = %2\n\n%3\n%4")
+  lblResults->setText(QStringLiteral("r = %1\nDCFP = %2 (as the DCFP box takes it)\n\n%3\n%4")
                           .arg(result.r)
                           .arg(dcfpBoxText(result.dcfp, QString::fromStdString(result.dcfpText)),
                                QString::fromStdString(result.rFormula),

@@ -45,29 +45,34 @@ QString powersText(const std::array<double, 3>& powers) {
       .arg(powers[0], 0, 'f', 3).arg(powers[1], 0, 'f', 3).arg(powers[2], 0, 'f', 3);
 }
 
-constexpr int exactRankColumn = 7;
-constexpr int exactRatingColumn = 11;
+// The audit's rows, one quantity each; the schemes are its columns.
+enum AuditRow { exactRankRow = 6, exactRatingRow = 10 };
 
 }  // namespace
 
 ResultsTable auditTableOf(const AnalysisData& data) {
   ResultsTable table;
-  table.header = {QStringLiteral("Test"),
-                  QStringLiteral("Rank"),
-                  QStringLiteral("Design CFP"),
-                  QStringLiteral("Exact CFP"),
-                  QStringLiteral("Next rank"),
-                  QStringLiteral("Its exact CFP"),
-                  QStringLiteral("Margin (DCFP - exact CFP)"),
-                  QStringLiteral("Exact rank"),
-                  QStringLiteral("Design powers (2, 3, 4 SD)"),
-                  QStringLiteral("Exact powers (2, 3, 4 SD)"),
-                  QStringLiteral("Design rating"),
-                  QStringLiteral("Exact rating")};
+  table.header = {QStringLiteral("Test")};
+  const QStringList quantities{QStringLiteral("Rank"),
+                               QStringLiteral("Design CFP"),
+                               QStringLiteral("Exact CFP"),
+                               QStringLiteral("Next rank"),
+                               QStringLiteral("Its exact CFP"),
+                               QStringLiteral("Margin (DCFP - exact CFP)"),
+                               QStringLiteral("Exact rank"),
+                               QStringLiteral("Design powers (2, 3, 4 SD)"),
+                               QStringLiteral("Exact powers (2, 3, 4 SD)"),
+                               QStringLiteral("Design rating"),
+                               QStringLiteral("Exact rating")};
+  for (const QString& quantity : quantities) {
+    table.rows.append(QStringList{quantity});
+    table.differing.append(QList<int>{});
+  }
   for (const SchemeAudit& audit : data.audit.schemes) {
-    const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
-    const auto& exactPowers = data.exactPowers[static_cast<std::size_t>(audit.test - 1)];
-    const Rating exactRating = data.exactRatings[static_cast<std::size_t>(audit.test - 1)];
+    const auto i = static_cast<std::size_t>(audit.test - 1);
+    const SchemeResult& design = data.results.schemes[i];
+    const int column = static_cast<int>(table.header.size());
+    table.header.append(QStringLiteral("1:%1").arg(audit.test));
     const bool rankDiffers = data.rankDiffers(audit.test);
     const bool ratingDiffers = data.ratingDiffers(audit.test);
     QString rank = QString::number(audit.rank);
@@ -75,19 +80,22 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     QString exactRank = QString::number(audit.exactRank);
     if (audit.exactExceeded) exactRank += QStringLiteral(" (exceeded)");
     if (rankDiffers) exactRank += QStringLiteral(" - DIFFERS");
-    QString rating = QString::fromLatin1(RatingCaption(exactRating));
+    QString rating = QString::fromLatin1(RatingCaption(data.exactRatings[i]));
     if (ratingDiffers) rating += QStringLiteral(" - DIFFERS");
-    table.rows.append(
-        {QStringLiteral("1:%1").arg(audit.test), rank, QString::fromStdString(audit.cfpShown),
-         exactNumber(audit.cfpExact), audit.nextRank ? QString::number(*audit.nextRank) : QStringLiteral("-"),
-         audit.nextCfpExact ? exactNumber(*audit.nextCfpExact) : QStringLiteral("-"),
-         QString::number(static_cast<double>(audit.margin), 'g', 4), exactRank,
-         powersText(design.power[0], design.power[1], design.power[2]), powersText(exactPowers),
-         QString::fromLatin1(RatingCaption(design.rating)), rating});
-    QList<int> differing;
-    if (rankDiffers) differing.append(exactRankColumn);
-    if (ratingDiffers) differing.append(exactRatingColumn);
-    table.differing.append(differing);
+    const QStringList cells{rank,
+                            QString::fromStdString(audit.cfpShown),
+                            exactNumber(audit.cfpExact),
+                            audit.nextRank ? QString::number(*audit.nextRank) : QStringLiteral("-"),
+                            audit.nextCfpExact ? exactNumber(*audit.nextCfpExact) : QStringLiteral("-"),
+                            QString::number(static_cast<double>(audit.margin), 'g', 4),
+                            exactRank,
+                            powersText(design.power[0], design.power[1], design.power[2]),
+                            powersText(data.exactPowers[i]),
+                            QString::fromLatin1(RatingCaption(design.rating)),
+                            rating};
+    for (int row = 0; row < cells.size(); ++row) table.rows[row].append(cells[row]);
+    if (rankDiffers) table.differing[exactRankRow].append(column);
+    if (ratingDiffers) table.differing[exactRatingRow].append(column);
   }
   return table;
 }

@@ -20,9 +20,10 @@ struct ResultsTable {
 
 struct AnalysisData;
 
-/// The audit as a table: per scheme the design's CFP, the exact CFP, the next rank and its
-/// exact CFP, the margin, the exact rank, both powers and ratings; a rank or rating where the
-/// two arithmetics part is listed in `differing` and its text says so.
+/// The audit as a table, a column per scheme: the rank, the design's CFP, the exact CFP, the
+/// next rank and its exact CFP, the margin, the exact rank, both powers and both ratings; an
+/// exact rank or rating where the two arithmetics part is listed in `differing` and its text
+/// says so.
 ResultsTable auditTableOf(const AnalysisData& data);
 
 /// One sentence per difference between the design's and the exact rank or rating, or one
