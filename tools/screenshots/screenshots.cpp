@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Puts the program's windows into the states the README shows, for screenshots taken of a
+// virtual display (tools/screenshots/take.sh): the main window after a run, the analysis
+// window, both dialogs, and the report written to a file. Not installed.
+//
+//   velmora-screenshots main | analysis [tab] | design | planning | report FILE
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app_identity.h"
+#include "frm_main.h"
+#include "velmora/platform/file_dialogs.h"
+#include "velmora/ui/analysis_window.h"
+#include "velmora/ui/design_dialogs.h"
+#include "velmora/ui/main_window.h"
+
+using namespace velmora;
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  app::applyApplicationIdentity();
+  const QString what = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
+  platform::ScriptedFileDialogs dialogs;
+  ui::MainWindow window(nullptr, nullptr, &dialogs);
+  window.show();
+  ui::frmMain& form = *window.form();
+  form.txtAL->setText(QStringLiteral("0.1"));
+  form.txtN->setText(QStringLiteral("20"));
+  form.txtR->setText(QStringLiteral("5"));
+  form.txtMDET->setText(QStringLiteral("20"));
+  form.btnCalculate->click();
+
+  if (what == QLatin1String("analysis")) {
+    window.showAnalysisWindow();
+    ui::AnalysisWindow* analysis = window.analysisWindow();
+    analysis->resize(1000, 720);
+    analysis->move(20, 20);
+    window.move(60, 60);  // behind it, out of the picture
+    const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
+    QObject::connect(analysis, &ui::AnalysisWindow::finished, analysis,
+                     [analysis, tab] { analysis->tabs->setCurrentIndex(tab); });
+  } else if (what == QLatin1String("design")) {
+    window.showProgramDesign();
+    ui::ProgramDesignDialog* dialog = window.programDesignDialog();
+    dialog->txtWells->setText(QStringLiteral("20"));
+    dialog->txtConstituents->setText(QStringLiteral("10"));
+    dialog->txtEvaluations->setText(QStringLiteral("2"));
+  } else if (what == QLatin1String("planning")) {
+    window.showSampleSizePlanning();
+    ui::SampleSizePlanningDialog* dialog = window.sampleSizePlanningDialog();
+    dialog->txtDcfp->setText(QStringLiteral("0.05"));
+    dialog->txtRank->setText(QStringLiteral("2"));
+    dialog->cboScheme->setCurrentText(QStringLiteral("1:2"));
+    dialog->plan();
+  } else if (what == QLatin1String("report") && argc > 2) {
+    dialogs.answerWith(QString::fromLocal8Bit(argv[2]));
+    window.exportReport();
+    return 0;
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The README's screenshots, taken of a virtual display: the main window with its menu bar (at
+# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, both dialogs
+# and the report's first page. Needs xvfb, openbox, imagemagick and poppler-utils.
+#
+#   tools/screenshots/take.sh BUILD_DIR [OUT_DIR]     (OUT_DIR defaults to docs/screenshots)
+set -euo pipefail
+build=${1:?build directory}
+out=${2:-$(dirname "$0")/../../docs/screenshots}
+mkdir -p "$out"
+cmake --build "$build" --target velmora-screenshots >/dev/null
+tool="$build/app/velmora-screenshots"
+
+display=:97
+Xvfb $display -screen 0 1400x1000x24 -nolisten tcp &
+xvfb=$!
+trap 'kill $wm $xvfb 2>/dev/null || true' EXIT
+sleep 1
+DISPLAY=$display openbox &
+wm=$!
+sleep 1
+
+# shot NAME SCALE ARGS...: runs the tool in the given state and keeps the windows' part of the
+# screen (the root window, trimmed to what is drawn on it).
+shot() {
+  local name=$1 scale=$2
+  shift 2
+  DISPLAY=$display QT_SCALE_FACTOR=$scale "$tool" "$@" &
+  local app=$!
+  sleep 4
+  DISPLAY=$display import -window root "$out/$name.png"
+  kill $app
+  wait $app 2>/dev/null || true
+  convert "$out/$name.png" -trim +repage "$out/$name.png"
+}
+
+shot main-window 1 main
+shot main-window-ratio-2 2 main
+shot analysis-cfp 1 analysis 0
+shot analysis-power 1 analysis 1
+shot analysis-audit 1 analysis 2
+shot program-design 1 design
+shot sample-size-planning 1 planning
+
+report=$(mktemp --suffix=.pdf)
+QT_QPA_PLATFORM=offscreen "$tool" report "$report"
+pdftoppm -r 80 -f 1 -l 1 -png -singlefile "$report" "$out/report-page-1"
+rm -f "$report"
