@@ -142,10 +142,7 @@ double FirstFalsePositiveSum64(int n, int r, int t, int k) {
     for (int i = 0; i < count; ++i) firstFalsePositive += falsePositive[static_cast<std::size_t>(i)];
     total += firstFalsePositive;
 
-    q.swap(next);
-    high += t - 1;
-    while (low <= high && q[static_cast<std::size_t>(low)] < dropBelow) ++low;
-    while (high >= low && q[static_cast<std::size_t>(high)] < dropBelow) --high;
+    AdvanceStates(q, next, t, dropBelow, low, high);
   }
   return total;
 }

@@ -59,6 +59,16 @@ namespace velmora {
 // C(t, i) for t = 0 .. 4.
 inline constexpr int kResampleBinomial[5][5] = {{1}, {1, 1}, {1, 2, 1}, {1, 3, 3, 1}, {1, 4, 6, 4, 1}};
 
+// After a comparison: its next states become the current ones, t - 1 positions wider,
+// less the states at either edge too unlikely to matter (below dropBelow).
+template <class Real>
+void AdvanceStates(std::vector<Real>& q, std::vector<Real>& next, int t, Real dropBelow, int& low, int& high) {
+  q.swap(next);
+  high += t - 1;
+  while (low <= high && q[static_cast<std::size_t>(low)] < dropBelow) ++low;
+  while (high >= low && q[static_cast<std::size_t>(high)] < dropBelow) --high;
+}
+
 template <class Real>
 Real FirstFalsePositiveSum(int n, int r, int t, int k) {
   const int size = (t - 1) * r + t + 1;
@@ -98,10 +108,7 @@ Real FirstFalsePositiveSum(int n, int r, int t, int k) {
     }
     total += firstFalsePositive;
 
-    q.swap(next);
-    high += t - 1;
-    while (low <= high && q[static_cast<std::size_t>(low)] < dropBelow) ++low;
-    while (high >= low && q[static_cast<std::size_t>(high)] < dropBelow) --high;
+    AdvanceStates(q, next, t, dropBelow, low, high);
   }
   return total;
 }
