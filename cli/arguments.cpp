@@ -347,7 +347,9 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
                    json  one object per case and line
   --audit          add the exact audit of each test: the exact CFP of the chosen rank
                    and of the next one, the margin to the DCFP as typed, and the
-                   exact rank, the largest whose exact CFP meets that DCFP
+                   exact rank, the largest whose exact CFP meets that DCFP; the exact
+                   power of the chosen rank at 2, 3 and 4 standard deviations and
+                   the rating it earns under the same criteria
   --help, -h       show this text
   --version        show the version
 
