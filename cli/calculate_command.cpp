@@ -77,7 +77,8 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
   std::atomic<std::size_t> computed{0};
   CsvReader reader(in);
   std::vector<BatchEntry> block;
-  std::vector<CaseResult> results;
+  std::vector<RenderedCase> rendered;
+  std::vector<char> refused;  // per case of the block (not vector<bool>: written from several jobs)
   int status = kExitOk;
   for (bool more = true; more;) {
     block.clear();
@@ -86,10 +87,14 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
       BatchEntry entry = classifyRecord(std::move(record));
       if (entry.kind != BatchEntry::Kind::blank) block.push_back(std::move(entry));
     }
-    results.assign(block.size(), CaseResult{});
+    // Each job computes its cases and renders their records; this thread then writes them.
+    rendered.assign(block.size(), RenderedCase{});
+    refused.assign(block.size(), false);
     RunOnJobs(block.size(), jobs, [&](std::size_t i, std::size_t worker) {
       if (block[i].kind != BatchEntry::Kind::computable) return;
-      results[i] = computeCase(calculations[worker], block[i].texts, options.audit);
+      const CaseResult result = computeCase(calculations[worker], block[i].texts, options.audit);
+      rendered[i] = writer.render(result, block[i].line);
+      refused[i] = !result.outcome.accepted();
       progressLine.caseDone(++computed);
     });
     for (std::size_t i = 0; i < block.size(); ++i) {
@@ -98,9 +103,10 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
         status = kExitRefused;
         continue;
       }
-      writer.writeCase(results[i], block[i].line);
-      if (!results[i].outcome.accepted()) status = kExitRefused;
+      writer.write(rendered[i]);
+      if (refused[i]) status = kExitRefused;
     }
+    writer.flush();
   }
   return status;
 }

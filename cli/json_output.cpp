@@ -2,6 +2,7 @@
 // The records of the json format.
 #include "json_output.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace velmora::cli {
@@ -57,7 +58,9 @@ void appendJson(std::string& out, const Json& value) {
     out += '{';
     const char* separator = "";
     for (const auto& [key, item] : value.items()) {
-      out += separator + jsonString(key) + ": ";
+      out += separator;
+      out += jsonString(key);
+      out += ": ";
       appendJson(out, item);
       separator = ", ";
     }
@@ -87,6 +90,17 @@ std::string jsonText(const Json& value) {
 }
 
 std::string jsonString(std::string_view text) {
+  // Most texts are numbers and captions: printable ASCII with nothing to escape.
+  const bool plain = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; });
+  if (plain) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+  }
   std::string out = "\"";
   std::size_t validStart = 0;
   std::size_t i = 0;

@@ -205,55 +205,66 @@ std::string problemMessage(const BatchProblem& problem) { return message(batchLi
 
 namespace {
 
-class TextWriter final : public RecordWriter {
+// Every writer sends a case's standard-output part and its standard-error part in the
+// order of the cases: standard output is flushed before anything goes to standard error,
+// and after every batch of records (flush()), not after each one.
+class StreamWriter : public RecordWriter {
  public:
-  TextWriter(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
-  void writeCase(const CaseResult& result, std::size_t line) override {
-    if (!result.outcome.accepted()) {
-      m_err << refusalMessage(result, line) << std::flush;
-      return;
-    }
-    if (m_written) m_out << "\n";
-    m_out << textGrid(result) << std::flush;
-    m_written = true;
+  StreamWriter(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+  void write(const RenderedCase& rendered) override {
+    if (!rendered.out.empty()) writeOut(rendered.out);
+    if (!rendered.err.empty()) writeErr(rendered.err);
   }
-  void writeProblem(const BatchProblem& problem) override { m_err << problemMessage(problem) << std::flush; }
+  void writeProblem(const BatchProblem& problem) override { writeErr(problemMessage(problem)); }
+  void flush() override { m_out.flush(); }
 
- private:
+ protected:
+  virtual void writeOut(const std::string& text) { m_out << text; }
+  void writeErr(const std::string& text) {
+    m_out.flush();
+    m_err << text << std::flush;
+  }
   std::ostream& m_out;
   std::ostream& m_err;
+};
+
+class TextWriter final : public StreamWriter {
+ public:
+  using StreamWriter::StreamWriter;
+  [[nodiscard]] RenderedCase render(const CaseResult& result, std::size_t line) const override {
+    if (!result.outcome.accepted()) return {{}, refusalMessage(result, line)};
+    return {textGrid(result), {}};
+  }
+
+ private:
+  // Grids are set apart by a blank line.
+  void writeOut(const std::string& grid) override {
+    if (m_written) m_out << "\n";
+    m_out << grid;
+    m_written = true;
+  }
   bool m_written = false;
 };
 
-class CsvWriter final : public RecordWriter {
+class CsvWriter final : public StreamWriter {
  public:
-  CsvWriter(std::ostream& out, std::ostream& err, bool audit) : m_out(out), m_err(err) {
+  CsvWriter(std::ostream& out, std::ostream& err, bool audit) : StreamWriter(out, err) {
     m_out << csvHeader(audit) << std::flush;
   }
-  void writeCase(const CaseResult& result, std::size_t line) override {
-    if (!result.outcome.accepted()) {
-      m_err << refusalMessage(result, line) << std::flush;
-      return;
-    }
-    m_out << csvRows(result) << std::flush;
+  [[nodiscard]] RenderedCase render(const CaseResult& result, std::size_t line) const override {
+    if (!result.outcome.accepted()) return {{}, refusalMessage(result, line)};
+    return {csvRows(result), {}};
   }
-  void writeProblem(const BatchProblem& problem) override { m_err << problemMessage(problem) << std::flush; }
-
- private:
-  std::ostream& m_out;
-  std::ostream& m_err;
 };
 
-class JsonWriter final : public RecordWriter {
+// In the json format every case and every problem is a record of standard output.
+class JsonWriter final : public StreamWriter {
  public:
-  explicit JsonWriter(std::ostream& out) : m_out(out) {}
-  void writeCase(const CaseResult& result, std::size_t) override { m_out << jsonRecord(result) << "\n" << std::flush; }
-  void writeProblem(const BatchProblem& problem) override {
-    m_out << jsonProblemRecord(problem) << "\n" << std::flush;
+  JsonWriter(std::ostream& out, std::ostream& err) : StreamWriter(out, err) {}
+  [[nodiscard]] RenderedCase render(const CaseResult& result, std::size_t) const override {
+    return {jsonRecord(result) + "\n", {}};
   }
-
- private:
-  std::ostream& m_out;
+  void writeProblem(const BatchProblem& problem) override { m_out << jsonProblemRecord(problem) << "\n"; }
 };
 
 }  // namespace
@@ -263,7 +274,7 @@ std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream
   switch (format) {
     case OutputFormat::text: return std::make_unique<TextWriter>(out, err);
     case OutputFormat::csv: return std::make_unique<CsvWriter>(out, err, audit);
-    case OutputFormat::json: return std::make_unique<JsonWriter>(out);
+    case OutputFormat::json: return std::make_unique<JsonWriter>(out, err);
   }
   return std::make_unique<TextWriter>(out, err);
 }

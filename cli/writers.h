@@ -61,11 +61,25 @@ inline constexpr std::array<const char*, kSchemeCount> kSchemeNames = {"1:1", "1
 [[nodiscard]] std::string refusalMessage(const CaseResult& result, std::size_t line);
 [[nodiscard]] std::string problemMessage(const BatchProblem& problem);
 
+// What a case puts on standard output and on standard error (either may be empty).
+struct RenderedCase {
+  std::string out;
+  std::string err;
+};
+
+// The records of one run in one format. render() touches no stream and may be called on
+// any thread at once; write(), writeProblem() and flush() are called in the order of the
+// cases, on one thread.
 class RecordWriter {
  public:
   virtual ~RecordWriter() = default;
-  virtual void writeCase(const CaseResult& result, std::size_t line) = 0;
+  [[nodiscard]] virtual RenderedCase render(const CaseResult& result, std::size_t line) const = 0;
+  virtual void write(const RenderedCase& rendered) = 0;
   virtual void writeProblem(const BatchProblem& problem) = 0;
+  // Puts out what is written so far (after a block of cases, and at the end).
+  virtual void flush() = 0;
+
+  void writeCase(const CaseResult& result, std::size_t line) { write(render(result, line)); }
 };
 
 // `audit` adds the audit columns to the csv header.
