@@ -13,7 +13,7 @@
 
 #include "fuzz_common.h"
 #include "outcome_invariants.h"
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Calculation calculation = FilledRecord();
     const Outcome outcome = calculation.Calculate(texts);
     if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::Fail("Calculate disagrees with CheckInputs", texts);
-    if (const char* field = reliability::FirstDifference(CalculationSeam::State(calculation), CalculationSeam::State(FilledRecord()))) {
+    if (const char* field = testsupport::FirstDifference(CalculationSeam::State(calculation), CalculationSeam::State(FilledRecord()))) {
       fuzz::Fail(std::string("a refusal changed the record: ") + field, texts);
     }
     return 0;
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Fail(problem, texts);
   }
   const Outcome second = calculation.Calculate(texts);
-  if (reliability::AllCaptions(second.captions) != reliability::AllCaptions(first.captions)) {
+  if (testsupport::AllCaptions(second.captions) != testsupport::AllCaptions(first.captions)) {
     fuzz::Fail("a second run gave other captions", texts);
   }
   return 0;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// An independent check of the four searches' CFPs: the exact probability
+// An independent check of the four searches' CFPs against the exact probability
 //   CFP_t(k) = 1 - E[(1 - W^t)^r],  W ~ Beta(k, n - k + 1),
-// expanded binomially, E[(1 - W^t)^r] = sum over i of C(r, i) (-1)^i E[W^(t i)], with the
-// moments E[W^a] = prod over i < a of (k + i) / (n + 1 + i), in exact GMP fractions. None
-// of the searches' recurrences is used, so a wrong weight, position or bound in any of them
-// shows up as a difference far above float32 rounding.
+// in exact GMP fractions (tests/support/exact_reference.h). None of the searches'
+// recurrences is used, so a wrong weight, position or bound in any of them shows up as a
+// difference far above float32 rounding.
 //
 // Also here: the runs whose float32 coefficient sums overflow, the largest rank bound and
 // the backgrounds beyond the 16-bit products 2k and 4k.
@@ -19,6 +18,9 @@
 #include <tuple>
 #include <vector>
 
+#include "exact_reference.h"
+#include "named_rows.h"
+#include "record_compare.h"
 #include "run_support.h"
 
 namespace velmora {
@@ -28,30 +30,8 @@ using enginetest::EngineRun;
 using enginetest::RepeatSearches;
 using enginetest::RunOf;
 using enginetest::Texts;
-
-mpq_class ExactPassProbability(int n, int r, int t, int k) {
-  // moments[a] = E[W^a] for a = 0 .. t r.
-  std::vector<mpq_class> moments(static_cast<std::size_t>(t * r + 1));
-  moments[0] = 1;
-  for (int a = 1; a <= t * r; ++a) {
-    moments[static_cast<std::size_t>(a)] = moments[static_cast<std::size_t>(a - 1)] * mpq_class(k + a - 1, n + a);
-    moments[static_cast<std::size_t>(a)].canonicalize();
-  }
-  mpq_class pass = 0;
-  for (int i = 0; i <= r; ++i) {
-    mpz_class binomial;
-    mpz_bin_uiui(binomial.get_mpz_t(), static_cast<unsigned long>(r), static_cast<unsigned long>(i));
-    const mpq_class term = mpq_class(binomial) * moments[static_cast<std::size_t>(t * i)];
-    if (i % 2 == 0) {
-      pass += term;
-    } else {
-      pass -= term;
-    }
-  }
-  return pass;
-}
-
-mpq_class ExactCfp(int n, int r, int t, int k) { return 1 - ExactPassProbability(n, r, t, k); }
+using testsupport::ExactCfpFraction;
+using testsupport::ExactNoFalsePositive;
 
 // |engine - exact| in double, from the exact difference.
 double Deviation(float engine, const mpq_class& exact) {
@@ -73,18 +53,18 @@ std::array<float, 5> EngineCfpsAtRank(int n, int r, int k) {
 }
 
 TEST(ExactCfp, ReferenceReproducesTheWorkedFractions) {
-  EXPECT_EQ(ExactCfp(20, 5, 1, 1), mpq_class(1, 5));
-  EXPECT_EQ(ExactCfp(20, 5, 2, 2), mpq_class(7187, 118755));
-  EXPECT_EQ(ExactCfp(20, 5, 3, 5), mpq_class(9352011, 103488385));
-  EXPECT_EQ(ExactCfp(20, 5, 4, 7), mpq_class(6810920, 75739851));
+  EXPECT_EQ(ExactCfpFraction(20, 5, 1, 1), mpq_class(1, 5));
+  EXPECT_EQ(ExactCfpFraction(20, 5, 2, 2), mpq_class(7187, 118755));
+  EXPECT_EQ(ExactCfpFraction(20, 5, 3, 5), mpq_class(9352011, 103488385));
+  EXPECT_EQ(ExactCfpFraction(20, 5, 4, 7), mpq_class(6810920, 75739851));
   // r = 1 closed forms: E[W^t] for W ~ Beta(1, 10).
-  EXPECT_EQ(ExactCfp(10, 1, 2, 1), mpq_class(1, 66));
-  EXPECT_EQ(ExactCfp(10, 1, 3, 1), mpq_class(1, 286));
-  EXPECT_EQ(ExactCfp(10, 1, 4, 1), mpq_class(1, 1001));
+  EXPECT_EQ(ExactCfpFraction(10, 1, 2, 1), mpq_class(1, 66));
+  EXPECT_EQ(ExactCfpFraction(10, 1, 3, 1), mpq_class(1, 286));
+  EXPECT_EQ(ExactCfpFraction(10, 1, 4, 1), mpq_class(1, 1001));
   // The coefficient tables at n = 10, k = 2.
-  EXPECT_EQ(ExactPassProbability(10, 3, 2, 2), mpq_class(639, 728));
-  EXPECT_EQ(ExactPassProbability(10, 2, 3, 2), mpq_class(1113, 1144));
-  EXPECT_EQ(ExactPassProbability(10, 2, 4, 2), mpq_class(33701, 34034));
+  EXPECT_EQ(ExactNoFalsePositive(10, 3, 2, 2), mpq_class(639, 728));
+  EXPECT_EQ(ExactNoFalsePositive(10, 2, 3, 2), mpq_class(1113, 1144));
+  EXPECT_EQ(ExactNoFalsePositive(10, 2, 4, 2), mpq_class(33701, 34034));
 }
 
 TEST(ExactCfp, WorkedExampleSearchesAgreeWithTheFractions) {
@@ -104,7 +84,7 @@ TEST(ExactCfp, EverySchemeAndRankOfSmallBackgrounds) {
       for (int k = 1; k <= n; ++k) {
         const std::array<float, 5> cfps = EngineCfpsAtRank(n, r, k);
         for (int t = 1; t <= 4; ++t) {
-          const double deviation = Deviation(cfps[static_cast<std::size_t>(t)], ExactCfp(n, r, t, k));
+          const double deviation = Deviation(cfps[static_cast<std::size_t>(t)], ExactCfpFraction(n, r, t, k));
           EXPECT_LE(deviation, 4e-7) << "n " << n << " r " << r << " t " << t << " k " << k;
           if (deviation > worst) {
             worst = deviation;
@@ -132,7 +112,7 @@ TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
           SCOPED_TRACE(std::string(dcfp) + " n " + std::to_string(n) + " r " + std::to_string(r) + " t " +
                        std::to_string(t));
           const int k = run.state().optRank[t];
-          const mpq_class atK = ExactCfp(n, r, t, k);
+          const mpq_class atK = ExactCfpFraction(n, r, t, k);
           if (run.state().dcfpStatus[t] == "DCFP exceeded at max =") {
             EXPECT_EQ(k, 1);
             EXPECT_GT(atK, design - 4e-7);
@@ -140,7 +120,7 @@ TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
             EXPECT_LE(atK, design + 4e-7);
           }
           if (k < n) {
-            EXPECT_GT(ExactCfp(n, r, t, k + 1), design - 4e-7);
+            EXPECT_GT(ExactCfpFraction(n, r, t, k + 1), design - 4e-7);
           }
         }
       }
@@ -183,62 +163,74 @@ TEST(CoefficientOverflow, EveryRankPassingToOneHundredStaysExact) {
     SCOPED_TRACE(t);
     EXPECT_EQ(s.optRank[t], 100);
     EXPECT_EQ(s.dcfpStatus[t], "DCFP OK at maximum =" + std::string(t == 1 ? " " : ""));
-    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfp(100, 50, t, 100)), 4e-7);
+    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfpFraction(100, 50, t, 100)), 4e-7);
     EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)],
               std::string("DCFP OK at maximum =") + (t == 1 ? "  " : " ") + "100");
   }
 }
 
-TEST(CoefficientOverflow, HighDesignErrorChoosesTheExactlyOptimalRank) {
-  for (int r : {30, 40}) {
-    SCOPED_TRACE(r);
-    EngineRun run = RunOf(Texts("0.99", "60", std::to_string(r), "60"));
-    EXPECT_TRUE(CaptionsAreFinite(run.captions));
-    RepeatSearches(*run.calc);
-    const CalculationState& s = run.state();
-    const mpq_class design(static_cast<double>(s.dcfp));
-    for (int t = 1; t <= 4; ++t) {
-      SCOPED_TRACE(t);
-      const int k = s.optRank[t];
-      const mpq_class atK = ExactCfp(60, r, t, k);
-      EXPECT_LE(Deviation(s.cfp[t][2], atK), 4e-7);
-      EXPECT_LE(atK, design);
-      if (k < 60) EXPECT_GT(ExactCfp(60, r, t, k + 1), design);
-    }
-    // The last candidate of the 1:4 walk is the failing rank after the chosen one.
-    EXPECT_LE(Deviation(s.cfpCur[4], ExactCfp(60, r, 4, s.rankIdx)), 4e-7);
+struct ComparisonsCase : testsupport::NamedRow {
+  int r;
+};
+
+class CoefficientOverflow : public ::testing::TestWithParam<ComparisonsCase> {};
+
+TEST_P(CoefficientOverflow, HighDesignErrorChoosesTheExactlyOptimalRank) {
+  const int r = GetParam().r;
+  EngineRun run = RunOf(Texts("0.99", "60", std::to_string(r), "60"));
+  EXPECT_TRUE(CaptionsAreFinite(run.captions));
+  RepeatSearches(*run.calc);
+  const CalculationState& s = run.state();
+  const mpq_class design(static_cast<double>(s.dcfp));
+  for (int t = 1; t <= 4; ++t) {
+    SCOPED_TRACE(t);
+    const int k = s.optRank[t];
+    const mpq_class atK = ExactCfpFraction(60, r, t, k);
+    EXPECT_LE(Deviation(s.cfp[t][2], atK), 4e-7);
+    EXPECT_LE(atK, design);
+    if (k < 60) EXPECT_GT(ExactCfpFraction(60, r, t, k + 1), design);
   }
+  // The last candidate of the 1:4 walk is the failing rank after the chosen one.
+  EXPECT_LE(Deviation(s.cfpCur[4], ExactCfpFraction(60, r, 4, s.rankIdx)), 4e-7);
 }
 
-TEST(CoefficientOverflow, FailingCandidateBeyondFloat32IsDecidedExactly) {
-  // Walks that end at a rank whose float32 coefficient sum is infinite: the CFPs of the
-  // chosen rank and of the failing candidate after it still agree with the exact ones.
-  struct Case {
-    const char* n;
-    const char* r;
-  };
-  for (const Case& c : {Case{"100", "50"}, Case{"150", "80"}}) {
-    SCOPED_TRACE(std::string(c.n) + " " + c.r);
-    const int n = std::stoi(c.n);
-    const int r = std::stoi(c.r);
-    EngineRun run = RunOf(Texts("0.99999", c.n, c.r, c.n));
-    EXPECT_TRUE(CaptionsAreFinite(run.captions));
-    RepeatSearches(*run.calc);
-    const CalculationState& s = run.state();
-    EXPECT_TRUE(LeftFloat32Range(s, 4));
-    const mpq_class design(static_cast<double>(s.dcfp));
-    for (int t = 1; t <= 4; ++t) {
-      SCOPED_TRACE(t);
-      const int k = s.optRank[t];
-      ASSERT_LT(k, n);
-      EXPECT_LE(Deviation(s.cfp[t][2], ExactCfp(n, r, t, k)), 4e-7);
-      EXPECT_LE(ExactCfp(n, r, t, k), design);
-      EXPECT_GT(ExactCfp(n, r, t, k + 1), design);
-    }
-    EXPECT_EQ(s.rankIdx, s.optRank[4] + 1);
-    EXPECT_LE(Deviation(s.cfpCur[4], ExactCfp(n, r, 4, s.rankIdx)), 4e-7);
+INSTANTIATE_TEST_SUITE_P(Comparisons, CoefficientOverflow,
+                         ::testing::Values(ComparisonsCase{"R30", 30}, ComparisonsCase{"R40", 40}), testsupport::RowName());
+
+// Walks that end at a rank whose float32 coefficient sum is infinite: the CFPs of the
+// chosen rank and of the failing candidate after it still agree with the exact ones.
+struct SizesCase : testsupport::NamedRow {
+  const char* n;
+  const char* r;
+};
+
+class FailingCandidateBeyondFloat32 : public ::testing::TestWithParam<SizesCase> {};
+
+TEST_P(FailingCandidateBeyondFloat32, IsDecidedExactly) {
+  const SizesCase& c = GetParam();
+  const int n = std::stoi(c.n);
+  const int r = std::stoi(c.r);
+  EngineRun run = RunOf(Texts("0.99999", c.n, c.r, c.n));
+  EXPECT_TRUE(CaptionsAreFinite(run.captions));
+  RepeatSearches(*run.calc);
+  const CalculationState& s = run.state();
+  EXPECT_TRUE(LeftFloat32Range(s, 4));
+  const mpq_class design(static_cast<double>(s.dcfp));
+  for (int t = 1; t <= 4; ++t) {
+    SCOPED_TRACE(t);
+    const int k = s.optRank[t];
+    ASSERT_LT(k, n);
+    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfpFraction(n, r, t, k)), 4e-7);
+    EXPECT_LE(ExactCfpFraction(n, r, t, k), design);
+    EXPECT_GT(ExactCfpFraction(n, r, t, k + 1), design);
   }
+  EXPECT_EQ(s.rankIdx, s.optRank[4] + 1);
+  EXPECT_LE(Deviation(s.cfpCur[4], ExactCfpFraction(n, r, 4, s.rankIdx)), 4e-7);
 }
+
+INSTANTIATE_TEST_SUITE_P(Designs, FailingCandidateBeyondFloat32,
+                         ::testing::Values(SizesCase{"N100R50", "100", "50"}, SizesCase{"N150R80", "150", "80"}),
+                         testsupport::RowName());
 
 // ---------------------------------------------------------------------------------
 // Bounds of the 16-bit fields.
@@ -247,29 +239,37 @@ TEST(RankBounds, LargestRankBoundActsLikeN) {
   for (const auto& [dcfp, n, r] : {std::tuple{"0.1", "20", "5"}, {"1", "12", "3"}, {"0.05", "300", "10"}}) {
     const EngineRun bounded = RunOf(Texts(dcfp, n, r, n));
     const EngineRun largest = RunOf(Texts(dcfp, n, r, "32767"));
-    EXPECT_TRUE(enginetest::CaptionsEqual(largest.captions, bounded.captions)) << n;
+    EXPECT_EQ(testsupport::AllCaptions(largest.captions), testsupport::AllCaptions(bounded.captions)) << n;
     EXPECT_EQ(largest.state().optRank, bounded.state().optRank);
     EXPECT_EQ(largest.state().j, 32767);
   }
 }
 
-TEST(RankBounds, BackgroundsBeyondTheSixteenBitProducts) {
+struct BackgroundCase : testsupport::NamedRow {
+  int n;
+};
+
+class RankBounds : public ::testing::TestWithParam<BackgroundCase> {};
+
+TEST_P(RankBounds, BackgroundsBeyondTheSixteenBitProducts) {
   // 2k overflows 16 bits above rank 16383, 4k above 8191; with DCFP 1 every walk ends at n.
-  for (int n : {9000, 20000}) {
-    SCOPED_TRACE(n);
-    EngineRun run = RunOf(Texts("1", std::to_string(n), "1", std::to_string(n)));
-    EXPECT_TRUE(CaptionsAreFinite(run.captions));
-    const std::string rank = std::to_string(n);
-    EXPECT_EQ(run.captions.lblCU[0], "DCFP OK at maximum =  " + rank);
-    for (int t = 2; t <= 4; ++t) EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)], "DCFP OK at maximum = " + rank);
-    RepeatSearches(*run.calc);
-    for (int t = 1; t <= 4; ++t) {
-      EXPECT_EQ(run.state().optRank[t], n);
-      // At rank n with r = 1: CFP_t(n) = E[W^t] = n / (n + t).
-      EXPECT_NEAR(run.state().cfp[t][2], static_cast<double>(n) / (n + t), 2e-6) << t;
-    }
+  const int n = GetParam().n;
+  EngineRun run = RunOf(Texts("1", std::to_string(n), "1", std::to_string(n)));
+  EXPECT_TRUE(CaptionsAreFinite(run.captions));
+  const std::string rank = std::to_string(n);
+  EXPECT_EQ(run.captions.lblCU[0], "DCFP OK at maximum =  " + rank);
+  for (int t = 2; t <= 4; ++t) EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)], "DCFP OK at maximum = " + rank);
+  RepeatSearches(*run.calc);
+  for (int t = 1; t <= 4; ++t) {
+    EXPECT_EQ(run.state().optRank[t], n);
+    // At rank n with r = 1: CFP_t(n) = E[W^t] = n / (n + t).
+    EXPECT_NEAR(run.state().cfp[t][2], static_cast<double>(n) / (n + t), 2e-6) << t;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, RankBounds,
+                         ::testing::Values(BackgroundCase{"N9000", 9000}, BackgroundCase{"N20000", 20000}),
+                         testsupport::RowName());
 
 }  // namespace
 }  // namespace velmora

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "named_rows.h"
+#include "record_compare.h"
 #include "run_support.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/input_checks.h"
@@ -17,7 +20,7 @@ using enginetest::Texts;
 constexpr const char* kAboveZero = "and an integer value greater than zero.";
 
 // The refusal step (0 = accepted) and, when refused, the focus box.
-struct ChainCase {
+struct ChainCase : testsupport::NamedRow {
   const char* al;
   const char* n;
   const char* r;
@@ -26,107 +29,121 @@ struct ChainCase {
   InputBox focus;
 };
 
-TEST(CheckChain, EachTextIsRefusedByItsStepWithItsFocus) {
+std::vector<ChainCase> ChainCases() {
   using enum InputBox;
-  const ChainCase cases[] = {
+  return {
       // Step 1 looks at the DCFP, n and r boxes only, for the exactly empty text.
-      {"", "", "", "", 1, txtAL},
-      {"0.05", "20", "", "20", 1, txtAL},
-      {"0.05", "", "5", "20", 1, txtAL},
-      {"", "20", "5", "20", 1, txtAL},
-      {"0.05", "20", "5", "", 7, txtN},  // an empty rank box is refused by step 7
+      {"AllEmpty", "", "", "", "", 1, txtAL},
+      {"ComparisonsEmpty", "0.05", "20", "", "20", 1, txtAL},
+      {"SizeEmpty", "0.05", "", "5", "20", 1, txtAL},
+      {"DcfpEmpty", "", "20", "5", "20", 1, txtAL},
+      {"RankEmpty", "0.05", "20", "5", "", 7, txtN},
       // Boxes holding blanks only are not empty; each is refused by its own step.
-      {"   ", "20", "5", "20", 2, txtAL},
-      {"0.05", "  ", "5", "20", 3, txtN},
-      {"0.05", "20", "  ", "20", 5, txtR},
-      {"0.05", "20", "5", " ", 7, txtN},
+      {"DcfpBlanks", "   ", "20", "5", "20", 2, txtAL},
+      {"SizeBlanks", "0.05", "  ", "5", "20", 3, txtN},
+      {"ComparisonsBlanks", "0.05", "20", "  ", "20", 5, txtR},
+      {"RankBlank", "0.05", "20", "5", " ", 7, txtN},
       // Step 2: 0 < DCFP <= 1, numeric.
-      {"1", "20", "5", "20", 0, txtAL},
-      {"1e-3", "20", "5", "20", 0, txtAL},
-      {"0", "20", "5", "20", 2, txtAL},
-      {"-0.05", "20", "5", "20", 2, txtAL},
-      {"0.05x", "20", "5", "20", 2, txtAL},
-      {"1.0000001", "20", "5", "20", 2, txtAL},
-      {"1e400", "20", "5", "20", 2, txtAL},
-      {"1e-400", "20", "5", "20", 2, txtAL},  // reads as 0
-      {"&H1", "20", "5", "20", 2, txtAL},
+      {"DcfpOne", "1", "20", "5", "20", 0, txtAL},
+      {"DcfpWithExponent", "1e-3", "20", "5", "20", 0, txtAL},
+      {"DcfpZero", "0", "20", "5", "20", 2, txtAL},
+      {"DcfpNegative", "-0.05", "20", "5", "20", 2, txtAL},
+      {"DcfpTrailingLetter", "0.05x", "20", "5", "20", 2, txtAL},
+      {"DcfpJustAboveOne", "1.0000001", "20", "5", "20", 2, txtAL},
+      {"DcfpBeyondFloat64", "1e400", "20", "5", "20", 2, txtAL},
+      {"DcfpBelowFloat64", "1e-400", "20", "5", "20", 2, txtAL},  // reads as 0
+      {"DcfpHexPrefix", "&H1", "20", "5", "20", 2, txtAL},
       // Steps 3 and 4: n numeric and above 1, then whole.
-      {"0.05", "1", "5", "20", 3, txtN},
-      {"0.05", "0", "5", "20", 3, txtN},
-      {"0.05", "abc", "5", "20", 3, txtN},
-      {"0.05", "1e400", "5", "20", 3, txtN},
-      {"0.05", "2.5", "5", "20", 4, txtN},
-      {"0.05", "40000", "5", "20", 4, txtN},
-      {"0.05", "32767.5", "1", "20", 4, txtN},
-      {"0.05", "2", "5", "2", 0, txtAL},
-      {"0.05", " 20 ", "5", " 20 ", 0, txtAL},
-      {"0.05", "20.0", "3.0", "20", 0, txtAL},
+      {"SizeOne", "0.05", "1", "5", "20", 3, txtN},
+      {"SizeZero", "0.05", "0", "5", "20", 3, txtN},
+      {"SizeText", "0.05", "abc", "5", "20", 3, txtN},
+      {"SizeBeyondFloat64", "0.05", "1e400", "5", "20", 3, txtN},
+      {"SizeNotWhole", "0.05", "2.5", "5", "20", 4, txtN},
+      {"SizeBeyondInt16", "0.05", "40000", "5", "20", 4, txtN},
+      {"SizeRoundsBeyondInt16", "0.05", "32767.5", "1", "20", 4, txtN},
+      {"SizeTwo", "0.05", "2", "5", "2", 0, txtAL},
+      {"SizeAndRankWithBlanks", "0.05", " 20 ", "5", " 20 ", 0, txtAL},
+      {"WholeDecimals", "0.05", "20.0", "3.0", "20", 0, txtAL},
       // Steps 5 and 6: r numeric, then above 0 and whole.
-      {"0.05", "20", "abc", "20", 5, txtR},
-      {"0.05", "20", "5x", "20", 5, txtR},
-      {"0.05", "20", "0", "20", 6, txtR},
-      {"0.05", "20", "-1", "20", 6, txtR},
-      {"0.05", "20", "1.5", "20", 6, txtR},
-      {"0.05", "20", "40000", "20", 6, txtR},
-      {"0.05", "20", "1e400", "20", 6, txtR},
+      {"ComparisonsText", "0.05", "20", "abc", "20", 5, txtR},
+      {"ComparisonsTrailingLetter", "0.05", "20", "5x", "20", 5, txtR},
+      {"ComparisonsZero", "0.05", "20", "0", "20", 6, txtR},
+      {"ComparisonsNegative", "0.05", "20", "-1", "20", 6, txtR},
+      {"ComparisonsNotWhole", "0.05", "20", "1.5", "20", 6, txtR},
+      {"ComparisonsBeyondInt16", "0.05", "20", "40000", "20", 6, txtR},
+      {"ComparisonsBeyondFloat64", "0.05", "20", "1e400", "20", 6, txtR},
       // Step 7: j numeric, above 0, whole; the focus goes to the n box.
-      {"0.05", "20", "5", "0", 7, txtN},
-      {"0.05", "20", "5", "-3", 7, txtN},
-      {"0.05", "20", "5", "2.5", 7, txtN},
-      {"0.05", "20", "5", "abc", 7, txtN},
-      {"0.05", "20", "5", "40000", 7, txtN},
-      {"0.05", "20", "5", "1e400", 7, txtN},
-      {"0.05", "20", "5", "32767", 0, txtAL},
-      {"0.05", "20", "5", "500", 0, txtAL},  // j above n is allowed
+      {"RankZero", "0.05", "20", "5", "0", 7, txtN},
+      {"RankNegative", "0.05", "20", "5", "-3", 7, txtN},
+      {"RankNotWhole", "0.05", "20", "5", "2.5", 7, txtN},
+      {"RankText", "0.05", "20", "5", "abc", 7, txtN},
+      {"RankBeyondInt16", "0.05", "20", "5", "40000", 7, txtN},
+      {"RankBeyondFloat64", "0.05", "20", "5", "1e400", 7, txtN},
+      {"RankInt16Maximum", "0.05", "20", "5", "32767", 0, txtAL},
+      {"RankAboveSize", "0.05", "20", "5", "500", 0, txtAL},  // j above n is allowed
       // Size of a run: n + 4r <= 32767.
-      {"0.05", "32763", "1", "32763", 0, txtAL},
-      {"0.05", "32764", "1", "32764", 8, txtR},
-      {"0.05", "2", "8191", "2", 0, txtAL},
-      {"0.05", "4", "8191", "4", 8, txtR},
-      {"0.05", "20", "10000", "20", 8, txtR},
+      {"RunAtTheLimit", "0.05", "32763", "1", "32763", 0, txtAL},
+      {"RunBeyondTheLimit", "0.05", "32764", "1", "32764", 8, txtR},
+      {"MostComparisonsAtTheLimit", "0.05", "2", "8191", "2", 0, txtAL},
+      {"MostComparisonsBeyondTheLimit", "0.05", "4", "8191", "4", 8, txtR},
+      {"RunFarBeyondTheLimit", "0.05", "20", "10000", "20", 8, txtR},
   };
-  for (const ChainCase& c : cases) {
-    SCOPED_TRACE(std::string("texts \"") + c.al + "\" \"" + c.n + "\" \"" + c.r + "\" \"" + c.j + "\"");
-    const auto refusal = CheckInputs(Texts(c.al, c.n, c.r, c.j));
-    if (c.step == 0) {
-      EXPECT_FALSE(refusal.has_value()) << "refused at step " << refusal->step;
-      continue;
-    }
-    ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->step, c.step);
-    EXPECT_EQ(refusal->focus, c.focus) << InputBoxName(refusal->focus);
-    EXPECT_EQ(refusal->title, "Entry Error");
-  }
 }
 
-TEST(CheckChain, MessageLinesOfEveryStep) {
-  struct Lines {
-    InputTexts texts;
-    const char* line1;
-    const char* line2;
-  };
-  const Lines cases[] = {
-      {Texts("", "", "", ""), "You must input values for all four of the user inputs",
-       "prior to clicking the Calculate button."},
-      {Texts("0", "20", "5", "20"), "The DCFP error input must be numeric,",
-       "greater than zero and less than or equal to 1."},
-      {Texts("0.05", "1", "5", "20"), "The background size input must be numeric,",
-       "and an integer value greater than one."},
-      {Texts("0.05", "2.5", "5", "20"), "The background size input must be numeric,", kAboveZero},
-      {Texts("0.05", "20", "abc", "20"), "The number of comparisons input must be numeric,", kAboveZero},
-      {Texts("0.05", "20", "0", "20"), "The number of comparisons input must be numeric,", kAboveZero},
-      {Texts("0.05", "20", "5", "0"), "The inverse ranking input must be numeric,", kAboveZero},
-      {Texts("0.05", "32767", "1", "20"), "The background size plus four times the number of comparisons",
-       "must not exceed 32767."},
-  };
-  for (const Lines& c : cases) {
-    const auto refusal = CheckInputs(c.texts);
-    ASSERT_TRUE(refusal.has_value());
-    SCOPED_TRACE(refusal->step);
-    EXPECT_EQ(refusal->lines[0], c.line1);
-    EXPECT_EQ(refusal->lines[1], c.line2);
+class CheckChain : public ::testing::TestWithParam<ChainCase> {};
+
+TEST_P(CheckChain, EachTextIsRefusedByItsStepWithItsFocus) {
+  const ChainCase& c = GetParam();
+  const auto refusal = CheckInputs(Texts(c.al, c.n, c.r, c.j));
+  if (c.step == 0) {
+    EXPECT_FALSE(refusal.has_value()) << "refused at step " << refusal->step;
+    return;
   }
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_EQ(refusal->step, c.step);
+  EXPECT_EQ(refusal->focus, c.focus) << InputBoxName(refusal->focus);
+  EXPECT_EQ(refusal->title, "Entry Error");
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, CheckChain, ::testing::ValuesIn(ChainCases()), testsupport::RowName());
+
+// The two lines of each step's box.
+struct LinesCase : testsupport::NamedRow {
+  InputTexts texts;
+  const char* line1;
+  const char* line2;
+};
+
+class CheckChainLines : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(CheckChainLines, MessageLinesOfEveryStep) {
+  const LinesCase& c = GetParam();
+  const auto refusal = CheckInputs(c.texts);
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_EQ(refusal->lines[0], c.line1);
+  EXPECT_EQ(refusal->lines[1], c.line2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachStep, CheckChainLines,
+    ::testing::Values(
+        LinesCase{"Step1AllEmpty", Texts("", "", "", ""), "You must input values for all four of the user inputs",
+                  "prior to clicking the Calculate button."},
+        LinesCase{"Step2DcfpZero", Texts("0", "20", "5", "20"), "The DCFP error input must be numeric,",
+                  "greater than zero and less than or equal to 1."},
+        LinesCase{"Step3SizeOne", Texts("0.05", "1", "5", "20"), "The background size input must be numeric,",
+                  "and an integer value greater than one."},
+        LinesCase{"Step4SizeNotWhole", Texts("0.05", "2.5", "5", "20"), "The background size input must be numeric,",
+                  kAboveZero},
+        LinesCase{"Step5ComparisonsText", Texts("0.05", "20", "abc", "20"),
+                  "The number of comparisons input must be numeric,", kAboveZero},
+        LinesCase{"Step6ComparisonsZero", Texts("0.05", "20", "0", "20"),
+                  "The number of comparisons input must be numeric,", kAboveZero},
+        LinesCase{"Step7RankZero", Texts("0.05", "20", "5", "0"), "The inverse ranking input must be numeric,",
+                  kAboveZero},
+        LinesCase{"Step8RunBeyondTheLimit", Texts("0.05", "32767", "1", "20"),
+                  "The background size plus four times the number of comparisons", "must not exceed 32767."}),
+    testsupport::RowName());
 
 TEST(CheckChain, EarlierStepsWinOverLaterOnes) {
   // Every box is wrong: the chain reports the first.
@@ -168,7 +185,7 @@ TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
   for (const InputTexts& texts : refused) {
     const Outcome outcome = calc.Calculate(texts);
     EXPECT_FALSE(outcome.accepted());
-    EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), before)) << "after refusal at step " << outcome.refusal->step;
+    EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), before), nullptr) << "after refusal at step " << outcome.refusal->step;
   }
 }
 

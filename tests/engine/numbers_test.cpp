@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "named_rows.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
@@ -17,43 +18,46 @@ namespace {
 // ---------------------------------------------------------------------------------
 // Numeric value and is-numeric are different functions.
 
-struct TextCase {
+struct TextCase : testsupport::NamedRow {
   const char* text;
   double value;
   bool numeric;
 };
 
-TEST(NumericText, ValueAndWholeTextTestDisagreeWhereTheyShould) {
-  const TextCase cases[] = {
-      {"0.5abc", 0.5, false},  // leading number read, the rest ignored
-      {"abc", 0.0, false},     // no leading number
-      {"2 0", 20.0, false},    // the blank is skipped by the value only
-      {"- 20", -20.0, false},
-      {"2e", 2.0, false},      // exponent without digits: not read, not numeric
-      {"\t5", 5.0, false},     // only blanks are trimmed by the whole-text test
-      {"5\n", 5.0, false},
-      {"1,000", 1.0, false},
-      {"$5", 0.0, false},
-      {"0.05x", 0.05, false},
-      {"", 0.0, false},
-      {"   ", 0.0, false},
-      {".", 0.0, false},
-      {"1e-3", 0.001, true},
-      {"20.", 20.0, true},
-      {".5", 0.5, true},
-      {"+5", 5.0, true},
-      {"-3", -3.0, true},
-      {" 20 ", 20.0, true},
-      {"20.0", 20.0, true},
-      {"1E+2", 100.0, true},
-      {"2.5e-1", 0.25, true},
-  };
-  for (const TextCase& c : cases) {
-    SCOPED_TRACE(std::string("text \"") + c.text + "\"");
-    EXPECT_EQ(NumericValue(c.text), c.value);
-    EXPECT_EQ(IsNumeric(c.text), c.numeric);
-  }
+const TextCase kTextCases[] = {
+    {"LeadingNumberThenLetters", "0.5abc", 0.5, false},  // leading number read, the rest ignored
+    {"Letters", "abc", 0.0, false},                      // no leading number
+    {"BlankBetweenDigits", "2 0", 20.0, false},          // the blank is skipped by the value only
+    {"BlankAfterSign", "- 20", -20.0, false},
+    {"ExponentWithoutDigits", "2e", 2.0, false},         // exponent without digits: not read, not numeric
+    {"LeadingTab", "\t5", 5.0, false},                   // only blanks are trimmed by the whole-text test
+    {"TrailingLineFeed", "5\n", 5.0, false},
+    {"ThousandsComma", "1,000", 1.0, false},
+    {"CurrencySign", "$5", 0.0, false},
+    {"TrailingLetter", "0.05x", 0.05, false},
+    {"Empty", "", 0.0, false},
+    {"OnlyBlanks", "   ", 0.0, false},
+    {"OnlyPoint", ".", 0.0, false},
+    {"NegativeExponent", "1e-3", 0.001, true},
+    {"TrailingPoint", "20.", 20.0, true},
+    {"LeadingPoint", ".5", 0.5, true},
+    {"PlusSign", "+5", 5.0, true},
+    {"MinusSign", "-3", -3.0, true},
+    {"SurroundingBlanks", " 20 ", 20.0, true},
+    {"Decimal", "20.0", 20.0, true},
+    {"CapitalExponentWithPlus", "1E+2", 100.0, true},
+    {"DecimalWithExponent", "2.5e-1", 0.25, true},
+};
+
+class NumericText : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(NumericText, ValueAndWholeTextTestDisagreeWhereTheyShould) {
+  const TextCase& c = GetParam();
+  EXPECT_EQ(NumericValue(c.text), c.value);
+  EXPECT_EQ(IsNumeric(c.text), c.numeric);
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, NumericText, ::testing::ValuesIn(kTextCases), testsupport::RowName());
 
 TEST(NumericText, BlanksTabsAndLineFeedsAreSkippedAnywhereInTheValue) {
   EXPECT_EQ(NumericValue(" 1 2 . 5 e 1"), 125.0);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "run_support.h"
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/contract.h"
 #include "velmora/engine/numbers.h"
 
@@ -97,7 +97,7 @@ TEST(PowerStep, SameRecordAsTheStepByStepForm) {
     auto expected = std::make_unique<CalculationState>(CalculationSeam::State(*calc));
     CalculationSeam::ComputePowerAndRating(*calc);
     StepByStepPower(*expected);
-    const char* differs = reliability::FirstDifference(CalculationSeam::State(*calc), *expected);
+    const char* differs = testsupport::FirstDifference(CalculationSeam::State(*calc), *expected);
     EXPECT_EQ(differs, nullptr) << differs;
   }
 }

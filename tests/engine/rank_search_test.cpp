@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "named_rows.h"
+#include "record_compare.h"
 #include "run_support.h"
 
 namespace velmora {
@@ -48,37 +50,43 @@ TEST(RankSearch, WorkedExampleRanksStatusesAndCfps) {
   EXPECT_NEAR(s.cfpCur[4], 0.1366457, 5e-8);
 }
 
-TEST(RankSearch, OneOfOneBoundByJ) {
-  struct Case {
-    const char* dcfp;
-    const char* n;
-    const char* r;
-    const char* j;
-    int rank;
-    float cfp;
-    float percentile;
-  };
-  const Case cases[] = {
-      // Rank 3 fails (3/21 > 0.1) before the bound j = 3 can act.
-      {"0.1", "20", "1", "3", 2, 0.0952380895614624f, 0.925f},
-      // Every rank passes; k = 5 is both j + 1 and n, and the bound is tested first.
-      {"1", "5", "1", "4", 4, 0.666666686534882f, 0.3f},
-      // j above n never acts.
-      {"1", "5", "1", "10", 5, 0.833333373069763f, 0.1f},
-      // j = 1: rank 2 passes, rank 1 is kept with the OK text.
-      {"0.1", "20", "1", "1", 1, static_cast<float>(1.0 - static_cast<double>(20.0f / 21.0f)), 0.975f},
-      // j = 1 and rank 2 fails: the same rank and text.
-      {"0.06", "20", "1", "1", 1, static_cast<float>(1.0 - static_cast<double>(20.0f / 21.0f)), 0.975f},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.n) + " " + c.r + " j " + c.j);
-    const EngineRun run = SearchRun(Texts(c.dcfp, c.n, c.r, c.j));
-    EXPECT_EQ(run.state().optRank[1], c.rank);
-    EXPECT_EQ(run.state().dcfpStatus[1], "DCFP OK at maximum = ");
-    EXPECT_EQ(run.state().cfp[1][2], c.cfp);
-    EXPECT_EQ(run.state().limitPercentile[1], c.percentile);
-  }
+struct BoundCase : testsupport::NamedRow {
+  const char* dcfp;
+  const char* n;
+  const char* r;
+  const char* j;
+  int rank;
+  float cfp;
+  float percentile;
+};
+
+class OneOfOneBoundByJ : public ::testing::TestWithParam<BoundCase> {};
+
+TEST_P(OneOfOneBoundByJ, RankStatusCfpAndPercentile) {
+  const BoundCase& c = GetParam();
+  const EngineRun run = SearchRun(Texts(c.dcfp, c.n, c.r, c.j));
+  EXPECT_EQ(run.state().optRank[1], c.rank);
+  EXPECT_EQ(run.state().dcfpStatus[1], "DCFP OK at maximum = ");
+  EXPECT_EQ(run.state().cfp[1][2], c.cfp);
+  EXPECT_EQ(run.state().limitPercentile[1], c.percentile);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, OneOfOneBoundByJ,
+    ::testing::Values(
+        // Rank 3 fails (3/21 > 0.1) before the bound j = 3 can act.
+        BoundCase{"FailureBeforeTheBound", "0.1", "20", "1", "3", 2, 0.0952380895614624f, 0.925f},
+        // Every rank passes; k = 5 is both j + 1 and n, and the bound is tested first.
+        BoundCase{"BoundTestedBeforeTheMaximum", "1", "5", "1", "4", 4, 0.666666686534882f, 0.3f},
+        // j above n never acts.
+        BoundCase{"BoundAboveTheBackground", "1", "5", "1", "10", 5, 0.833333373069763f, 0.1f},
+        // j = 1: rank 2 passes, rank 1 is kept with the OK text.
+        BoundCase{"BoundOneNextRankPasses", "0.1", "20", "1", "1", 1,
+                  static_cast<float>(1.0 - static_cast<double>(20.0f / 21.0f)), 0.975f},
+        // j = 1 and rank 2 fails: the same rank and text.
+        BoundCase{"BoundOneNextRankFails", "0.06", "20", "1", "1", 1,
+                  static_cast<float>(1.0 - static_cast<double>(20.0f / 21.0f)), 0.975f}),
+    testsupport::RowName());
 
 TEST(RankSearch, RetestSearchesBoundByJ) {
   // j = 1: every retest scheme passes rank 1, which is j.
@@ -167,7 +175,7 @@ TEST(RankSearch, ExceededAtTheMaximumInEveryScheme) {
 // Coefficient tables. A run with DCFP 1 and j = 2 makes every walk end at rank 2; the
 // searches up to scheme t are then repeated so that the table holds scheme t's row.
 
-struct TableCase {
+struct TableCase : testsupport::NamedRow {
   int t;
   const char* r;
   float countSum;
@@ -175,34 +183,38 @@ struct TableCase {
   std::vector<double> row;  // c(1) ... c(countLimit(t)) as fractions
 };
 
-TEST(RankSearch, CoefficientRowsForTenBackgroundValuesAtRankTwo) {
-  const TableCase cases[] = {
-      {2, "3", 2.34065938f, 0.122252703f, {1.0, 6.0 / 7, 36.0 / 91, 8.0 / 91}},
-      {3, "2", 2.59440565f, 0.0270978808f, {1.0, 6.0 / 7, 45.0 / 91, 18.0 / 91, 45.0 / 1001}},
-      {4, "2", 3.36673355f, 0.00978422165f, {1.0, 1.0, 7.0 / 10, 2.0 / 5, 17.0 / 91, 6.0 / 91, 2.0 / 143}},
-  };
-  for (const TableCase& c : cases) {
-    SCOPED_TRACE(c.t);
-    EngineRun run = RunOf(Texts("1", "10", c.r, "2"));
-    Calculation& calc = *run.calc;
-    CalculationSeam::FindRank1of1(calc);
-    CalculationSeam::FindRank1of2(calc);
-    if (c.t >= 3) CalculationSeam::FindRank1of3(calc);
-    if (c.t >= 4) CalculationSeam::FindRank1of4(calc);
-    const CalculationState& s = CalculationSeam::State(calc);
-    EXPECT_EQ(s.optRank[c.t], 2);
-    EXPECT_EQ(s.poolSize[c.t], 10 + c.t * std::stoi(c.r) - 2);
-    // runProb = 10/(10 + tr) x 9/(10 + tr - 1), rounded to float32 after each factor.
-    const double pool = 10.0 + c.t * std::stoi(c.r);
-    EXPECT_EQ(s.runProb[c.t], static_cast<float>((9.0 * static_cast<double>(static_cast<float>(10.0 / pool))) / (pool - 1)));
-    EXPECT_EQ(s.countSum[c.t], c.countSum);
-    EXPECT_EQ(s.cfpCur[c.t], c.cfpCur);
-    ASSERT_EQ(static_cast<std::size_t>(s.countLimit[c.t]), c.row.size());
-    for (std::size_t m = 1; m <= c.row.size(); ++m) {
-      EXPECT_NEAR(s.countProb(1, static_cast<int>(m)), c.row[m - 1], 4e-16) << "position " << m;
-    }
+class CoefficientRows : public ::testing::TestWithParam<TableCase> {};
+
+TEST_P(CoefficientRows, ForTenBackgroundValuesAtRankTwo) {
+  const TableCase& c = GetParam();
+  EngineRun run = RunOf(Texts("1", "10", c.r, "2"));
+  Calculation& calc = *run.calc;
+  CalculationSeam::FindRank1of1(calc);
+  CalculationSeam::FindRank1of2(calc);
+  if (c.t >= 3) CalculationSeam::FindRank1of3(calc);
+  if (c.t >= 4) CalculationSeam::FindRank1of4(calc);
+  const CalculationState& s = CalculationSeam::State(calc);
+  EXPECT_EQ(s.optRank[c.t], 2);
+  EXPECT_EQ(s.poolSize[c.t], 10 + c.t * std::stoi(c.r) - 2);
+  // runProb = 10/(10 + tr) x 9/(10 + tr - 1), rounded to float32 after each factor.
+  const double pool = 10.0 + c.t * std::stoi(c.r);
+  EXPECT_EQ(s.runProb[c.t], static_cast<float>((9.0 * static_cast<double>(static_cast<float>(10.0 / pool))) / (pool - 1)));
+  EXPECT_EQ(s.countSum[c.t], c.countSum);
+  EXPECT_EQ(s.cfpCur[c.t], c.cfpCur);
+  ASSERT_EQ(static_cast<std::size_t>(s.countLimit[c.t]), c.row.size());
+  for (std::size_t m = 1; m <= c.row.size(); ++m) {
+    EXPECT_NEAR(s.countProb(1, static_cast<int>(m)), c.row[m - 1], 4e-16) << "position " << m;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, CoefficientRows,
+    ::testing::Values(
+        TableCase{"OneOfTwo", 2, "3", 2.34065938f, 0.122252703f, {1.0, 6.0 / 7, 36.0 / 91, 8.0 / 91}},
+        TableCase{"OneOfThree", 3, "2", 2.59440565f, 0.0270978808f, {1.0, 6.0 / 7, 45.0 / 91, 18.0 / 91, 45.0 / 1001}},
+        TableCase{"OneOfFour", 4, "2", 3.36673355f, 0.00978422165f,
+                  {1.0, 1.0, 7.0 / 10, 2.0 / 5, 17.0 / 91, 6.0 / 91, 2.0 / 143}}),
+    testsupport::RowName());
 
 TEST(RankSearch, CountLimitsAndTableSize) {
   const EngineRun one = RunOf(Texts("0.05", "10", "1", "10"));
@@ -226,8 +238,8 @@ TEST(RankSearch, TwoRunsGiveTheSameRecord) {
   const Outcome first = calc.Calculate(Texts("0.1", "20", "5", "20"));
   const CalculationState afterFirst = CalculationSeam::State(calc);
   const Outcome second = calc.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), afterFirst));
-  EXPECT_TRUE(enginetest::CaptionsEqual(first.captions, second.captions));
+  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), afterFirst), nullptr);
+  EXPECT_EQ(testsupport::AllCaptions(first.captions), testsupport::AllCaptions(second.captions));
 }
 
 TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
@@ -238,14 +250,14 @@ TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
   ASSERT_TRUE(used.Calculate(Texts("0.02", "40", "9", "13")).accepted());
   used.Reset();
   const Outcome again = used.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(used), CalculationSeam::State(fresh)));
-  EXPECT_TRUE(enginetest::CaptionsEqual(again.captions, expected.captions));
+  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(used), CalculationSeam::State(fresh)), nullptr);
+  EXPECT_EQ(testsupport::AllCaptions(again.captions), testsupport::AllCaptions(expected.captions));
 
   // Without Reset, too: nothing of the earlier run leaks into the next.
   Calculation chained;
   ASSERT_TRUE(chained.Calculate(Texts("1", "30", "12", "30")).accepted());
   const Outcome chainedOutcome = chained.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::CaptionsEqual(chainedOutcome.captions, expected.captions));
+  EXPECT_EQ(testsupport::AllCaptions(chainedOutcome.captions), testsupport::AllCaptions(expected.captions));
   EXPECT_EQ(CalculationSeam::State(chained).cfp, CalculationSeam::State(fresh).cfp);
   EXPECT_EQ(CalculationSeam::State(chained).power, CalculationSeam::State(fresh).power);
 }
@@ -257,7 +269,7 @@ TEST(RankSearch, ResetClearsTheRecord) {
   CalculationState cleared;
   cleared.countProbData = CalculationSeam::State(calc).countProbData;  // storage may stay, but zeroed
   for (double x : CalculationSeam::State(calc).countProbData) EXPECT_EQ(x, 0.0);
-  EXPECT_TRUE(enginetest::StatesEqual(CalculationSeam::State(calc), cleared));
+  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), cleared), nullptr);
 }
 
 }  // namespace

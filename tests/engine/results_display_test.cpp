@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "record_compare.h"
 #include "run_support.h"
 
 namespace velmora {
@@ -82,12 +83,12 @@ TEST(Captions, DecimalSymbolOfTheRegionalSettings) {
   EXPECT_EQ(run.captions.lblCU[3], "DCFP OK at maximum = 7");
   // The record is the same whatever symbol the captions show.
   const EngineRun point = RunOf(Texts("0.1", "20", "5", "20"));
-  EXPECT_TRUE(enginetest::StatesEqual(run.state(), point.state()));
+  EXPECT_EQ(testsupport::FirstDifference(run.state(), point.state()), nullptr);
 }
 
 TEST(Captions, ShowResultsAgainGivesTheSameCaptions) {
   EngineRun run = RunOf(Texts("0.05", "20", "3", "20"));
-  EXPECT_TRUE(enginetest::CaptionsEqual(CalculationSeam::ShowResults(*run.calc, "."), run.captions));
+  EXPECT_EQ(testsupport::AllCaptions(CalculationSeam::ShowResults(*run.calc, ".")), testsupport::AllCaptions(run.captions));
 }
 
 }  // namespace

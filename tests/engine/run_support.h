@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Helpers shared by the engine tests: the four input texts, a whole run, and a field-by-field
-// comparison of two calculation records.
+// Helpers shared by the engine tests: the four input texts and a whole run. Records and
+// captions are compared with tests/support/record_compare.h.
 
 #include <gtest/gtest.h>
 
@@ -37,53 +37,5 @@ inline EngineRun RunOf(const InputTexts& texts, std::string_view decimalSymbol =
 // Runs the four searches again on the loaded inputs: the achievable CFPs and percentiles
 // are then the values before the power step's display rounding.
 inline void RepeatSearches(Calculation& calc) { CalculationSeam::RepeatSearches(calc); }
-
-// Every field of the record, compared by value.
-inline ::testing::AssertionResult StatesEqual(const CalculationState& a, const CalculationState& b) {
-#define VELMORA_SAME(field)                                                            \
-  if (!(a.field == b.field)) return ::testing::AssertionFailure() << #field " differs";
-  VELMORA_SAME(dcfp)
-  VELMORA_SAME(n)
-  VELMORA_SAME(r)
-  VELMORA_SAME(j)
-  VELMORA_SAME(countSum)
-  VELMORA_SAME(runProb)
-  VELMORA_SAME(cfpCur)
-  VELMORA_SAME(poolSize)
-  VELMORA_SAME(innerLow)
-  VELMORA_SAME(innerHigh)
-  VELMORA_SAME(countLimit)
-  VELMORA_SAME(maxCount)
-  VELMORA_SAME(rankIdx)
-  VELMORA_SAME(countProbData)
-  VELMORA_SAME(dcfpStatus)
-  VELMORA_SAME(optRank)
-  VELMORA_SAME(cfp)
-  VELMORA_SAME(limitPercentile)
-  VELMORA_SAME(critPower3)
-  VELMORA_SAME(critPower4)
-  VELMORA_SAME(degFree)
-  VELMORA_SAME(searchDiff)
-  VELMORA_SAME(seriesTerm)
-  VELMORA_SAME(gridZ)
-  VELMORA_SAME(gridWeight)
-  VELMORA_SAME(limitZ)
-  VELMORA_SAME(limitT)
-  VELMORA_SAME(power)
-  VELMORA_SAME(powerRating)
-  VELMORA_SAME(sampleCount)
-#undef VELMORA_SAME
-  return ::testing::AssertionSuccess();
-}
-
-inline ::testing::AssertionResult CaptionsEqual(const ResultCaptions& a, const ResultCaptions& b) {
-  if (a.lblCU != b.lblCU) return ::testing::AssertionFailure() << "lblCU differs";
-  if (a.lblPOW != b.lblPOW) return ::testing::AssertionFailure() << "lblPOW differs";
-  if (a.lblENT != b.lblENT) return ::testing::AssertionFailure() << "lblENT differs";
-  if (a.lblP != b.lblP) return ::testing::AssertionFailure() << "lblP differs";
-  if (a.lblQ != b.lblQ) return ::testing::AssertionFailure() << "lblQ differs";
-  if (a.lblPW != b.lblPW) return ::testing::AssertionFailure() << "lblPW differs";
-  return ::testing::AssertionSuccess();
-}
 
 }  // namespace velmora::enginetest

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/batch_calculation.h"
 #include "velmora/engine/calculation.h"
 
@@ -41,7 +41,7 @@ TEST(Threads, EveryCaseGetsItsOwnOutcomeWhateverTheJobs) {
     ASSERT_EQ(together.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
       ASSERT_EQ(together[i].accepted(), alone[i].accepted()) << i;
-      EXPECT_EQ(reliability::AllCaptions(together[i].captions), reliability::AllCaptions(alone[i].captions)) << i;
+      EXPECT_EQ(testsupport::AllCaptions(together[i].captions), testsupport::AllCaptions(alone[i].captions)) << i;
     }
   }
 }

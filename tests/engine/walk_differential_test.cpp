@@ -18,7 +18,7 @@
 #include <random>
 #include <string>
 
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/reference_walk_seam.h"
@@ -117,10 +117,10 @@ double ReferenceCost(const CalculationState& s) {
   const Outcome slow = ReferenceWalkSeam::Calculate(reference, texts);
   if (fast.accepted() != slow.accepted()) return ::testing::AssertionFailure() << "acceptance differs";
   if (!fast.accepted()) return ::testing::AssertionSuccess();
-  if (reliability::AllCaptions(fast.captions) != reliability::AllCaptions(slow.captions)) {
+  if (testsupport::AllCaptions(fast.captions) != testsupport::AllCaptions(slow.captions)) {
     return ::testing::AssertionFailure() << "captions differ";
   }
-  const char* differs = reliability::FirstDifference(CalculationSeam::State(walking), CalculationSeam::State(reference));
+  const char* differs = testsupport::FirstDifference(CalculationSeam::State(walking), CalculationSeam::State(reference));
   if (differs != nullptr) return ::testing::AssertionFailure() << differs << " differs";
   return ::testing::AssertionSuccess();
 }

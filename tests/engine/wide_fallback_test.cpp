@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "exact_reference.h"
+#include "named_rows.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/analysis/exact_cfp.h"
@@ -21,28 +23,7 @@
 namespace velmora {
 namespace {
 
-// E[(1 - W^t)^r], W ~ Beta(k, n - k + 1), in exact fractions: the binomial expansion over
-// the moments E[W^a] = prod_{i<a} (k + i) / (n + 1 + i).
-mpq_class ExactNoFalsePositive(int n, int r, int t, int k) {
-  std::vector<mpq_class> moment(static_cast<std::size_t>(t * r) + 1);
-  moment[0] = 1;
-  for (int a = 1; a <= t * r; ++a) {
-    moment[static_cast<std::size_t>(a)] = moment[static_cast<std::size_t>(a - 1)] * mpq_class(k + a - 1, n + a);
-    moment[static_cast<std::size_t>(a)].canonicalize();
-  }
-  mpq_class sum = 0;
-  mpz_class binomial = 1;
-  for (int i = 0; i <= r; ++i) {
-    const mpq_class term = mpq_class(binomial) * moment[static_cast<std::size_t>(t * i)];
-    if (i % 2 == 0) {
-      sum += term;
-    } else {
-      sum -= term;
-    }
-    binomial = binomial * (r - i) / (i + 1);
-  }
-  return sum;
-}
+using testsupport::ExactNoFalsePositive;
 
 // The float32 running probability of the searches, prod_{i<k} (n - i) / (n + t r - i),
 // rounded after every factor.
@@ -55,54 +36,55 @@ float SearchRunProb(int n, int r, int t, int k) {
   return p;
 }
 
-struct MidRankCase {
+struct MidRankCase : testsupport::NamedRow {
   const char* dcfp;
   int n;
   int r;
   int ranks[5];  // the chosen rank of 1:1 .. 1:4
 };
 
-TEST(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
-  const MidRankCase cases[] = {
-      {"0.98", 200, 50, {0, 16, 57, 87, 108}},
-      {"0.9995", 200, 30, {0, 48, 99, 126, 142}},
-  };
-  for (const MidRankCase& c : cases) {
-    SCOPED_TRACE(std::string(c.dcfp) + " n " + std::to_string(c.n) + " r " + std::to_string(c.r));
-    const int chosen = c.ranks[4];
-    // The premise: at the chosen 1:4 rank and the failing rank after it, the coefficient
-    // sum P / runProb lies beyond the largest float32, while the CFP is far from 1.
-    for (int k : {chosen, chosen + 1}) {
-      const mpq_class sum = ExactNoFalsePositive(c.n, c.r, 4, k) / mpq_class(static_cast<double>(SearchRunProb(c.n, c.r, 4, k)));
-      ASSERT_GT(sum, mpq_class(static_cast<double>(FLT_MAX))) << "rank " << k;
-    }
+class WideFallback : public ::testing::TestWithParam<MidRankCase> {};
 
-    Calculation calc;
-    const Outcome outcome = calc.Calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
-    ASSERT_TRUE(outcome.accepted());
-    for (const std::string& text : outcome.captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
-    for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
-
-    // The searches' own values, before the power step rounds them for display.
-    CalculationSeam::FindRank1of1(calc);
-    CalculationSeam::FindRank1of2(calc);
-    CalculationSeam::FindRank1of3(calc);
-    CalculationSeam::FindRank1of4(calc);
-    const CalculationState& s = CalculationSeam::State(calc);
-    const mpq_class dcfp(static_cast<double>(s.dcfp));
-    for (int t = 1; t <= 4; ++t) {
-      EXPECT_EQ(s.optRank[t], c.ranks[t]) << "1:" << t;
-      const mpq_class cfp = 1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t]);
-      EXPECT_NEAR(s.cfp[t][2], cfp.get_d(), 4e-7) << "1:" << t;
-      // The rank is the exactly optimal one: it passes and the next one fails.
-      EXPECT_LE(cfp, dcfp) << "1:" << t;
-      EXPECT_GT(1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t] + 1), dcfp) << "1:" << t;
-    }
-    // The last 1:4 candidate is the failing rank after the chosen one, evaluated wide too.
-    EXPECT_EQ(s.rankIdx, chosen + 1);
-    EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - ExactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
+TEST_P(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
+  const MidRankCase& c = GetParam();
+  const int chosen = c.ranks[4];
+  // The premise: at the chosen 1:4 rank and the failing rank after it, the coefficient
+  // sum P / runProb lies beyond the largest float32, while the CFP is far from 1.
+  for (int k : {chosen, chosen + 1}) {
+    const mpq_class sum = ExactNoFalsePositive(c.n, c.r, 4, k) / mpq_class(static_cast<double>(SearchRunProb(c.n, c.r, 4, k)));
+    ASSERT_GT(sum, mpq_class(static_cast<double>(FLT_MAX))) << "rank " << k;
   }
+
+  Calculation calc;
+  const Outcome outcome = calc.Calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
+  ASSERT_TRUE(outcome.accepted());
+  for (const std::string& text : outcome.captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+  for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+
+  // The searches' own values, before the power step rounds them for display.
+  CalculationSeam::FindRank1of1(calc);
+  CalculationSeam::FindRank1of2(calc);
+  CalculationSeam::FindRank1of3(calc);
+  CalculationSeam::FindRank1of4(calc);
+  const CalculationState& s = CalculationSeam::State(calc);
+  const mpq_class dcfp(static_cast<double>(s.dcfp));
+  for (int t = 1; t <= 4; ++t) {
+    EXPECT_EQ(s.optRank[t], c.ranks[t]) << "1:" << t;
+    const mpq_class cfp = 1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t]);
+    EXPECT_NEAR(s.cfp[t][2], cfp.get_d(), 4e-7) << "1:" << t;
+    // The rank is the exactly optimal one: it passes and the next one fails.
+    EXPECT_LE(cfp, dcfp) << "1:" << t;
+    EXPECT_GT(1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t] + 1), dcfp) << "1:" << t;
+  }
+  // The last 1:4 candidate is the failing rank after the chosen one, evaluated wide too.
+  EXPECT_EQ(s.rankIdx, chosen + 1);
+  EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - ExactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
 }
+
+INSTANTIATE_TEST_SUITE_P(Designs, WideFallback,
+                         ::testing::Values(MidRankCase{"Dcfp0_98N200R50", "0.98", 200, 50, {0, 16, 57, 87, 108}},
+                                           MidRankCase{"Dcfp0_9995N200R30", "0.9995", 200, 30, {0, 48, 99, 126, 142}}),
+                         testsupport::RowName());
 
 }  // namespace
 }  // namespace velmora
@@ -115,32 +97,34 @@ namespace {
 // nears the DCFP. These are the chosen 1:4 ranks of such designs (exactly optimal: the
 // rank passes its float32 DCFP and the next fails); the search must give each its exact
 // CFP to float32 accuracy, and decide both exactly as exact arithmetic does.
-TEST(BeyondFloatRange, HighOneOfFourRanksOfLargeDesignsKeepTheirExactCfp) {
-  struct Case {
-    float dcfp;
-    int n;
-    int r;
-    int rank;
-  };
-  const Case cases[] = {
-      {0.3f, 16000, 4000, 1554},   // shown as rank 1047 with CFP -0.00378
-      {0.2f, 10000, 5000, 816},    // shown as rank 664 with CFP -0.06606
-      {0.9f, 20000, 3000, 3331},   // shown as rank 8000 with CFP 0.00000
-      {0.45f, 24000, 2000, 3155},  // shown as rank 16000 with CFP 0.00000
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("n " + std::to_string(c.n) + " r " + std::to_string(c.r));
-    ASSERT_LT(SearchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
-    for (const int k : {c.rank, c.rank + 1}) {
-      const long double exact = ExactCfp(c.n, c.r, 4, k);
-      const float design = Calculation::DesignCfp(c.n, c.r, 4, k);
-      EXPECT_NEAR(design, static_cast<double>(exact), 6e-8 * static_cast<double>(exact)) << "rank " << k;
-      EXPECT_EQ(design <= c.dcfp, exact <= static_cast<long double>(c.dcfp)) << "rank " << k;
-    }
-    EXPECT_LE(Calculation::DesignCfp(c.n, c.r, 4, c.rank), c.dcfp);
-    EXPECT_GT(Calculation::DesignCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
+struct HighRankCase : testsupport::NamedRow {
+  float dcfp;
+  int n;
+  int r;
+  int rank;
+};
+
+class BeyondFloatRange : public ::testing::TestWithParam<HighRankCase> {};
+
+TEST_P(BeyondFloatRange, HighOneOfFourRanksOfLargeDesignsKeepTheirExactCfp) {
+  const HighRankCase& c = GetParam();
+  ASSERT_LT(SearchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
+  for (const int k : {c.rank, c.rank + 1}) {
+    const long double exact = ExactCfp(c.n, c.r, 4, k);
+    const float design = Calculation::DesignCfp(c.n, c.r, 4, k);
+    EXPECT_NEAR(design, static_cast<double>(exact), 6e-8 * static_cast<double>(exact)) << "rank " << k;
+    EXPECT_EQ(design <= c.dcfp, exact <= static_cast<long double>(c.dcfp)) << "rank " << k;
   }
+  EXPECT_LE(Calculation::DesignCfp(c.n, c.r, 4, c.rank), c.dcfp);
+  EXPECT_GT(Calculation::DesignCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
 }
+
+INSTANTIATE_TEST_SUITE_P(LargeDesigns, BeyondFloatRange,
+                         ::testing::Values(HighRankCase{"N16000R4000", 0.3f, 16000, 4000, 1554},  // shown as rank 1047 with CFP -0.00378
+                                           HighRankCase{"N10000R5000", 0.2f, 10000, 5000, 816},   // shown as rank 664 with CFP -0.06606
+                                           HighRankCase{"N20000R3000", 0.9f, 20000, 3000, 3331},  // shown as rank 8000 with CFP 0.00000
+                                           HighRankCase{"N24000R2000", 0.45f, 24000, 2000, 3155}),  // shown as rank 16000 with CFP 0.00000
+                         testsupport::RowName());
 
 // A whole run in the same regime, small enough for every test run: its 1:3 walk ends with
 // a running probability near 1e-174 and its 1:4 walk near 1e-350.

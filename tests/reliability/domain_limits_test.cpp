@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "outcome_invariants.h"
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
@@ -18,7 +18,7 @@
 namespace velmora {
 namespace {
 
-using reliability::AllCaptions;
+using testsupport::AllCaptions;
 using reliability::CheckCaptions;
 using reliability::RunSizes;
 
@@ -52,7 +52,7 @@ void Refused(const InputTexts& texts, int step, InputBox focus) {
   EXPECT_EQ(outcome.refusal->title, kEntryErrorTitle);
   EXPECT_EQ(outcome.refusal->focus, focus) << Describe(texts);
   EXPECT_EQ(reliability::CheckRefusal(*outcome.refusal), "");
-  EXPECT_EQ(reliability::FirstDifference(CalculationSeam::State(calculation), kept), nullptr) << Describe(texts);
+  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calculation), kept), nullptr) << Describe(texts);
   EXPECT_EQ(AllCaptions(CalculationSeam::ShowResults(calculation)), AllCaptions(before.captions)) << Describe(texts);
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "outcome_invariants.h"
-#include "state_equal.h"
+#include "record_compare.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
@@ -20,7 +20,7 @@
 namespace velmora {
 namespace {
 
-using reliability::AllCaptions;
+using testsupport::AllCaptions;
 using reliability::CheckCaptions;
 using reliability::RunSizes;
 
@@ -138,7 +138,7 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
     const Outcome again = fresh.Calculate(c.texts);
     ASSERT_TRUE(again.accepted());
     ASSERT_EQ(AllCaptions(again.captions), AllCaptions(outcome.captions)) << Describe(c.texts);
-    const char* differs = reliability::FirstResultDifference(CalculationSeam::State(fresh), CalculationSeam::State(reused));
+    const char* differs = testsupport::FirstResultDifference(CalculationSeam::State(fresh), CalculationSeam::State(reused));
     ASSERT_EQ(differs, nullptr) << differs << ": " << Describe(c.texts);
     ++checked;
   }

@@ -16,23 +16,16 @@
 
 #include "frm_main.h"
 #include "message_boxes.h"
-#include "state_equal.h"
+#include "record_compare.h"
+#include "result_cells.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 namespace {
 
 using velmora::platform::RecordingMessageBoxes;
+using velmora::testsupport::CellTexts;
 using velmora::ui::frmMain;
-
-std::vector<QString> CellTexts(const frmMain& window) {
-  std::vector<QString> texts;
-  for (const auto* array : {&window.lblCU, &window.lblPOW, &window.lblENT, &window.lblP, &window.lblQ}) {
-    for (QLabel* cell : *array) texts.push_back(cell->text());
-  }
-  for (QLabel* cell : window.lblPW) texts.push_back(cell->text());
-  return texts;
-}
 
 struct RefusedTexts {
   const char* al;
@@ -82,16 +75,9 @@ TEST(WindowRefusal, EveryRefusalLeavesAllThirtyTwoCellsAndTheRecordUnchanged) {
     ASSERT_EQ(boxes.boxes().size(), expectedBoxes) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
     EXPECT_EQ(boxes.boxes().last().title, "Entry Error");
     EXPECT_EQ(CellTexts(window), shown) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
-    EXPECT_EQ(velmora::reliability::FirstDifference(velmora::CalculationSeam::State(window.calculation()), kept), nullptr)
+    EXPECT_EQ(velmora::testsupport::FirstDifference(velmora::CalculationSeam::State(window.calculation()), kept), nullptr)
         << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
   }
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -18,10 +18,12 @@
 #include "frm_main.h"
 #include "message_boxes.h"
 #include "printer.h"
+#include "result_cells.h"
 #include "velmora/engine/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 using velmora::platform::RecordingMessageBoxes;
+using velmora::testsupport::CellTexts;
 using velmora::ui::frmMain;
 
 namespace {
@@ -53,16 +55,8 @@ class FrmMain : public ::testing::Test {
   void pressEnter(QWidget* target) { QTest::keyClick(target, Qt::Key_Return); }
   void altKey(Qt::Key key) { QTest::keyClick(focus(), key, Qt::AltModifier); }
 
-  std::vector<QString> cellTexts() const {
-    std::vector<QString> texts;
-    for (const auto* array : {&window->lblCU, &window->lblPOW, &window->lblENT, &window->lblP, &window->lblQ}) {
-      for (QLabel* cell : *array) texts.push_back(cell->text());
-    }
-    for (QLabel* cell : window->lblPW) texts.push_back(cell->text());
-    return texts;
-  }
   bool allCellsEmpty() const {
-    for (const QString& text : cellTexts()) {
+    for (const QString& text : CellTexts(*window)) {
       if (!text.isEmpty()) return false;
     }
     return true;
@@ -328,13 +322,13 @@ TEST_F(FrmMain, FullCalculationShowsTheEnginesCaptions) {
 TEST_F(FrmMain, RefusalAfterARunLeavesTheResults) {
   fill("0.1", "20", "5", "20");
   window->btnCalculate->click();
-  const auto before = cellTexts();
+  const auto before = CellTexts(*window);
   window->txtR->setText("0");
   window->btnCalculate->click();
   ASSERT_EQ(boxes.boxes().size(), 1);
   EXPECT_EQ(lastPrompt(), comparisons);
   EXPECT_EQ(focus(), window->txtR);
-  EXPECT_EQ(cellTexts(), before);
+  EXPECT_EQ(CellTexts(*window), before);
 }
 
 TEST_F(FrmMain, DecimalSymbolComesFromTheRegionalSettings) {

@@ -14,6 +14,7 @@
 
 #include "frm_main.h"
 #include "message_boxes.h"
+#include "result_cells.h"
 
 using velmora::platform::RecordingMessageBoxes;
 using velmora::ui::frmMain;
@@ -86,11 +87,7 @@ TEST_F(FrmMainLayout, PowerOfOneOfThreeAtThreeSigmaSitsAtItsCell) {
 }
 
 TEST_F(FrmMainLayout, ResultCellsAreWhiteCentredAndDoNotOverlap) {
-  std::vector<QLabel*> cells;
-  for (const auto* array : {&window.lblCU, &window.lblPOW, &window.lblENT, &window.lblP, &window.lblQ}) {
-    for (QLabel* cell : *array) cells.push_back(cell);
-  }
-  for (QLabel* cell : window.lblPW) cells.push_back(cell);
+  const std::vector<QLabel*> cells = velmora::testsupport::ResultCells(window);
   ASSERT_EQ(cells.size(), 32u);
   for (std::size_t a = 0; a < cells.size(); ++a) {
     SCOPED_TRACE(cells[a]->objectName().toStdString());

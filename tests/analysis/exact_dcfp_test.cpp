@@ -2,7 +2,7 @@
 // The DCFP as typed, read exactly, and exact decisions at ties.
 #include <gtest/gtest.h>
 
-#include "reference.h"
+#include "exact_reference.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/numbers.h"
 
@@ -72,7 +72,7 @@ TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
           const ExactDcfp::Comparison fast = dcfp.Compare(n, r, t, k);
           EXPECT_EQ(fast.meets, sign <= 0) << n << " " << r << " 1:" << t << " k " << k;
           EXPECT_NEAR(static_cast<double>(fast.margin), static_cast<double>(margin), 1e-17);
-          const mpq_class exact = mpq_class(1, 20) - testing::ExactCfpFraction(n, r, t, k);
+          const mpq_class exact = mpq_class(1, 20) - testsupport::ExactCfpFraction(n, r, t, k);
           EXPECT_EQ(sgn(exact) < 0, sign > 0);
         }
       }

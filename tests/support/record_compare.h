@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Whether two calculation records hold exactly the same values, field by field. Floating
-// fields are compared bit for bit, so that a NaN equals itself and -0 differs from +0:
-// "unchanged" means unchanged, not merely equal in value.
+// The one comparison of calculation records and outcomes for every test folder and the
+// fuzz targets (so it needs no GoogleTest): whether two records hold exactly the same
+// values, field by field. Floating fields are compared bit for bit, so that a NaN equals
+// itself and -0 differs from +0: "unchanged" means unchanged, not merely equal in value.
+// In a test: EXPECT_EQ(testsupport::FirstDifference(a, b), nullptr) names the field.
 
 #include <array>
 #include <bit>
@@ -14,7 +16,7 @@
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/calculation_state.h"
 
-namespace velmora::reliability {
+namespace velmora::testsupport {
 
 inline bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 inline bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
@@ -108,4 +110,4 @@ inline std::vector<std::string> AllCaptions(const ResultCaptions& c) {
   return all;
 }
 
-}  // namespace velmora::reliability
+}  // namespace velmora::testsupport

@@ -5,14 +5,14 @@
 
 #include <cmath>
 
-#include "reference.h"
+#include "exact_reference.h"
 #include "velmora/analysis/exact_cfp.h"
 
 namespace velmora {
 namespace {
 
-using testing::ExactCfpFraction;
-using testing::RelativeError;
+using testsupport::ExactCfpFraction;
+using testsupport::RelativeError;
 
 // Ten significant digits need a relative error below 5e-11; the sums do far better.
 constexpr long double kTenDigits = 5e-11L;

@@ -2,7 +2,7 @@
 // The audit of a calculation: the design's ranks against the exact CFPs.
 #include <gtest/gtest.h>
 
-#include "reference.h"
+#include "exact_reference.h"
 #include "velmora/analysis/audit.h"
 #include "velmora/engine/calculation.h"
 
@@ -40,7 +40,7 @@ TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
     ASSERT_TRUE(s.nextRank.has_value());
     EXPECT_EQ(*s.nextRank, ranks[t - 1] + 1);
     EXPECT_EQ(FormatSignificant(*s.nextCfpExact), next[t - 1]) << "1:" << t;
-    EXPECT_LT(testing::RelativeError(*s.nextCfpExact, testing::ExactCfpFraction(20, 5, t, *s.nextRank)), 1e-17L);
+    EXPECT_LT(testsupport::RelativeError(*s.nextCfpExact, testsupport::ExactCfpFraction(20, 5, t, *s.nextRank)), 1e-17L);
     EXPECT_GT(s.margin, 0.0L);
     EXPECT_EQ(s.exactRank, s.rank);
     EXPECT_TRUE(s.agrees());
