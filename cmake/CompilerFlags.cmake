@@ -17,7 +17,9 @@ target_compile_options(velmora_warnings INTERFACE
 
 add_library(velmora_exact_fp INTERFACE)
 target_compile_options(velmora_exact_fp INTERFACE -ffp-contract=off -fno-fast-math)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
-  # x87 registers would keep excess precision between the rounding points.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" AND NOT EMSCRIPTEN)
+  # x87 registers would keep excess precision between the rounding points. (Emscripten's
+  # toolchain names its processor x86 too; WebAssembly rounds every float32 and float64
+  # operation to its type, with no multiply-add to fuse into.)
   target_compile_options(velmora_exact_fp INTERFACE -msse2 -mfpmath=sse)
 endif()

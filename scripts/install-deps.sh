@@ -11,6 +11,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
   # command line: options and JSON records
   libcli11-dev nlohmann-json3-dev
+  # reading and writing the engine's numbers (the same libraries on the WebAssembly build)
+  libfast-float-dev libfmt-dev
   # window
   qt6-base-dev libgl-dev
   # the analysis window's and the report's charts (Debian's Qt Charts package leaves out

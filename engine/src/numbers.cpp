@@ -2,10 +2,13 @@
 #include "velmora/engine/numbers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
+
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
 
 #include "velmora/engine/limits.h"
 
@@ -84,15 +87,18 @@ NumericReading ReadNumericValue(std::string_view text) {
   if (parts.radix != 10) return ReadRadixInteger(parts.digits, parts.radix == 0 ? 10 : parts.radix);
   if (parts.digits.empty()) return {};
 
-  // Correctly rounded and independent of the user's locale (std::from_chars).
+  // Correctly rounded and independent of the user's locale (fast_float, as std::from_chars
+  // would, on every build; see cmake/NumberLibraries.cmake). fast_float reports no range
+  // errors: a value beyond the float64 range reads as infinity, one below the smallest
+  // subnormal as zero, and both are told apart below as std::from_chars's errors were.
   std::string literal = parts.digits;
   literal.insert(literal.size() - static_cast<std::size_t>(parts.fractionDigits), 1, '.');
   literal += 'e';
   literal += std::to_string(parts.exponent);
   double value = 0.0;
-  const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value,
-                                      std::chars_format::general);
-  if (result.ec == std::errc()) return {parts.negative ? -value : value, true};
+  const auto result = fast_float::from_chars(literal.data(), literal.data() + literal.size(), value,
+                                             fast_float::chars_format::general);
+  if (result.ec == std::errc() && std::isfinite(value)) return {parts.negative ? -value : value, true};
 
   // Out of range: overflow or underflow, told apart by the decimal magnitude of the first
   // significant digit. One too small for the smallest subnormal reads as zero; one beyond
@@ -154,11 +160,10 @@ std::optional<std::int32_t> ToInt32(double x) {
 
 std::string FormatFixed(double value, int decimals, std::string_view decimalSymbol) {
   if (value == 0.0) value = 0.0;  // never print a negative zero
-  // to_chars rounds the exact binary value correctly and, unlike printf, never takes the
+  // {fmt} rounds the exact binary value correctly and, unlike printf, never takes the
   // decimal mark from the C library's locale (which the window's toolkit sets).
-  char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  std::string text(buffer, result.ec == std::errc() ? result.ptr : buffer);
+  std::string text;
+  fmt::format_to(std::back_inserter(text), "{:.{}f}", value, std::max(decimals, 0));
   const std::size_t point = text.find('.');
   if (point != std::string::npos) text.replace(point, 1, decimalSymbol);
   return text;

@@ -1,0 +1,38 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The libraries that read and write the engine's numbers, the same on every build:
+#   velmora_fast_float  correctly rounded decimal text to double (fast_float, header only)
+#   velmora_fmt         correctly rounded double to fixed decimals ({fmt}, header only)
+# The standard library's floating std::from_chars / std::to_chars are not in every C++
+# library the engine is built with (the WebAssembly toolchain's has neither), so both builds
+# use these instead and read and write the same digits.
+#
+# A WebAssembly build searches its own sysroot only. Debian installs these headers (and
+# nlohmann/json's, which the WebAssembly entry uses) under /usr/include, which must not be
+# on that build's include path (its C library headers are the host's), so the header folders
+# are linked one by one into a folder of the build tree.
+if(EMSCRIPTEN)
+  set(_velmora_host_headers "${CMAKE_BINARY_DIR}/host-headers")
+  file(MAKE_DIRECTORY "${_velmora_host_headers}")
+  foreach(_dir fast_float fmt nlohmann)
+    find_path(_velmora_${_dir}_parent NAMES ${_dir} PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+    if(NOT _velmora_${_dir}_parent)
+      message(FATAL_ERROR "/usr/include/${_dir} is missing (scripts/install-deps.sh installs it)")
+    endif()
+    file(CREATE_LINK "${_velmora_${_dir}_parent}/${_dir}" "${_velmora_host_headers}/${_dir}" SYMBOLIC)
+  endforeach()
+  add_library(velmora_host_headers INTERFACE)
+  target_include_directories(velmora_host_headers SYSTEM INTERFACE "${_velmora_host_headers}")
+  add_library(velmora_fast_float INTERFACE)
+  target_link_libraries(velmora_fast_float INTERFACE velmora_host_headers)
+  add_library(velmora_fmt INTERFACE)
+  target_link_libraries(velmora_fmt INTERFACE velmora_host_headers)
+  target_compile_definitions(velmora_fmt INTERFACE FMT_HEADER_ONLY=1)
+else()
+  find_path(VELMORA_FAST_FLOAT_INCLUDE_DIR fast_float/fast_float.h REQUIRED)
+  add_library(velmora_fast_float INTERFACE)
+  target_include_directories(velmora_fast_float SYSTEM INTERFACE "${VELMORA_FAST_FLOAT_INCLUDE_DIR}")
+  # Header only, so that no program gains a run-time library for a handful of numbers.
+  find_package(fmt 9 REQUIRED)
+  add_library(velmora_fmt INTERFACE)
+  target_link_libraries(velmora_fmt INTERFACE fmt::fmt-header-only)
+endif()
