@@ -1,0 +1,37 @@
+#!/usr/bin/env node
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Builds the page into one self-contained HTML file that opens from disk (file://), where a
+// browser loads no module, WebAssembly or worker from a file: the style sheet and the page's
+// script inline, and the module (its WebAssembly already embedded) and the worker as text
+// that the page turns into a worker through a Blob URL.
+//
+//   make-single-file.mjs FOLDER OUTPUT   FOLDER holds index.html, velmora.css, velmora.js,
+//                                        velmora-worker.js and velmora-engine.js
+import { readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+
+const [folder, output] = process.argv.slice(2);
+if (!folder || !output) {
+  process.stderr.write('usage: make-single-file.mjs FOLDER OUTPUT\n');
+  process.exit(64);
+}
+const read = (name) => readFileSync(join(folder, name), 'utf8');
+
+// Text inside a <script> or <style> element ends at the first "</script" or "</style".
+function embeddable(name, text, closing) {
+  if (text.toLowerCase().includes(closing)) throw new Error(`${name} holds "${closing}" and cannot be embedded`);
+  return text;
+}
+
+let page = read('index.html');
+const replace = (from, to) => {
+  if (!page.includes(from)) throw new Error(`index.html has no ${from}`);
+  page = page.replace(from, () => to);
+};
+replace('<link rel="stylesheet" href="velmora.css">',
+  `<style>\n${embeddable('velmora.css', read('velmora.css'), '</style')}</style>`);
+replace('<script src="velmora.js"></script>',
+  `<script type="text/plain" id="velmora-engine-source">${embeddable('velmora-engine.js', read('velmora-engine.js'), '</script')}</script>\n` +
+  `<script type="text/plain" id="velmora-worker-source">${embeddable('velmora-worker.js', read('velmora-worker.js'), '</script')}</script>\n` +
+  `<script>\n${embeddable('velmora.js', read('velmora.js'), '</script')}</script>`);
+writeFileSync(output, page);
