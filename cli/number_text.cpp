@@ -2,17 +2,13 @@
 // Numbers as text for files and programs.
 #include "number_text.h"
 
-#include <array>
-#include <charconv>
+#include "velmora/analysis/exact_cfp.h"
 
 namespace velmora::cli {
 
 std::string generalText(double value, int significantDigits) {
-  // std::to_chars is printf's %g without the locale: the decimal point is always a full stop.
-  std::array<char, 64> buffer{};
-  const auto [end, error] =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, significantDigits);
-  return error == std::errc() ? std::string(buffer.data(), end) : std::string();
+  // A float64 is exactly a long double, so its digits are the same.
+  return FormatSignificant(static_cast<long double>(value), significantDigits);
 }
 
 }  // namespace velmora::cli

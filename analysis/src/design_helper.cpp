@@ -2,9 +2,9 @@
 #include "velmora/analysis/design_helper.h"
 
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
+#include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
 #include "request_values.h"
@@ -20,11 +20,7 @@ constexpr double kLargestCount = 1e9;
 
 std::optional<long> CountAboveZero(std::string_view text) { return analysis_detail::WholeNumberFromOne(text, kLargestCount); }
 
-std::string Significant(double value, int digits) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-  return buffer;
-}
+std::string Significant(double value, int digits) { return FormatSignificant(static_cast<long double>(value), digits); }
 
 }  // namespace
 

@@ -6,9 +6,10 @@
 
 #include <gmpxx.h>
 
+#include <array>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -110,9 +111,12 @@ long double ExactCfpRelativeErrorBound(int r, int t) {
 }
 
 std::string FormatSignificant(long double value, int digits) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*Lg", digits, value);
-  return buffer;
+  // std::to_chars is printf's %g in the "C" locale: the window's toolkit sets the C
+  // library's locale, where printf would write a decimal comma.
+  std::array<char, 128> buffer{};
+  const auto [end, error] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, digits);
+  return error == std::errc() ? std::string(buffer.data(), end) : std::string();
 }
 
 ExactDcfp::ExactDcfp(std::string_view text) : value_(std::make_unique<Fraction>()) {
