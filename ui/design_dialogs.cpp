@@ -26,20 +26,11 @@ bool readsBackAs(const std::string& text, float value) {
   return static_cast<float>(NumericValue(text)) == value;
 }
 
-// A refusal as the dialog shows it: the tool's sentences, capitalised and ended. The tools
-// give one sentence, or a problem of lines.
-[[maybe_unused]] QString sentencesOf(const std::string& sentence) { return QString::fromStdString(sentence); }
-template <class Problem>
-  requires requires(const Problem& problem) { problem.lines.front(); }
-QString sentencesOf(const Problem& problem) {
+// A refused request as the dialog shows it: the tool's lines as sentences, capitalised and ended.
+QString expected(const Problem& refusal) {
   QStringList lines;
-  for (const std::string& line : problem.lines) lines.append(QString::fromStdString(line));
-  return lines.join(QLatin1Char(' '));
-}
-
-template <class Refusal>
-QString expected(const Refusal& refusal) {
-  QString text = sentencesOf(refusal);
+  for (const std::string& line : refusal.lines) lines.append(QString::fromStdString(line));
+  QString text = lines.join(QLatin1Char(' '));
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
   return text;

@@ -9,25 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
+#include "cli_run.h"
 
 namespace velmora::cli {
 namespace {
-
-struct CliRun {
-  int status = 0;
-  std::string out;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun run;
-  run.status = runCommand(args, in, out, err);
-  run.out = out.str();
-  return run;
-}
 
 const std::vector<std::string> kCase = {"--dcfp", "0.001", "--n", "31", "--r", "2", "--audit"};
 

@@ -5,27 +5,10 @@
 #include <algorithm>
 #include <sstream>
 
-#include "command.h"
+#include "cli_run.h"
 
 namespace velmora::cli {
 namespace {
-
-struct CliRun {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun run;
-  run.status = runCommand(args, in, out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
 
 TEST(CliAudit, JsonCarriesOneAuditObjectPerTest) {
   const CliRun run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json", "--audit"});

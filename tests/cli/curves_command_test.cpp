@@ -7,34 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
+#include "cli_run.h"
 
 namespace velmora::cli {
 namespace {
-
-struct CliRun {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun run;
-  run.status = runCommand(args, in, out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 TEST(CliCurves, RefusesACaseExactlyAsTheCalculation) {
   for (const char* format : {"csv", "json"}) {
