@@ -59,7 +59,7 @@ void appendJson(std::string& out, const Json& value) {
     const char* separator = "";
     for (const auto& [key, item] : value.items()) {
       out += separator;
-      out += jsonString(key);
+      appendJsonString(out, key);
       out += ": ";
       appendJson(out, item);
       separator = ", ";
@@ -75,7 +75,7 @@ void appendJson(std::string& out, const Json& value) {
     }
     out += ']';
   } else if (value.is_string()) {
-    out += jsonString(value.get_ref<const std::string&>());
+    appendJsonString(out, value.get_ref<const std::string&>());
   } else {
     out += value.dump();  // numbers, true, false, null
   }
@@ -90,18 +90,22 @@ std::string jsonText(const Json& value) {
 }
 
 std::string jsonString(std::string_view text) {
+  std::string out;
+  appendJsonString(out, text);
+  return out;
+}
+
+void appendJsonString(std::string& out, std::string_view text) {
   // Most texts are numbers and captions: printable ASCII with nothing to escape.
   const bool plain = std::all_of(text.begin(), text.end(),
                                  [](char c) { return c >= 0x20 && c < 0x7f && c != '"' && c != '\\'; });
   if (plain) {
-    std::string out;
-    out.reserve(text.size() + 2);
     out += '"';
     out += text;
     out += '"';
-    return out;
+    return;
   }
-  std::string out = "\"";
+  out += '"';
   std::size_t validStart = 0;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -115,7 +119,6 @@ std::string jsonString(std::string_view text) {
     validStart = i;
   }
   out += escapedValidText(text.substr(validStart)) + "\"";
-  return out;
 }
 
 }  // namespace velmora::cli

@@ -19,5 +19,7 @@ using Json = nlohmann::ordered_json;
 // A JSON string literal, quotes included. Bytes that are not valid UTF-8 become
 // \ufffd (one per maximal invalid sequence), so any input gives valid JSON.
 [[nodiscard]] std::string jsonString(std::string_view text);
+// The same literal appended to `out`.
+void appendJsonString(std::string& out, std::string_view text);
 
 }  // namespace velmora::cli

@@ -71,7 +71,82 @@ Json caseRecord(const CaseResult& result) {
   return record;
 }
 
-std::string jsonRecord(const CaseResult& result) { return jsonText(caseRecord(result)); }
+// The record is written straight into its line rather than built as a Json value and then
+// written: a batch spends most of its time outside the engine in building and freeing
+// those values. The text is the one jsonText(caseRecord(result)) gives, byte for byte.
+std::string jsonRecord(const CaseResult& result) {
+  std::string out;
+  out.reserve(640);
+  const auto key = [&](const char* name) {
+    out += '"';
+    out += name;
+    out += "\": ";
+  };
+  const auto member = [&](const char* name, std::string_view value) {
+    key(name);
+    appendJsonString(out, value);
+  };
+  out += '{';
+  member("dcfp", result.texts.txtAL);
+  out += ", ";
+  member("n", result.texts.txtN);
+  out += ", ";
+  member("r", result.texts.txtR);
+  out += ", ";
+  member("j", result.texts.txtMDET);
+  if (const auto& refusal = result.outcome.refusal) {
+    out += ", ";
+    key("error");
+    out += '{';
+    member("title", refusal->title);
+    out += ", ";
+    key("lines");
+    out += '[';
+    appendJsonString(out, refusal->lines[0]);
+    out += ", ";
+    appendJsonString(out, refusal->lines[1]);
+    out += "], ";
+    member("focus", InputBoxName(refusal->focus));
+    out += "}}";
+    return out;
+  }
+  const ResultCaptions& c = result.outcome.captions;
+  out += ", ";
+  key("tests");
+  out += '[';
+  for (std::size_t t = 0; t < kSchemeCount; ++t) {
+    if (t > 0) out += ", ";
+    out += '{';
+    member("test", kSchemeNames[t]);
+    out += ", ";
+    member("status", c.lblCU[t]);
+    out += ", ";
+    member("rating", c.lblPOW[t]);
+    out += ", ";
+    member("samples", c.lblENT[t]);
+    out += ", ";
+    member("percentile", c.lblP[t]);
+    out += ", ";
+    member("cfp", c.lblQ[t]);
+    out += ", ";
+    key("power");
+    out += '[';
+    appendJsonString(out, c.lblPW[3 * t]);
+    out += ", ";
+    appendJsonString(out, c.lblPW[3 * t + 1]);
+    out += ", ";
+    appendJsonString(out, c.lblPW[3 * t + 2]);
+    out += ']';
+    if (result.audit) {
+      out += ", ";
+      key("audit");
+      out += jsonText(auditRecord(result.audit->schemes[t]));
+    }
+    out += '}';
+  }
+  out += "]}";
+  return out;
+}
 
 std::string jsonProblemRecord(const BatchProblem& problem) {
   return jsonText(Json::object(

@@ -64,6 +64,20 @@ TEST(JsonRecord, InputsAreEchoedEscaped) {
   EXPECT_TRUE(record.starts_with(R"({"dcfp": "0.\"1", "n": "2\n0", "r": "\ufffd", "j": "\\", "error": )")) << record;
 }
 
+// The line is written directly; the Json value of the same case (which the design helper's
+// record embeds) must read the same.
+TEST(JsonRecord, LineIsTheCaseRecordValueWritten) {
+  Calculation calculation;
+  const InputTexts cases[] = {{"0.1", "20", "5", "20"},     {"0.05", "20", "5", "2.5"}, {"0.\"1", "2\n0", "\xff", "\\"},
+                              {"1E-9", "2001", "1", "1446"}, {"0.99", "60", "40", "3"}, {"", "", "", ""}};
+  for (const InputTexts& texts : cases) {
+    for (const bool audit : {false, true}) {
+      const CaseResult result = computeCase(calculation, texts, audit);
+      EXPECT_EQ(jsonRecord(result), jsonText(caseRecord(result))) << texts.txtAL << " audit " << audit;
+    }
+  }
+}
+
 TEST(JsonRecord, BatchProblemCarriesLineFieldsAndReason) {
   BatchProblem problem{4, {"0.1", "2\"0"}, {"Line 4 has 2 fields.", "A case needs 3 or 4 fields: DCFP, n, r and optionally j."}};
   EXPECT_EQ(jsonProblemRecord(problem),
