@@ -8,6 +8,7 @@
 #include <string>
 
 #include <fast_float/fast_float.h>
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "velmora/engine/limits.h"
@@ -162,8 +163,11 @@ std::string FormatFixed(double value, int decimals, std::string_view decimalSymb
   if (value == 0.0) value = 0.0;  // never print a negative zero
   // {fmt} rounds the exact binary value correctly and, unlike printf, never takes the
   // decimal mark from the C library's locale (which the window's toolkit sets).
-  std::string text;
-  fmt::format_to(std::back_inserter(text), "{:.{}f}", value, std::max(decimals, 0));
+  // The format is compiled (no parse per call) into a buffer on the stack that grows only
+  // for the widest values.
+  fmt::memory_buffer digits;
+  fmt::format_to(std::back_inserter(digits), FMT_COMPILE("{:.{}f}"), value, std::max(decimals, 0));
+  std::string text(digits.data(), digits.size());
   const std::size_t point = text.find('.');
   if (point != std::string::npos) text.replace(point, 1, decimalSymbol);
   return text;

@@ -16,6 +16,7 @@
 #include "velmora/engine/numbers.h"
 
 #include "rounding_points.h"
+#include "vector_clones.h"
 
 namespace velmora {
 
@@ -197,7 +198,6 @@ struct PowerWork {
   std::vector<double> zStat;                                 // per shifted value
   std::vector<double> cdf;
   std::array<std::vector<double>, kSchemeCount + 1> detect;  // [scheme][shifted value]
-  std::vector<float> weight;                                 // [power][grid point - 1]
 };
 
 // The detection probabilities of every shifted grid quantile for one limit: the normal
@@ -205,6 +205,7 @@ struct PowerWork {
 // negative statistic. A magnitude beyond 6 is evaluated at the whole number 6, where the
 // series is far above 1 and so clamped to 1. The statistic rises with the shifted value
 // (each of its operations is monotone), so the magnitudes up to 6 are one run of them.
+VELMORA_VECTOR_CLONES
 void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms& terms, PowerWork& work,
                             std::vector<double>& detect) {
   const std::size_t count = g.shifted.size();
@@ -238,12 +239,43 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
   const double clamped = std::min(std::max(g.clampedCdf, 0.0), 1.0);
   double* const out = detect.data();
   for (std::size_t u = 0; u < low; ++u) out[u] = 1.0 - clamped;
-  for (std::size_t u = low; u < high; ++u) {
-    // min(max(p, 0), 1) is the step's clamp: p above 1 becomes 1, below 0 becomes 0.
-    const double detectProb = std::min(std::max(cdf[u], 0.0), 1.0);
-    out[u] = zStat[u] < 0.0 ? 1.0 - detectProb : detectProb;
-  }
+  // min(max(p, 0), 1) is the step's clamp: p above 1 becomes 1, below 0 becomes 0. The
+  // negative statistics come first (they rise with u), and are mirrored.
+  std::size_t positive = low;
+  while (positive < high && zStat[positive] < 0.0) ++positive;
+  for (std::size_t u = low; u < positive; ++u) out[u] = 1.0 - std::min(std::max(cdf[u], 0.0), 1.0);
+  for (std::size_t u = positive; u < high; ++u) out[u] = std::min(std::max(cdf[u], 0.0), 1.0);
   for (std::size_t u = high; u < count; ++u) detect[u] = clamped;
+}
+
+// The grid weights fl32(minimum density * detection probability) of the twelve powers,
+// column (sigma - 2) + 3 (t - 1), and their float32 sums of weight * 0.001 in the order of
+// the grid points. The twelve sums advance together, one grid point at a time, so that
+// their additions run across the vector unit; each sum's operations and their order are
+// those of summing it on its own. The weights of the last power (1:4 at 4 sigma) stay in
+// the record.
+VELMORA_VECTOR_CLONES
+void SumGridWeights(const GridTables& g, const std::array<const double*, kSchemeCount>& detect,
+                    std::array<float, kPowerCount>& power, std::array<float, kGridSize + 1>& lastWeights) {
+  const double gridStep = 1.0 / F64(kGridSize);  // 0.001 in float64
+  float sums[kPowerCount] = {};
+  for (int i = 1; i <= kGridSize; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i);
+    float weight[kPowerCount];
+    for (int t = 1; t <= kSchemeCount; ++t) {
+      const double density = g.minDensity[static_cast<std::size_t>(t)][at];
+      for (int sigma = 2; sigma <= 4; ++sigma) {
+        const int place = g.shiftedIndex[static_cast<std::size_t>(sigma - 2)][at];
+        weight[(sigma - 2) + 3 * (t - 1)] =
+            ToFloat32(density * detect[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(place)]);
+      }
+    }
+    for (int column = 0; column < kPowerCount; ++column) {
+      sums[column] = ToFloat32(static_cast<double>(sums[column]) + static_cast<double>(weight[column]) * gridStep);
+    }
+    lastWeights[at] = weight[kPowerCount - 1];
+  }
+  for (int column = 0; column < kPowerCount; ++column) power[static_cast<std::size_t>(column)] = sums[column];
 }
 
 }  // namespace
@@ -256,7 +288,6 @@ void Calculation::ComputePowerAndRating() {
   s.critPower3 = ToFloat32(kPowerCriterion3Sigma);
   s.critPower4 = ToFloat32(kPowerCriterion4Sigma);
   s.degFree = ToFloat32(F64(n - 1));
-  const double gridStep = 1.0 / F64(kGridSize);  // 0.001 in float64
   const double rootN = std::sqrt(F64(n));
 
   s.gridZ = g.z;
@@ -290,27 +321,14 @@ void Calculation::ComputePowerAndRating() {
     DetectionProbabilities(g, rootN, terms, work, work.detect[static_cast<std::size_t>(t)]);
   }
 
-  // The grid weights of the twelve powers, then the twelve float32 sums side by side
+  // The grid weights of the twelve powers and their twelve float32 sums, side by side
   // (each sum's additions in the order of its grid points, as one sum after another).
-  work.weight.resize(static_cast<std::size_t>(kGridSize) * kPowerCount);
-  float* const weight = work.weight.data();  // [power][grid point - 1]
+  std::array<const double*, kSchemeCount> detect{};
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const double* const detect = work.detect[static_cast<std::size_t>(source[static_cast<std::size_t>(t)])].data();
-    const double* const minDensity = g.minDensity[static_cast<std::size_t>(t)].data();
-    for (int sigma = 2; sigma <= 4; ++sigma) {
-      float* const column = weight + static_cast<std::size_t>((sigma - 2) + 3 * (t - 1)) * kGridSize;
-      const int* const index = g.shiftedIndex[static_cast<std::size_t>(sigma - 2)].data();
-      for (int i = 1; i <= kGridSize; ++i) column[i - 1] = ToFloat32(minDensity[i] * detect[index[i]]);
-    }
+    detect[static_cast<std::size_t>(t - 1)] = work.detect[static_cast<std::size_t>(source[static_cast<std::size_t>(t)])].data();
   }
   std::array<float, kPowerCount> power{};
-  for (int i = 0; i < kGridSize; ++i) {
-    for (int column = 0; column < kPowerCount; ++column) {
-      power[static_cast<std::size_t>(column)] =
-          ToFloat32(static_cast<double>(power[static_cast<std::size_t>(column)]) +
-                    static_cast<double>(weight[static_cast<std::size_t>(column) * kGridSize + static_cast<std::size_t>(i)]) * gridStep);
-    }
-  }
+  SumGridWeights(g, detect, power, s.gridWeight);
   for (int column = 0; column < kPowerCount; ++column) {
     float p = power[static_cast<std::size_t>(column)];
     if (p > 1.0f) {
@@ -321,11 +339,7 @@ void Calculation::ComputePowerAndRating() {
     const int thousandths = Expected(ToInt16(static_cast<double>(p) * 1000.0));
     s.power[column + 1] = ToFloat32(F64(thousandths) / 1000.0);
   }
-  // The grid weights of the last power (1:4 at 4 sigma) and the series terms of its last
-  // grid point stay in the record.
-  for (int i = 1; i <= kGridSize; ++i) {
-    s.gridWeight[static_cast<std::size_t>(i)] = weight[static_cast<std::size_t>(kPowerCount - 1) * kGridSize + static_cast<std::size_t>(i - 1)];
-  }
+  // The series terms of the last power's last grid point stay in the record.
   {
     const LimitTerms terms = TermsOf(static_cast<double>(s.limitT[4]), fourDegFree, twoDegFree);
     const double shifted = g.shifted[static_cast<std::size_t>(g.shiftedIndex[2][kGridSize])];

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch series against normalCdf, argument for argument, on random arguments of the
-// power step's range and on arguments one of whose terms lies next to a float32 rounding
-// boundary, where the batch forms the term with the division.
+// power step's range and on arguments one of whose terms, formed with the reciprocal of
+// its divisor instead of the division, would lie next to a float32 rounding boundary
+// (where a batch that saved the division would round it differently).
 #include <gtest/gtest.h>
 
 #include <bit>
