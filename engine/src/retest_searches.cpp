@@ -123,12 +123,21 @@ void Commit(CalculationState& s, int t, const Evaluation& e) {
 // The float64 operations of one candidate, roughly.
 double CandidateCost(int t, int r) { return 0.5 * F64(t - 1) * F64(t - 1) * F64(r) * F64(r) + F64(r); }
 
+// WebAssembly built without its threads option has no threads to start: there std::async
+// starts none and its future waits for ever, so the tasks run one after another. Each task
+// writes only its own results, so the order changes no value.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kThreads = false;
+#else
+constexpr bool kThreads = true;
+#endif
+
 // Runs task(i) for i < count, side by side on the processor's cores (the standard
 // library's threads; a handful of tasks, each far longer than starting a thread).
 template <class Task>
 void RunSideBySide(int count, const Task& task) {
-  if (count <= 1) {
-    if (count == 1) task(0);
+  if (count <= 1 || !kThreads) {
+    for (int i = 0; i < count; ++i) task(i);
     return;
   }
   std::vector<std::future<void>> others;
@@ -139,6 +148,7 @@ void RunSideBySide(int count, const Task& task) {
 }
 
 int SideBySide() {
+  if (!kThreads) return 1;
   const unsigned cores = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(cores, 1u, 4u));
 }
@@ -232,6 +242,14 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
 
   constexpr int kShortest = 4;  // a jump shorter than this saves nothing
   const long double dcfpL = static_cast<long double>(dcfp);
+  const long double dcfpSlack = 1e-3L * dcfpL + 1e-12L;
+  // Where even the estimate of the shortest jump worth taking fails the DCFP, the search
+  // below would end short of it: one estimate tells (typical designs walk a few
+  // candidates, and proving nothing is then the cheaper way).
+  if (start + kShortest > kEnd ||
+      static_cast<long double>(walkbounds::EstimateCfp(n, r, t, start + kShortest)) + dcfpSlack > dcfpL) {
+    return start - 1;
+  }
   const int lastNormal = candidates.LastNormal();
   const bool anyFloatPath = start <= lastNormal;
   const long double soundExcess = walkbounds::SoundPathExcess(t, r);
@@ -274,7 +292,6 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     }
     return lo;
   };
-  const long double dcfpSlack = 1e-3L * dcfpL + 1e-12L;
   int K = largestWithin(kEnd, [&](int k) {
     const long double upperLoss = static_cast<long double>(9 * r + (t - 1) * r + 1) * 0x1p-53L;
     return excess(k, 0.0L, likelySumExcess(k)) + upperLoss + dcfpSlack;
