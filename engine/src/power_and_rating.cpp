@@ -33,9 +33,10 @@ using steps::ToFloat32;
 //     percentile: searched once, then kept (LimitQuantile);
 //   - schemes with the same limit share their 3000 detection probabilities;
 //   - the statistics rise with the grid quantile, so those beyond 6 in magnitude, whose
-//     series at the whole number 6 is far above 1 and clamped to 1, are the two ends of
-//     the grid and cost nothing; the series of the others run as one batch laid out for
-//     the vector unit (NormalCdfBatch, normal_series.h).
+//     series at the whole number 6 is far above 1 and clamped to 1, and those from
+//     kSeriesClampFrom up to 6, whose series is provably at least 1 (normal_series.h),
+//     are the two ends of the grid and cost nothing; the series of the others run as one
+//     batch laid out for the vector unit (NormalCdfBatch).
 // The working fields the step leaves in the record (the grid weights of the last scheme
 // and shift, the series terms of the last evaluation, the quantile search's last
 // difference) are those the step-by-step evaluation leaves.
@@ -203,8 +204,10 @@ struct PowerWork {
 // The detection probabilities of every shifted grid quantile for one limit: the normal
 // probability of the statistic's magnitude, min(max(normalCdf(|z|), 0), 1), mirrored for a
 // negative statistic. A magnitude beyond 6 is evaluated at the whole number 6, where the
-// series is far above 1 and so clamped to 1. The statistic rises with the shifted value
-// (each of its operations is monotone), so the magnitudes up to 6 are one run of them.
+// series is far above 1 and so clamped to 1; one from kSeriesClampFrom up to 6 has a
+// series of at least 1 (normal_series.h), clamped to the same 1. The statistic rises with
+// the shifted value (each of its operations is monotone), so the magnitudes below
+// kSeriesClampFrom, the only ones whose series is needed, are one run of them.
 VELMORA_VECTOR_CLONES
 void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms& terms, PowerWork& work,
                             std::vector<double>& detect) {
@@ -214,7 +217,8 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
   detect.resize(count);
   double* const zStat = work.zStat.data();
   const double* const shifted = g.shifted.data();
-  // The first shifted value whose statistic is at least -6, and the first above 6.
+  // The first shifted value whose statistic lies above -kSeriesClampFrom, and the first
+  // at kSeriesClampFrom or above.
   const auto firstWhere = [&](std::size_t from, auto&& isAfter) {
     std::size_t lo = from;
     std::size_t hi = count;
@@ -228,8 +232,8 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
     }
     return lo;
   };
-  const std::size_t low = firstWhere(0, [](double z) { return z >= -6.0; });
-  const std::size_t high = firstWhere(low, [](double z) { return z > 6.0; });
+  const std::size_t low = firstWhere(0, [](double z) { return z > -kSeriesClampFrom; });
+  const std::size_t high = firstWhere(low, [](double z) { return z >= kSeriesClampFrom; });
   double* const cdf = work.cdf.data();
   for (std::size_t u = low; u < high; ++u) {
     zStat[u] = Statistic(rootN, shifted[u], terms);
