@@ -38,9 +38,23 @@ using steps::ToFloat32;
 
 namespace {
 
+// Positions -kRowPad .. size + kRowPad - 1 of a row's storage, positions -kRowPad .. 0
+// zero. A row reused for another candidate keeps what it held above that: BuildRow
+// zeroes the positions it reads before writing them (ClearFour), rather than all of it.
 double* Padded(std::vector<double>& storage, int size) {
-  storage.assign(static_cast<std::size_t>(size + 2 * kRowPad), 0.0);
+  const std::size_t needed = static_cast<std::size_t>(size + 2 * kRowPad);
+  if (storage.size() < needed) storage.assign(needed, 0.0);
+  std::fill(storage.begin(), storage.begin() + kRowPad + 1, 0.0);
   return storage.data() + kRowPad;
+}
+
+// Zeroes positions from .. from + 3 of a padded storage (the positions a row's next
+// reads need, at most t - 1 of them, and a few more, all within its padding).
+inline void ClearFour(double* padded, int from) {
+  padded[from] = 0.0;
+  padded[from + 1] = 0.0;
+  padded[from + 2] = 0.0;
+  padded[from + 3] = 0.0;
 }
 
 // One update: next[m] for m = 1 .. high from the row `row`.
@@ -126,6 +140,8 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
     a[3] = b2 * (b1 * 6.0);
     a[4] = (b2 * (b1 * 4.0)) * b3;
   }
+  // The first update reads up to position 2t - 1.
+  ClearFour(a, t + 1);
 
   row.lowestFlushedSource.assign(static_cast<std::size_t>(r) + 1, 0);
   if (r < 2) {
@@ -145,6 +161,11 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   double* const w1 = Padded(row.weight1, limit + 1);
   double* const w2 = Padded(row.weight2, t >= 3 ? limit + 1 : 0);
   double* const w3 = Padded(row.weight3, t == 4 ? limit + 1 : 0);
+  // The last update reads the weights up to position lastPosition + t - 2, where its
+  // sources are zero: those weights are zero too.
+  ClearFour(w1, lastPosition + 1);
+  if (t >= 3) ClearFour(w2, lastPosition + 1);
+  if (t == 4) ClearFour(w3, lastPosition + 1);
   if (t == 2) {
     for (int m = 1; m <= lastPosition; ++m) w1[m] = q[m] * 2.0;
   } else if (t == 3) {
@@ -182,6 +203,8 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
       row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
     }
     Update(t, flush, innerHigh, w1, w2, w3, a, b);
+    // As the next update's source the row is read up to innerHigh + t - 1.
+    ClearFour(b, innerHigh + 1);
     std::swap(a, b);
   }
   row.last = a;
@@ -205,7 +228,10 @@ void WriteTable(const CoefficientRow& row, double* table) {
   for (int m = 1; m <= row.limit; ++m) {
     double* const element = table + static_cast<std::size_t>(m - 1) * 4;
     element[0] = row.last[m];
-    for (int rowIndex = 2; rowIndex <= t; ++rowIndex) element[rowIndex - 1] = 0.0;
+    // Rows 2 .. t (written out: as a loop the compiler calls memset for three values).
+    element[1] = 0.0;
+    if (t >= 3) element[2] = 0.0;
+    if (t == 4) element[3] = 0.0;
   }
   if (row.r < 2) return;
   // The products of the last update, at the positions it wrote them.

@@ -83,6 +83,45 @@ float SoundCfp(int n, int r, int t, int k, double& sum) {
   return ToFloat32(std::min(sum, 1.0));
 }
 
+// A row for a candidate. A walk builds many rows of one size, each a few allocations of
+// up to (t - 1) r + 1 values: the storage of the rows it has let go is kept for the next
+// ones (per thread, a handful of rows of moderate size), so building a row seldom
+// allocates. Rows keep no values from one candidate to the next (BuildRow).
+class RowStore {
+ public:
+  static std::shared_ptr<rows::CoefficientRow> New() {
+    Spares& spares = ThreadSpares();
+    std::unique_ptr<rows::CoefficientRow> row;
+    if (!spares.rows.empty()) {
+      row = std::move(spares.rows.back());
+      spares.rows.pop_back();
+    } else {
+      row = std::make_unique<rows::CoefficientRow>();
+    }
+    return {row.release(), [](rows::CoefficientRow* done) { Keep(done); }};
+  }
+
+ private:
+  static constexpr std::size_t kSpares = 8;
+  static constexpr std::size_t kLargestKept = 1u << 16;  // values per buffer
+  struct Spares {
+    std::vector<std::unique_ptr<rows::CoefficientRow>> rows;
+    bool alive = true;
+    ~Spares() { alive = false; }
+  };
+  static Spares& ThreadSpares() {
+    thread_local Spares spares;
+    return spares;
+  }
+  static void Keep(rows::CoefficientRow* done) {
+    std::unique_ptr<rows::CoefficientRow> row(done);
+    Spares& spares = ThreadSpares();
+    if (spares.alive && spares.rows.size() < kSpares && row->bufferA.capacity() <= kLargestKept) {
+      spares.rows.push_back(std::move(row));
+    }
+  }
+};
+
 Evaluation EvaluateDesign(int t, int n, int r, int k, float runProb) {
   Evaluation e;
   e.k = k;
@@ -91,7 +130,7 @@ Evaluation EvaluateDesign(int t, int n, int r, int k, float runProb) {
     e.cfp = SoundCfp(n, r, t, k, e.soundSum);
     return e;
   }
-  auto row = std::make_shared<rows::CoefficientRow>();
+  auto row = RowStore::New();
   rows::BuildRow(t, n, r, k, rows::RowMode::design, *row);
   e.built = true;
   e.countSum = rows::RowSum(*row);
@@ -300,9 +339,9 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
   for (int attempt = 0; attempt < 3 && K >= start + kShortest; ++attempt) {
     // Side by side: the flush-to-zero rows of start (unless known) and of K, and the
     // design rows of K and of the last float32-path candidate up to K.
-    auto kRow = std::make_shared<rows::CoefficientRow>();
+    auto kRow = RowStore::New();
     const bool needStart = anyFloatPath && !startRow;
-    auto newStartRow = needStart ? std::make_shared<rows::CoefficientRow>() : startRow;
+    auto newStartRow = needStart ? RowStore::New() : startRow;
     const bool kFloat = K <= lastNormal;
     const int lastFloat = std::min(K, lastNormal);  // the last candidate up to K on the float32 path
     std::vector<int> designs{K};

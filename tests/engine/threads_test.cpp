@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "record_compare.h"
 #include "velmora/engine/batch_calculation.h"
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/calculation_seam.h"
 
 namespace velmora {
 namespace {
@@ -43,6 +45,29 @@ TEST(Threads, EveryCaseGetsItsOwnOutcomeWhateverTheJobs) {
       ASSERT_EQ(together[i].accepted(), alone[i].accepted()) << i;
       EXPECT_EQ(testsupport::AllCaptions(together[i].captions), testsupport::AllCaptions(alone[i].captions)) << i;
     }
+  }
+}
+
+// A thread keeps the storage of the candidates' rows for the next ones: a design computed
+// after others on the same thread (rows of other schemes and sizes, larger and smaller)
+// leaves the record it leaves on a thread of its own.
+TEST(Threads, RowsKeptFromEarlierDesignsChangeNoRecord) {
+  const std::vector<InputTexts> cases = Cases();
+  std::vector<CalculationState> afterOthers;
+  for (const InputTexts& texts : cases) {
+    Calculation calculation;
+    static_cast<void>(calculation.Calculate(texts));
+    afterOthers.push_back(CalculationSeam::State(calculation));
+  }
+  for (std::size_t i = cases.size(); i-- > 0;) {
+    CalculationState fresh;
+    std::thread([&] {
+      Calculation calculation;
+      static_cast<void>(calculation.Calculate(cases[i]));
+      fresh = CalculationSeam::State(calculation);
+    }).join();
+    const char* differs = testsupport::FirstDifference(afterOthers[i], fresh);
+    EXPECT_EQ(differs, nullptr) << cases[i].txtAL << " " << cases[i].txtN << " " << cases[i].txtR << ": " << differs;
   }
 }
 
