@@ -103,7 +103,8 @@ class RowStore {
 
  private:
   static constexpr std::size_t kSpares = 8;
-  static constexpr std::size_t kLargestKept = 1u << 16;  // values per buffer
+  // Values per buffer: larger rows cost far more to build than to allocate.
+  static constexpr std::size_t kLargestKept = 1u << 13;
   struct Spares {
     std::vector<std::unique_ptr<rows::CoefficientRow>> rows;
     bool alive = true;
