@@ -67,6 +67,11 @@
     dialog.showModal();
     byId('messageOk').focus();
   }
+  // A click in the box or on the window behind it leaves the focus on OK, so that Enter
+  // and Esc still close the box.
+  dialog.addEventListener('mousedown', (event) => {
+    if (!event.target.closest('button')) event.preventDefault();
+  });
   dialog.addEventListener('close', () => {
     const next = afterDialog;
     afterDialog = null;

@@ -1,0 +1,200 @@
+#!/usr/bin/env node
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page driven in headless Chromium, as a user drives the window: velmora.html opened
+// from disk (the worker from a Blob URL) and index.html served over http (the worker from
+// its own file).
+//
+//   page_test.mjs WEB_DIR [REFERENCE_CLI] [--screenshot PNG]
+//
+// REFERENCE_CLI prints the json record of one case (the native velmora-cli; where it is
+// not given or missing, WEB_DIR/velmora-cli.mjs); the page's cells must read exactly as its captions. CHROMIUM
+// names the browser (default /usr/bin/chromium). Prints "N passed, N failed".
+import { execFileSync, spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+const args = process.argv.slice(2);
+const shotAt = args.indexOf('--screenshot');
+const screenshot = shotAt >= 0 ? resolve(args.splice(shotAt, 2)[1]) : null;
+const webDir = resolve(args[0] ?? 'build-wasm/web');
+const referenceCli = args[1] && existsSync(args[1]) ? args[1] : join(webDir, 'velmora-cli.mjs');
+
+console.log(`the cells held to ${referenceCli}`);
+let passed = 0;
+let failed = 0;
+async function check(name, body) {
+  try {
+    await body();
+    ++passed;
+    console.log(`ok      ${name}`);
+  } catch (e) {
+    ++failed;
+    console.log(`FAILED  ${name}\n        ${String(e && e.stack ? e.stack : e).replace(/\n/g, '\n        ')}`);
+  }
+}
+function expectEqual(actual, expected, what) {
+  const a = JSON.stringify(actual);
+  const b = JSON.stringify(expected);
+  if (a !== b) throw new Error(`${what}:\n  page:         ${a}\n  command line: ${b}`);
+}
+
+// The command line's record of one case (exit status 2 for a refusal is expected).
+function reference(dcfp, n, r) {
+  const run = spawnSync(referenceCli, ['--dcfp', dcfp, '--n', n, '--r', r, '--format', 'json'], { encoding: 'utf8' });
+  if (run.error) throw run.error;
+  return JSON.parse(run.stdout);
+}
+
+// The 32 result cells in the record's order: per test its status, rating, samples, Ind P,
+// CFP and the three powers.
+const cellIds = [1, 2, 3, 4].flatMap((t) => [`lblCU${t}`, `lblPOW${t}`, `lblENT${t}`, `lblP${t}`, `lblQ${t}`,
+  `lblPW${3 * t - 2}`, `lblPW${3 * t - 1}`, `lblPW${3 * t}`]);
+const recordCells = (record) => record.tests.flatMap((t) => [t.status, t.rating, t.samples, t.percentile, t.cfp, ...t.power]);
+const pageCells = (page) => page.evaluate((ids) => ids.map((id) => document.getElementById(id).textContent), cellIds);
+const focused = (page) => page.evaluate(() => document.activeElement?.id ?? null);
+const value = (page, id) => page.$eval(`#${id}`, (box) => box.value);
+// A calculation is done when the busy pointer has gone.
+const settled = (page) => page.waitForFunction(() => !document.documentElement.classList.contains('busy'));
+
+// Types a case as a user does: into the DCFP box, Tab, n, Tab (leaving n fills j), r, Enter.
+async function typeCase(page, dcfp, n, r) {
+  await page.focus('#txtAL');
+  await page.keyboard.type(dcfp);
+  await page.keyboard.press('Tab');
+  await page.keyboard.type(n);
+  await page.keyboard.press('Tab');
+  await page.keyboard.type(r);
+  await page.keyboard.press('Enter');
+  await settled(page);
+}
+async function waitForCells(page) {
+  await page.waitForFunction(() => document.getElementById('lblCU1').textContent !== '', { timeout: 20000 });
+}
+
+const mime = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css' };
+function serve(folder) {
+  const server = createServer((request, response) => {
+    const path = new URL(request.url, 'http://localhost').pathname;
+    const file = join(folder, path === '/' ? 'index.html' : decodeURIComponent(path));
+    if (!file.startsWith(folder)) {
+      response.writeHead(403).end();
+      return;
+    }
+    try {
+      const body = readFileSync(file);
+      response.writeHead(200, { 'content-type': mime[extname(file)] ?? 'application/octet-stream' }).end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  return new Promise((done) => server.listen(0, '127.0.0.1', () => done(server)));
+}
+
+const scratch = mkdtempSync(join(tmpdir(), 'velmora-page-'));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  // the browser's language sets the page's decimal symbol: a full stop, as in the records
+  args: ['--no-sandbox', '--lang=en-US', '--disable-gpu', '--no-first-run'],
+  env: { ...process.env, LANGUAGE: 'en_US' },
+});
+let server = null;
+try {
+  const expected = reference('0.1', '20', '5');
+  const refused = reference('0.1', '1', '5');  // n refused: the focus goes to the n box
+
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(String(e)));
+  await page.goto(pathToFileURL(join(webDir, 'velmora.html')).href);
+
+  await check('velmora.html from disk: typing, Tab fills j, Enter calculates without moving the focus, the 32 cells read as the command line', async () => {
+    expectEqual(await focused(page), 'txtAL', 'the focus on opening');
+    await typeCase(page, '0.1', '20', '5');
+    await waitForCells(page);
+    expectEqual(await value(page, 'txtMDET'), '20', 'the j box after leaving n');
+    expectEqual(await focused(page), 'txtR', 'the focus after Enter');
+    expectEqual(await pageCells(page), recordCells(expected), 'the result cells');
+  });
+
+  if (screenshot) {
+    const window = await page.$('#frmMain');
+    await page.evaluate(() => document.activeElement.blur());
+    await window.screenshot({ path: screenshot });
+  }
+
+  await check('a refusal is a modal dialog with the title and lines of the command line, and OK sends the focus to the box to correct', async () => {
+    await page.click('#txtN', { clickCount: 3 });
+    await page.keyboard.type('1');
+    await page.focus('#txtR');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#messageBox[open]');
+    const shown = await page.evaluate(() => ({
+      modal: document.getElementById('messageBox').matches(':modal'),
+      title: document.getElementById('messageTitle').textContent,
+      lines: document.getElementById('messageText').textContent.split('\n'),
+      focus: document.activeElement.id,
+    }));
+    expectEqual(shown, { modal: true, title: refused.error.title, lines: refused.error.lines, focus: 'messageOk' }, 'the dialog');
+    // A click on the window behind a modal dialog does nothing.
+    await page.click('#btnReset').catch(() => {});
+    expectEqual(await value(page, 'txtAL'), '0.1', 'the DCFP box while the dialog is open');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#messageBox:not([open])');
+    expectEqual(await focused(page), refused.error.focus, 'the focus after OK');
+    expectEqual(await pageCells(page), recordCells(expected), 'the earlier results after a refusal');
+  });
+
+  await check('the printed page: one page, the results on white, no buttons', async () => {
+    // the page as printed after the calculation
+    await page.click('#txtN', { clickCount: 3 });
+    await page.keyboard.type('20');
+    await page.keyboard.press('Tab');  // leaving n puts 20 back into j
+    await page.keyboard.press('Enter');
+    await settled(page);
+    const pdf = join(scratch, 'page.pdf');
+    await page.pdf({ path: pdf, format: 'A4', printBackground: true });
+    const pages = /Pages:\s+(\d+)/.exec(execFileSync('pdfinfo', [pdf], { encoding: 'utf8' }))[1];
+    expectEqual(pages, '1', 'pages');
+    const text = execFileSync('pdftotext', ['-layout', pdf, '-'], { encoding: 'utf8' });
+    for (const caption of ['Calculate', 'Print', 'Reset', 'Exit', 'About This Calculator']) {
+      if (new RegExp(`\\b${caption}\\b`).test(text)) throw new Error(`the printed page shows the button "${caption}"`);
+    }
+    for (const caption of ['Input Values Here:', 'DCFP OK at maximum = 7', '0.09037', '0.7750', 'Tavrel Reference Criteria:']) {
+      if (!text.includes(caption)) throw new Error(`the printed page lacks "${caption}":\n${text}`);
+    }
+  });
+
+  await check('Alt+R resets: every box and cell empty, the focus in the DCFP box', async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('KeyR');
+    await page.keyboard.up('Alt');
+    const state = await page.evaluate((ids) => ({
+      boxes: ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => document.getElementById(id).value),
+      cells: ids.filter((id) => document.getElementById(id).textContent !== '').length,
+      focus: document.activeElement.id,
+    }), cellIds);
+    expectEqual(state, { boxes: ['', '', '', ''], cells: 0, focus: 'txtAL' }, 'after Reset');
+    expectEqual(errors, [], 'errors in the page');
+  });
+
+  server = await serve(webDir);
+  await check('index.html over http: the worker from its own file gives the same 32 cells', async () => {
+    const served = await browser.newPage();
+    await served.goto(`http://127.0.0.1:${server.address().port}/index.html`);
+    await typeCase(served, '0.1', '20', '5');
+    await waitForCells(served);
+    expectEqual(await pageCells(served), recordCells(expected), 'the result cells');
+  });
+} finally {
+  await browser.close();
+  if (server) server.close();
+  rmSync(scratch, { recursive: true, force: true });
+}
+
+console.log(`${passed} passed, ${failed} failed`);
+process.exitCode = failed === 0 ? 0 : 1;
