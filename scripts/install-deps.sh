@@ -30,7 +30,12 @@ packages=(
   poppler-utils
   # Debian package (cpack -G DEB reads run-time dependencies with dpkg-shlibdeps)
   dpkg-dev
+  # the page: the engine as WebAssembly, velmora-cli.mjs and the build's scripts on Node.js,
+  # the browser test in headless Chromium (its driver from the npm registry)
+  emscripten nodejs chromium
 )
+# npm comes with some builds of nodejs (which then conflict with Debian's npm package)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
