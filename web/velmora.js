@@ -247,8 +247,12 @@
       return;
     }
     // Access keys: Alt and the underlined letter moves the focus to the button and presses it.
-    if (event.altKey && !event.ctrlKey && !event.metaKey && event.key.length === 1) {
-      const button = buttons[event.key.toLowerCase()];
+    // The letter is the one the key writes; where Alt makes it write a character that is no
+    // letter (the Option key of a Mac keyboard), the letter of the key's place.
+    if (event.altKey && !event.ctrlKey && !event.metaKey) {
+      const written = event.key.length === 1 ? event.key.toLowerCase() : '';
+      const placed = /^Key([A-Z])$/.exec(event.code)?.[1].toLowerCase() ?? '';
+      const button = /^[a-z]$/.test(written) ? buttons[written] : buttons[placed];
       if (button) {
         event.preventDefault();
         button.focus();
