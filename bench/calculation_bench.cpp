@@ -6,7 +6,9 @@
 // --benchmark_filter=-Reference (or run only it with --benchmark_filter=Reference).
 #include <benchmark/benchmark.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/reference_walk_seam.h"
@@ -57,6 +59,29 @@ constexpr Design kHeavy[] = {
     {"Slowest_Dcfp0.3979_n194_r7859", "0.3979", "194", "7859"},
     {"Slowest_Dcfp1.239e-5_n6109_r4837", "1.239e-05", "6109", "4837"},
 };
+
+// Typical designs one after another, each different (n 8 to 100, r 1 to 100, everyday
+// DCFPs), so that no run follows one of the same inputs: the time per design.
+void BM_TypicalDesignsInTurn(benchmark::State& state) {
+  std::vector<velmora::InputTexts> designs;
+  std::mt19937 random(20061);
+  const char* dcfps[] = {"0.01", "0.025", "0.05", "0.1", "0.2"};
+  std::uniform_int_distribution<int> n(8, 100);
+  std::uniform_int_distribution<int> r(1, 100);
+  std::uniform_int_distribution<int> dcfp(0, 4);
+  for (int i = 0; i < 4096; ++i) {
+    const std::string background = std::to_string(n(random));
+    designs.push_back({dcfps[dcfp(random)], background, std::to_string(r(random)), background});
+  }
+  velmora::Calculation calculation;
+  std::size_t next = 0;
+  for (auto _ : state) {
+    auto outcome = calculation.Calculate(designs[next]);
+    benchmark::DoNotOptimize(outcome);
+    next = (next + 1) % designs.size();
+  }
+}
+BENCHMARK(BM_TypicalDesignsInTurn)->Unit(benchmark::kMillisecond);
 
 const bool kRegistered = [] {
   for (const Design& design : kEveryday) {
