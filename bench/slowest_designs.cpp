@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Looks for the slowest designs of the accepted domain (n + 4r <= 32767), for the heavy
 // benchmarks: draws designs log-uniformly (r from 1 to 8191, then n from 2 to 32767 - 4r;
-// the DCFP uniform in (0, 1), or log-uniform from 1e-6 to 1, or 1), runs each once and
+// the DCFP uniform in (0, 1), log-uniform from 1e-6 to 1, 1, or within 1e-7 .. 1e-1 of 1
+// with its distance from 1 log-uniform), runs each once and
 // prints the slowest, by the processor time of the whole process (the walk's candidates
 // run on several threads), so that other work on the machine hardly moves the order.
 //
@@ -50,10 +51,14 @@ int main(int argc, char** argv) {
     Timed design;
     design.r = logBetween(1, 8191);
     design.n = logBetween(2, 32767 - 4 * design.r);
-    const int kind = static_cast<int>(unit(random) * 3.0);
-    const double dcfp = kind == 0 ? unit(random) : (kind == 1 ? std::pow(10.0, -6.0 * unit(random)) : 1.0);
+    const int kind = static_cast<int>(unit(random) * 4.0);
     char text[32];
-    std::snprintf(text, sizeof text, "%.4g", std::max(dcfp, 1e-6));
+    if (kind == 3) {  // within 1e-7 .. 1e-1 of 1
+      std::snprintf(text, sizeof text, "%.9f", 1.0 - std::pow(10.0, -1.0 - 6.0 * unit(random)));
+    } else {
+      const double dcfp = kind == 0 ? unit(random) : (kind == 1 ? std::pow(10.0, -6.0 * unit(random)) : 1.0);
+      std::snprintf(text, sizeof text, "%.4g", std::max(dcfp, 1e-6));
+    }
     design.dcfp = text;
     const velmora::InputTexts texts{design.dcfp, std::to_string(design.n), std::to_string(design.r), std::to_string(design.n)};
     const double before = ProcessSeconds();

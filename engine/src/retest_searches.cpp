@@ -282,7 +282,9 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
 
   constexpr int kShortest = 4;  // a jump shorter than this saves nothing
   const long double dcfpL = static_cast<long double>(dcfp);
-  const long double dcfpSlack = 1e-3L * dcfpL + 1e-12L;
+  // What the estimate may be off by, relative to the smaller of the DCFP and its
+  // complement (near 1 the estimate is as close to 1 - CFP as it is to small CFPs).
+  const long double dcfpSlack = 1e-3L * std::min(dcfpL, 1.0L - dcfpL) + 1e-12L;
   // Where even the estimate of the shortest jump worth taking fails the DCFP, the search
   // below would end short of it: one estimate tells (typical designs walk a few
   // candidates, and proving nothing is then the cheaper way).

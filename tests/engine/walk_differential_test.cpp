@@ -75,9 +75,14 @@ class Generator {
       c.n = Between(100, 600);
       c.j = c.n;
       c.dcfp = Text(1.0 - std::pow(10.0, -1.0 - 3.0 * Uniform()));
-    } else {
+    } else if (pick <= 18) {
       c.kind = "high DCFP";
       c.dcfp = Text(0.5 + 0.5 * Uniform());
+    } else {
+      c.kind = "DCFP within 1e-7 .. 1e-1 of 1";
+      char text[40];
+      std::snprintf(text, sizeof text, "%.9f", 1.0 - std::pow(10.0, -1.0 - 6.0 * Uniform()));
+      c.dcfp = text;
     }
     return c;
   }
