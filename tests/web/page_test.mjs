@@ -182,6 +182,19 @@ try {
     expectEqual(errors, [], 'errors in the page');
   });
 
+  await check('in a browser set to German the captions carry a decimal comma, digit for digit the command line\'s', async () => {
+    const german = await browser.newPage();
+    await german.evaluateOnNewDocument(() => {
+      Object.defineProperty(navigator, 'language', { get: () => 'de-DE' });
+      Object.defineProperty(navigator, 'languages', { get: () => ['de-DE', 'de'] });
+    });
+    await german.goto(pathToFileURL(join(webDir, 'velmora.html')).href);
+    await typeCase(german, '0.1', '20', '5');
+    await waitForCells(german);
+    expectEqual(await pageCells(german), recordCells(expected).map((cell) => cell.replace('.', ',')), 'the result cells');
+    await german.close();
+  });
+
   server = await serve(webDir);
   await check('index.html over http: the worker from its own file gives the same 32 cells', async () => {
     const served = await browser.newPage();
