@@ -86,15 +86,16 @@ float SoundCfp(int n, int r, int t, int k, double& sum) {
 // A row for a candidate. A walk builds many rows of one size, each a few allocations of
 // up to (t - 1) r + 1 values: the storage of the rows it has let go is kept for the next
 // ones (per thread, a handful of rows of moderate size), so building a row seldom
-// allocates. Rows keep no values from one candidate to the next (BuildRow).
+// allocates. Rows keep no values from one candidate to the next (BuildRow). A row lives
+// only within the run that built it, so it is always let go before its thread ends.
 class RowStore {
  public:
   static std::shared_ptr<rows::CoefficientRow> New() {
     Spares& spares = ThreadSpares();
     std::unique_ptr<rows::CoefficientRow> row;
-    if (!spares.rows.empty()) {
-      row = std::move(spares.rows.back());
-      spares.rows.pop_back();
+    if (!spares.empty()) {
+      row = std::move(spares.back());
+      spares.pop_back();
     } else {
       row = std::make_unique<rows::CoefficientRow>();
     }
@@ -105,11 +106,7 @@ class RowStore {
   static constexpr std::size_t kSpares = 8;
   // Values per buffer: larger rows cost far more to build than to allocate.
   static constexpr std::size_t kLargestKept = 1u << 13;
-  struct Spares {
-    std::vector<std::unique_ptr<rows::CoefficientRow>> rows;
-    bool alive = true;
-    ~Spares() { alive = false; }
-  };
+  using Spares = std::vector<std::unique_ptr<rows::CoefficientRow>>;
   static Spares& ThreadSpares() {
     thread_local Spares spares;
     return spares;
@@ -117,9 +114,7 @@ class RowStore {
   static void Keep(rows::CoefficientRow* done) {
     std::unique_ptr<rows::CoefficientRow> row(done);
     Spares& spares = ThreadSpares();
-    if (spares.alive && spares.rows.size() < kSpares && row->bufferA.capacity() <= kLargestKept) {
-      spares.rows.push_back(std::move(row));
-    }
+    if (spares.size() < kSpares && row->bufferA.capacity() <= kLargestKept) spares.push_back(std::move(row));
   }
 };
 

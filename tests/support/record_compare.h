@@ -40,10 +40,12 @@ bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
   return true;
 }
 
-// The name of the first field that differs, or nullptr when the records are the same.
-inline const char* FirstDifference(const CalculationState& a, const CalculationState& b) {
+// Returns the field's name from a comparison when it differs between records a and b.
 #define VELMORA_SAME(field) \
   if (!SameBits(a.field, b.field)) return #field
+
+// The name of the first field that differs, or nullptr when the records are the same.
+inline const char* FirstDifference(const CalculationState& a, const CalculationState& b) {
   VELMORA_SAME(dcfp);
   VELMORA_SAME(n);
   VELMORA_SAME(r);
@@ -74,15 +76,12 @@ inline const char* FirstDifference(const CalculationState& a, const CalculationS
   VELMORA_SAME(power);
   VELMORA_SAME(powerRating);
   VELMORA_SAME(sampleCount);
-#undef VELMORA_SAME
   return nullptr;
 }
 
 // The same for the results of a run only: the inputs, the ranks, statuses, CFPs,
 // percentiles, powers, ratings and sample counts.
 inline const char* FirstResultDifference(const CalculationState& a, const CalculationState& b) {
-#define VELMORA_SAME(field) \
-  if (!SameBits(a.field, b.field)) return #field
   VELMORA_SAME(dcfp);
   VELMORA_SAME(n);
   VELMORA_SAME(r);
@@ -96,9 +95,10 @@ inline const char* FirstResultDifference(const CalculationState& a, const Calcul
   VELMORA_SAME(power);
   VELMORA_SAME(powerRating);
   VELMORA_SAME(sampleCount);
-#undef VELMORA_SAME
   return nullptr;
 }
+
+#undef VELMORA_SAME
 
 // The 32 captions in a fixed order, for comparing whole outcomes.
 inline std::vector<std::string> AllCaptions(const ResultCaptions& c) {
