@@ -194,7 +194,11 @@ class Candidates {
  public:
   Candidates(int t, int n, int r, int kMax)
       : t_(t), n_(n), r_(r), kMax_(kMax), runProb_(RunProbabilities(t, n, r)),
-        width_(CandidateCost(t, r) >= 2e5 ? SideBySide() : 1) {}
+        width_(CandidateCost(t, r) >= 2e5 ? SideBySide() : 1) {
+    while (lastNormal_ < n_ && runProb_[static_cast<std::size_t>(lastNormal_) + 1] >= std::numeric_limits<float>::min()) {
+      ++lastNormal_;
+    }
+  }
 
   float RunProb(int k) const { return runProb_[static_cast<std::size_t>(k)]; }
   // The exact running probability of candidate k, to a relative 4k 2^-64: the same
@@ -212,18 +216,19 @@ class Candidates {
     return runProbLd_[static_cast<std::size_t>(k)];
   }
   // The last candidate whose running probability is a normal float32 (0 if none).
-  int LastNormal() const {
-    int k = 0;
-    while (k < n_ && runProb_[static_cast<std::size_t>(k) + 1] >= std::numeric_limits<float>::min()) ++k;
-    return k;
-  }
+  int LastNormal() const { return lastNormal_; }
   int width() const { return width_; }
+
+  // The candidates evaluated alongside one on the float32 path stop at the last such
+  // candidate (where the walk will try to prove the first-false-positive ones instead).
+  void StopLookaheadAtLastNormal() { lookaheadStop_ = LastNormal(); }
 
   // Candidate k, with the candidates after it up to the batch's width evaluated alongside.
   const Evaluation& Get(int k) {
     if (!done_.contains(k)) {
       std::vector<int> batch{k};
-      for (int c = k + 1; c <= kMax_ && static_cast<int>(batch.size()) < width_; ++c) {
+      const int last = k <= lookaheadStop_ ? std::min(lookaheadStop_, kMax_) : kMax_;
+      for (int c = k + 1; c <= last && static_cast<int>(batch.size()) < width_; ++c) {
         if (!done_.contains(c)) batch.push_back(c);
       }
       Evaluate(batch);
@@ -261,6 +266,8 @@ class Candidates {
   std::vector<float> runProb_;
   mutable std::vector<long double> runProbLd_;
   int width_;
+  int lastNormal_ = 0;
+  int lookaheadStop_ = 0;
   std::map<int, Evaluation> done_;
 };
 
@@ -329,10 +336,8 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     }
     return lo;
   };
-  int K = largestWithin(kEnd, [&](int k) {
-    const long double upperLoss = static_cast<long double>(9 * r + (t - 1) * r + 1) * 0x1p-53L;
-    return excess(k, 0.0L, likelySumExcess(k)) + upperLoss + dcfpSlack;
-  });
+  const long double upperLoss = static_cast<long double>(9 * r + (t - 1) * r + 1) * 0x1p-53L;
+  int K = largestWithin(kEnd, [&](int k) { return excess(k, 0.0L, likelySumExcess(k)) + upperLoss + dcfpSlack; });
 
   for (int attempt = 0; attempt < 3 && K >= start + kShortest; ++attempt) {
     // Side by side: the flush-to-zero rows of start (unless known) and of K, and the
@@ -374,10 +379,19 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
       if (kFloat) startRow = kRow;
       return K;
     }
-    // Try a lower candidate: a shorter stretch where what its length costs (the float32
-    // sums' and the flushed paths' share) spoils the bound, else one where the bound,
-    // exceeding the estimate as much as here, would hold.
-    if (sumExcess + flushedMass > 0.5L * (bound - dcfpL)) {
+    // Try a lower candidate. Where the flushed paths' mass spoils the bound, it is known
+    // now for every stretch from start before the stretch's end is evaluated (it rises
+    // with the end): the end becomes the largest whose estimate could pass with it, none
+    // where even the shortest stretch could not (each futile try would cost a candidate).
+    // Where the float32 sums' share spoils it, a stretch half as long; else one where the
+    // bound, exceeding the estimate as much as here, would hold.
+    if (flushedMass > sumExcess && flushedMass > 0.5L * (bound - dcfpL)) {
+      const std::vector<int>& flushedSources = startRow->lowestFlushedSource;
+      K = largestWithin(K - 1, [&](int k) {
+        return excess(k, walkbounds::FlushedPathMass(n, r, t, k, flushedSources), likelySumExcess(k)) + upperLoss +
+               dcfpSlack;
+      });
+    } else if (sumExcess + flushedMass > 0.5L * (bound - dcfpL)) {
       K = start + (K - start) / 2;
     } else {
       const long double over = bound - static_cast<long double>(walkbounds::EstimateCfp(n, r, t, K));
@@ -434,6 +448,7 @@ void Calculation::FindRankRetest(int t) {
   // of costly candidates.
   const bool longWalk = kEnd - start + 1 >= 8 && CandidateCost(t, r) >= 2e4 && F64(kEnd - start) * CandidateCost(t, r) >= 5e5;
   std::shared_ptr<rows::CoefficientRow> fromRow;
+  if (longWalk && kEnd - candidates.LastNormal() >= 8) candidates.StopLookaheadAtLastNormal();
   // Each certified stretch ends at a candidate whose flush-to-zero row starts the next.
   for (int from = start; longWalk && from < kEnd;) {
     const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, fromRow);
