@@ -4,11 +4,17 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <limits>
 
 #include "rounding_points.h"
 #include "vector_clones.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VELMORA_ROW_KERNELS 1
+#endif
 
 namespace velmora::rows {
 
@@ -39,13 +45,19 @@ using steps::ToFloat32;
 namespace {
 
 // Positions -kRowPad .. size + kRowPad - 1 of a row's storage, positions -kRowPad .. 0
-// zero. A row reused for another candidate keeps what it held above that: BuildRow
-// zeroes the positions it reads before writing them (ClearFour), rather than all of it.
-double* Padded(std::vector<double>& storage, int size) {
-  const std::size_t needed = static_cast<std::size_t>(size + 2 * kRowPad);
+// zero, placed so that position `aligned` starts a 64-byte line (the updates read
+// eight values at a time from there; the values do not depend on it). A row reused for
+// another candidate keeps what it held above that: BuildRow zeroes the positions it reads
+// before writing them (ClearFour), rather than all of it.
+double* Padded(std::vector<double>& storage, int size, int aligned = 1) {
+  constexpr std::size_t kLine = 64 / sizeof(double);
+  const std::size_t needed = static_cast<std::size_t>(size + 2 * kRowPad) + kLine - 1;
   if (storage.size() < needed) storage.assign(needed, 0.0);
-  std::fill(storage.begin(), storage.begin() + kRowPad + 1, 0.0);
-  return storage.data() + kRowPad;
+  const auto address = reinterpret_cast<std::uintptr_t>(storage.data() + kRowPad + aligned) / sizeof(double);
+  const std::size_t shift = (kLine - address % kLine) % kLine;
+  double* const zero = storage.data() + shift + kRowPad;
+  std::fill(zero - kRowPad, zero + 1, 0.0);
+  return zero;
 }
 
 // Zeroes positions from .. from + 3 of a padded storage (the positions a row's next
@@ -57,17 +69,17 @@ inline void ClearFour(double* padded, int from) {
   padded[from + 3] = 0.0;
 }
 
-// One update: next[m] for m = 1 .. high from the row `row`.
+// One update: next[m] for m = from .. high from the row `row` (from = 1 when flushing).
 VELMORA_VECTOR_CLONES
-void Update(int t, bool flush, int high, const double* w1, const double* w2, const double* w3, const double* row,
-            double* next) {
+void Update(int t, bool flush, int from, int high, const double* w1, const double* w2, const double* w3,
+            const double* row, double* next) {
   if (!flush) {
     if (t == 2) {
-      for (int m = 1; m <= high; ++m) next[m] = w1[m - 1] * row[m - 1] + row[m];
+      for (int m = from; m <= high; ++m) next[m] = w1[m - 1] * row[m - 1] + row[m];
     } else if (t == 3) {
-      for (int m = 1; m <= high; ++m) next[m] = (w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2];
+      for (int m = from; m <= high; ++m) next[m] = (w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2];
     } else {
-      for (int m = 1; m <= high; ++m) {
+      for (int m = from; m <= high; ++m) {
         next[m] = ((w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2]) + w3[m - 3] * row[m - 3];
       }
     }
@@ -108,6 +120,142 @@ int LowestFlushedSource(int t, int low, double safe, const double* w1, const dou
     }
   }
   return 0;
+}
+
+#if defined(VELMORA_ROW_KERNELS)
+// The design updates written out for the vector unit: each block of eight (or four)
+// positions loads the row once and forms its neighbours m - 1, m - 2, m - 3 by shifting
+// it against the block before, instead of loading each again from memory (the updates
+// are bound by their loads). Every element is the same sum of the same products in the
+// same order as in Update; positions 0 and below read as +0 there and here.
+// Positions m - places .. m + 7 - places from the blocks at m - 8 and m.
+template <int Places>
+__attribute__((target("avx512f"), always_inline)) inline __m512d Back(__m512d cur, __m512d prev) {
+  // (The zero-masked form: the plain one starts from an undefined register, which
+  // GCC 12 takes for an uninitialised value.)
+  return _mm512_castsi512_pd(
+      _mm512_maskz_alignr_epi64(0xFF, _mm512_castpd_si512(cur), _mm512_castpd_si512(prev), 8 - Places));
+}
+
+template <int T>
+__attribute__((target("avx512f"))) void UpdateDesign512(int from, int high, const double* w1, const double* w2,
+                                                        const double* w3, const double* row, double* next) {
+  __m512d prev = _mm512_loadu_pd(row + from - 8);
+  int m = from;
+  for (; m + 7 <= high; m += 8) {
+    const __m512d cur = _mm512_loadu_pd(row + m);
+    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_loadu_pd(w1 + m - 1), Back<1>(cur, prev)), cur);
+    if constexpr (T >= 3) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w2 + m - 2), Back<2>(cur, prev)));
+    if constexpr (T == 4) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w3 + m - 3), Back<3>(cur, prev)));
+    _mm512_storeu_pd(next + m, v);
+    prev = cur;
+  }
+  for (; m <= high; ++m) {
+    double v = w1[m - 1] * row[m - 1] + row[m];
+    if constexpr (T >= 3) v = v + w2[m - 2] * row[m - 2];
+    if constexpr (T == 4) v = v + w3[m - 3] * row[m - 3];
+    next[m] = v;
+  }
+}
+
+template <int T>
+__attribute__((target("avx2"))) void UpdateDesign256(int from, int high, const double* w1, const double* w2,
+                                                     const double* w3, const double* row, double* next) {
+  __m256d prev = _mm256_loadu_pd(row + from - 4);
+  int m = from;
+  for (; m + 3 <= high; m += 4) {
+    const __m256d cur = _mm256_loadu_pd(row + m);
+    const __m256d two = _mm256_permute2f128_pd(prev, cur, 0x21);  // row[m - 2 .. m + 1]
+    const __m256d one = _mm256_shuffle_pd(two, cur, 0x5);         // row[m - 1 .. m + 2]
+    __m256d v = _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(w1 + m - 1), one), cur);
+    if constexpr (T >= 3) v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_loadu_pd(w2 + m - 2), two));
+    if constexpr (T == 4) {
+      const __m256d three = _mm256_shuffle_pd(prev, two, 0x5);  // row[m - 3 .. m]
+      v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_loadu_pd(w3 + m - 3), three));
+    }
+    _mm256_storeu_pd(next + m, v);
+    prev = cur;
+  }
+  for (; m <= high; ++m) {
+    double v = w1[m - 1] * row[m - 1] + row[m];
+    if constexpr (T >= 3) v = v + w2[m - 2] * row[m - 2];
+    if constexpr (T == 4) v = v + w3[m - 3] * row[m - 3];
+    next[m] = v;
+  }
+}
+
+using DesignKernel = void (*)(int, int, const double*, const double*, const double*, const double*, double*);
+
+// The widest kernels the processor has, chosen once.
+const DesignKernel* DesignKernels() {
+  static const DesignKernel* const kernels = [] {
+    static const DesignKernel wide[3] = {UpdateDesign512<2>, UpdateDesign512<3>, UpdateDesign512<4>};
+    static const DesignKernel middle[3] = {UpdateDesign256<2>, UpdateDesign256<3>, UpdateDesign256<4>};
+    if (__builtin_cpu_supports("avx512f")) return wide;
+    if (__builtin_cpu_supports("avx2")) return middle;
+    return static_cast<const DesignKernel*>(nullptr);
+  }();
+  return kernels;
+}
+#endif
+
+// Positions from .. high of one design update (Update without flushing), by the widest
+// kernel there is.
+inline void UpdateDesign(int t, int from, int high, const double* w1, const double* w2, const double* w3,
+                         const double* row, double* next) {
+#if defined(VELMORA_ROW_KERNELS)
+  if (const DesignKernel* kernels = DesignKernels()) {
+    kernels[t - 2](from, high, w1, w2, w3, row, next);
+    return;
+  }
+#endif
+  Update(t, false, from, high, w1, w2, w3, row, next);
+}
+
+// The design updates v = 2 .. r, from the row after the first comparison in `a` (the
+// rest of `a` and all of `b`, positions 1 .. limit, zero). Update v writes positions
+// 1 .. t + (t - 1)(v - 1) from the row before it; the rows alternate between a and b.
+// Returns the row after the last update (the other buffer holds the one before it).
+//
+// A large row does not stay in the processor's first-level cache from one update to the
+// next, and an update is bound by its loads: there the updates go in groups of kDepth,
+// tile by tile along the row, each update lagging kLag positions behind the one before
+// it. An update reads the row before it at its own position and up to t - 1 <= 3 below;
+// so by the time update j + 1 of a group writes a position into the buffer it shares
+// with update j - 1, update j has read all it needs there (it stands kLag > 3 further on),
+// and every element is computed from the same values as one update after another would
+// give it. Positions above an update's reach are read as the zeros they start as: no
+// update writes above its own reach, which grows with each update.
+double* DesignUpdates(int t, int r, const double* w1, const double* w2, const double* w3, double* a, double* b) {
+  const auto reach = [t](int v) { return t + (t - 1) * (v - 1); };
+  const auto source = [a, b](int v) { return v % 2 == 0 ? a : b; };
+  const auto target = [a, b](int v) { return v % 2 == 0 ? b : a; };
+  constexpr int kTiledFrom = 1024;  // positions of a row that no longer fits that cache
+  if (reach(r) < kTiledFrom) {
+    for (int v = 2; v <= r; ++v) UpdateDesign(t, 1, reach(v), w1, w2, w3, source(v), target(v));
+    return target(r);
+  }
+  constexpr int kDepth = 16;
+  constexpr int kTile = 512;  // a multiple of the vector width, as kLag is
+  constexpr int kLag = 8;
+  for (int first = 2; first <= r; first += kDepth) {
+    const int depth = std::min(kDepth, r - first + 1);
+    int done[kDepth] = {};  // the last position each update of the group has written
+    for (int edge = kTile;; edge += kTile) {
+      bool finished = true;
+      for (int j = 0; j < depth; ++j) {
+        const int v = first + j;
+        const int to = std::min(reach(v), edge - kLag * j);
+        if (to > done[j]) {
+          UpdateDesign(t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
+          done[j] = to;
+        }
+        finished = finished && done[j] == reach(v);
+      }
+      if (finished) break;
+    }
+  }
+  return target(r);
 }
 
 }  // namespace
@@ -158,9 +306,13 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
   double* const q = Padded(row.quotient, lastPosition + 3);
   for (int m = 1; m <= lastPosition + t - 1; ++m) q[m] = F64(k + m - 1) / F64(N - m + 1);
-  double* const w1 = Padded(row.weight1, limit + 1);
-  double* const w2 = Padded(row.weight2, t >= 3 ? limit + 1 : 0);
-  double* const w3 = Padded(row.weight3, t == 4 ? limit + 1 : 0);
+  // Placed so that the updates' reads w1(m - 1), w2(m - 2), w3(m - 3) start lines with m = 1.
+  double* const w1 = Padded(row.weight1, limit + 1, 0);
+  double* const w2 = Padded(row.weight2, t >= 3 ? limit + 1 : 0, -1);
+  double* const w3 = Padded(row.weight3, t == 4 ? limit + 1 : 0, -2);
+  row.w1 = w1;
+  row.w2 = w2;
+  row.w3 = w3;
   // The last update reads the weights up to position lastPosition + t - 2, where its
   // sources are zero: those weights are zero too.
   ClearFour(w1, lastPosition + 1);
@@ -196,13 +348,18 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   // of the products themselves decides in that case anyway, so `safe` only needs to be
   // no smaller than the true quotient, which rounding up by two steps ensures.
   const double safe = std::nextafter(std::nextafter(DBL_MIN / smallestWeight, INFINITY), INFINITY);
+  if (!flush) {
+    std::fill(a + t + 1, a + limit + 1, 0.0);
+    std::fill(b + 1, b + limit + 1, 0.0);
+    row.last = DesignUpdates(t, r, w1, w2, w3, a, b);
+    row.previous = row.last == a ? b : a;
+    return;
+  }
   for (int v = 2; v <= r; ++v) {
     const int innerLow = t + (t - 1) * (v - 2);
     const int innerHigh = innerLow + t - 1;
-    if (flush) {
-      row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
-    }
-    Update(t, flush, innerHigh, w1, w2, w3, a, b);
+    row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
+    Update(t, true, 1, innerHigh, w1, w2, w3, a, b);
     // As the next update's source the row is read up to innerHigh + t - 1.
     ClearFour(b, innerHigh + 1);
     std::swap(a, b);
@@ -236,9 +393,9 @@ void WriteTable(const CoefficientRow& row, double* table) {
   if (row.r < 2) return;
   // The products of the last update, at the positions it wrote them.
   const int innerLow = t + (t - 1) * (row.r - 2);
-  const double* const w1 = row.weight1.data() + kRowPad;
-  const double* const w2 = row.weight2.data() + kRowPad;
-  const double* const w3 = row.weight3.data() + kRowPad;
+  const double* const w1 = row.w1;
+  const double* const w2 = row.w2;
+  const double* const w3 = row.w3;
   for (int m = 1; m <= innerLow; ++m) {
     const double cm = row.previous[m];
     table[static_cast<std::size_t>(m) * 4 + 1] = w1[m] * cm;

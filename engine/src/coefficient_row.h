@@ -31,6 +31,11 @@ struct CoefficientRow {
   // update's products in its rows 2..t).
   const double* last = nullptr;      // last[m], m = 1 .. limit
   const double* previous = nullptr;  // previous[m], valid when r >= 2
+  // The weights of the updates by source position (w1 for t >= 2, w2 for t >= 3, w3 for
+  // t = 4), valid when r >= 2.
+  const double* w1 = nullptr;
+  const double* w2 = nullptr;
+  const double* w3 = nullptr;
   // Flush-to-zero rows only: per update v = 2 .. r, the lowest position m of the row
   // before the update from which a product fell below the smallest normal float64
   // (0 where none did).
@@ -45,7 +50,7 @@ struct CoefficientRow {
   std::vector<double> quotient;  // (k + m - 1) / (N - m + 1)
 };
 
-inline constexpr int kRowPad = 4;
+inline constexpr int kRowPad = 8;
 
 // Builds the row of candidate k of scheme 1:t (n background values, r comparisons) into
 // `row`, reusing its storage.
