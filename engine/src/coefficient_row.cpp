@@ -48,7 +48,7 @@ namespace {
 // zero, placed so that position `aligned` starts a 64-byte line (the updates read
 // eight values at a time from there; the values do not depend on it). A row reused for
 // another candidate keeps what it held above that: BuildRow zeroes the positions it reads
-// before writing them (ClearFour), rather than all of it.
+// before writing them.
 double* Padded(std::vector<double>& storage, int size, int aligned = 1) {
   constexpr std::size_t kLine = 64 / sizeof(double);
   const std::size_t needed = static_cast<std::size_t>(size + 2 * kRowPad) + kLine - 1;
