@@ -150,11 +150,19 @@ __attribute__((target("avx512f"))) void UpdateDesign512(int from, int high, cons
     _mm512_storeu_pd(next + m, v);
     prev = cur;
   }
-  for (; m <= high; ++m) {
-    double v = w1[m - 1] * row[m - 1] + row[m];
-    if constexpr (T >= 3) v = v + w2[m - 2] * row[m - 2];
-    if constexpr (T == 4) v = v + w3[m - 3] * row[m - 3];
-    next[m] = v;
+  if (m <= high) {
+    // The last positions, fewer than eight, in masked lanes (the others read as 0 and
+    // are not written).
+    const auto lanes = static_cast<__mmask8>((1u << (high - m + 1)) - 1u);
+    const __m512d cur = _mm512_maskz_loadu_pd(lanes, row + m);
+    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w1 + m - 1), Back<1>(cur, prev)), cur);
+    if constexpr (T >= 3) {
+      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w2 + m - 2), Back<2>(cur, prev)));
+    }
+    if constexpr (T == 4) {
+      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w3 + m - 3), Back<3>(cur, prev)));
+    }
+    _mm512_mask_storeu_pd(next + m, lanes, v);
   }
 }
 
