@@ -192,32 +192,41 @@ __attribute__((target("avx2"))) void UpdateDesign256(int from, int high, const d
   }
 }
 
+#endif
+
 using DesignKernel = void (*)(int, int, const double*, const double*, const double*, const double*, double*);
 
+// The kernels of t = 2, 3, 4 for one kind, or null for the portable loops of Update (also
+// where the processor cannot run that kind).
+const DesignKernel* KernelsOf(UpdateKernel kind) {
+#if defined(VELMORA_ROW_KERNELS)
+  static const DesignKernel wide[3] = {UpdateDesign512<2>, UpdateDesign512<3>, UpdateDesign512<4>};
+  static const DesignKernel middle[3] = {UpdateDesign256<2>, UpdateDesign256<3>, UpdateDesign256<4>};
+  if (kind == UpdateKernel::avx512 && __builtin_cpu_supports("avx512f")) return wide;
+  if (kind == UpdateKernel::avx2 && __builtin_cpu_supports("avx2")) return middle;
+#else
+  static_cast<void>(kind);
+#endif
+  return nullptr;
+}
+
 // The widest kernels the processor has, chosen once.
-const DesignKernel* DesignKernels() {
+const DesignKernel* WidestKernels() {
   static const DesignKernel* const kernels = [] {
-    static const DesignKernel wide[3] = {UpdateDesign512<2>, UpdateDesign512<3>, UpdateDesign512<4>};
-    static const DesignKernel middle[3] = {UpdateDesign256<2>, UpdateDesign256<3>, UpdateDesign256<4>};
-    if (__builtin_cpu_supports("avx512f")) return wide;
-    if (__builtin_cpu_supports("avx2")) return middle;
-    return static_cast<const DesignKernel*>(nullptr);
+    const DesignKernel* widest = KernelsOf(UpdateKernel::avx512);
+    return widest != nullptr ? widest : KernelsOf(UpdateKernel::avx2);
   }();
   return kernels;
 }
-#endif
 
-// Positions from .. high of one design update (Update without flushing), by the widest
-// kernel there is.
-inline void UpdateDesign(int t, int from, int high, const double* w1, const double* w2, const double* w3,
-                         const double* row, double* next) {
-#if defined(VELMORA_ROW_KERNELS)
-  if (const DesignKernel* kernels = DesignKernels()) {
+// Positions from .. high of one design update (Update without flushing).
+inline void UpdateDesign(const DesignKernel* kernels, int t, int from, int high, const double* w1, const double* w2,
+                         const double* w3, const double* row, double* next) {
+  if (kernels != nullptr) {
     kernels[t - 2](from, high, w1, w2, w3, row, next);
-    return;
+  } else {
+    Update(t, false, from, high, w1, w2, w3, row, next);
   }
-#endif
-  Update(t, false, from, high, w1, w2, w3, row, next);
 }
 
 // The design updates v = 2 .. r, from the row after the first comparison in `a` (the
@@ -234,13 +243,14 @@ inline void UpdateDesign(int t, int from, int high, const double* w1, const doub
 // and every element is computed from the same values as one update after another would
 // give it. Positions above an update's reach are read as the zeros they start as: no
 // update writes above its own reach, which grows with each update.
-double* DesignUpdates(int t, int r, const double* w1, const double* w2, const double* w3, double* a, double* b) {
+double* DesignUpdates(const DesignKernel* kernels, bool tiles, int t, int r, const double* w1, const double* w2,
+                      const double* w3, double* a, double* b) {
   const auto reach = [t](int v) { return t + (t - 1) * (v - 1); };
   const auto source = [a, b](int v) { return v % 2 == 0 ? a : b; };
   const auto target = [a, b](int v) { return v % 2 == 0 ? b : a; };
   constexpr int kTiledFrom = 1024;  // positions of a row that no longer fits that cache
-  if (reach(r) < kTiledFrom) {
-    for (int v = 2; v <= r; ++v) UpdateDesign(t, 1, reach(v), w1, w2, w3, source(v), target(v));
+  if (!tiles || reach(r) < kTiledFrom) {
+    for (int v = 2; v <= r; ++v) UpdateDesign(kernels, t, 1, reach(v), w1, w2, w3, source(v), target(v));
     return target(r);
   }
   constexpr int kDepth = 16;
@@ -255,7 +265,7 @@ double* DesignUpdates(int t, int r, const double* w1, const double* w2, const do
         const int v = first + j;
         const int to = std::min(reach(v), edge - kLag * j);
         if (to > done[j]) {
-          UpdateDesign(t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
+          UpdateDesign(kernels, t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
           done[j] = to;
         }
         finished = finished && done[j] == reach(v);
@@ -266,9 +276,23 @@ double* DesignUpdates(int t, int r, const double* w1, const double* w2, const do
   return target(r);
 }
 
+void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
+
 }  // namespace
 
 void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
+  Build(mode == RowMode::design ? WidestKernels() : nullptr, true, t, n, r, k, mode, row);
+}
+
+bool KernelRuns(UpdateKernel kind) { return kind == UpdateKernel::portable || KernelsOf(kind) != nullptr; }
+
+void BuildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row) {
+  Build(KernelsOf(kind), tiles, t, n, r, k, RowMode::design, row);
+}
+
+namespace {
+
+void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   const int N = n + t * r - k;
   const int limit = (t - 1) * r + 1;
   row.t = t;
@@ -359,7 +383,7 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   if (!flush) {
     std::fill(a + t + 1, a + limit + 1, 0.0);
     std::fill(b + 1, b + limit + 1, 0.0);
-    row.last = DesignUpdates(t, r, w1, w2, w3, a, b);
+    row.last = DesignUpdates(kernels, tiles, t, r, w1, w2, w3, a, b);
     row.previous = row.last == a ? b : a;
     return;
   }
@@ -375,6 +399,8 @@ void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   row.last = a;
   row.previous = b;
 }
+
+}  // namespace
 
 float RowSum(const CoefficientRow& row) {
   float sum = 0.0f;
