@@ -128,6 +128,7 @@ int LowestFlushedSource(int t, int low, double safe, const double* w1, const dou
 // it against the block before, instead of loading each again from memory (the updates
 // are bound by their loads). Every element is the same sum of the same products in the
 // same order as in Update; positions 0 and below read as +0 there and here.
+
 // Positions m - places .. m + 7 - places from the blocks at m - 8 and m.
 template <int Places>
 __attribute__((target("avx512f"), always_inline)) inline __m512d Back(__m512d cur, __m512d prev) {
