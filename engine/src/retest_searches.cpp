@@ -447,8 +447,11 @@ void Calculation::FindRankRetest(int t) {
   // Proving a stretch costs a few candidates and some estimates: worth it for long walks
   // of costly candidates.
   const bool longWalk = kEnd - start + 1 >= 8 && CandidateCost(t, r) >= 2e4 && F64(kEnd - start) * CandidateCost(t, r) >= 5e5;
+  // Where the walk reaches the first candidate of the first-false-positive sums with at
+  // least eight candidates left, it tries to prove a stretch of those.
+  const bool proveFromFirstSum = longWalk && kEnd - candidates.LastNormal() >= 8;
+  if (proveFromFirstSum) candidates.StopLookaheadAtLastNormal();
   std::shared_ptr<rows::CoefficientRow> fromRow;
-  if (longWalk && kEnd - candidates.LastNormal() >= 8) candidates.StopLookaheadAtLastNormal();
   // Each certified stretch ends at a candidate whose flush-to-zero row starts the next.
   for (int from = start; longWalk && from < kEnd;) {
     const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, fromRow);
@@ -467,7 +470,7 @@ void Calculation::FindRankRetest(int t) {
   for (int k = std::max(start, certified); k <= n; ++k) {
     // Where the walk reaches the first candidate of the first-false-positive sums, the
     // bound of those alone may carry it further.
-    if (longWalk && k == candidates.LastNormal() + 1 && k > certified && kEnd - k + 1 >= 8) {
+    if (proveFromFirstSum && k == candidates.LastNormal() + 1 && k > certified) {
       std::shared_ptr<rows::CoefficientRow> none;
       for (int from = k;;) {
         const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, none);
