@@ -16,6 +16,7 @@ int exitStatus(const Problem& problem) {
     case ProblemKind::usage:
     case ProblemKind::refusedRequest: return kExitUsage;
     case ProblemKind::refusedCase: return kExitRefused;
+    case ProblemKind::unreadableData: return kExitUnreadableData;
     case ProblemKind::ioFailure: return kExitIoError;
   }
   return kExitUsage;

@@ -26,6 +26,7 @@ namespace velmora::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 2;    // a case was refused or a batch line was malformed
 inline constexpr int kExitUsage = 64;     // bad arguments, a refused request or an unreadable batch file
+inline constexpr int kExitUnreadableData = 65;  // a data file with a line that cannot be used
 inline constexpr int kExitIoError = 74;   // the input or output failed part-way
 
 using velmora::Problem;

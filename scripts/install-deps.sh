@@ -13,6 +13,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   # reading and writing the engine's numbers (the same libraries on the WebAssembly build)
   libfast-float-dev libfmt-dev
+  # Expected<T>: a value or the Problem that refused it (header only)
+  libexpected-dev
   # window
   qt6-base-dev libgl-dev
   # the analysis window's and the report's charts (Debian's Qt Charts package leaves out

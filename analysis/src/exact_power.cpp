@@ -193,7 +193,7 @@ std::array<double, 3> ExactPowers(int n, int k, int t) {
   return {ExactPower(n, k, t, 2.0), ExactPower(n, k, t, 3.0), ExactPower(n, k, t, 4.0)};
 }
 
-int PowerThousandths(double power) { return Expected(ToInt16(power * 1000.0)); }
+int PowerThousandths(double power) { return VELMORA_IN_RANGE(ToInt16(power * 1000.0)); }
 
 PowerRating RatePowers(double power3, double power4) {
   // The calculator keeps the rounded powers in float32.

@@ -340,7 +340,7 @@ void Calculation::ComputePowerAndRating() {
     } else if (p < 0.0f) {
       p = 0.0f;
     }
-    const int thousandths = Expected(ToInt16(static_cast<double>(p) * 1000.0));
+    const int thousandths = VELMORA_IN_RANGE(ToInt16(static_cast<double>(p) * 1000.0));
     s.power[column + 1] = ToFloat32(F64(thousandths) / 1000.0);
   }
   // The series terms of the last power's last grid point stay in the record.
@@ -363,9 +363,9 @@ void Calculation::ComputePowerAndRating() {
 
   // Display rounding, after the powers have used the unrounded percentiles.
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const int cfpUnits = Expected(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0));
+    const int cfpUnits = VELMORA_IN_RANGE(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0));
     s.cfp[t][2] = ToFloat32(F64(cfpUnits) / 100000.0);
-    const int percentileUnits = Expected(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
+    const int percentileUnits = VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
     s.limitPercentile[t] = ToFloat32(F64(percentileUnits) / 10000.0);
   }
 }

@@ -84,7 +84,7 @@ ResultCaptions Calculation::ShowResults(std::string_view decimalSymbol) {
     if (t == 2) samples = (2.0 - P) * r;
     if (t == 3) samples = (std::pow(1.0 - P, 2.0) + (2.0 - P)) * r;
     if (t == 4) samples = (std::pow(1.0 - P, 3.0) + (std::pow(1.0 - P, 2.0) + (2.0 - P))) * r;
-    s.sampleCount[t] = Expected(ToInt16(samples));
+    s.sampleCount[t] = VELMORA_IN_RANGE(ToInt16(samples));
   }
 
   // The power step has rounded the record's CFPs and percentiles for display.

@@ -31,9 +31,9 @@ ResultCaptions Calculation::RunCalculation(const InputTexts& texts, std::string_
   CalculationState& s = state_;
   s.dcfp = ToFloat32(NumericValue(texts.txtAL));
   // The checks have made sure that these three are whole and fit an int16.
-  s.n = Expected(ToInt16(NumericValue(texts.txtN)));
-  s.r = Expected(ToInt16(NumericValue(texts.txtR)));
-  s.j = Expected(ToInt16(NumericValue(texts.txtMDET)));
+  s.n = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtN)));
+  s.r = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtR)));
+  s.j = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtMDET)));
 
   const int r = s.r;
   s.countLimit[2] = static_cast<std::int16_t>((r - 1) + 2);

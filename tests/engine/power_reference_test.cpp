@@ -71,13 +71,13 @@ void StepByStepPower(CalculationState& s) {
       } else if (s.power[powIdx] < 0.0f) {
         s.power[powIdx] = 0.0f;
       }
-      s.power[powIdx] = F32(D(Expected(ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0))) / 1000.0);
+      s.power[powIdx] = F32(D(VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0))) / 1000.0);
     }
   }
   for (int t = 1; t <= 4; ++t) {
     s.powerRating[t] = RatingCaption(RateByCriteria(s.power[3 * t - 1], s.power[3 * t]));
-    s.cfp[t][2] = F32(D(Expected(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0))) / 100000.0);
-    s.limitPercentile[t] = F32(D(Expected(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0))) / 10000.0);
+    s.cfp[t][2] = F32(D(VELMORA_IN_RANGE(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0))) / 100000.0);
+    s.limitPercentile[t] = F32(D(VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0))) / 10000.0);
   }
 }
 

@@ -15,14 +15,14 @@ namespace velmora {
 
 // The value of a conversion that cannot fail here (its argument is proven in range).
 template <class T>
-[[nodiscard]] T ExpectedAt(std::optional<T> value, const char* file, int line) {
+[[nodiscard]] T InRangeAt(std::optional<T> value, const char* file, int line) {
   if (!value) ContractViolated("conversion in range", file, line);
   return *value;
 }
 
 }  // namespace velmora
 
-#define Expected(value) ::velmora::ExpectedAt((value), __FILE__, __LINE__)
+#define VELMORA_IN_RANGE(value) ::velmora::InRangeAt((value), __FILE__, __LINE__)
 
 #define VELMORA_ASSERT(condition) \
   ((condition) ? static_cast<void>(0) : ::velmora::ContractViolated(#condition, __FILE__, __LINE__))
