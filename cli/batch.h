@@ -13,10 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 #include "velmora/engine/input_checks.h"
 
 namespace velmora::cli {
+
+using records::CsvError;
+using records::CsvReader;
+using records::CsvRecord;
+using records::csvErrorText;
+using records::parseCsv;
 
 // A batch line that holds no case: malformed quoting or a wrong number of fields.
 struct BatchProblem {

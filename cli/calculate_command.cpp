@@ -14,7 +14,7 @@
 #include "batch.h"
 #include "case_result.h"
 #include "commands.h"
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 #include "velmora/engine/batch_calculation.h"
 #include "writers.h"
 

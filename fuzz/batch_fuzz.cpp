@@ -18,7 +18,7 @@
 
 #include "batch.h"
 #include "command.h"
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 #include "fuzz_common.h"
 
 namespace {
@@ -28,7 +28,7 @@ namespace {
   std::abort();
 }
 
-bool SameRecords(const std::vector<velmora::cli::CsvRecord>& a, const std::vector<velmora::cli::CsvRecord>& b) {
+bool SameRecords(const std::vector<velmora::records::CsvRecord>& a, const std::vector<velmora::records::CsvRecord>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].fields != b[i].fields || a[i].line != b[i].line || a[i].error != b[i].error) return false;
@@ -43,7 +43,7 @@ constexpr std::size_t kMaxCases = 20;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const std::vector<cli::CsvRecord> records = cli::parseCsv(text);
+  const std::vector<records::CsvRecord> records = records::parseCsv(text);
 
   // Line numbers: from 1, never falling, never beyond the line ends of the input + 1.
   std::size_t lineEnds = 0;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::size_t previous = 1;
   std::size_t fieldBytes = 0;
-  for (const cli::CsvRecord& record : records) {
+  for (const records::CsvRecord& record : records) {
     if (record.line < previous || record.line > lineEnds + 1) Fail("line number out of order or beyond the input", record.line);
     previous = record.line;
     if (record.fields.empty()) Fail("a record without fields", record.line);
@@ -65,14 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::istringstream stream(text);
   cli::CsvReader reader(stream);
-  std::vector<cli::CsvRecord> streamed;
-  for (cli::CsvRecord record; reader.next(record);) streamed.push_back(record);
+  std::vector<records::CsvRecord> streamed;
+  for (records::CsvRecord record; reader.next(record);) streamed.push_back(record);
   if (!SameRecords(records, streamed)) Fail("the stream reader and parseCsv disagree", previous);
 
   // The whole command, when the batch is cheap.
   std::size_t cases = 0;
   long work = 0;
-  for (const cli::CsvRecord& record : records) {
+  for (const records::CsvRecord& record : records) {
     const cli::BatchEntry entry = cli::classifyRecord(record);
     if (entry.kind != cli::BatchEntry::Kind::computable) continue;
     if (++cases > kMaxCases) return 0;

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "batch.h"
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 #include "json_output.h"
 #include "problem.h"
 
@@ -63,7 +63,7 @@ BatchOutput batchRecords(std::string_view csv) {
   BatchOutput output;
   // One record reused from case to case, as each job of the command line reuses its own.
   Calculation calculation;
-  for (cli::CsvRecord& record : cli::parseCsv(csv)) {
+  for (records::CsvRecord& record : records::parseCsv(csv)) {
     cli::BatchEntry entry = cli::classifyRecord(std::move(record));
     switch (entry.kind) {
       case cli::BatchEntry::Kind::blank:

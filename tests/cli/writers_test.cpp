@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 
 namespace velmora::cli {
 namespace {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reader for comma-separated records with RFC 4180 quoting.
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 
 #include <sstream>
 #include <utility>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 constexpr int kEnd = -1;
@@ -163,4 +163,4 @@ const char* csvErrorText(CsvError error) {
   return "";
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

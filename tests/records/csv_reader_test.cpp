@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The CSV batch reader: RFC 4180 quoting, line ends, malformed records, arbitrary bytes.
-#include "csv_reader.h"
+#include "velmora/records/csv_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::records {
 namespace {
 
 using Fields = std::vector<std::string>;
@@ -150,4 +150,4 @@ TEST(CsvReader, ArbitraryBytesAreReadToTheEnd) {
 }
 
 }  // namespace
-}  // namespace velmora::cli
+}  // namespace velmora::records

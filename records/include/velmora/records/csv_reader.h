@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 enum class CsvError {
   none,
@@ -62,4 +62,4 @@ class CsvReader {
 // A plain-English description of an error (empty for CsvError::none).
 [[nodiscard]] const char* csvErrorText(CsvError error);
 
-}  // namespace velmora::cli
+}  // namespace velmora::records
