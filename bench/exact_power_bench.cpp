@@ -13,42 +13,42 @@ namespace {
 constexpr std::array<int, 4> kRanks{1, 2, 5, 7};
 
 // What a calculation adds for the exact powers and ratings of its four schemes.
-void BM_ExactPowersDesign(benchmark::State& state) {
+void bmExactPowersDesign(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
-      const std::array<double, 3> powers = velmora::analysis::ExactPowers(n, kRanks[t - 1], t);
-      benchmark::DoNotOptimize(velmora::analysis::RatePowers(powers[1], powers[2]));
+      const std::array<double, 3> powers = velmora::analysis::exactPowers(n, kRanks[t - 1], t);
+      benchmark::DoNotOptimize(velmora::analysis::ratePowers(powers[1], powers[2]));
     }
   }
 }
 
 // Power curves of the four schemes at 21 shifts, 0 to 6 standard deviations.
-void BM_ExactPowerCurves(benchmark::State& state) {
+void bmExactPowerCurves(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
       for (int i = 0; i <= 20; ++i) {
-        benchmark::DoNotOptimize(velmora::analysis::ExactPower(n, kRanks[t - 1], t, 0.3 * i));
+        benchmark::DoNotOptimize(velmora::analysis::exactPower(n, kRanks[t - 1], t, 0.3 * i));
       }
     }
   }
 }
 
 // The narrowest integrand: the median of the largest background.
-void BM_ExactPowerLargestBackground(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::ExactPower(32767, 16384, 4, 3.0));
+void bmExactPowerLargestBackground(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::exactPower(32767, 16384, 4, 3.0));
 }
 
-void BM_ReferencePowerCurve(benchmark::State& state) {
+void bmReferencePowerCurve(benchmark::State& state) {
   for (auto _ : state) {
-    for (int i = 0; i <= 20; ++i) benchmark::DoNotOptimize(velmora::analysis::ReferencePower(0.3 * i));
+    for (int i = 0; i <= 20; ++i) benchmark::DoNotOptimize(velmora::analysis::referencePower(0.3 * i));
   }
 }
 
 }  // namespace
 
-BENCHMARK(BM_ExactPowersDesign)->Arg(20)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ExactPowerCurves)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ExactPowerLargestBackground)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ReferencePowerCurve)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmExactPowersDesign)->Arg(20)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmExactPowerCurves)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmExactPowerLargestBackground)->Unit(benchmark::kMicrosecond);
+BENCHMARK(bmReferencePowerCurve)->Unit(benchmark::kMillisecond);
