@@ -26,22 +26,22 @@ namespace {
 
 using namespace velmora;
 
-[[noreturn]] void Fail(const char* what, std::size_t line) {
+[[noreturn]] void fail(const char* what, std::size_t line) {
   std::fprintf(stderr, "invariant violated: %s (line %zu)\n", what, line);
   std::abort();
 }
 
-void CheckRefusal(const Problem& problem, std::size_t lineEnds) {
-  if (problem.kind != ProblemKind::unreadableData) Fail("a refusal of another kind than unreadable data", problem.line);
-  if (problem.lines.empty() || problem.lines.front().empty()) Fail("a refusal without a message", problem.line);
-  if (problem.line > lineEnds + 1) Fail("a refusal beyond the input", problem.line);
+void checkRefusal(const Problem& problem, std::size_t lineEnds) {
+  if (problem.kind != ProblemKind::unreadableData) fail("a refusal of another kind than unreadable data", problem.line);
+  if (problem.lines.empty() || problem.lines.front().empty()) fail("a refusal without a message", problem.line);
+  if (problem.line > lineEnds + 1) fail("a refusal beyond the input", problem.line);
   std::size_t previous = 0;
   for (std::size_t i = 1; i < problem.lines.size(); ++i) {
     const std::string& text = problem.lines[i];
     if (text.rfind("and ", 0) == 0 && i + 1 == problem.lines.size()) break;  // the count of lines not listed
-    if (text.rfind("line ", 0) != 0) Fail("a listed problem that names no line", problem.line);
+    if (text.rfind("line ", 0) != 0) fail("a listed problem that names no line", problem.line);
     const std::size_t line = std::strtoull(text.c_str() + 5, nullptr, 10);
-    if (line == 0 || line > lineEnds + 1 || line < previous) Fail("a listed line out of order or beyond the input", line);
+    if (line == 0 || line > lineEnds + 1 || line < previous) fail("a listed line out of order or beyond the input", line);
     previous = line;
   }
 }
@@ -49,31 +49,31 @@ void CheckRefusal(const Problem& problem, std::size_t lineEnds) {
 void CheckVerdict(const analysis::WellValues& well, const analysis::WellVerdict& verdict) {
   const std::size_t size = well.values.size();
   const std::size_t line = well.values.empty() ? 0 : well.values.front().line;
-  if (verdict.valuesUsed > size) Fail("more values used than the well has", line);
-  if (verdict.reason.empty()) Fail("a verdict without a reason", line);
+  if (verdict.valuesUsed > size) fail("more values used than the well has", line);
+  if (verdict.reason.empty()) fail("a verdict without a reason", line);
   std::size_t played = 0;
   for (const analysis::PlayedUnit& unit : verdict.units) {
-    if (unit.first != played || unit.count == 0) Fail("units that do not follow one another", line);
+    if (unit.first != played || unit.count == 0) fail("units that do not follow one another", line);
     played += unit.count;
   }
-  if (played != verdict.valuesUsed) Fail("the units do not take the values used", line);
+  if (played != verdict.valuesUsed) fail("the units do not take the values used", line);
   switch (verdict.verdict) {
     case analysis::Verdict::pass:
     case analysis::Verdict::fail:
-      if (verdict.deciding.empty()) Fail("a decision that no value decided", line);
+      if (verdict.deciding.empty()) fail("a decision that no value decided", line);
       for (const std::size_t i : verdict.deciding) {
-        if (i >= verdict.valuesUsed) Fail("a deciding value that was not used", line);
+        if (i >= verdict.valuesUsed) fail("a deciding value that was not used", line);
       }
       break;
     case analysis::Verdict::resampleNeeded:
-      if (verdict.valuesUsed != size) Fail("a resample that leaves values unused", line);
+      if (verdict.valuesUsed != size) fail("a resample that leaves values unused", line);
       if (verdict.fewestMoreValues < 1 || verdict.mostMoreValues < verdict.fewestMoreValues) {
-        Fail("a resample that asks for no value", line);
+        fail("a resample that asks for no value", line);
       }
       break;
     case analysis::Verdict::undetermined:
-      if (verdict.valuesUsed == 0 || verdict.units.empty()) Fail("undetermined without a value", line);
-      if (verdict.units.back().outcome != analysis::Judgement::unknown) Fail("undetermined by a judged unit", line);
+      if (verdict.valuesUsed == 0 || verdict.units.empty()) fail("undetermined without a value", line);
+      if (verdict.units.back().outcome != analysis::Judgement::unknown) fail("undetermined by a judged unit", line);
       break;
   }
 }
@@ -99,31 +99,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const bool skip : {false, true}) {
     const Expected<records::MonitoringData> read = records::parseMonitoringData(text, {skip});
     if (!read) {
-      CheckRefusal(read.error(), lineEnds);
+      checkRefusal(read.error(), lineEnds);
       continue;
     }
-    if (!skip && !read->skipped.empty()) Fail("lines skipped without being asked", read->skipped.front().line);
+    if (!skip && !read->skipped.empty()) fail("lines skipped without being asked", read->skipped.front().line);
     for (const analysis::ConstituentData& constituent : read->constituents) {
       for (const auto* wells : {&constituent.background, &constituent.compliance}) {
         for (const analysis::WellValues& well : *wells) {
           for (std::size_t i = 0; i < well.values.size(); ++i) {
             const analysis::Measurement& value = well.values[i];
-            if (value.line < 2 || value.line > lineEnds + 1) Fail("a value on a line outside the input", value.line);
-            if (value.text.empty()) Fail("a value without its text", value.line);
-            if (value.nonDetect && value.value.significand == 0) Fail("a reporting limit of 0", value.line);
-            if (i > 0 && !(well.values[i - 1].event < value.event)) Fail("events not strictly increasing", value.line);
+            if (value.line < 2 || value.line > lineEnds + 1) fail("a value on a line outside the input", value.line);
+            if (value.text.empty()) fail("a value without its text", value.line);
+            if (value.nonDetect && value.value.significand == 0) fail("a reporting limit of 0", value.line);
+            if (i > 0 && !(well.values[i - 1].event < value.event)) fail("events not strictly increasing", value.line);
           }
         }
       }
       const Expected<analysis::ConstituentEvaluation> evaluation =
           analysis::evaluateConstituent(constituent, strategy, rank);
       if (!evaluation) {
-        if (evaluation.error().lines.empty()) Fail("an evaluation refused without a message", 0);
+        if (evaluation.error().lines.empty()) fail("an evaluation refused without a message", 0);
         continue;
       }
       const analysis::BackgroundLimit& limit = evaluation->limit;
-      if (limit.order.size() != limit.n || limit.position >= limit.n) Fail("a limit outside the background", 0);
-      if (limit.limitText.empty()) Fail("a limit without its text", 0);
+      if (limit.order.size() != limit.n || limit.position >= limit.n) fail("a limit outside the background", 0);
+      if (limit.limitText.empty()) fail("a limit without its text", 0);
       for (std::size_t i = 0; i < constituent.compliance.size(); ++i) {
         CheckVerdict(constituent.compliance[i], evaluation->wells[i]);
       }

@@ -58,8 +58,8 @@ Expected<Decimal> parseDecimal(std::string_view text) {
   const std::string_view number = withoutBlanks(text);
   if (number.empty()) return fail(ProblemKind::unreadableData, "is empty");
   // One grammar of numbers for the whole program: the calculator's own reader's.
-  if (!IsNumeric(number)) return fail(ProblemKind::unreadableData, "is not a decimal number");
-  const NumericParts parts = ScanNumericValue(number);
+  if (!isNumeric(number)) return fail(ProblemKind::unreadableData, "is not a decimal number");
+  const NumericParts parts = scanNumericValue(number);
 
   const std::size_t first = parts.digits.find_first_not_of('0');
   if (first == std::string::npos) return Decimal{};  // zero, "-0" included

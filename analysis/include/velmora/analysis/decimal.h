@@ -41,7 +41,7 @@ struct Decimal {
 
 // The non-negative decimal that a text reads: blanks around it aside, an optional sign,
 // digits with at most one full stop, and an optional exponent (E or e, an optional sign,
-// digits), the grammar of velmora/engine/numbers.h's IsNumeric. Refused (unreadableData,
+// digits), the grammar of velmora/engine/numbers.h's IsNumeric. refused (unreadableData,
 // one line saying why, to follow the text in a message): an empty text, a text that is
 // not such a number (NaN, inf, "1,5", "0x1"), a negative number ("-0" is zero), one with
 // more than kMaxDecimalDigits significant digits, or one beyond the exponent range.

@@ -57,7 +57,7 @@ struct MonitoringData {
   std::size_t skippedNotListed = 0;  // skipped lines beyond kMaxListedLines
 };
 
-// The data of a file. Refused (unreadableData, with Problem::line the first line at fault):
+// The data of a file. refused (unreadableData, with Problem::line the first line at fault):
 // a file without a header or without data lines, a header without one of the four columns
 // or naming one twice, and any bad line (the lines of the Problem list each, "line 7: ...",
 // up to kMaxListedLines), unless skipBadLines passes over those that may be skipped.
