@@ -34,9 +34,12 @@
 // place, so each has a relative error below (4 D + 16) eps. On the fail side h is
 // -expm1(S log1p(-f)), whose condition in f is at most 1: h inherits f's relative error. On
 // the pass side h = exp(S log g) multiplies the error of log g, which is g's relative error or,
-// where f < 1/2, f's absolute error, by S: (4 D + 16) eps S min(1, 2 f). Each is estimated at
-// the peak and two widths either side, and the bound is four times their sum plus twice the
-// quadrature's tolerance; the tests check it against 50-digit arithmetic where it is largest.
+// where f < 1/2, f's absolute error, by S: (4 D + 16) eps S min(1, 2 f). The shape's noise is
+// taken at the peak, h's averaged over the integrand at 17 points half a width apart; the bound
+// is four times their sum plus the quadrature's tolerance (which is never set below that
+// noise). The tests hold it against 50-digit quadrature and exact fractions, where it is
+// largest (most comparisons, the longest rules, the median of 32763 values): there it is at
+// most 8e-11 while the error found is below 1e-13.
 
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <boost/math/special_functions/beta.hpp>

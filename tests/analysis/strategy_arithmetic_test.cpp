@@ -100,7 +100,9 @@ TEST(StrategyPolynomial, IsEachRulesClosedForm) {
       }
       const std::string name = strategy.canonicalName();
       EXPECT_EQ(atW(polynomial.fail, polynomial.degree, w), fail) << name;
-      if (units != 0) EXPECT_EQ(atW(polynomial.units, polynomial.degree, w), units) << name;
+      if (units != 0) {
+        EXPECT_EQ(atW(polynomial.units, polynomial.degree, w), units) << name;
+      }
     }
   }
   EXPECT_TRUE(sameTest(*parseStrategy("1-of-1/median-3"), *parseStrategy("2-of-3")));

@@ -14,7 +14,8 @@
 //   - CFP and 1 - CFP: relative error at most relativeError of the value, which is below
 //     kCfpRelativeErrorBound everywhere in the domain (see limit_integral.h for its terms);
 //   - samples: relative error below (2 D + 4) eps (a finite sum of positive Beta moments);
-//   - power: relative error below 1e-11, so 10 significant digits.
+//   - power: the same integral, so the same bound (1e-10); 10 significant digits, and equal to
+//     ExactPower for 1-of-T to 1e-10.
 //
 // Domain: 1 <= k <= n <= 32767 and r >= 1 with n + 4r <= 32767, the calculator's. The
 // arithmetic needs no tighter one for any strategy; the power needs n >= 2 and 0 <= d <= 6,
