@@ -24,14 +24,14 @@ mp::cpp_bin_float_50 toFloat(const mp::cpp_rational& x) {
 Expected<DcfpFraction> DcfpFraction::read(std::string_view text) {
   // The calculator's own check of the DCFP box, so that every exact tool accepts what a run
   // accepts.
-  const NumericReading reading = ReadNumericValue(text);
-  if (!IsNumeric(text) || !reading.inRange || reading.value <= 0.0 || reading.value > 1.0) {
+  const NumericReading reading = readNumericValue(text);
+  if (!isNumeric(text) || !reading.inRange || reading.value <= 0.0 || reading.value > 1.0) {
     return fail(ProblemKind::refusedRequest, "the DCFP must be a number greater than zero and at most 1");
   }
   // IsNumeric admits neither &H/&O integers nor a text without digits, so the parts are a
   // decimal mantissa and exponent. Their size is bounded by the text's length: a value in
   // (0, 1] written with L digits has a decimal scale of at most L + 324.
-  const NumericParts parts = ScanNumericValue(text);
+  const NumericParts parts = scanNumericValue(text);
   // Leading zeros dropped: the fraction's reader takes a leading 0 for an octal number.
   const std::size_t first = parts.digits.find_first_not_of('0');
   const mp::cpp_int mantissa(first == std::string::npos ? std::string("0") : parts.digits.substr(first));

@@ -50,7 +50,7 @@ double estimatedCfp(const StrategyPolynomial& polynomial, int n, int r, int k) {
 }
 
 int estimatedRank(const StrategyPolynomial& polynomial, double dcfp, int n, int r, int maxRank) {
-  return std::max(1, LastHolding(1, maxRank, 1, [&](int k) { return estimatedCfp(polynomial, n, r, k) <= dcfp; }));
+  return std::max(1, lastHolding(1, maxRank, 1, [&](int k) { return estimatedCfp(polynomial, n, r, k) <= dcfp; }));
 }
 
 Expected<StrategyRow> describe(const StrategyArithmetic& arithmetic, int n, int r, int k, std::optional<int> shifted) {
@@ -63,9 +63,9 @@ Expected<StrategyRow> describe(const StrategyArithmetic& arithmetic, int n, int 
   row.cfp = cfp->value;
   // As the calculation forms the percentile and the results round it (float32 throughout).
   row.percentile = static_cast<float>((static_cast<double>(n - k) + 0.5) / static_cast<double>(n));
-  const std::optional<std::int16_t> units = ToInt16(static_cast<double>(row.percentile) * 10000.0);
+  const std::optional<std::int16_t> units = toInt16(static_cast<double>(row.percentile) * 10000.0);
   row.percentileShown = static_cast<float>(static_cast<double>(units.value_or(0)) / 10000.0);
-  row.percentileText = FormatFixed(static_cast<double>(row.percentileShown), 4);
+  row.percentileText = formatFixed(static_cast<double>(row.percentileShown), 4);
   const Expected<double> samples = arithmetic.expectedSamples(n, r, k);
   if (!samples) return fail(samples.error());
   row.samples = *samples;
@@ -74,7 +74,7 @@ Expected<StrategyRow> describe(const StrategyArithmetic& arithmetic, int n, int 
     if (!power) return fail(power.error());
     row.power[i] = *power;
   }
-  row.rating = RatePowers(row.power[1], row.power[2]);
+  row.rating = ratePowers(row.power[1], row.power[2]);
   if (shifted) {
     std::array<double, 3> powers{};
     for (std::size_t i = 0; i < kDesignShifts.size(); ++i) {
@@ -104,7 +104,7 @@ Expected<StrategyRow> design(const StrategyArithmetic& arithmetic, const DcfpFra
   const int maxRank = std::min(j, n);
   Probe probe(arithmetic, dcfp);
   const int hint = estimatedRank(arithmetic.polynomial(), dcfp.approx(), n, r, maxRank);
-  const int best = LastHolding(1, maxRank, hint, [&](int k) { return probe.meets(n, r, k); });
+  const int best = lastHolding(1, maxRank, hint, [&](int k) { return probe.meets(n, r, k); });
   Expected<StrategyRow> row = describe(arithmetic, n, r, std::max(best, 1), shifted);
   if (!row) return row;
   row->exceeded = best == 0;
@@ -171,7 +171,7 @@ Expected<std::optional<int>> smallestBackground(const Strategy& strategy, const 
   Probe probe(arithmetic, dcfp);
   const int highN = static_cast<int>(high);
   // The CFP falls as n grows: the sizes that fail form a run from the smallest.
-  const int lastFailing = LastHolding(low, highN, low, [&](int n) { return !probe.meets(n, r, rank); });
+  const int lastFailing = lastHolding(low, highN, low, [&](int n) { return !probe.meets(n, r, rank); });
   if (lastFailing == highN) return std::optional<int>();
   return std::optional<int>(lastFailing + 1);
 }

@@ -213,8 +213,8 @@ TEST(StrategyArithmetic, OneOfTIsTheCalculatorsExactCfpAndPower) {
     const StrategyArithmetic arithmetic(*parseStrategy("1-of-" + std::to_string(t)));
     for (const Case c : {Case{20, 10, 3}, Case{297, 8077, 100}, Case{600, 2000, 1}, Case{32763, 1, 16382},
                          Case{32763, 1, 1}}) {
-      const long double exact = ExactCfp(c.n, c.r, t, c.k);
-      const long double tolerance = 1e-10L + ExactCfpRelativeErrorBound(c.r, t);
+      const long double exact = exactCfp(c.n, c.r, t, c.k);
+      const long double tolerance = 1e-10L + exactCfpRelativeErrorBound(c.r, t);
       const ExactProbability cfp = *arithmetic.cfp(c.n, c.r, c.k);
       EXPECT_LE(std::fabs(cfp.value - exact) / exact, tolerance) << t << " " << c.n << " " << c.r << " " << c.k;
       if (exact < 0.5L) {
@@ -225,7 +225,7 @@ TEST(StrategyArithmetic, OneOfTIsTheCalculatorsExactCfpAndPower) {
     for (const int n : {2, 20, 297, 32767}) {
       for (const int k : {1, (n + 1) / 2, n}) {
         for (const double shift : {0.5, 2.0, 3.0, 4.0}) {
-          const double exact = ExactPower(n, k, t, shift);
+          const double exact = exactPower(n, k, t, shift);
           EXPECT_LE(std::fabs(*arithmetic.power(n, k, shift) - exact) / exact, 1e-10)
               << t << " " << n << " " << k << " " << shift;
         }

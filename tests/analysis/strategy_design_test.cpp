@@ -29,7 +29,7 @@ TEST(StrategyDesign, ReproducesTheGuidancesExample19_5) {
     const std::vector<StrategyRow> rows = *strategyTable(strategies(rules), request);
     ASSERT_EQ(rows.size(), 6u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      EXPECT_EQ(FormatFixed(rows[i].cfp, 4), achievable[i][rank - 1]) << rows[i].rule << " rank " << rank;
+      EXPECT_EQ(formatFixed(rows[i].cfp, 4), achievable[i][rank - 1]) << rows[i].rule << " rank " << rank;
       EXPECT_EQ(rows[i].meets, rows[i].cfp <= 0.0208516) << rows[i].rule;
     }
   }
@@ -62,7 +62,7 @@ TEST(StrategyDesign, FindsTheRankAWalkWouldFind) {
 
 TEST(StrategyDesign, StatesThePercentileAsTheCalculatorDoes) {
   Calculation calculation;
-  const Outcome outcome = calculation.Calculate({"0.05", "297", "40", "297"});
+  const Outcome outcome = calculation.calculate({"0.05", "297", "40", "297"});
   ASSERT_TRUE(outcome.accepted());
   const DcfpFraction dcfp = *DcfpFraction::read("0.05");
   for (const SchemeResult& scheme : outcome.results.schemes) {
@@ -88,7 +88,7 @@ TEST(StrategyDesign, TellsTheSameTestOnce) {
   // The median of three always takes 3 values; 2-of-3 stops after two that agree.
   EXPECT_DOUBLE_EQ(rows[2].samples, 30.0);
   EXPECT_LT(rows[0].samples, 30.0);
-  EXPECT_EQ(rows[0].rating, RatePowers(rows[0].power[1], rows[0].power[2]));
+  EXPECT_EQ(rows[0].rating, ratePowers(rows[0].power[1], rows[0].power[2]));
 }
 
 TEST(StrategyDesign, RefusesWhatCannotBeDesigned) {
