@@ -15,7 +15,7 @@ velmora::InputTexts caseTexts(const char* dcfp, long n, long r) {
 }
 
 // A whole Calculate, from the four texts to the captions: DCFP 0.05, n and r from the args.
-void bmCalculateTypical(benchmark::State& state) {
+void BM_CalculateTypical(benchmark::State& state) {
   velmora::Calculation calculation;
   const velmora::InputTexts texts = caseTexts("0.05", state.range(0), state.range(1));
   for (auto _ : state) {
@@ -25,7 +25,7 @@ void bmCalculateTypical(benchmark::State& state) {
 }
 
 // The audit of a completed run, on top of it.
-void bmAuditTypical(benchmark::State& state) {
+void BM_AuditTypical(benchmark::State& state) {
   velmora::Calculation calculation;
   const velmora::InputTexts texts = caseTexts("0.05", state.range(0), state.range(1));
   const velmora::Outcome outcome = calculation.calculate(texts);
@@ -39,7 +39,7 @@ void bmAuditTypical(benchmark::State& state) {
 }
 
 // The planner for all four schemes, rank 1, DCFP 0.05.
-void bmPlanAllSchemes(benchmark::State& state) {
+void BM_PlanAllSchemes(benchmark::State& state) {
   const std::string r = std::to_string(state.range(0));
   for (auto _ : state) {
     const velmora::SampleSizePlan plan = velmora::planSampleSize("0.05", r);
@@ -49,6 +49,6 @@ void bmPlanAllSchemes(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(bmCalculateTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Unit(benchmark::kMillisecond);
-BENCHMARK(bmAuditTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Args({100, 100})->Unit(benchmark::kMillisecond);
-BENCHMARK(bmPlanAllSchemes)->Arg(5)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalculateTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AuditTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Args({100, 100})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanAllSchemes)->Arg(5)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);

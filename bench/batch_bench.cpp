@@ -55,7 +55,7 @@ int runCli(const std::vector<std::string>& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void bmCliBatchOfTypicalDesigns(benchmark::State& state) {
+void BM_CliBatchOfTypicalDesigns(benchmark::State& state) {
   std::vector<std::string> args = {"--batch", batchFile(), "--format", "json"};
   if (state.range(0) > 0) {
     args.push_back("--jobs");
@@ -70,6 +70,6 @@ void bmCliBatchOfTypicalDesigns(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kDesigns);
 }
 // 0: the default, one job per core.
-BENCHMARK(bmCliBatchOfTypicalDesigns)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CliBatchOfTypicalDesigns)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -69,7 +69,7 @@ constexpr Design kHeavy[] = {
 
 // Typical designs one after another, each different (n 8 to 100, r 1 to 100, everyday
 // DCFPs), so that no run follows one of the same inputs: the time per design.
-void bmTypicalDesignsInTurn(benchmark::State& state) {
+void BM_TypicalDesignsInTurn(benchmark::State& state) {
   std::vector<velmora::InputTexts> designs;
   std::mt19937 random(20061);
   const char* dcfps[] = {"0.01", "0.025", "0.05", "0.1", "0.2"};
@@ -88,7 +88,7 @@ void bmTypicalDesignsInTurn(benchmark::State& state) {
     next = (next + 1) % designs.size();
   }
 }
-BENCHMARK(bmTypicalDesignsInTurn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypicalDesignsInTurn)->Unit(benchmark::kMillisecond);
 
 const bool kRegistered = [] {
   for (const Design& design : kEveryday) {

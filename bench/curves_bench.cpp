@@ -34,7 +34,7 @@ void label(benchmark::State& state, const Design& design) {
 }
 
 // The exact powers and ratings of the four schemes at their chosen ranks, as the audit adds them.
-void bmAuditExactPowers(benchmark::State& state) {
+void BM_AuditExactPowers(benchmark::State& state) {
   const Design& design = kDesigns[static_cast<std::size_t>(state.range(0))];
   const velmora::Results results = resultsOf(design);
   for (auto _ : state) {
@@ -47,7 +47,7 @@ void bmAuditExactPowers(benchmark::State& state) {
 }
 
 // Every curve of a completed run.
-void bmCurves(benchmark::State& state) {
+void BM_Curves(benchmark::State& state) {
   const Design& design = kDesigns[static_cast<std::size_t>(state.range(0))];
   const velmora::Results results = resultsOf(design);
   std::size_t points = 0;
@@ -63,6 +63,6 @@ void bmCurves(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(bmAuditExactPowers)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(bmCurves)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(bmCurves)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AuditExactPowers)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Curves)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Curves)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -38,7 +38,7 @@ std::string eventText(int constituent, int event) {
   return text;
 }
 
-const std::string& MillionLineFile() {
+const std::string& millionLineFile() {
   static const std::string path = [] {
     const std::string name = "/tmp/velmora_bench_monitoring_" + std::to_string(getpid()) + ".csv";
     std::ofstream file(name, std::ios::binary);
@@ -79,7 +79,7 @@ class NullBuffer : public std::streambuf {
 
 void BM_EvaluateMillionLines(benchmark::State& state) {
   velmora::cli::EvaluateOptions options;
-  options.data = MillionLineFile();
+  options.data = millionLineFile();
   options.rule = "1-of-3";
   options.rank = "2";
   options.format = state.range(0) == 0 ? velmora::cli::OutputFormat::json : velmora::cli::OutputFormat::text;

@@ -13,7 +13,7 @@ namespace {
 constexpr std::array<int, 4> kRanks{1, 2, 5, 7};
 
 // What a calculation adds for the exact powers and ratings of its four schemes.
-void bmExactPowersDesign(benchmark::State& state) {
+void BM_ExactPowersDesign(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
@@ -24,7 +24,7 @@ void bmExactPowersDesign(benchmark::State& state) {
 }
 
 // Power curves of the four schemes at 21 shifts, 0 to 6 standard deviations.
-void bmExactPowerCurves(benchmark::State& state) {
+void BM_ExactPowerCurves(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
@@ -36,11 +36,11 @@ void bmExactPowerCurves(benchmark::State& state) {
 }
 
 // The narrowest integrand: the median of the largest background.
-void bmExactPowerLargestBackground(benchmark::State& state) {
+void BM_ExactPowerLargestBackground(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::exactPower(32767, 16384, 4, 3.0));
 }
 
-void bmReferencePowerCurve(benchmark::State& state) {
+void BM_ReferencePowerCurve(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i <= 20; ++i) benchmark::DoNotOptimize(velmora::analysis::referencePower(0.3 * i));
   }
@@ -48,7 +48,7 @@ void bmReferencePowerCurve(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(bmExactPowersDesign)->Arg(20)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(bmExactPowerCurves)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(bmExactPowerLargestBackground)->Unit(benchmark::kMicrosecond);
-BENCHMARK(bmReferencePowerCurve)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactPowersDesign)->Arg(20)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactPowerCurves)->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactPowerLargestBackground)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReferencePowerCurve)->Unit(benchmark::kMillisecond);
