@@ -12,6 +12,8 @@ struct InputTexts {
   std::string txtN;     // background sample size n
   std::string txtR;     // number of comparisons r
   std::string txtMDET;  // minimum allowable inverse rank j
+
+  friend bool operator==(const InputTexts&, const InputTexts&) = default;
 };
 
 enum class InputBox { txtAL, txtN, txtR, txtMDET };
