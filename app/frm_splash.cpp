@@ -31,7 +31,7 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, platform::pixelsFromTwips(6240), platform::pixelsFromTwips(4635));
   Image1->setScaledContents(true);
-  Image1->setPixmap(QPixmap(QString::fromLatin1(splashPicturePath)));
+  Image1->setPixmap(QPixmap(QString::fromLatin1(kSplashPicturePath)));
 
   // Created after the picture, so it is drawn above it.
   Label1 = new QLabel(QStringLiteral("      2006 Version"), this);
@@ -57,7 +57,7 @@ frmSplash::frmSplash(MainWindowFactory createMainWindow, QWidget* parent)
   tmr1 = new QTimer(this);
   tmr1->setObjectName(QStringLiteral("tmr1"));
   tmr1->setSingleShot(true);
-  tmr1->setInterval(handOverMilliseconds);
+  tmr1->setInterval(kHandOverMilliseconds);
   connect(tmr1, &QTimer::timeout, this, &frmSplash::tmr1Timer);
   tmr1->start();
 }

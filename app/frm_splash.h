@@ -24,7 +24,7 @@ class frmSplash : public QWidget {
   explicit frmSplash(MainWindowFactory createMainWindow, QWidget* parent = nullptr);
 
   /// The hand-over delay of the timer, in milliseconds.
-  static constexpr int handOverMilliseconds = 2500;
+  static constexpr int kHandOverMilliseconds = 2500;
 
   QLabel* Image1 = nullptr;
   QLabel* Label1 = nullptr;

@@ -9,7 +9,7 @@
 
 namespace {
 
-velmora::InputTexts Texts(const char* dcfp, long n, long r) {
+velmora::InputTexts caseTexts(const char* dcfp, long n, long r) {
   const std::string nText = std::to_string(n);
   return {dcfp, nText, std::to_string(r), nText};
 }
@@ -17,9 +17,9 @@ velmora::InputTexts Texts(const char* dcfp, long n, long r) {
 // A whole Calculate, from the four texts to the captions: DCFP 0.05, n and r from the args.
 void BM_CalculateTypical(benchmark::State& state) {
   velmora::Calculation calculation;
-  const velmora::InputTexts texts = Texts("0.05", state.range(0), state.range(1));
+  const velmora::InputTexts texts = caseTexts("0.05", state.range(0), state.range(1));
   for (auto _ : state) {
-    auto outcome = calculation.Calculate(texts);
+    auto outcome = calculation.calculate(texts);
     benchmark::DoNotOptimize(outcome);
   }
 }
@@ -27,11 +27,11 @@ void BM_CalculateTypical(benchmark::State& state) {
 // The audit of a completed run, on top of it.
 void BM_AuditTypical(benchmark::State& state) {
   velmora::Calculation calculation;
-  const velmora::InputTexts texts = Texts("0.05", state.range(0), state.range(1));
-  const velmora::Outcome outcome = calculation.Calculate(texts);
+  const velmora::InputTexts texts = caseTexts("0.05", state.range(0), state.range(1));
+  const velmora::Outcome outcome = calculation.calculate(texts);
   int evaluations = 0;
   for (auto _ : state) {
-    const velmora::CalculationAudit audit = velmora::AuditCalculation(outcome.results, texts.txtAL);
+    const velmora::CalculationAudit audit = velmora::auditCalculation(outcome.results, texts.txtAL);
     evaluations = audit.evaluations;
     benchmark::DoNotOptimize(audit);
   }
@@ -42,7 +42,7 @@ void BM_AuditTypical(benchmark::State& state) {
 void BM_PlanAllSchemes(benchmark::State& state) {
   const std::string r = std::to_string(state.range(0));
   for (auto _ : state) {
-    const velmora::SampleSizePlan plan = velmora::PlanSampleSize("0.05", r);
+    const velmora::SampleSizePlan plan = velmora::planSampleSize("0.05", r);
     benchmark::DoNotOptimize(plan);
   }
 }

@@ -23,8 +23,8 @@ namespace {
 constexpr int kDesigns = 10000;
 
 // The batch file, written once: DCFPs of everyday programs, n from 8 to 100, r from 1 to 100.
-const std::string& BatchFile() {
-  static const std::string path = [] {
+const std::string& batchFile() {
+  static const std::string kPath = [] {
     std::string name = "/tmp/velmora_bench_batch_" + std::to_string(getpid()) + ".csv";
     std::ofstream file(name, std::ios::binary);
     std::mt19937 random(20061);
@@ -35,10 +35,10 @@ const std::string& BatchFile() {
     for (int i = 0; i < kDesigns; ++i) file << dcfps[dcfp(random)] << ',' << n(random) << ',' << r(random) << '\n';
     return name;
   }();
-  return path;
+  return kPath;
 }
 
-int RunCli(const std::vector<std::string>& args) {
+int runCli(const std::vector<std::string>& args) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(VELMORA_CLI_PATH));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -56,13 +56,13 @@ int RunCli(const std::vector<std::string>& args) {
 }
 
 void BM_CliBatchOfTypicalDesigns(benchmark::State& state) {
-  std::vector<std::string> args = {"--batch", BatchFile(), "--format", "json"};
+  std::vector<std::string> args = {"--batch", batchFile(), "--format", "json"};
   if (state.range(0) > 0) {
     args.push_back("--jobs");
     args.push_back(std::to_string(state.range(0)));
   }
   for (auto _ : state) {
-    if (RunCli(args) != 0) {
+    if (runCli(args) != 0) {
       state.SkipWithError("velmora-cli failed");
       break;
     }

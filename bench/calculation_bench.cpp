@@ -22,11 +22,11 @@ struct Design {
   const char* r;
 };
 
-void RunCase(benchmark::State& state, const Design& design, bool reference) {
+void runCase(benchmark::State& state, const Design& design, bool reference) {
   velmora::Calculation calculation;
   const velmora::InputTexts texts{design.dcfp, design.n, design.r, design.n};
   for (auto _ : state) {
-    auto outcome = reference ? velmora::ReferenceWalkSeam::Calculate(calculation, texts) : calculation.Calculate(texts);
+    auto outcome = reference ? velmora::ReferenceWalkSeam::calculate(calculation, texts) : calculation.calculate(texts);
     benchmark::DoNotOptimize(outcome);
   }
 }
@@ -83,7 +83,7 @@ void BM_TypicalDesignsInTurn(benchmark::State& state) {
   velmora::Calculation calculation;
   std::size_t next = 0;
   for (auto _ : state) {
-    auto outcome = calculation.Calculate(designs[next]);
+    auto outcome = calculation.calculate(designs[next]);
     benchmark::DoNotOptimize(outcome);
     next = (next + 1) % designs.size();
   }
@@ -93,17 +93,17 @@ BENCHMARK(BM_TypicalDesignsInTurn)->Unit(benchmark::kMillisecond);
 const bool kRegistered = [] {
   for (const Design& design : kEveryday) {
     benchmark::RegisterBenchmark((std::string("BM_") + design.name).c_str(),
-                                 [&design](benchmark::State& state) { RunCase(state, design, false); })
+                                 [&design](benchmark::State& state) { runCase(state, design, false); })
         ->Unit(benchmark::kMillisecond);
   }
   for (const Design& design : kHeavy) {
     benchmark::RegisterBenchmark((std::string("BM_Heavy/") + design.name).c_str(),
-                                 [&design](benchmark::State& state) { RunCase(state, design, false); })
+                                 [&design](benchmark::State& state) { runCase(state, design, false); })
         ->Unit(benchmark::kMillisecond);
   }
   for (const Design& design : kHeavy) {
     benchmark::RegisterBenchmark((std::string("BM_Reference/") + design.name).c_str(),
-                                 [&design](benchmark::State& state) { RunCase(state, design, true); })
+                                 [&design](benchmark::State& state) { runCase(state, design, true); })
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
   }

@@ -22,13 +22,13 @@ struct Design {
 };
 constexpr std::array<Design, 4> kDesigns = {{{"0.1", 20, 5}, {"0.05", 50, 10}, {"0.01", 100, 20}, {"0.05", 1000, 1000}}};
 
-velmora::Results ResultsOf(const Design& design) {
+velmora::Results resultsOf(const Design& design) {
   const std::string n = std::to_string(design.n);
   velmora::Calculation calculation;
-  return calculation.Calculate({design.dcfp, n, std::to_string(design.r), n}).results;
+  return calculation.calculate({design.dcfp, n, std::to_string(design.r), n}).results;
 }
 
-void Label(benchmark::State& state, const Design& design) {
+void label(benchmark::State& state, const Design& design) {
   state.SetLabel(std::string("DCFP ") + design.dcfp + ", n " + std::to_string(design.n) + ", r " +
                  std::to_string(design.r));
 }
@@ -36,29 +36,29 @@ void Label(benchmark::State& state, const Design& design) {
 // The exact powers and ratings of the four schemes at their chosen ranks, as the audit adds them.
 void BM_AuditExactPowers(benchmark::State& state) {
   const Design& design = kDesigns[static_cast<std::size_t>(state.range(0))];
-  const velmora::Results results = ResultsOf(design);
+  const velmora::Results results = resultsOf(design);
   for (auto _ : state) {
     for (const velmora::SchemeResult& scheme : results.schemes) {
-      const std::array<double, 3> powers = velmora::analysis::ExactPowers(design.n, scheme.rank, scheme.test);
-      benchmark::DoNotOptimize(velmora::analysis::RatePowers(powers[1], powers[2]));
+      const std::array<double, 3> powers = velmora::analysis::exactPowers(design.n, scheme.rank, scheme.test);
+      benchmark::DoNotOptimize(velmora::analysis::ratePowers(powers[1], powers[2]));
     }
   }
-  Label(state, design);
+  label(state, design);
 }
 
 // Every curve of a completed run.
 void BM_Curves(benchmark::State& state) {
   const Design& design = kDesigns[static_cast<std::size_t>(state.range(0))];
-  const velmora::Results results = ResultsOf(design);
+  const velmora::Results results = resultsOf(design);
   std::size_t points = 0;
   for (auto _ : state) {
-    const velmora::analysis::CalculationCurves curves = velmora::analysis::ComputeCurves(results);
+    const velmora::analysis::CalculationCurves curves = velmora::analysis::computeCurves(results);
     points = 0;
     for (const auto& scheme : curves.schemes) points += scheme.cfp.size() + scheme.power.size();
     benchmark::DoNotOptimize(curves);
   }
   state.counters["points"] = static_cast<double>(points);
-  Label(state, design);
+  label(state, design);
 }
 
 }  // namespace

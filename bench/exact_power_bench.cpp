@@ -17,8 +17,8 @@ void BM_ExactPowersDesign(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
-      const std::array<double, 3> powers = velmora::analysis::ExactPowers(n, kRanks[t - 1], t);
-      benchmark::DoNotOptimize(velmora::analysis::RatePowers(powers[1], powers[2]));
+      const std::array<double, 3> powers = velmora::analysis::exactPowers(n, kRanks[t - 1], t);
+      benchmark::DoNotOptimize(velmora::analysis::ratePowers(powers[1], powers[2]));
     }
   }
 }
@@ -29,7 +29,7 @@ void BM_ExactPowerCurves(benchmark::State& state) {
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
       for (int i = 0; i <= 20; ++i) {
-        benchmark::DoNotOptimize(velmora::analysis::ExactPower(n, kRanks[t - 1], t, 0.3 * i));
+        benchmark::DoNotOptimize(velmora::analysis::exactPower(n, kRanks[t - 1], t, 0.3 * i));
       }
     }
   }
@@ -37,12 +37,12 @@ void BM_ExactPowerCurves(benchmark::State& state) {
 
 // The narrowest integrand: the median of the largest background.
 void BM_ExactPowerLargestBackground(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::ExactPower(32767, 16384, 4, 3.0));
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::exactPower(32767, 16384, 4, 3.0));
 }
 
 void BM_ReferencePowerCurve(benchmark::State& state) {
   for (auto _ : state) {
-    for (int i = 0; i <= 20; ++i) benchmark::DoNotOptimize(velmora::analysis::ReferencePower(0.3 * i));
+    for (int i = 0; i <= 20; ++i) benchmark::DoNotOptimize(velmora::analysis::referencePower(0.3 * i));
   }
 }
 

@@ -20,7 +20,7 @@
 
 namespace {
 
-double ProcessSeconds() {
+double processSeconds() {
   timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
@@ -61,9 +61,9 @@ int main(int argc, char** argv) {
     }
     design.dcfp = text;
     const velmora::InputTexts texts{design.dcfp, std::to_string(design.n), std::to_string(design.r), std::to_string(design.n)};
-    const double before = ProcessSeconds();
-    static_cast<void>(calculation.Calculate(texts));
-    design.seconds = ProcessSeconds() - before;
+    const double before = processSeconds();
+    static_cast<void>(calculation.calculate(texts));
+    design.seconds = processSeconds() - before;
     timed.push_back(design);
   }
   std::sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) { return a.seconds > b.seconds; });

@@ -10,49 +10,49 @@ namespace velmora::cli {
 
 namespace {
 
-std::string Exact(long double value) { return FormatSignificant(value, kAuditDigits); }
+std::string exact(long double value) { return formatSignificant(value, kAuditDigits); }
 
-std::string Exact(double value) { return Exact(static_cast<long double>(value)); }
+std::string exact(double value) { return exact(static_cast<long double>(value)); }
 
-std::string RankText(int rank, bool exceeded) {
+std::string rankText(int rank, bool exceeded) {
   return std::to_string(rank) + (exceeded ? " (exceeded)" : "");
 }
 
-const char* Boolean(bool value) { return value ? "true" : "false"; }
+const char* boolean(bool value) { return value ? "true" : "false"; }
 
-const char* SchemeName(const SchemeAudit& a) { return kSchemeNames[static_cast<std::size_t>(a.test - 1)]; }
+const char* schemeName(const SchemeAudit& a) { return kSchemeNames[static_cast<std::size_t>(a.test - 1)]; }
 
 }  // namespace
 
 Json auditRecord(const SchemeAudit& a) {
-  return Json::object({{"cfp_exact", Exact(a.cfpExact)},
+  return Json::object({{"cfp_exact", exact(a.cfpExact)},
                        {"next_rank", a.nextRank ? Json(*a.nextRank) : Json(nullptr)},
-                       {"next_cfp_exact", a.nextCfpExact ? Json(Exact(*a.nextCfpExact)) : Json(nullptr)},
-                       {"margin", Exact(a.margin)},
+                       {"next_cfp_exact", a.nextCfpExact ? Json(exact(*a.nextCfpExact)) : Json(nullptr)},
+                       {"margin", exact(a.margin)},
                        {"exact_rank", a.exactRank},
                        {"exact_exceeded", a.exactExceeded},
                        {"agrees", a.agrees()},
-                       {"power_exact", Json::array({Exact(a.powerExact[0]), Exact(a.powerExact[1]), Exact(a.powerExact[2])})},
-                       {"rating_exact", RatingCaption(a.ratingExact)}});
+                       {"power_exact", Json::array({exact(a.powerExact[0]), exact(a.powerExact[1]), exact(a.powerExact[2])})},
+                       {"rating_exact", ratingCaption(a.ratingExact)}});
 }
 
 std::string csvAuditCells(const SchemeAudit& a) {
-  return Exact(a.cfpExact) + "," + (a.nextRank ? std::to_string(*a.nextRank) : std::string()) + "," +
-         (a.nextCfpExact ? Exact(*a.nextCfpExact) : std::string()) + "," + Exact(a.margin) + "," +
-         std::to_string(a.exactRank) + "," + Boolean(a.exactExceeded) + "," + Boolean(a.agrees()) + "," +
-         Exact(a.powerExact[0]) + "," + Exact(a.powerExact[1]) + "," + Exact(a.powerExact[2]) + "," +
-         RatingCaption(a.ratingExact);
+  return exact(a.cfpExact) + "," + (a.nextRank ? std::to_string(*a.nextRank) : std::string()) + "," +
+         (a.nextCfpExact ? exact(*a.nextCfpExact) : std::string()) + "," + exact(a.margin) + "," +
+         std::to_string(a.exactRank) + "," + boolean(a.exactExceeded) + "," + boolean(a.agrees()) + "," +
+         exact(a.powerExact[0]) + "," + exact(a.powerExact[1]) + "," + exact(a.powerExact[2]) + "," +
+         ratingCaption(a.ratingExact);
 }
 
 std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText) {
   TextTable table({"Test", "Rank", "Design CFP", "Exact CFP", "Next rank", "Next exact CFP", "Margin", "Exact rank",
                    "Exact power 2Sig 3Sig 4Sig", "Exact rating"});
   for (const SchemeAudit& a : audit.schemes) {
-    table.addRow({SchemeName(a), RankText(a.rank, a.exceeded), a.cfpShown, Exact(a.cfpExact),
-                  a.nextRank ? std::to_string(*a.nextRank) : "-", a.nextCfpExact ? Exact(*a.nextCfpExact) : "-",
-                  Exact(a.margin), RankText(a.exactRank, a.exactExceeded),
-                  Exact(a.powerExact[0]) + " " + Exact(a.powerExact[1]) + " " + Exact(a.powerExact[2]),
-                  RatingCaption(a.ratingExact)});
+    table.addRow({schemeName(a), rankText(a.rank, a.exceeded), a.cfpShown, exact(a.cfpExact),
+                  a.nextRank ? std::to_string(*a.nextRank) : "-", a.nextCfpExact ? exact(*a.nextCfpExact) : "-",
+                  exact(a.margin), rankText(a.exactRank, a.exactExceeded),
+                  exact(a.powerExact[0]) + " " + exact(a.powerExact[1]) + " " + exact(a.powerExact[2]),
+                  ratingCaption(a.ratingExact)});
   }
   std::string out = "Exact audit against the DCFP as typed (" + quotedText(dcfpText) +
                     "); margin = DCFP - exact CFP of the chosen rank; exact power of the chosen rank at "
@@ -62,16 +62,16 @@ std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText) 
   for (const SchemeAudit& a : audit.schemes) {
     if (a.agrees()) continue;
     allAgree = false;
-    out += std::string("The exact rank of ") + SchemeName(a) + " differs: " + RankText(a.exactRank, a.exactExceeded) +
-           " by exact arithmetic, " + RankText(a.rank, a.exceeded) + " in the design.\n";
+    out += std::string("The exact rank of ") + schemeName(a) + " differs: " + rankText(a.exactRank, a.exactExceeded) +
+           " by exact arithmetic, " + rankText(a.rank, a.exceeded) + " in the design.\n";
   }
   if (allAgree) out += "Every exact rank agrees with the design's.\n";
   bool allRatingsAgree = true;
   for (const SchemeAudit& a : audit.schemes) {
     if (a.ratingAgrees()) continue;
     allRatingsAgree = false;
-    out += std::string("The exact rating of ") + SchemeName(a) + " differs: " + RatingCaption(a.ratingExact) +
-           " by the exact power, " + RatingCaption(a.rating) +
+    out += std::string("The exact rating of ") + schemeName(a) + " differs: " + ratingCaption(a.ratingExact) +
+           " by the exact power, " + ratingCaption(a.rating) +
            " in the design (whose power is a normal-theory model: the difference is model error and arithmetic "
            "error together).\n";
   }

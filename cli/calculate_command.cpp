@@ -90,7 +90,7 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
     // Each job computes its cases and renders their records; this thread then writes them.
     rendered.assign(block.size(), RenderedCase{});
     refused.assign(block.size(), false);
-    RunOnJobs(block.size(), jobs, [&](std::size_t i, std::size_t worker) {
+    runOnJobs(block.size(), jobs, [&](std::size_t i, std::size_t worker) {
       if (block[i].kind != BatchEntry::Kind::computable) return;
       const CaseResult result = computeCase(calculations[worker], block[i].texts, options.audit);
       rendered[i] = writer.render(result, block[i].line);

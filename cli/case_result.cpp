@@ -17,9 +17,9 @@ InputTexts boxTexts(const std::string& dcfp, const std::string& n, const std::st
 CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool audit) {
   CaseResult result;
   result.texts = texts;
-  result.outcome = calculation.Calculate(texts, kDecimalSymbol);
+  result.outcome = calculation.calculate(texts, kDecimalSymbol);
   if (result.outcome.accepted()) {
-    if (audit) result.audit = AuditCalculation(result.outcome.results, texts.txtAL);
+    if (audit) result.audit = auditCalculation(result.outcome.results, texts.txtAL);
   }
   return result;
 }

@@ -39,7 +39,7 @@ std::string designText(const MonitoringDesign& design, const std::string& rate) 
 
 int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err) {
   const MonitoringDesign design =
-      DesignMonitoringProgram(options.wells.value_or(""), options.constituents.value_or(""),
+      designMonitoringProgram(options.wells.value_or(""), options.constituents.value_or(""),
                               options.evaluations.value_or(""), options.swfpr.value_or(""), options.n.value_or(""));
   if (design.error) return report(err, withContext("design:", *design.error));
   const std::string rate = generalText(design.swfpr, kRateDigits);

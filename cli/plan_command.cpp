@@ -27,7 +27,7 @@ Json planRecord(const SampleSizePlan& plan) {
   for (const SchemePlan& s : plan.schemes) {
     tests.push_back(Json::object({{"test", schemeName(s)},
                                   {"exact_n", optionalNumber(s.exactN)},
-                                  {"exact_cfp", FormatSignificant(s.exactCfp)},
+                                  {"exact_cfp", formatSignificant(s.exactCfp)},
                                   {"design_n", optionalNumber(s.designN)},
                                   {"design_cfp", float32Text(s.designCfp)}}));
   }
@@ -55,7 +55,7 @@ std::string planText(const SampleSizePlan& plan) {
                     "  design: the calculator's float32 CFP, against the DCFP as a float32\n";
   for (const SchemePlan& s : plan.schemes) {
     const std::string_view name = schemeName(s);
-    out += std::string(name) + "  exact:  " + answerText(plan, s.exactN, FormatSignificant(s.exactCfp));
+    out += std::string(name) + "  exact:  " + answerText(plan, s.exactN, formatSignificant(s.exactCfp));
     out += std::string(name.size(), ' ') + "  design: " + answerText(plan, s.designN, float32Text(s.designCfp));
   }
   return out;
@@ -64,7 +64,7 @@ std::string planText(const SampleSizePlan& plan) {
 }  // namespace
 
 int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
-  const SampleSizePlan plan = PlanSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
+  const SampleSizePlan plan = planSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
                                              options.rank.value_or(""), options.test.value_or(""));
   if (plan.error) return report(err, withContext("plan:", *plan.error));
   out << (options.format == OutputFormat::json ? jsonText(planRecord(plan)) + "\n" : planText(plan));

@@ -9,6 +9,7 @@
 //   usage           the arguments cannot be read (64), followed by a line pointing to --help
 //   refusedRequest  a design or plan request, or a batch file, that cannot be used (64)
 //   refusedCase     a case the calculator refuses, or a batch line that holds no case (2)
+//   unreadableData  a data file with a line that cannot be used (65)
 //   ioFailure       the input or the output failed part-way (74)
 //
 // In the json format a refused case or batch line is a record of the output instead.
@@ -25,6 +26,8 @@ namespace velmora::cli {
 // Exit statuses (the usage and I/O values follow the BSD sysexits convention).
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 2;    // a case was refused or a batch line was malformed
+inline constexpr int kExitUndecided = 2;  // evaluate: a well is undetermined or needs a resample (none fails)
+inline constexpr int kExitWellFails = 3;  // evaluate: a well fails (whatever the others are)
 inline constexpr int kExitUsage = 64;     // bad arguments, a refused request or an unreadable batch file
 inline constexpr int kExitUnreadableData = 65;  // a data file with a line that cannot be used
 inline constexpr int kExitIoError = 74;   // the input or output failed part-way

@@ -51,7 +51,7 @@ Json caseRecord(const CaseResult& result) {
   if (const auto& refusal = result.outcome.refusal) {
     record["error"] = Json::object({{"title", refusal->title},
                                     {"lines", Json::array({refusal->lines[0], refusal->lines[1]})},
-                                    {"focus", InputBoxName(refusal->focus)}});
+                                    {"focus", inputBoxName(refusal->focus)}});
     return record;
   }
   const ResultCaptions& c = result.outcome.captions;
@@ -106,7 +106,7 @@ std::string jsonRecord(const CaseResult& result) {
     out += ", ";
     appendJsonString(out, refusal->lines[1]);
     out += "], ";
-    member("focus", InputBoxName(refusal->focus));
+    member("focus", inputBoxName(refusal->focus));
     out += "}}";
     return out;
   }
@@ -194,10 +194,10 @@ std::string csvRows(const CaseResult& result) {
 std::string textGrid(const CaseResult& result) {
   // The inputs, under the captions of the window's input boxes.
   const std::array<std::pair<const char*, const std::string*>, 4> inputs = {{
-      {InputBoxCaption(InputBox::txtAL), &result.texts.txtAL},
-      {InputBoxCaption(InputBox::txtN), &result.texts.txtN},
-      {InputBoxCaption(InputBox::txtR), &result.texts.txtR},
-      {InputBoxCaption(InputBox::txtMDET), &result.texts.txtMDET},
+      {inputBoxCaption(InputBox::txtAL), &result.texts.txtAL},
+      {inputBoxCaption(InputBox::txtN), &result.texts.txtN},
+      {inputBoxCaption(InputBox::txtR), &result.texts.txtR},
+      {inputBoxCaption(InputBox::txtMDET), &result.texts.txtMDET},
   }};
   std::size_t captionWidth = 0;
   for (const auto& input : inputs) captionWidth = std::max(captionWidth, std::string_view(input.first).size());

@@ -23,12 +23,12 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, std::size_t line) {
+[[noreturn]] void fail(const char* what, std::size_t line) {
   std::fprintf(stderr, "invariant violated: %s (record at line %zu)\n", what, line);
   std::abort();
 }
 
-bool SameRecords(const std::vector<velmora::records::CsvRecord>& a, const std::vector<velmora::records::CsvRecord>& b) {
+bool sameRecords(const std::vector<velmora::records::CsvRecord>& a, const std::vector<velmora::records::CsvRecord>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].fields != b[i].fields || a[i].line != b[i].line || a[i].error != b[i].error) return false;
@@ -53,21 +53,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t previous = 1;
   std::size_t fieldBytes = 0;
   for (const records::CsvRecord& record : records) {
-    if (record.line < previous || record.line > lineEnds + 1) Fail("line number out of order or beyond the input", record.line);
+    if (record.line < previous || record.line > lineEnds + 1) fail("line number out of order or beyond the input", record.line);
     previous = record.line;
-    if (record.fields.empty()) Fail("a record without fields", record.line);
+    if (record.fields.empty()) fail("a record without fields", record.line);
     if (record.error != cli::CsvError::none && std::string(cli::csvErrorText(record.error)).empty()) {
-      Fail("an error without a description", record.line);
+      fail("an error without a description", record.line);
     }
     for (const std::string& field : record.fields) fieldBytes += field.size();
   }
-  if (fieldBytes > size) Fail("the fields hold more bytes than the input", previous);
+  if (fieldBytes > size) fail("the fields hold more bytes than the input", previous);
 
   std::istringstream stream(text);
   cli::CsvReader reader(stream);
   std::vector<records::CsvRecord> streamed;
   for (records::CsvRecord record; reader.next(record);) streamed.push_back(record);
-  if (!SameRecords(records, streamed)) Fail("the stream reader and parseCsv disagree", previous);
+  if (!sameRecords(records, streamed)) fail("the stream reader and parseCsv disagree", previous);
 
   // The whole command, when the batch is cheap.
   std::size_t cases = 0;
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const cli::BatchEntry entry = cli::classifyRecord(record);
     if (entry.kind != cli::BatchEntry::Kind::computable) continue;
     if (++cases > kMaxCases) return 0;
-    if (!CheckInputs(entry.texts)) work += fuzz::WorkEstimate(fuzz::SizesOf(entry.texts));
+    if (!CheckInputs(entry.texts)) work += fuzz::workEstimate(fuzz::sizesOf(entry.texts));
     if (work > fuzz::kWorkBound) return 0;
   }
   static const char* const kFormats[] = {"text", "csv", "json"};
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out;
   std::ostringstream err;
   const int status = cli::runCommand({"--batch", "-", "--format", format}, in, out, err);
-  if (status != cli::kExitOk && status != cli::kExitRefused) Fail("an exit status other than 0 or 2", status);
-  if (status == cli::kExitOk && !err.str().empty()) Fail("a message on standard error with exit status 0", 0);
+  if (status != cli::kExitOk && status != cli::kExitRefused) fail("an exit status other than 0 or 2", status);
+  if (status == cli::kExitOk && !err.str().empty()) fail("a message on standard error with exit status 0", 0);
   return 0;
 }

@@ -21,48 +21,48 @@ namespace {
 
 // A record that has completed one ordinary run, so that "unchanged" is tested against a
 // record full of values rather than a cleared one.
-const velmora::Calculation& FilledRecord() {
-  static const velmora::Calculation filled = [] {
+const velmora::Calculation& filledRecord() {
+  static const velmora::Calculation kFilled = [] {
     velmora::Calculation calculation;
-    static_cast<void>(calculation.Calculate({"0.05", "30", "5", "30"}));
+    static_cast<void>(calculation.calculate({"0.05", "30", "5", "30"}));
     return calculation;
   }();
-  return filled;
+  return kFilled;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velmora;
-  const InputTexts texts = fuzz::SplitFour(std::string_view(reinterpret_cast<const char*>(data), size));
+  const InputTexts texts = fuzz::splitFour(std::string_view(reinterpret_cast<const char*>(data), size));
 
   const std::optional<Refusal> refusal = CheckInputs(texts);
   if (refusal) {
-    if (const std::string problem = reliability::CheckRefusal(*refusal); !problem.empty()) fuzz::Fail(problem, texts);
-    Calculation calculation = FilledRecord();
-    const Outcome outcome = calculation.Calculate(texts);
-    if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::Fail("Calculate disagrees with CheckInputs", texts);
-    if (const char* field = testsupport::FirstDifference(CalculationSeam::State(calculation), CalculationSeam::State(FilledRecord()))) {
-      fuzz::Fail(std::string("a refusal changed the record: ") + field, texts);
+    if (const std::string problem = reliability::checkRefusal(*refusal); !problem.empty()) fuzz::fail(problem, texts);
+    Calculation calculation = filledRecord();
+    const Outcome outcome = calculation.calculate(texts);
+    if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::fail("Calculate disagrees with CheckInputs", texts);
+    if (const char* field = testsupport::firstDifference(CalculationSeam::state(calculation), CalculationSeam::state(filledRecord()))) {
+      fuzz::fail(std::string("a refusal changed the record: ") + field, texts);
     }
     return 0;
   }
 
-  const reliability::RunSizes sizes = fuzz::SizesOf(texts);
+  const reliability::RunSizes sizes = fuzz::sizesOf(texts);
   if (sizes.n < 2 || sizes.r < 1 || sizes.j < 1 || sizes.n + 4 * sizes.r > 32767) {
-    fuzz::Fail("the check chain accepted sizes outside the domain", texts);
+    fuzz::fail("the check chain accepted sizes outside the domain", texts);
   }
-  if (fuzz::WorkEstimate(sizes) > fuzz::kWorkBound) return 0;
+  if (fuzz::workEstimate(sizes) > fuzz::kWorkBound) return 0;
 
   Calculation calculation;
-  const Outcome first = calculation.Calculate(texts);
-  if (!first.accepted()) fuzz::Fail("Calculate refused texts that the checks accepted", texts);
-  if (const std::string problem = reliability::CheckCaptions(first.captions, sizes); !problem.empty()) {
-    fuzz::Fail(problem, texts);
+  const Outcome first = calculation.calculate(texts);
+  if (!first.accepted()) fuzz::fail("Calculate refused texts that the checks accepted", texts);
+  if (const std::string problem = reliability::checkCaptions(first.captions, sizes); !problem.empty()) {
+    fuzz::fail(problem, texts);
   }
-  const Outcome second = calculation.Calculate(texts);
-  if (testsupport::AllCaptions(second.captions) != testsupport::AllCaptions(first.captions)) {
-    fuzz::Fail("a second run gave other captions", texts);
+  const Outcome second = calculation.calculate(texts);
+  if (testsupport::allCaptions(second.captions) != testsupport::allCaptions(first.captions)) {
+    fuzz::fail("a second run gave other captions", texts);
   }
   return 0;
 }

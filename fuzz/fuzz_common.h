@@ -19,7 +19,7 @@ namespace velmora::fuzz {
 // The four texts are separated by '|', a character none of the boxes reads as part of a
 // number: "0.05|20|10|20". Missing texts are empty; bytes after a fourth '|' belong to
 // the rank text.
-inline InputTexts SplitFour(std::string_view data) {
+inline InputTexts splitFour(std::string_view data) {
   InputTexts texts;
   std::string* parts[4] = {&texts.txtAL, &texts.txtN, &texts.txtR, &texts.txtMDET};
   for (int i = 0; i < 3; ++i) {
@@ -36,12 +36,12 @@ inline InputTexts SplitFour(std::string_view data) {
 }
 
 // The sizes of a run whose texts the check chain has accepted, as the run reads them.
-inline reliability::RunSizes SizesOf(const InputTexts& texts) {
+inline reliability::RunSizes sizesOf(const InputTexts& texts) {
   reliability::RunSizes sizes;
-  sizes.n = ToInt16(NumericValue(texts.txtN)).value_or(0);
-  sizes.r = ToInt16(NumericValue(texts.txtR)).value_or(0);
-  sizes.j = ToInt16(NumericValue(texts.txtMDET)).value_or(0);
-  sizes.dcfp = NumericValue(texts.txtAL);
+  sizes.n = toInt16(numericValue(texts.txtN)).value_or(0);
+  sizes.r = toInt16(numericValue(texts.txtR)).value_or(0);
+  sizes.j = toInt16(numericValue(texts.txtMDET)).value_or(0);
+  sizes.dcfp = numericValue(texts.txtAL);
   return sizes;
 }
 
@@ -58,14 +58,14 @@ inline reliability::RunSizes SizesOf(const InputTexts& texts) {
 // r = 1, every rank passing up to n = 32763).
 inline constexpr long kWorkBound = 1000000;
 
-inline long WorkEstimate(const reliability::RunSizes& sizes) {
+inline long workEstimate(const reliability::RunSizes& sizes) {
   const long ranks = std::min(sizes.j, sizes.n) + 1L;
   const long r = std::max(sizes.r, 1);
   return ranks * r * r * 6;
 }
 
 // Stops the fuzzer with a readable message: libFuzzer records the input as a crash.
-[[noreturn]] inline void Fail(const std::string& what, const InputTexts& texts) {
+[[noreturn]] inline void fail(const std::string& what, const InputTexts& texts) {
   std::fprintf(stderr, "invariant violated: %s\n  texts: [%s] [%s] [%s] [%s]\n", what.c_str(), texts.txtAL.c_str(),
                texts.txtN.c_str(), texts.txtR.c_str(), texts.txtMDET.c_str());
   std::abort();

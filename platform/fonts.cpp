@@ -44,40 +44,40 @@ QString firstAvailable(std::initializer_list<Candidate> candidates, bool needSca
 // In order of likeness. Each of the first three keeps every one-line caption of the window
 // on one line and wraps the two-line headings and the three-line footnote as designed; the
 // Arial-metric faces after them are slightly wider ("Power Rating" no longer fits its cell).
-const Candidate msSansSerif{"MS Sans Serif", {"/usr/share/wine/fonts/ms_sans_serif.ttf"}};
-const Candidate microsoftSansSerif{"Microsoft Sans Serif", {}};
-const Candidate tahoma{"Tahoma", {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}};
-const Candidate liberationSans{"Liberation Sans", {}};  // Debian's fonts-liberation
-const Candidate arial{"Arial", {}};
-const Candidate nimbusSans{"Nimbus Sans", {}};
-const Candidate dejaVuSans{"DejaVu Sans", {}};
+const Candidate kMsSansSerif{"MS Sans Serif", {"/usr/share/wine/fonts/ms_sans_serif.ttf"}};
+const Candidate kMicrosoftSansSerif{"Microsoft Sans Serif", {}};
+const Candidate kTahoma{"Tahoma", {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}};
+const Candidate kLiberationSans{"Liberation Sans", {}};  // Debian's fonts-liberation
+const Candidate kArial{"Arial", {}};
+const Candidate kNimbusSans{"Nimbus Sans", {}};
+const Candidate kDejaVuSans{"DejaVu Sans", {}};
 
 }  // namespace
 
 QString captionFontFamily() {
-  static const QString family =
-      firstAvailable({msSansSerif, microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans,
-                      dejaVuSans},
+  static const QString kFamily =
+      firstAvailable({kMsSansSerif, kMicrosoftSansSerif, kTahoma, kLiberationSans, kArial, kNimbusSans,
+                      kDejaVuSans},
                      false);
-  return family;
+  return kFamily;
 }
 
 QString captionFontFamilyFor(double devicePixelRatio) {
   if (devicePixelRatio <= 1.0) return captionFontFamily();
-  static const QString scalable =
-      firstAvailable({msSansSerif, microsoftSansSerif, tahoma, liberationSans, arial, nimbusSans,
-                      dejaVuSans},
+  static const QString kScalable =
+      firstAvailable({kMsSansSerif, kMicrosoftSansSerif, kTahoma, kLiberationSans, kArial, kNimbusSans,
+                      kDejaVuSans},
                      true);
-  return scalable;
+  return kScalable;
 }
 
 // Not Tahoma here: the bold cut that fonts-wine ships draws thin, widely spaced strokes, so
 // its captions did not look bold at all. The Arial-metric faces have a true bold and are the
 // nearest in width to the bold captions of the design.
 QString boldCaptionFontFamily() {
-  static const QString family = firstAvailable(
-      {microsoftSansSerif, liberationSans, arial, nimbusSans, dejaVuSans}, true);
-  return family;
+  static const QString kFamily = firstAvailable(
+      {kMicrosoftSansSerif, kLiberationSans, kArial, kNimbusSans, kDejaVuSans}, true);
+  return kFamily;
 }
 
 }  // namespace velmora::platform

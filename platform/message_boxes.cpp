@@ -59,11 +59,11 @@ void QtMessageBoxes::showInformation(const QString& title, const QString& prompt
 }
 
 void RecordingMessageBoxes::showWarning(const QString& title, const QString& prompt) {
-  record(Icon::Warning, title, prompt);
+  record(Icon::warning, title, prompt);
 }
 
 void RecordingMessageBoxes::showInformation(const QString& title, const QString& prompt) {
-  record(Icon::Information, title, prompt);
+  record(Icon::information, title, prompt);
 }
 
 void RecordingMessageBoxes::record(Icon icon, const QString& title, const QString& prompt) {

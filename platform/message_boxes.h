@@ -46,7 +46,7 @@ class QtMessageBoxes final : public MessageBoxes {
 /// Keeps every box instead of showing it; for tests.
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
-  enum class Icon { Warning, Information };
+  enum class Icon { warning, information };
 
   struct Box {
     Icon icon;

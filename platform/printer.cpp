@@ -16,7 +16,7 @@
 namespace velmora::platform {
 
 namespace {
-constexpr double screenDpi = 96.0;
+constexpr double kScreenDpi = 96.0;
 
 void setError(QString* error, const QString& text) {
   if (error != nullptr) *error = text;
@@ -59,7 +59,7 @@ bool handOverSucceeded(const QString&, QString*) { return true; }
 }  // namespace
 
 QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable) {
-  QSizeF size = imageSize * (printerDpi / screenDpi);
+  QSizeF size = imageSize * (printerDpi / kScreenDpi);
   if (size.isEmpty() || printable.isEmpty()) return QRectF(QPointF(0, 0), QSizeF(0, 0));
   const double shrink = std::min({1.0, printable.width() / size.width(), printable.height() / size.height()});
   size *= shrink;

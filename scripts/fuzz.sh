@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_FUZZ_BUILD_DIR:+$(realpath -m "$VELMORA_FUZZ_BUILD_DIR")}
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(fuzz_numbers fuzz_calculation fuzz_batch); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(fuzz_numbers fuzz_calculation fuzz_batch fuzz_monitoring); fi
 
 # clang and its libFuzzer runtime: only the fuzz runs need them.
 missing=()

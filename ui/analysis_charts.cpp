@@ -18,11 +18,11 @@ namespace velmora::ui {
 namespace {
 
 // The colour-blind-safe palette of Okabe and Ito: blue, orange, bluish green, reddish purple.
-constexpr std::array<QRgb, 4> palette{0xFF0072B2, 0xFFE69F00, 0xFF009E73, 0xFFCC79A7};
-constexpr QRgb vermillion = 0xFFD55E00;  // the DCFP line
-constexpr std::array<Qt::PenStyle, 4> lineStyles{Qt::SolidLine, Qt::DashLine, Qt::DotLine,
+constexpr std::array<QRgb, 4> kPalette{0xFF0072B2, 0xFFE69F00, 0xFF009E73, 0xFFCC79A7};
+constexpr QRgb kVermillion = 0xFFD55E00;  // the DCFP line
+constexpr std::array<Qt::PenStyle, 4> kLineStyles{Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                                  Qt::DashDotLine};
-constexpr std::array<QScatterSeries::MarkerShape, 4> markShapes{
+constexpr std::array<QScatterSeries::MarkerShape, 4> kMarkShapes{
     QScatterSeries::MarkerShapeCircle, QScatterSeries::MarkerShapeRectangle,
     QScatterSeries::MarkerShapeTriangle, QScatterSeries::MarkerShapeRotatedRectangle};
 
@@ -33,7 +33,7 @@ QString schemeName(int t) { return QStringLiteral("1:%1").arg(t); }
 QLineSeries* designLine(int t, const QString& name) {
   auto* series = new QLineSeries;
   series->setName(name);
-  QPen pen(schemeColour(t), 2.0, lineStyles[indexOf(t)]);
+  QPen pen(schemeColour(t), 2.0, kLineStyles[indexOf(t)]);
   pen.setCapStyle(Qt::FlatCap);
   series->setPen(pen);
   return series;
@@ -42,7 +42,7 @@ QLineSeries* designLine(int t, const QString& name) {
 QScatterSeries* exactMarks(int t, const QString& name) {
   auto* series = new QScatterSeries;
   series->setName(name);
-  series->setMarkerShape(markShapes[indexOf(t)]);
+  series->setMarkerShape(kMarkShapes[indexOf(t)]);
   series->setMarkerSize(7.0);
   series->setColor(Qt::white);  // hollow marks, so the line shows through
   series->setBorderColor(schemeColour(t));
@@ -74,7 +74,7 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
 
 }  // namespace
 
-QColor schemeColour(int t) { return QColor::fromRgb(palette[indexOf(std::clamp(t, 1, 4))]); }
+QColor schemeColour(int t) { return QColor::fromRgb(kPalette[indexOf(std::clamp(t, 1, 4))]); }
 
 QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   QChart* chart = newChart(QStringLiteral("CFP by rank: design (lines), exact (marks), DCFP"));
@@ -141,7 +141,7 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   }
   auto* dcfp = new QLineSeries;
   dcfp->setName(QStringLiteral("DCFP"));
-  dcfp->setPen(QPen(QColor::fromRgb(vermillion), 2.5, Qt::DashDotDotLine));
+  dcfp->setPen(QPen(QColor::fromRgb(kVermillion), 2.5, Qt::DashDotDotLine));
   dcfp->append(1, curves.dcfp);
   dcfp->append(lastRank, curves.dcfp);
   attach(chart, dcfp, x, y);
@@ -202,7 +202,7 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
   criteria->setName(QStringLiteral("Criteria .539, .814"));
   criteria->setMarkerShape(QScatterSeries::MarkerShapeStar);
   criteria->setMarkerSize(18.0);
-  criteria->setColor(QColor::fromRgb(vermillion));
+  criteria->setColor(QColor::fromRgb(kVermillion));
   criteria->setBorderColor(Qt::black);
   criteria->append(3.0, 0.539);
   criteria->append(4.0, 0.814);

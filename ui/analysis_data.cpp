@@ -25,17 +25,17 @@ std::optional<AnalysisData> computeAnalysis(const Results& results, const InputT
   data.results = results;
   data.texts = texts;
   if (stop.load()) return std::nullopt;
-  data.audit = AuditCalculation(results, texts.txtAL);
+  data.audit = auditCalculation(results, texts.txtAL);
   if (!done()) return std::nullopt;
   const int n = results.inputs.n;
   for (const SchemeResult& scheme : results.schemes) {
     const std::size_t i = indexOf(scheme.test);
-    const std::array<double, 3> powers = analysis::ExactPowers(n, scheme.rank, scheme.test);
+    const std::array<double, 3> powers = analysis::exactPowers(n, scheme.rank, scheme.test);
     data.exactPowers[i] = powers;
-    data.exactRatings[i] = analysis::RatePowers(powers[1], powers[2]);
+    data.exactRatings[i] = analysis::ratePowers(powers[1], powers[2]);
     if (!done()) return std::nullopt;
   }
-  data.curves = analysis::ComputeCurves(results);
+  data.curves = analysis::computeCurves(results);
   done();
   return data;
 }

@@ -32,7 +32,7 @@ struct AnalysisWindow::Job {
 
 namespace {
 
-const QString waiting = QStringLiteral("No results yet: press Calculate in the main window.");
+const QString kWaiting = QStringLiteral("No results yet: press Calculate in the main window.");
 
 QChartView* makeChartView(QWidget* parent) {
   auto* view = new QChartView(parent);
@@ -55,7 +55,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* layout = new QVBoxLayout(this);
 
   auto* statusRow = new QHBoxLayout;
-  lblStatus = new QLabel(waiting, this);
+  lblStatus = new QLabel(kWaiting, this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
   progress = new QProgressBar(this);
   progress->setRange(0, kAnalysisSteps);
@@ -163,7 +163,7 @@ void AnalysisWindow::clear() {
   btnStop->setVisible(false);
   m_data.reset();
   emptyViews();
-  lblStatus->setText(waiting);
+  lblStatus->setText(kWaiting);
 }
 
 void AnalysisWindow::showProgress() {

@@ -23,7 +23,7 @@ namespace {
 // The box reads its text as the calculation does: the leading number, to float64, then
 // rounded to float32.
 bool readsBackAs(const std::string& text, float value) {
-  return static_cast<float>(NumericValue(text)) == value;
+  return static_cast<float>(numericValue(text)) == value;
 }
 
 // A refused request as the dialog shows it: the tool's lines as sentences, capitalised and ended.
@@ -123,7 +123,7 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
 
 MonitoringDesign ProgramDesignDialog::design() const {
   // The form's background size, when it is a number, bounds r as the calculation will.
-  return DesignMonitoringProgram(txtWells->text().toStdString(), txtConstituents->text().toStdString(),
+  return designMonitoringProgram(txtWells->text().toStdString(), txtConstituents->text().toStdString(),
                                  txtEvaluations->text().toStdString(),
                                  txtSiteWideRate->text().toStdString(),
                                  m_form.txtN->text().trimmed().toStdString());
@@ -229,7 +229,7 @@ void SampleSizePlanningDialog::plan() {
   SampleSizePlan result;
   {
     const platform::BusyPointer busy;
-    result = PlanSampleSize(txtDcfp->text().toStdString(), txtR->text().toStdString(),
+    result = planSampleSize(txtDcfp->text().toStdString(), txtR->text().toStdString(),
                             txtRank->text().toStdString(), cboScheme->currentText().toStdString());
   }
   lblMessage->clear();

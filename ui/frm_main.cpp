@@ -27,18 +27,18 @@ namespace {
 
 // The window's fonts, in pixels at 96 dots per inch: 8.25 pt is 11 pixels, 13.5 pt is 18.
 // Pixel sizes keep the captions in step with the twip geometry on any display density.
-constexpr int captionPixelSize = 11;
-constexpr int headingPixelSize = 18;
+constexpr int kCaptionPixelSize = 11;
+constexpr int kHeadingPixelSize = 18;
 
-const QColor white(255, 255, 255);
-const QColor navy(0, 0, 128);
-const QColor maroon(128, 0, 0);
-const QColor black(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kNavy(0, 0, 128);
+const QColor kMaroon(128, 0, 0);
+const QColor kBlack(0, 0, 0);
 
 QString joinLines(const QStringList& lines) { return lines.join(QLatin1Char('\r')); }
 
 // The About box. The six contact lines name the project, not a person.
-const QString aboutTitle = QStringLiteral("About the Velmora");
+const QString kAboutTitle = QStringLiteral("About the Velmora");
 QString aboutPrompt() {
   const QString indent(10, QLatin1Char(' '));
   return joinLines({
@@ -65,7 +65,7 @@ QString aboutPrompt() {
   });
 }
 
-const QString numberOfTestsTitle = QStringLiteral("Number of Tests Explanation");
+const QString kNumberOfTestsTitle = QStringLiteral("Number of Tests Explanation");
 QString numberOfTestsPrompt() {
   return joinLines({
       QStringLiteral("Number of Samples for r Tests to the same background: "),
@@ -74,7 +74,7 @@ QString numberOfTestsPrompt() {
   });
 }
 
-const QString powerRatingTitle = QStringLiteral("Power Rating Explanation");
+const QString kPowerRatingTitle = QStringLiteral("Power Rating Explanation");
 QString powerRatingPrompt() {
   return joinLines({
       QStringLiteral("       Good:   3- & 4- sigma levels equal or exceed Tavrel reference criteria"),
@@ -94,7 +94,7 @@ QString powerRatingPrompt() {
 QFont captionFont(bool bold = false) {
   QFont font(bold ? platform::boldCaptionFontFamily()
                   : platform::captionFontFamilyFor(qApp->devicePixelRatio()));
-  font.setPixelSize(captionPixelSize);
+  font.setPixelSize(kCaptionPixelSize);
   font.setBold(bold);
   font.setStyleStrategy(QFont::PreferAntialias);
   return font;
@@ -131,7 +131,7 @@ QLabel* makeResultCell(QWidget* container, const QString& name, QRect geometry) 
   auto* cell = makeLabel(container, "", QString(), geometry, Qt::AlignHCenter);
   cell->setObjectName(name);
   QPalette palette = cell->palette();
-  palette.setColor(QPalette::Button, white);
+  palette.setColor(QPalette::Button, kWhite);
   cell->setPalette(palette);
   return cell;
 }
@@ -167,7 +167,7 @@ class Frame final : public QGroupBox {
  public:
   using QGroupBox::QGroupBox;
 
-  static constexpr int captionLeft = 8;  // pixels from the frame's left edge to its caption
+  static constexpr int kCaptionLeft = 8;  // pixels from the frame's left edge to its caption
 
  protected:
   void paintEvent(QPaintEvent* /*event*/) override {
@@ -190,7 +190,7 @@ class Frame final : public QGroupBox {
 
     if (title().isEmpty()) return;
     // "&&" shows as one ampersand.
-    const QRect caption(captionLeft, 0, metrics.size(Qt::TextShowMnemonic, title()).width(),
+    const QRect caption(kCaptionLeft, 0, metrics.size(Qt::TextShowMnemonic, title()).width(),
                         metrics.height());
     painter.fillRect(caption.adjusted(-2, 0, 2, 0), palette().brush(backgroundRole()));
     painter.setPen(palette().color(QPalette::ButtonText));
@@ -251,9 +251,9 @@ void frmMain::buildControls() {
   lblHeading = makeLabel(this, "lblHeading", QStringLiteral("Velmora"),
                          twipRect(120, 240, 4575, 495), Qt::AlignHCenter);
   QFont heading = captionFont(true);
-  heading.setPixelSize(headingPixelSize);
+  heading.setPixelSize(kHeadingPixelSize);
   lblHeading->setFont(heading);
-  setTextColour(lblHeading, maroon);
+  setTextColour(lblHeading, kMaroon);
 
   fraInputValues = makeFrame(this, "fraInputValues", QStringLiteral("Input Values Here:"),
                              twipRect(120, 1080, 4575, 3135), true);
@@ -262,19 +262,19 @@ void frmMain::buildControls() {
 
   // The input frame.
   QWidget* in = fraInputValues;
-  Label1 = makeLabel(in, "Label1", QString::fromLatin1(InputBoxCaption(InputBox::txtAL)),
+  Label1 = makeLabel(in, "Label1", QString::fromLatin1(inputBoxCaption(InputBox::txtAL)),
                      twipRect(120, 360, 3135, 255));
   txtAL = makeTextBox(in, "txtAL", twipRect(3360, 360, 975, 285));
-  Label2 = makeLabel(in, "Label2", QString::fromLatin1(InputBoxCaption(InputBox::txtN)),
+  Label2 = makeLabel(in, "Label2", QString::fromLatin1(inputBoxCaption(InputBox::txtN)),
                      twipRect(120, 840, 3135, 255));
   txtN = makeTextBox(in, "txtN", twipRect(3360, 840, 975, 285));
-  Label3 = makeLabel(in, "Label3", QString::fromLatin1(InputBoxCaption(InputBox::txtR)),
+  Label3 = makeLabel(in, "Label3", QString::fromLatin1(inputBoxCaption(InputBox::txtR)),
                      twipRect(120, 1335, 3135, 255));
   txtR = makeTextBox(in, "txtR", twipRect(3360, 1320, 975, 285));
   lblMinimumDetectedValue =
       makeLabel(in, "lblMinimumDetectedValue", QString::fromLatin1(kRankBoxCaptionWithFootnote),
                 twipRect(120, 1815, 3135, 255));
-  setTextColour(lblMinimumDetectedValue, black);
+  setTextColour(lblMinimumDetectedValue, kBlack);
   txtMDET = makeTextBox(in, "txtMDET", twipRect(3360, 1800, 975, 285));
   Label4 = makeLabel(in, "Label4",
                      QStringLiteral("* The default  is the lowest allowable inverse rank from  the "
@@ -296,7 +296,7 @@ void frmMain::buildControls() {
                      twipRect(960, 240, 2295, 255), Qt::AlignHCenter);
   lblPowerRatingLabel = makeLabel(status, "lblPowerRatingLabel", QStringLiteral("Power Rating"),
                                   twipRect(3720, 240, 975, 255));
-  setTextColour(lblPowerRatingLabel, navy);
+  setTextColour(lblPowerRatingLabel, kNavy);
   Label9 = makeLabel(status, "Label9", QStringLiteral("1:1"), twipRect(240, 600, 495, 255));
   Label10 = makeLabel(status, "Label10", QStringLiteral("1:2"), twipRect(240, 960, 495, 255));
   Label11 = makeLabel(status, "Label11", QStringLiteral("1:3"), twipRect(240, 1320, 495, 255));
@@ -307,7 +307,7 @@ void frmMain::buildControls() {
                       Qt::AlignHCenter);
   lblNumberOfTests = makeLabel(more, "lblNumberOfTests", QStringLiteral("   #  of Samps"),
                                twipRect(480, 360, 615, 495), Qt::AlignHCenter);
-  setTextColour(lblNumberOfTests, navy);
+  setTextColour(lblNumberOfTests, kNavy);
   Label19 = makeLabel(more, "Label19", QStringLiteral("Ind P"), twipRect(1200, 600, 495, 255),
                       Qt::AlignHCenter);
   Label20 = makeLabel(more, "Label20", QStringLiteral("Achievable CFP Error"),
@@ -336,15 +336,15 @@ void frmMain::buildControls() {
   Line5->raise();
 
   // The result grid: one row per scheme.
-  constexpr std::array<int, 4> statusRowTop{600, 960, 1320, 1680};
-  constexpr std::array<int, 4> moreRowTop{960, 1320, 1680, 2040};
-  constexpr std::array<int, 3> powerColumnLeft{3000, 3720, 4440};
+  constexpr std::array<int, 4> kStatusRowTop{600, 960, 1320, 1680};
+  constexpr std::array<int, 4> kMoreRowTop{960, 1320, 1680, 2040};
+  constexpr std::array<int, 3> kPowerColumnLeft{3000, 3720, 4440};
   const auto cellName = [](const char* array, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index);
   };
   for (int t = 1; t <= 4; ++t) {
-    const int statusTop = statusRowTop[static_cast<std::size_t>(t - 1)];
-    const int top = moreRowTop[static_cast<std::size_t>(t - 1)];
+    const int statusTop = kStatusRowTop[static_cast<std::size_t>(t - 1)];
+    const int top = kMoreRowTop[static_cast<std::size_t>(t - 1)];
     lblCU.set(t, makeResultCell(status, cellName("lblCU", t), twipRect(960, statusTop, 2415, 255)));
     lblPOW.set(t,
                makeResultCell(status, cellName("lblPOW", t), twipRect(3720, statusTop, 1095, 255)));
@@ -354,7 +354,7 @@ void frmMain::buildControls() {
     for (int sigma = 2; sigma <= 4; ++sigma) {
       const int index = 3 * (t - 1) + (sigma - 1);
       lblPW.set(index, makeResultCell(more, cellName("lblPW", index),
-                                      twipRect(powerColumnLeft[static_cast<std::size_t>(sigma - 2)],
+                                      twipRect(kPowerColumnLeft[static_cast<std::size_t>(sigma - 2)],
                                                top, 615, 255)));
     }
   }
@@ -477,7 +477,7 @@ void frmMain::btnCalculateClick() {
   Outcome outcome;
   {
     platform::BusyPointer busy;
-    outcome = m_calculation.Calculate(texts, platform::regionalDecimalSymbol().toStdString());
+    outcome = m_calculation.calculate(texts, platform::regionalDecimalSymbol().toStdString());
     if (outcome.accepted()) showCaptions(outcome.captions);
   }
   if (outcome.accepted()) {
@@ -508,7 +508,7 @@ void frmMain::showCaptions(const ResultCaptions& captions) {
 }
 
 void frmMain::btnResetClick() {
-  m_calculation.Reset();
+  m_calculation.reset();
   for (QLineEdit* box : {txtAL, txtN, txtR, txtMDET}) box->clear();
   for (const auto* cells : {&lblCU, &lblPOW, &lblENT, &lblP, &lblQ}) {
     for (QLabel* cell : *cells) cell->clear();
@@ -520,14 +520,14 @@ void frmMain::btnResetClick() {
   emit wasReset();
 }
 
-void frmMain::btnAboutClick() { m_messageBoxes->showInformation(aboutTitle, aboutPrompt()); }
+void frmMain::btnAboutClick() { m_messageBoxes->showInformation(kAboutTitle, aboutPrompt()); }
 
 void frmMain::lblNumberOfTestsClick() {
-  m_messageBoxes->showInformation(numberOfTestsTitle, numberOfTestsPrompt());
+  m_messageBoxes->showInformation(kNumberOfTestsTitle, numberOfTestsPrompt());
 }
 
 void frmMain::lblPowerRatingLabelClick() {
-  m_messageBoxes->showInformation(powerRatingTitle, powerRatingPrompt());
+  m_messageBoxes->showInformation(kPowerRatingTitle, powerRatingPrompt());
 }
 
 // Exit closes the window without a question; with it the program ends. Below the menu bar

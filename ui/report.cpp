@@ -100,7 +100,7 @@ QString reportHtml(const ReportContent& content) {
   }};
   for (const auto& [box, text] : boxes) {
     html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                .arg(QString::fromLatin1(InputBoxCaption(box)).toHtmlEscaped(),
+                .arg(QString::fromLatin1(inputBoxCaption(box)).toHtmlEscaped(),
                      QString::fromStdString(*text).toHtmlEscaped());
   }
   html += QStringLiteral("</table>");

@@ -80,7 +80,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     QString exactRank = QString::number(audit.exactRank);
     if (audit.exactExceeded) exactRank += QStringLiteral(" (exceeded)");
     if (rankDiffers) exactRank += QStringLiteral(" - DIFFERS");
-    QString rating = QString::fromLatin1(RatingCaption(data.exactRatings[i]));
+    QString rating = QString::fromLatin1(ratingCaption(data.exactRatings[i]));
     if (ratingDiffers) rating += QStringLiteral(" - DIFFERS");
     const QStringList cells{rank,
                             QString::fromStdString(audit.cfpShown),
@@ -91,7 +91,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
                             exactRank,
                             powersText(design.power[0], design.power[1], design.power[2]),
                             powersText(data.exactPowers[i]),
-                            QString::fromLatin1(RatingCaption(design.rating)),
+                            QString::fromLatin1(ratingCaption(design.rating)),
                             rating};
     for (int row = 0; row < cells.size(); ++row) table.rows[row].append(cells[row]);
     if (rankDiffers) table.differing[exactRankRow].append(column);
@@ -112,8 +112,8 @@ QString auditDifferences(const AnalysisData& data) {
     if (data.ratingDiffers(audit.test)) {
       differences.append(QStringLiteral("1:%1: the design rates its power %2, the exact power rates %3.")
                              .arg(audit.test)
-                             .arg(QLatin1String(RatingCaption(design.rating)),
-                                  QLatin1String(RatingCaption(data.exactRatings[static_cast<std::size_t>(audit.test - 1)]))));
+                             .arg(QLatin1String(ratingCaption(design.rating)),
+                                  QLatin1String(ratingCaption(data.exactRatings[static_cast<std::size_t>(audit.test - 1)]))));
     }
   }
   if (differences.isEmpty()) {

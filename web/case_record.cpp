@@ -27,7 +27,7 @@ Json caseJson(const InputTexts& texts, const Outcome& outcome) {
   if (const auto& refusal = outcome.refusal) {
     record["error"] = Json::object({{"title", refusal->title},
                                     {"lines", Json::array({refusal->lines[0], refusal->lines[1]})},
-                                    {"focus", InputBoxName(refusal->focus)}});
+                                    {"focus", inputBoxName(refusal->focus)}});
     return record;
   }
   const ResultCaptions& c = outcome.captions;
@@ -76,7 +76,7 @@ BatchOutput batchRecords(std::string_view csv) {
         break;
     }
     // Command-line output is for files and programs: the decimal symbol is always ".".
-    const Outcome outcome = calculation.Calculate(entry.texts, ".");
+    const Outcome outcome = calculation.calculate(entry.texts, ".");
     output.lines += caseRecord(entry.texts, outcome) + "\n";
     if (!outcome.accepted()) output.status = cli::kExitRefused;
   }

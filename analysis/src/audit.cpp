@@ -14,40 +14,40 @@ namespace {
 // Exact comparisons of one scheme's ranks against the DCFP, each computed once.
 class RankProbe {
  public:
-  RankProbe(const ExactDcfp& dcfp, int n, int r, int t) : dcfp_(dcfp), n_(n), r_(r), t_(t) {}
+  RankProbe(const ExactDcfp& dcfp, int n, int r, int t) : m_dcfp(dcfp), m_n(n), m_r(r), m_t(t) {}
 
   const ExactDcfp::Comparison& at(int k) {
-    auto found = cache_.find(k);
-    if (found == cache_.end()) found = cache_.emplace(k, dcfp_.Compare(n_, r_, t_, k)).first;
+    auto found = m_cache.find(k);
+    if (found == m_cache.end()) found = m_cache.emplace(k, m_dcfp.compare(m_n, m_r, m_t, k)).first;
     return found->second;
   }
   bool meets(int k) { return at(k).meets; }
-  int evaluations() const { return static_cast<int>(cache_.size()); }
+  int evaluations() const { return static_cast<int>(m_cache.size()); }
 
   // The largest rank in 1..maxRank that meets the DCFP, 0 when none does. The exact CFP
   // rises with the rank, so the ranks that meet it form a prefix.
-  int LastMeetingRank(int maxRank, int hint) {
-    return LastHolding(1, maxRank, hint, [this](int k) { return meets(k); });
+  int lastMeetingRank(int maxRank, int hint) {
+    return lastHolding(1, maxRank, hint, [this](int k) { return meets(k); });
   }
 
  private:
-  const ExactDcfp& dcfp_;
-  int n_;
-  int r_;
-  int t_;
-  std::map<int, ExactDcfp::Comparison> cache_;
+  const ExactDcfp& m_dcfp;
+  int m_n;
+  int m_r;
+  int m_t;
+  std::map<int, ExactDcfp::Comparison> m_cache;
 };
 
 }  // namespace
 
-int FindExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint, int* evaluations) {
+int findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint, int* evaluations) {
   RankProbe probe(dcfp, n, r, t);
-  const int rank = probe.LastMeetingRank(std::min(maxRank, n), hint);
+  const int rank = probe.lastMeetingRank(std::min(maxRank, n), hint);
   if (evaluations != nullptr) *evaluations = probe.evaluations();
   return rank;
 }
 
-CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpText) {
+CalculationAudit auditCalculation(const Results& results, std::string_view dcfpText) {
   const ExactDcfp dcfp(dcfpText);
   const int n = results.inputs.n;
   const int r = results.inputs.r;
@@ -61,7 +61,7 @@ CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpT
     scheme.test = t;
     scheme.rank = result.rank;
     scheme.exceeded = result.exceeded;
-    scheme.cfpShown = FormatFixed(static_cast<double>(result.cfpShown), 5);
+    scheme.cfpShown = formatFixed(static_cast<double>(result.cfpShown), 5);
 
     const ExactDcfp::Comparison& chosen = probe.at(scheme.rank);
     scheme.cfpExact = chosen.cfp;
@@ -70,11 +70,11 @@ CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpT
       scheme.nextRank = scheme.rank + 1;
       scheme.nextCfpExact = probe.at(scheme.rank + 1).cfp;
     }
-    const int exact = probe.LastMeetingRank(maxRank, scheme.rank);
+    const int exact = probe.lastMeetingRank(maxRank, scheme.rank);
     scheme.exactExceeded = exact == 0;
     scheme.exactRank = std::max(exact, 1);
-    scheme.powerExact = analysis::ExactPowers(n, scheme.rank, t);
-    scheme.ratingExact = analysis::RatePowers(scheme.powerExact[1], scheme.powerExact[2]);
+    scheme.powerExact = analysis::exactPowers(n, scheme.rank, t);
+    scheme.ratingExact = analysis::ratePowers(scheme.powerExact[1], scheme.powerExact[2]);
     scheme.rating = result.rating;
     audit.evaluations += probe.evaluations();
   }

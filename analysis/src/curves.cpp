@@ -20,7 +20,7 @@ namespace {
 // over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision ones. The
 // factors are measured on a two-core machine, with room to spare (bench/curves_bench.cpp);
 // the estimate only decides how many ranks a costly curve samples.
-double RankSeconds(int t, int r) {
+double rankSeconds(int t, int r) {
   const double rr = static_cast<double>(r) * static_cast<double>(r);
   const double tt = static_cast<double>(t);
   const double designOperations = 0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r);
@@ -29,13 +29,13 @@ double RankSeconds(int t, int r) {
 }
 
 // The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
-std::vector<long double> ExactCfps(int n, int r, int t, const std::vector<int>& ranks) {
+std::vector<long double> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
   std::vector<long double> cfps(ranks.size());
   const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-  const bool costly = RankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
+  const bool costly = rankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
   const std::size_t lanes = std::min<std::size_t>(ranks.size(), costly ? cores : 1u);
   const auto lane = [&](std::size_t first) {
-    for (std::size_t i = first; i < ranks.size(); i += lanes) cfps[i] = ExactCfp(n, r, t, ranks[i]);
+    for (std::size_t i = first; i < ranks.size(); i += lanes) cfps[i] = exactCfp(n, r, t, ranks[i]);
   };
   std::vector<std::future<void>> others;
   for (std::size_t i = 1; i < lanes; ++i) others.push_back(std::async(std::launch::async, lane, i));
@@ -44,31 +44,31 @@ std::vector<long double> ExactCfps(int n, int r, int t, const std::vector<int>& 
   return cfps;
 }
 
-int LargestChosenRank(const Results& results) {
+int largestChosenRank(const Results& results) {
   int largest = 1;
   for (const SchemeResult& scheme : results.schemes) largest = std::max(largest, scheme.rank);
   return largest;
 }
 
-int LastRank(const Results& results) {
-  return std::min(results.inputs.n, LargestChosenRank(results) + kCurveRanksPastChosen);
+int lastRank(const Results& results) {
+  return std::min(results.inputs.n, largestChosenRank(results) + kCurveRanksPastChosen);
 }
 
-int JBound(const Results& results) { return std::min(results.inputs.j, results.inputs.n); }
+int jBound(const Results& results) { return std::min(results.inputs.j, results.inputs.n); }
 
 }  // namespace
 
-std::vector<double> CurveShifts() {
+std::vector<double> curveShifts() {
   std::vector<double> shifts;
   shifts.reserve(kCurveShiftCount);
   for (int i = 0; i < kCurveShiftCount; ++i) shifts.push_back(kCurveShiftStep * static_cast<double>(i));
   return shifts;
 }
 
-std::vector<int> CurveRanks(const Results& results, int t) {
-  const int last = LastRank(results);
+std::vector<int> curveRanks(const Results& results, int t) {
+  const int last = lastRank(results);
   // How many ranks the time allows: every rank when all of them fit in it and in the count.
-  const double affordable = std::floor(kCurveSecondsPerScheme / RankSeconds(t, results.inputs.r));
+  const double affordable = std::floor(kCurveSecondsPerScheme / rankSeconds(t, results.inputs.r));
   const int budget = static_cast<int>(std::min(affordable, 1e6));
   std::vector<int> ranks;
   if (last <= std::min(budget, kCurveAllRanksUpTo)) {
@@ -89,7 +89,7 @@ std::vector<int> CurveRanks(const Results& results, int t) {
   // its neighbours) and the ends, and last the evenly spaced ranks.
   std::vector<int> marks;
   for (const SchemeResult& scheme : results.schemes) addWithNeighbours(marks, scheme.rank);
-  addWithNeighbours(marks, JBound(results));
+  addWithNeighbours(marks, jBound(results));
   marks.push_back(1);
   marks.push_back(last);
   int room = budget - static_cast<int>(chosen.size());
@@ -105,7 +105,7 @@ std::vector<int> CurveRanks(const Results& results, int t) {
   return {chosen.begin(), chosen.end()};
 }
 
-CalculationCurves ComputeCurves(const Results& results) {
+CalculationCurves computeCurves(const Results& results) {
   CalculationCurves curves;
   const int n = results.inputs.n;
   const int r = results.inputs.r;
@@ -113,13 +113,13 @@ CalculationCurves ComputeCurves(const Results& results) {
   curves.r = r;
   curves.j = results.inputs.j;
   curves.dcfp = static_cast<double>(results.inputs.dcfp);
-  curves.jBound = JBound(results);
-  curves.lastRank = LastRank(results);
+  curves.jBound = jBound(results);
+  curves.lastRank = lastRank(results);
 
-  const std::vector<double> shifts = CurveShifts();
+  const std::vector<double> shifts = curveShifts();
   std::vector<double> reference;
   reference.reserve(shifts.size());
-  for (const double shift : shifts) reference.push_back(ReferencePower(shift));
+  for (const double shift : shifts) reference.push_back(referencePower(shift));
 
   for (const SchemeResult& result : results.schemes) {
     const int t = result.test;
@@ -128,10 +128,10 @@ CalculationCurves ComputeCurves(const Results& results) {
     scheme.rank = result.rank;
     scheme.exceeded = result.exceeded;
 
-    const std::vector<int> ranks = CurveRanks(results, t);
+    const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const std::vector<float> design = Calculation::DesignCfps(n, r, t, ranks);
-    const std::vector<long double> exact = ExactCfps(n, r, t, ranks);
+    const std::vector<float> design = Calculation::designCfps(n, r, t, ranks);
+    const std::vector<long double> exact = exactCfps(n, r, t, ranks);
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
       const int k = ranks[i];
@@ -142,8 +142,8 @@ CalculationCurves ComputeCurves(const Results& results) {
     scheme.power.reserve(shifts.size());
     for (std::size_t i = 0; i < shifts.size(); ++i) {
       const double shift = shifts[i];
-      scheme.power.push_back({shift, static_cast<double>(Calculation::DesignPower(n, result.percentile, t, shift)),
-                              ExactPower(n, result.rank, t, shift), reference[i]});
+      scheme.power.push_back({shift, static_cast<double>(Calculation::designPower(n, result.percentile, t, shift)),
+                              exactPower(n, result.rank, t, shift), reference[i]});
     }
   }
   return curves;

@@ -13,43 +13,43 @@ namespace velmora {
 
 namespace {
 
-using analysis_detail::Refused;
+using analysis_detail::refused;
 
 // Counts above a billion describe no monitoring program.
 constexpr double kLargestCount = 1e9;
 
-std::optional<long> CountAboveZero(std::string_view text) { return analysis_detail::WholeNumberFromOne(text, kLargestCount); }
+std::optional<long> countAboveZero(std::string_view text) { return analysis_detail::wholeNumberFromOne(text, kLargestCount); }
 
-std::string Significant(double value, int digits) { return FormatSignificant(static_cast<long double>(value), digits); }
+std::string significant(double value, int digits) { return formatSignificant(static_cast<long double>(value), digits); }
 
 }  // namespace
 
-MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_view constituents,
+MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_view constituents,
                                          std::string_view evaluations, std::string_view swfpr,
                                          std::string_view nText) {
   MonitoringDesign design;
-  const auto w = CountAboveZero(wells);
+  const auto w = countAboveZero(wells);
   if (!w) {
-    design.error = Refused("the number of wells must be a whole number above zero");
+    design.error = refused("the number of wells must be a whole number above zero");
     return design;
   }
-  const auto c = CountAboveZero(constituents);
+  const auto c = countAboveZero(constituents);
   if (!c) {
-    design.error = Refused("the number of constituents must be a whole number above zero");
+    design.error = refused("the number of constituents must be a whole number above zero");
     return design;
   }
-  const auto e = CountAboveZero(evaluations);
+  const auto e = countAboveZero(evaluations);
   if (!e) {
-    design.error = Refused("the number of evaluations a year must be a whole number above zero");
+    design.error = refused("the number of evaluations a year must be a whole number above zero");
     return design;
   }
   design.wells = *w;
   design.constituents = *c;
   design.evaluations = *e;
   if (!swfpr.empty()) {
-    const NumericReading a = ReadNumericValue(swfpr);
-    if (!IsNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
-      design.error = Refused("the site-wide false-positive rate must lie strictly between 0 and 1");
+    const NumericReading a = readNumericValue(swfpr);
+    if (!isNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
+      design.error = refused("the site-wide false-positive rate must lie strictly between 0 and 1");
       return design;
     }
     design.swfpr = a.value;
@@ -60,28 +60,28 @@ MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_vie
   const long smallestN = 2;
   long largestR = (kMaxBackgroundPlusFourComparisons - smallestN) / 4;
   std::string room = "n + 4r may not exceed 32767 with n at least 2";
-  if (!nText.empty() && IsNumeric(nText)) {
-    const double n = ReadNumericValue(nText).value;
+  if (!nText.empty() && isNumeric(nText)) {
+    const double n = readNumericValue(nText).value;
     if (n >= smallestN && n <= kMaxBackgroundPlusFourComparisons && n == std::floor(n)) {
       largestR = (kMaxBackgroundPlusFourComparisons - static_cast<long>(n)) / 4;
-      room = "n + 4r may not exceed 32767 with n = " + FormatInteger(static_cast<long>(n));
+      room = "n + 4r may not exceed 32767 with n = " + formatInteger(static_cast<long>(n));
     }
   }
   if (comparisons > static_cast<double>(largestR)) {
-    design.error = Refused("r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) + " = " +
-                   Significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
-                   FormatInteger(largestR) + ": " + room + ")");
+    design.error = refused("r = W x E = " + formatInteger(design.wells) + " x " + formatInteger(design.evaluations) + " = " +
+                   significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
+                   formatInteger(largestR) + ": " + room + ")");
     return design;
   }
   design.r = static_cast<long>(comparisons);
 
   // 1 - (1 - A)^(1/C) without losing digits to the subtraction when A or 1/C is small.
   design.dcfp = -std::expm1(std::log1p(-design.swfpr) / static_cast<double>(design.constituents));
-  design.dcfpText = Significant(design.dcfp, kDesignDcfpDigits);
-  design.rFormula = "r = W x E = " + FormatInteger(design.wells) + " x " + FormatInteger(design.evaluations) +
-                    " = " + FormatInteger(design.r);
-  design.dcfpFormula = "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - " + Significant(design.swfpr, 15) + ")^(1/" +
-                       FormatInteger(design.constituents) + ") = " + design.dcfpText;
+  design.dcfpText = significant(design.dcfp, kDesignDcfpDigits);
+  design.rFormula = "r = W x E = " + formatInteger(design.wells) + " x " + formatInteger(design.evaluations) +
+                    " = " + formatInteger(design.r);
+  design.dcfpFormula = "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - " + significant(design.swfpr, 15) + ")^(1/" +
+                       formatInteger(design.constituents) + ") = " + design.dcfpText;
   return design;
 }
 

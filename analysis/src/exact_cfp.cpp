@@ -20,7 +20,7 @@ namespace velmora {
 namespace {
 
 // X / Y for Y > 0, rounded toward zero to 64 significant bits.
-long double QuotientToLongDouble(const mpz_class& x, const mpz_class& y) {
+long double quotientToLongDouble(const mpz_class& x, const mpz_class& y) {
   static_assert(sizeof(unsigned long) == 8, "the 64 leading bits are read as one unsigned long");
   if (sgn(x) == 0) return 0.0L;
   const bool negative = sgn(x) < 0;
@@ -45,8 +45,8 @@ long double QuotientToLongDouble(const mpz_class& x, const mpz_class& y) {
 constexpr long kExponentClamp = 30000;
 
 // The DCFP as typed, as an exact fraction: the same number the box's numeric value reads.
-mpq_class ReadExactly(std::string_view text) {
-  const NumericParts parts = ScanNumericValue(text);
+mpq_class readExactly(std::string_view text) {
+  const NumericParts parts = scanNumericValue(text);
   if (parts.digits.empty()) return mpq_class(0);
   if (parts.radix != 10) return mpq_class(mpz_class(parts.digits, parts.radix == 0 ? 10 : parts.radix));
 
@@ -64,7 +64,7 @@ mpq_class ReadExactly(std::string_view text) {
 // 1 - CFP_t(k) as an exact fraction num / den, from the alternating sum
 // P = sum over i of (-1)^i C(r, i) E[W^(t i)], E[W^m] = prod over h < m of (k + h) / (n + 1 + h),
 // in Horner form from the last term down. The fraction is not reduced.
-void PassFraction(int n, int r, int t, int k, mpz_class& num, mpz_class& den) {
+void passFraction(int n, int r, int t, int k, mpz_class& num, mpz_class& den) {
   num = 1;
   den = 1;
   for (long i = r; i >= 1; --i) {
@@ -87,30 +87,30 @@ struct ExactDcfp::Fraction {
   mpq_class value;
 };
 
-bool InExactCfpDomain(int n, int r, int t, int k) {
+bool inExactCfpDomain(int n, int r, int t, int k) {
   return t >= 1 && t <= kSchemeCount && n >= 1 && r >= 1 && k >= 1 && k <= n &&
          static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
 }
 
-long double ExactCfp(int n, int r, int t, int k) {
+long double exactCfp(int n, int r, int t, int k) {
   static_assert(LDBL_MANT_DIG >= 64, "the exact audit needs a long double of at least 64 significant bits");
-  if (!InExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
-  return FirstFalsePositiveSum<long double>(n, r, t, k);
+  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+  return firstFalsePositiveSum<long double>(n, r, t, k);
 }
 
-long double ExactCfpQuad(int n, int r, int t, int k) {
-  if (!InExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
-  return static_cast<long double>(FirstFalsePositiveSum<__float128>(n, r, t, k));
+long double exactCfpQuad(int n, int r, int t, int k) {
+  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+  return static_cast<long double>(firstFalsePositiveSum<__float128>(n, r, t, k));
 }
 
-long double ExactCfpRelativeErrorBound(int r, int t) {
+long double exactCfpRelativeErrorBound(int r, int t) {
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG));
   // The first-order bound of the header comment, with 1% for the higher-order terms and
   // a floor for the dropped edge states.
   return (static_cast<long double>((2 * t + 2) * static_cast<long>(r - 1) + 3) * u) * 1.01L + 1e-33L;
 }
 
-std::string FormatSignificant(long double value, int digits) {
+std::string formatSignificant(long double value, int digits) {
   // std::to_chars is printf's %g in the "C" locale: the window's toolkit sets the C
   // library's locale, where printf would write a decimal comma.
   std::array<char, 128> buffer{};
@@ -119,40 +119,40 @@ std::string FormatSignificant(long double value, int digits) {
   return error == std::errc() ? std::string(buffer.data(), end) : std::string();
 }
 
-ExactDcfp::ExactDcfp(std::string_view text) : value_(std::make_unique<Fraction>()) {
-  value_->value = ReadExactly(text);
-  approx_ = QuotientToLongDouble(value_->value.get_num(), value_->value.get_den());
+ExactDcfp::ExactDcfp(std::string_view text) : m_value(std::make_unique<Fraction>()) {
+  m_value->value = readExactly(text);
+  m_approx = quotientToLongDouble(m_value->value.get_num(), m_value->value.get_den());
 }
 ExactDcfp::~ExactDcfp() = default;
 ExactDcfp::ExactDcfp(ExactDcfp&&) noexcept = default;
 ExactDcfp& ExactDcfp::operator=(ExactDcfp&&) noexcept = default;
 
-std::string ExactDcfp::fractionText() const { return value_->value.get_str(); }
+std::string ExactDcfp::fractionText() const { return m_value->value.get_str(); }
 
-int ExactDcfp::CompareByFractions(int n, int r, int t, int k, long double* margin) const {
+int ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margin) const {
   mpz_class num;
   mpz_class den;
-  PassFraction(n, r, t, k, num, den);
+  passFraction(n, r, t, k, num, den);
   // CFP = (den - num) / den, DCFP = p / q; DCFP - CFP = (p den - (den - num) q) / (q den).
-  const mpz_class& p = value_->value.get_num();
-  const mpz_class& q = value_->value.get_den();
+  const mpz_class& p = m_value->value.get_num();
+  const mpz_class& q = m_value->value.get_den();
   const mpz_class difference = p * den - (den - num) * q;
-  if (margin != nullptr) *margin = QuotientToLongDouble(difference, q * den);
+  if (margin != nullptr) *margin = quotientToLongDouble(difference, q * den);
   return -sgn(difference);  // the sign of CFP - DCFP
 }
 
-ExactDcfp::Comparison ExactDcfp::Compare(int n, int r, int t, int k) const {
+ExactDcfp::Comparison ExactDcfp::compare(int n, int r, int t, int k) const {
   Comparison comparison;
-  comparison.cfp = ExactCfp(n, r, t, k);
+  comparison.cfp = exactCfp(n, r, t, k);
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
-  const long double doubt = 4.0L * (ExactCfpRelativeErrorBound(r, t) * comparison.cfp + u * std::fabs(approx_));
-  comparison.margin = approx_ - comparison.cfp;
+  const long double doubt = 4.0L * (exactCfpRelativeErrorBound(r, t) * comparison.cfp + u * std::fabs(m_approx));
+  comparison.margin = m_approx - comparison.cfp;
   if (std::fabs(comparison.margin) > doubt) {
     comparison.meets = comparison.margin > 0.0L;
     return comparison;
   }
   comparison.decidedByFractions = true;
-  comparison.meets = CompareByFractions(n, r, t, k, &comparison.margin) <= 0;
+  comparison.meets = compareByFractions(n, r, t, k, &comparison.margin) <= 0;
   return comparison;
 }
 

@@ -51,21 +51,21 @@ struct Tails {
   double lower;  // Phi(z)
   double upper;  // Phi(-z)
 };
-Tails NormalTails(double z) {
+Tails normalTails(double z) {
   const double small = 0.5 * std::erfc(std::fabs(z) * kInvSqrt2);
   const double large = 1.0 - small;
   return z >= 0.0 ? Tails{large, small} : Tails{small, large};
 }
 
 // log Phi(z) and log Phi(-z), the larger tail as log1p of minus the smaller.
-Tails LogTails(double z) {
+Tails logTails(double z) {
   const double small = 0.5 * std::erfc(std::fabs(z) * kInvSqrt2);
   const double logSmall = std::log(small);
   const double logLarge = std::log1p(-small);
   return z >= 0.0 ? Tails{logLarge, logSmall} : Tails{logSmall, logLarge};
 }
 
-double LogNormalCdf(double z) {
+double logNormalCdf(double z) {
   const double small = 0.5 * std::erfc(std::fabs(z) * kInvSqrt2);
   return z >= 0.0 ? std::log1p(-small) : std::log(small);
 }
@@ -75,7 +75,7 @@ struct Mills {
   double m;
   double dm;
 };
-Mills MillsOf(double z, double cdf) {
+Mills millsOf(double z, double cdf) {
   const double m = kInvSqrt2Pi * std::exp(-0.5 * z * z) / cdf;
   return {m, -m * (z + m)};
 }
@@ -83,57 +83,57 @@ Mills MillsOf(double z, double cdf) {
 class LogIntegrand {
  public:
   LogIntegrand(int n, int k, int t, double delta)
-      : high_(static_cast<double>(n - k)), low_(static_cast<double>(k - 1)), t_(static_cast<double>(t)), delta_(delta) {}
+      : m_high(static_cast<double>(n - k)), m_low(static_cast<double>(k - 1)), m_t(static_cast<double>(t)), m_delta(delta) {}
 
   // (log g)' and (log g)'' at x.
-  std::pair<double, double> Slope(double x) const {
-    const Tails tails = NormalTails(x);
-    const Mills below = MillsOf(x, tails.lower);
-    const Mills above = MillsOf(-x, tails.upper);
-    const Mills shifted = MillsOf(delta_ - x, NormalTails(delta_ - x).lower);
-    const double slope = -t_ * shifted.m - low_ * above.m + high_ * below.m - x;
-    const double curvature = t_ * shifted.dm + low_ * above.dm + high_ * below.dm - 1.0;
+  std::pair<double, double> slope(double x) const {
+    const Tails tails = normalTails(x);
+    const Mills below = millsOf(x, tails.lower);
+    const Mills above = millsOf(-x, tails.upper);
+    const Mills shifted = millsOf(m_delta - x, normalTails(m_delta - x).lower);
+    const double slope = -m_t * shifted.m - m_low * above.m + m_high * below.m - x;
+    const double curvature = m_t * shifted.dm + m_low * above.dm + m_high * below.dm - 1.0;
     return {slope, curvature};
   }
 
   // Fixes the point the shape is measured from.
-  void SetPeak(double peak) {
-    peak_ = peak;
-    peakLogShifted_ = LogNormalCdf(delta_ - peak);
-    peakLog_ = LogTails(peak);
+  void setPeak(double peak) {
+    m_peak = peak;
+    m_peakLogShifted = logNormalCdf(m_delta - peak);
+    m_peakLog = logTails(peak);
   }
-  double peakLogShifted() const { return peakLogShifted_; }
+  double peakLogShifted() const { return m_peakLogShifted; }
 
   // The rounding error of LogShape relative to 1, about eps times the size of the terms it
   // cancels: some 2e-12 for the median of 32767 values.
-  double ShapeNoise() const {
-    const double size = t_ * std::fabs(peakLogShifted_) + low_ * std::fabs(peakLog_.upper) +
-                        high_ * std::fabs(peakLog_.lower) + 0.5 * peak_ * peak_ + 1.0;
+  double shapeNoise() const {
+    const double size = m_t * std::fabs(m_peakLogShifted) + m_low * std::fabs(m_peakLog.upper) +
+                        m_high * std::fabs(m_peakLog.lower) + 0.5 * m_peak * m_peak + 1.0;
     return std::numeric_limits<double>::epsilon() * size;
   }
 
   // log g(x) - log g(peak), term by term so that the large multiples of log Phi cancel
   // before they are added.
-  double LogShape(double x) const {
-    const Tails logs = LogTails(x);
-    return t_ * (LogNormalCdf(delta_ - x) - peakLogShifted_) + low_ * (logs.upper - peakLog_.upper) +
-           high_ * (logs.lower - peakLog_.lower) - 0.5 * (x - peak_) * (x + peak_);
+  double logShape(double x) const {
+    const Tails logs = logTails(x);
+    return m_t * (logNormalCdf(m_delta - x) - m_peakLogShifted) + m_low * (logs.upper - m_peakLog.upper) +
+           m_high * (logs.lower - m_peakLog.lower) - 0.5 * (x - m_peak) * (x + m_peak);
   }
 
  private:
-  double high_;  // n - k, the background values below the limit
-  double low_;   // k - 1, those above it
-  double t_;
-  double delta_;
-  double peak_ = 0.0;
-  double peakLogShifted_ = 0.0;
-  Tails peakLog_{0.0, 0.0};
+  double m_high;  // n - k, the background values below the limit
+  double m_low;   // k - 1, those above it
+  double m_t;
+  double m_delta;
+  double m_peak = 0.0;
+  double m_peakLogShifted = 0.0;
+  Tails m_peakLog{0.0, 0.0};
 };
 
 // The density of L at x: the Beta(k, n + 1 - k) density of Phi(-x), taken from the smaller of
 // Phi(-x) and Phi(x) so that its complement is not rounded, times phi(x).
-double LimitDensity(int n, int k, double x) {
-  const Tails tails = NormalTails(x);
+double limitDensity(int n, int k, double x) {
+  const Tails tails = normalTails(x);
   const double a = static_cast<double>(k);
   const double b = static_cast<double>(n + 1 - k);
   const double beta = x >= 0.0 ? boost::math::ibeta_derivative(a, b, tails.upper)
@@ -143,35 +143,35 @@ double LimitDensity(int n, int k, double x) {
 
 }  // namespace
 
-bool InExactPowerDomain(int n, int k, int t, double delta) {
+bool inExactPowerDomain(int n, int k, int t, double delta) {
   return n >= 2 && n <= 32767 && k >= 1 && k <= n && t >= 1 && t <= 4 && delta >= 0.0 && delta <= 6.0;
 }
 
-double ExactPower(int n, int k, int t, double delta) {
-  if (!InExactPowerDomain(n, k, t, delta)) return std::numeric_limits<double>::quiet_NaN();
+double exactPower(int n, int k, int t, double delta) {
+  if (!inExactPowerDomain(n, k, t, delta)) return std::numeric_limits<double>::quiet_NaN();
   LogIntegrand integrand(n, k, t, delta);
 
   // The mode. Start from the limit's median, about Phi^-1(1 - k/(n + 1)); since (log g)'' <= -1
   // the root of (log g)' lies between x0 and x0 + (log g)'(x0).
   const double x0 = std::sqrt(2.0) * boost::math::erfc_inv(2.0 * static_cast<double>(k) / static_cast<double>(n + 1));
-  const double slope0 = integrand.Slope(x0).first;
+  const double slope0 = integrand.slope(x0).first;
   const double lo = std::min(x0, x0 + slope0);
   const double hi = std::max(x0, x0 + slope0);
   std::uintmax_t iterations = 60;
   const double peak = boost::math::tools::newton_raphson_iterate(
-      [&](double x) { return integrand.Slope(x); }, x0, lo, hi, 32, iterations);
-  integrand.SetPeak(peak);
-  const double width = 1.0 / std::sqrt(-integrand.Slope(peak).second);
+      [&](double x) { return integrand.slope(x); }, x0, lo, hi, 32, iterations);
+  integrand.setPeak(peak);
+  const double width = 1.0 / std::sqrt(-integrand.slope(peak).second);
 
   // Beyond this distance from the mode log g has surely fallen by kLogDrop.
   const double reach = std::sqrt(2.0 * kLogDrop);
-  const auto shape = [&](double x) { return std::exp(integrand.LogShape(x)); };
+  const auto shape = [&](double x) { return std::exp(integrand.logShape(x)); };
   using Quadrature = boost::math::quadrature::gauss_kronrod<double, 21>;
   // The Kronrod-Gauss difference cannot fall below the integrand's rounding noise, so the
   // tolerance stays above it: otherwise the pieces of a narrow integrand are split to the
   // depth limit for nothing. That difference is the error of the 10-point Gauss rule; the
   // 21-point Kronrod value returned is far more accurate than it.
-  const double tolerance = std::max(1e-13, 32.0 * integrand.ShapeNoise());
+  const double tolerance = std::max(1e-13, 32.0 * integrand.shapeNoise());
   double sum = 0.0;
   for (const double side : {-1.0, 1.0}) {
     double inner = 0.0;
@@ -180,31 +180,31 @@ double ExactPower(int n, int k, int t, double delta) {
       const double a = peak + side * inner;
       const double b = peak + side * outer;
       sum += Quadrature::integrate(shape, std::min(a, b), std::max(a, b), 10, tolerance);
-      if (integrand.LogShape(b) < -kLogDrop) break;
+      if (integrand.logShape(b) < -kLogDrop) break;
       inner = outer;
     }
   }
 
-  const double atPeak = LimitDensity(n, k, peak) * std::exp(static_cast<double>(t) * integrand.peakLogShifted());
+  const double atPeak = limitDensity(n, k, peak) * std::exp(static_cast<double>(t) * integrand.peakLogShifted());
   return std::clamp(atPeak * sum, 0.0, 1.0);
 }
 
-std::array<double, 3> ExactPowers(int n, int k, int t) {
-  return {ExactPower(n, k, t, 2.0), ExactPower(n, k, t, 3.0), ExactPower(n, k, t, 4.0)};
+std::array<double, 3> exactPowers(int n, int k, int t) {
+  return {exactPower(n, k, t, 2.0), exactPower(n, k, t, 3.0), exactPower(n, k, t, 4.0)};
 }
 
-int PowerThousandths(double power) { return VELMORA_IN_RANGE(ToInt16(power * 1000.0)); }
+int powerThousandths(double power) { return VELMORA_IN_RANGE(toInt16(power * 1000.0)); }
 
-PowerRating RatePowers(double power3, double power4) {
+PowerRating ratePowers(double power3, double power4) {
   // The calculator keeps the rounded powers in float32.
-  const float p3 = static_cast<float>(static_cast<double>(PowerThousandths(power3)) / 1000.0);
-  const float p4 = static_cast<float>(static_cast<double>(PowerThousandths(power4)) / 1000.0);
-  return RateByCriteria(p3, p4);
+  const float p3 = static_cast<float>(static_cast<double>(powerThousandths(power3)) / 1000.0);
+  const float p4 = static_cast<float>(static_cast<double>(powerThousandths(power4)) / 1000.0);
+  return rateByCriteria(p3, p4);
 }
 
-PowerRating ExactRating(int n, int k, int t) {
-  const std::array<double, 3> powers = ExactPowers(n, k, t);
-  return RatePowers(powers[1], powers[2]);
+PowerRating exactRating(int n, int k, int t) {
+  const std::array<double, 3> powers = exactPowers(n, k, t);
+  return ratePowers(powers[1], powers[2]);
 }
 
 }  // namespace velmora::analysis

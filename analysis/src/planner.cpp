@@ -14,36 +14,36 @@ namespace velmora {
 
 namespace {
 
-using analysis_detail::Refused;
+using analysis_detail::refused;
 
 // A whole number above 0 that fits an int16.
-std::optional<int> WholeAboveZero(std::string_view text) {
-  const std::optional<long> whole = analysis_detail::WholeNumberFromOne(text, kInt16Max);
+std::optional<int> wholeAboveZero(std::string_view text) {
+  const std::optional<long> whole = analysis_detail::wholeNumberFromOne(text, kInt16Max);
   if (!whole) return std::nullopt;
   return static_cast<int>(*whole);
 }
 
 }  // namespace
 
-SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText,
+SampleSizePlan planSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText,
                               std::string_view testName) {
   SampleSizePlan plan;
   plan.dcfpText = std::string(dcfpText);
-  const NumericReading dcfpReading = ReadNumericValue(dcfpText);
-  if (!IsNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
-    plan.error = Refused("the DCFP must be a number greater than zero and at most 1");
+  const NumericReading dcfpReading = readNumericValue(dcfpText);
+  if (!isNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
+    plan.error = refused("the DCFP must be a number greater than zero and at most 1");
     return plan;
   }
-  const auto comparisons = WholeAboveZero(rText);
+  const auto comparisons = wholeAboveZero(rText);
   if (!comparisons) {
-    plan.error = Refused("the number of comparisons r must be a whole number from 1 to 8191");
+    plan.error = refused("the number of comparisons r must be a whole number from 1 to 8191");
     return plan;
   }
   plan.r = *comparisons;
   if (!rankText.empty()) {
-    const auto rank = WholeAboveZero(rankText);
+    const auto rank = wholeAboveZero(rankText);
     if (!rank) {
-      plan.error = Refused("the rank must be a whole number above zero");
+      plan.error = refused("the rank must be a whole number above zero");
       return plan;
     }
     plan.rank = *rank;
@@ -54,14 +54,14 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
       if (testName == "1:" + std::to_string(t)) onlyTest = t;
     }
     if (onlyTest == 0) {
-      plan.error = Refused("the test must be one of 1:1, 1:2, 1:3 and 1:4");
+      plan.error = refused("the test must be one of 1:1, 1:2, 1:3 and 1:4");
       return plan;
     }
   }
   plan.smallestN = std::max(2, plan.rank);
   plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
   if (plan.smallestN > plan.largestN) {
-    plan.error = Refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
+    plan.error = refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
                  " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN));
     return plan;
   }
@@ -74,16 +74,16 @@ SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText,
     if (onlyTest != 0 && t != onlyTest) continue;
     SchemePlan scheme;
     scheme.test = t;
-    scheme.exactN = SmallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
+    scheme.exactN = smallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
       ++plan.evaluations;
-      return dcfp.Compare(n, r, t, k).meets;
+      return dcfp.compare(n, r, t, k).meets;
     });
-    scheme.exactCfp = ExactCfp(scheme.exactN.value_or(plan.largestN), r, t, k);
-    scheme.designN = SmallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
+    scheme.exactCfp = exactCfp(scheme.exactN.value_or(plan.largestN), r, t, k);
+    scheme.designN = smallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
       ++plan.evaluations;
-      return !(Calculation::DesignCfp(n, r, t, k) > dcfpSingle);
+      return !(Calculation::designCfp(n, r, t, k) > dcfpSingle);
     });
-    scheme.designCfp = Calculation::DesignCfp(scheme.designN.value_or(plan.largestN), r, t, k);
+    scheme.designCfp = Calculation::designCfp(scheme.designN.value_or(plan.largestN), r, t, k);
     plan.schemes.push_back(scheme);
   }
   return plan;

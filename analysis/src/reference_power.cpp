@@ -17,15 +17,15 @@
 
 namespace velmora::analysis {
 
-double ReferencePower(double delta) {
+double referencePower(double delta) {
   if (!std::isfinite(delta)) return std::numeric_limits<double>::quiet_NaN();
   constexpr double kBackground = 10.0;
   constexpr double kDegrees = kBackground - 1.0;
-  static const double scale = std::sqrt(1.0 + 1.0 / kBackground);
-  static const double limitFactor = boost::math::quantile(boost::math::students_t(kDegrees), 0.99) * scale;
+  static const double kScale = std::sqrt(1.0 + 1.0 / kBackground);
+  static const double kLimitFactor = boost::math::quantile(boost::math::students_t(kDegrees), 0.99) * kScale;
   // The upper tail directly, so that small powers (negative shifts) keep their digits.
-  return boost::math::cdf(boost::math::complement(boost::math::non_central_t(kDegrees, delta / scale),
-                                                  limitFactor / scale));
+  return boost::math::cdf(boost::math::complement(boost::math::non_central_t(kDegrees, delta / kScale),
+                                                  kLimitFactor / kScale));
 }
 
 }  // namespace velmora::analysis

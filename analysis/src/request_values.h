@@ -15,15 +15,15 @@
 namespace velmora::analysis_detail {
 
 // A whole number from 1 to `largest`: numeric as the boxes take it, its value whole.
-inline std::optional<long> WholeNumberFromOne(std::string_view text, double largest) {
-  if (!IsNumeric(text)) return std::nullopt;
-  const NumericReading reading = ReadNumericValue(text);
+inline std::optional<long> wholeNumberFromOne(std::string_view text, double largest) {
+  if (!isNumeric(text)) return std::nullopt;
+  const NumericReading reading = readNumericValue(text);
   if (!reading.inRange || !(reading.value >= 1.0 && reading.value <= largest)) return std::nullopt;
   if (reading.value != std::floor(reading.value)) return std::nullopt;
   return static_cast<long>(reading.value);
 }
 
 // A request refused, in one sentence.
-inline Problem Refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
+inline Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
 
 }  // namespace velmora::analysis_detail

@@ -12,8 +12,8 @@ QString applicationVersion() { return QString::fromLatin1(projectVersion); }
 QIcon applicationIcon() {
   // The icon group holds 16 x 16 and two 32 x 32 images; Qt reads every image of the file
   // and picks the better of the two 32 x 32 ones (16 colours) by itself.
-  QIcon icon(QString::fromLatin1(iconGroupPath));
-  icon.addFile(QString::fromLatin1(largeIconPath));
+  QIcon icon(QString::fromLatin1(kIconGroupPath));
+  icon.addFile(QString::fromLatin1(kLargeIconPath));
   return icon;
 }
 

@@ -8,9 +8,9 @@
 
 namespace velmora::app {
 
-inline constexpr char splashPicturePath[] = ":/velmora/splash.bmp";
-inline constexpr char iconGroupPath[] = ":/velmora/velmora.ico";
-inline constexpr char largeIconPath[] = ":/velmora/velmora-256.png";
+inline constexpr char kSplashPicturePath[] = ":/velmora/splash.bmp";
+inline constexpr char kIconGroupPath[] = ":/velmora/velmora.ico";
+inline constexpr char kLargeIconPath[] = ":/velmora/velmora-256.png";
 
 /// The version of this build, as the project states it ("1.0.0.0").
 QString applicationVersion();

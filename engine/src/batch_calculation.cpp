@@ -3,11 +3,11 @@
 
 namespace velmora {
 
-std::vector<Outcome> CalculateCases(const std::vector<InputTexts>& cases, int jobs, std::string_view decimalSymbol) {
+std::vector<Outcome> calculateCases(const std::vector<InputTexts>& cases, int jobs, std::string_view decimalSymbol) {
   std::vector<Outcome> outcomes(cases.size());
-  RunOnJobs(cases.size(), jobs, [&](std::size_t i, std::size_t /*worker*/) {
+  runOnJobs(cases.size(), jobs, [&](std::size_t i, std::size_t /*worker*/) {
     Calculation calculation;
-    outcomes[i] = calculation.Calculate(cases[i], decimalSymbol);
+    outcomes[i] = calculation.calculate(cases[i], decimalSymbol);
   });
   return outcomes;
 }

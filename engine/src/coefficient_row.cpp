@@ -18,8 +18,8 @@
 
 namespace velmora::rows {
 
-using steps::F64;
-using steps::ToFloat32;
+using steps::f64;
+using steps::toFloat32;
 
 // The row of candidate k, as the searches build it (retest_searches.cpp, and the walk of
 // every candidate in retest_reference.cpp, whose table layout it reproduces):
@@ -49,7 +49,7 @@ namespace {
 // eight values at a time from there; the values do not depend on it). A row reused for
 // another candidate keeps what it held above that: BuildRow zeroes the positions it reads
 // before writing them.
-double* Padded(std::vector<double>& storage, int size, int aligned = 1) {
+double* padded(std::vector<double>& storage, int size, int aligned = 1) {
   constexpr std::size_t kLine = 64 / sizeof(double);
   const std::size_t needed = static_cast<std::size_t>(size + 2 * kRowPad) + kLine - 1;
   if (storage.size() < needed) storage.assign(needed, 0.0);
@@ -62,7 +62,7 @@ double* Padded(std::vector<double>& storage, int size, int aligned = 1) {
 
 // Zeroes positions from .. from + 3 of a padded storage (the positions a row's next
 // reads need, at most t - 1 of them, and a few more, all within its padding).
-inline void ClearFour(double* padded, int from) {
+inline void clearFour(double* padded, int from) {
   padded[from] = 0.0;
   padded[from + 1] = 0.0;
   padded[from + 2] = 0.0;
@@ -71,7 +71,7 @@ inline void ClearFour(double* padded, int from) {
 
 // One update: next[m] for m = from .. high from the row `row` (from = 1 when flushing).
 VELMORA_VECTOR_CLONES
-void Update(int t, bool flush, int from, int high, const double* w1, const double* w2, const double* w3,
+void update(int t, bool flush, int from, int high, const double* w1, const double* w2, const double* w3,
             const double* row, double* next) {
   if (!flush) {
     if (t == 2) {
@@ -104,7 +104,7 @@ void Update(int t, bool flush, int from, int high, const double* w1, const doubl
 // normal float64, or 0. A position whose element is at least `safe` (the smallest normal
 // float64 over the smallest weight) has none, which one comparison tells.
 VELMORA_VECTOR_CLONES
-int LowestFlushedSource(int t, int low, double safe, const double* w1, const double* w2, const double* w3,
+int lowestFlushedSource(int t, int low, double safe, const double* w1, const double* w2, const double* w3,
                         const double* row) {
   constexpr int kChunk = 64;
   for (int from = 1; from <= low; from += kChunk) {
@@ -131,7 +131,7 @@ int LowestFlushedSource(int t, int low, double safe, const double* w1, const dou
 
 // Positions m - places .. m + 7 - places from the blocks at m - 8 and m.
 template <int Places>
-__attribute__((target("avx512f"), always_inline)) inline __m512d Back(__m512d cur, __m512d prev) {
+__attribute__((target("avx512f"), always_inline)) inline __m512d back(__m512d cur, __m512d prev) {
   // (The zero-masked form: the plain one starts from an undefined register, which
   // GCC 12 takes for an uninitialised value.)
   return _mm512_castsi512_pd(
@@ -139,15 +139,15 @@ __attribute__((target("avx512f"), always_inline)) inline __m512d Back(__m512d cu
 }
 
 template <int T>
-__attribute__((target("avx512f"))) void UpdateDesign512(int from, int high, const double* w1, const double* w2,
+__attribute__((target("avx512f"))) void updateDesign512(int from, int high, const double* w1, const double* w2,
                                                         const double* w3, const double* row, double* next) {
   __m512d prev = _mm512_loadu_pd(row + from - 8);
   int m = from;
   for (; m + 7 <= high; m += 8) {
     const __m512d cur = _mm512_loadu_pd(row + m);
-    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_loadu_pd(w1 + m - 1), Back<1>(cur, prev)), cur);
-    if constexpr (T >= 3) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w2 + m - 2), Back<2>(cur, prev)));
-    if constexpr (T == 4) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w3 + m - 3), Back<3>(cur, prev)));
+    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_loadu_pd(w1 + m - 1), back<1>(cur, prev)), cur);
+    if constexpr (T >= 3) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w2 + m - 2), back<2>(cur, prev)));
+    if constexpr (T == 4) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w3 + m - 3), back<3>(cur, prev)));
     _mm512_storeu_pd(next + m, v);
     prev = cur;
   }
@@ -156,19 +156,19 @@ __attribute__((target("avx512f"))) void UpdateDesign512(int from, int high, cons
     // are not written).
     const auto lanes = static_cast<__mmask8>((1u << (high - m + 1)) - 1u);
     const __m512d cur = _mm512_maskz_loadu_pd(lanes, row + m);
-    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w1 + m - 1), Back<1>(cur, prev)), cur);
+    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w1 + m - 1), back<1>(cur, prev)), cur);
     if constexpr (T >= 3) {
-      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w2 + m - 2), Back<2>(cur, prev)));
+      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w2 + m - 2), back<2>(cur, prev)));
     }
     if constexpr (T == 4) {
-      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w3 + m - 3), Back<3>(cur, prev)));
+      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w3 + m - 3), back<3>(cur, prev)));
     }
     _mm512_mask_storeu_pd(next + m, lanes, v);
   }
 }
 
 template <int T>
-__attribute__((target("avx2"))) void UpdateDesign256(int from, int high, const double* w1, const double* w2,
+__attribute__((target("avx2"))) void updateDesign256(int from, int high, const double* w1, const double* w2,
                                                      const double* w3, const double* row, double* next) {
   __m256d prev = _mm256_loadu_pd(row + from - 4);
   int m = from;
@@ -199,12 +199,12 @@ using DesignKernel = void (*)(int, int, const double*, const double*, const doub
 
 // The kernels of t = 2, 3, 4 for one kind, or null for the portable loops of Update (also
 // where the processor cannot run that kind).
-const DesignKernel* KernelsOf(UpdateKernel kind) {
+const DesignKernel* kernelsOf(UpdateKernel kind) {
 #if defined(VELMORA_ROW_KERNELS)
-  static const DesignKernel wide[3] = {UpdateDesign512<2>, UpdateDesign512<3>, UpdateDesign512<4>};
-  static const DesignKernel middle[3] = {UpdateDesign256<2>, UpdateDesign256<3>, UpdateDesign256<4>};
-  if (kind == UpdateKernel::avx512 && __builtin_cpu_supports("avx512f")) return wide;
-  if (kind == UpdateKernel::avx2 && __builtin_cpu_supports("avx2")) return middle;
+  static const DesignKernel kWide[3] = {updateDesign512<2>, updateDesign512<3>, updateDesign512<4>};
+  static const DesignKernel kMiddle[3] = {updateDesign256<2>, updateDesign256<3>, updateDesign256<4>};
+  if (kind == UpdateKernel::avx512 && __builtin_cpu_supports("avx512f")) return kWide;
+  if (kind == UpdateKernel::avx2 && __builtin_cpu_supports("avx2")) return kMiddle;
 #else
   static_cast<void>(kind);
 #endif
@@ -212,21 +212,21 @@ const DesignKernel* KernelsOf(UpdateKernel kind) {
 }
 
 // The widest kernels the processor has, chosen once.
-const DesignKernel* WidestKernels() {
-  static const DesignKernel* const kernels = [] {
-    const DesignKernel* widest = KernelsOf(UpdateKernel::avx512);
-    return widest != nullptr ? widest : KernelsOf(UpdateKernel::avx2);
+const DesignKernel* widestKernels() {
+  static const DesignKernel* const kErnels = [] {
+    const DesignKernel* widest = kernelsOf(UpdateKernel::avx512);
+    return widest != nullptr ? widest : kernelsOf(UpdateKernel::avx2);
   }();
-  return kernels;
+  return kErnels;
 }
 
 // Positions from .. high of one design update (Update without flushing).
-inline void UpdateDesign(const DesignKernel* kernels, int t, int from, int high, const double* w1, const double* w2,
+inline void updateDesign(const DesignKernel* kernels, int t, int from, int high, const double* w1, const double* w2,
                          const double* w3, const double* row, double* next) {
   if (kernels != nullptr) {
     kernels[t - 2](from, high, w1, w2, w3, row, next);
   } else {
-    Update(t, false, from, high, w1, w2, w3, row, next);
+    update(t, false, from, high, w1, w2, w3, row, next);
   }
 }
 
@@ -244,14 +244,14 @@ inline void UpdateDesign(const DesignKernel* kernels, int t, int from, int high,
 // and every element is computed from the same values as one update after another would
 // give it. Positions above an update's reach are read as the zeros they start as: no
 // update writes above its own reach, which grows with each update.
-double* DesignUpdates(const DesignKernel* kernels, bool tiles, int t, int r, const double* w1, const double* w2,
+double* designUpdates(const DesignKernel* kernels, bool tiles, int t, int r, const double* w1, const double* w2,
                       const double* w3, double* a, double* b) {
   const auto reach = [t](int v) { return t + (t - 1) * (v - 1); };
   const auto source = [a, b](int v) { return v % 2 == 0 ? a : b; };
   const auto target = [a, b](int v) { return v % 2 == 0 ? b : a; };
   constexpr int kTiledFrom = 1024;  // positions of a row that no longer fits that cache
   if (!tiles || reach(r) < kTiledFrom) {
-    for (int v = 2; v <= r; ++v) UpdateDesign(kernels, t, 1, reach(v), w1, w2, w3, source(v), target(v));
+    for (int v = 2; v <= r; ++v) updateDesign(kernels, t, 1, reach(v), w1, w2, w3, source(v), target(v));
     return target(r);
   }
   constexpr int kDepth = 16;
@@ -266,7 +266,7 @@ double* DesignUpdates(const DesignKernel* kernels, bool tiles, int t, int r, con
         const int v = first + j;
         const int to = std::min(reach(v), edge - kLag * j);
         if (to > done[j]) {
-          UpdateDesign(kernels, t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
+          updateDesign(kernels, t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
           done[j] = to;
         }
         finished = finished && done[j] == reach(v);
@@ -277,23 +277,23 @@ double* DesignUpdates(const DesignKernel* kernels, bool tiles, int t, int r, con
   return target(r);
 }
 
-void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
+void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
 
 }  // namespace
 
-void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
-  Build(mode == RowMode::design ? WidestKernels() : nullptr, true, t, n, r, k, mode, row);
+void buildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
+  build(mode == RowMode::design ? widestKernels() : nullptr, true, t, n, r, k, mode, row);
 }
 
-bool KernelRuns(UpdateKernel kind) { return kind == UpdateKernel::portable || KernelsOf(kind) != nullptr; }
+bool kernelRuns(UpdateKernel kind) { return kind == UpdateKernel::portable || kernelsOf(kind) != nullptr; }
 
-void BuildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row) {
-  Build(KernelsOf(kind), tiles, t, n, r, k, RowMode::design, row);
+void buildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row) {
+  build(kernelsOf(kind), tiles, t, n, r, k, RowMode::design, row);
 }
 
 namespace {
 
-void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
+void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   const int N = n + t * r - k;
   const int limit = (t - 1) * r + 1;
   row.t = t;
@@ -301,28 +301,28 @@ void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
   row.limit = limit;
   row.poolSize = N;
 
-  double* a = Padded(row.bufferA, limit + 1);
-  double* b = Padded(row.bufferB, limit + 1);
+  double* a = padded(row.bufferA, limit + 1);
+  double* b = padded(row.bufferB, limit + 1);
 
   // The row after the first comparison.
   a[1] = 1.0;
   if (t == 2) {
-    a[2] = F64(2 * k) / F64(N);
+    a[2] = f64(2 * k) / f64(N);
   } else if (t == 3) {
-    const double b1 = F64(k) / F64(N);
+    const double b1 = f64(k) / f64(N);
     const double b1Times3 = b1 * 3.0;
     a[2] = b1Times3;
-    a[3] = (F64(k + 1) / F64(N - 1)) * b1Times3;
+    a[3] = (f64(k + 1) / f64(N - 1)) * b1Times3;
   } else {
-    const double b1 = F64(k) / F64(N);
-    const double b2 = F64(k + 1) / F64(N - 1);
-    const double b3 = F64(k + 2) / F64(N - 2);
-    a[2] = F64(4 * k) / F64(N);
+    const double b1 = f64(k) / f64(N);
+    const double b2 = f64(k + 1) / f64(N - 1);
+    const double b3 = f64(k + 2) / f64(N - 2);
+    a[2] = f64(4 * k) / f64(N);
     a[3] = b2 * (b1 * 6.0);
     a[4] = (b2 * (b1 * 4.0)) * b3;
   }
   // The first update reads up to position 2t - 1.
-  ClearFour(a, t + 1);
+  clearFour(a, t + 1);
 
   row.lowestFlushedSource.assign(static_cast<std::size_t>(r) + 1, 0);
   if (r < 2) {
@@ -337,20 +337,20 @@ void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
   //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
   // with a1 = (k + m - 1) / (N - m + 1), a2 = (k + m) / (N - m), a3 = (k + m + 1) / (N - m - 1).
   const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
-  double* const q = Padded(row.quotient, lastPosition + 3);
-  for (int m = 1; m <= lastPosition + t - 1; ++m) q[m] = F64(k + m - 1) / F64(N - m + 1);
+  double* const q = padded(row.quotient, lastPosition + 3);
+  for (int m = 1; m <= lastPosition + t - 1; ++m) q[m] = f64(k + m - 1) / f64(N - m + 1);
   // Placed so that the updates' reads w1(m - 1), w2(m - 2), w3(m - 3) start lines with m = 1.
-  double* const w1 = Padded(row.weight1, limit + 1, 0);
-  double* const w2 = Padded(row.weight2, t >= 3 ? limit + 1 : 0, -1);
-  double* const w3 = Padded(row.weight3, t == 4 ? limit + 1 : 0, -2);
+  double* const w1 = padded(row.weight1, limit + 1, 0);
+  double* const w2 = padded(row.weight2, t >= 3 ? limit + 1 : 0, -1);
+  double* const w3 = padded(row.weight3, t == 4 ? limit + 1 : 0, -2);
   row.w1 = w1;
   row.w2 = w2;
   row.w3 = w3;
   // The last update reads the weights up to position lastPosition + t - 2, where its
   // sources are zero: those weights are zero too.
-  ClearFour(w1, lastPosition + 1);
-  if (t >= 3) ClearFour(w2, lastPosition + 1);
-  if (t == 4) ClearFour(w3, lastPosition + 1);
+  clearFour(w1, lastPosition + 1);
+  if (t >= 3) clearFour(w2, lastPosition + 1);
+  if (t == 4) clearFour(w3, lastPosition + 1);
   if (t == 2) {
     for (int m = 1; m <= lastPosition; ++m) w1[m] = q[m] * 2.0;
   } else if (t == 3) {
@@ -384,17 +384,17 @@ void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
   if (!flush) {
     std::fill(a + t + 1, a + limit + 1, 0.0);
     std::fill(b + 1, b + limit + 1, 0.0);
-    row.last = DesignUpdates(kernels, tiles, t, r, w1, w2, w3, a, b);
+    row.last = designUpdates(kernels, tiles, t, r, w1, w2, w3, a, b);
     row.previous = row.last == a ? b : a;
     return;
   }
   for (int v = 2; v <= r; ++v) {
     const int innerLow = t + (t - 1) * (v - 2);
     const int innerHigh = innerLow + t - 1;
-    row.lowestFlushedSource[static_cast<std::size_t>(v)] = LowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
-    Update(t, true, 1, innerHigh, w1, w2, w3, a, b);
+    row.lowestFlushedSource[static_cast<std::size_t>(v)] = lowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
+    update(t, true, 1, innerHigh, w1, w2, w3, a, b);
     // As the next update's source the row is read up to innerHigh + t - 1.
-    ClearFour(b, innerHigh + 1);
+    clearFour(b, innerHigh + 1);
     std::swap(a, b);
   }
   row.last = a;
@@ -403,19 +403,19 @@ void Build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
 
 }  // namespace
 
-float RowSum(const CoefficientRow& row) {
+float rowSum(const CoefficientRow& row) {
   float sum = 0.0f;
-  for (int m = 1; m <= row.limit; ++m) sum = ToFloat32(static_cast<double>(sum) + row.last[m]);
+  for (int m = 1; m <= row.limit; ++m) sum = toFloat32(static_cast<double>(sum) + row.last[m]);
   return sum;
 }
 
-double RowSum64(const CoefficientRow& row) {
+double rowSum64(const CoefficientRow& row) {
   double sum = 0.0;
   for (int m = 1; m <= row.limit; ++m) sum += row.last[m];
   return sum;
 }
 
-void WriteTable(const CoefficientRow& row, double* table) {
+void writeTable(const CoefficientRow& row, double* table) {
   const int t = row.t;
   for (int m = 1; m <= row.limit; ++m) {
     double* const element = table + static_cast<std::size_t>(m - 1) * 4;

@@ -54,26 +54,26 @@ inline constexpr int kRowPad = 8;
 
 // Builds the row of candidate k of scheme 1:t (n background values, r comparisons) into
 // `row`, reusing its storage.
-void BuildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
+void buildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
 
 // The kernels of the design updates: the portable loops, and for x86-64 processors that
 // have them, loops written for AVX2 and for AVX-512 (BuildRow takes the widest there is).
 // Every kind gives the same rows, bit for bit; tests hold them to it.
 enum class UpdateKernel { portable, avx2, avx512 };
-bool KernelRuns(UpdateKernel kind);
+bool kernelRuns(UpdateKernel kind);
 // BuildRow in RowMode::design with the given kind of kernel (where it cannot run, the
 // portable loops), and with a large row's updates tile by tile as BuildRow goes, or one
 // whole update after another (for tests).
-void BuildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row);
+void buildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row);
 
 // The searches' float32 sum of the row, c(1) first.
-float RowSum(const CoefficientRow& row);
+float rowSum(const CoefficientRow& row);
 
 // The float64 sum of the row, c(1) first (for the bounds).
-double RowSum64(const CoefficientRow& row);
+double rowSum64(const CoefficientRow& row);
 
 // Writes what the searches' table holds after building this row: positions 1 .. limit of
 // rows 1 .. t (first index fastest: element (row, m) at (m - 1) * 4 + row - 1).
-void WriteTable(const CoefficientRow& row, double* table);
+void writeTable(const CoefficientRow& row, double* table);
 
 }  // namespace velmora::rows

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-void ContractViolated(const char* condition, const char* file, int line) {
+void contractViolated(const char* condition, const char* file, int line) {
   std::fprintf(stderr, "velmora: internal error: %s does not hold (%s:%d)\n", condition, file, line);
   std::abort();
 }

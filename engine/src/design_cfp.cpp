@@ -8,13 +8,13 @@
 
 namespace velmora {
 
-float Calculation::DesignCfp(int n, int r, int t, int k) {
+float Calculation::designCfp(int n, int r, int t, int k) {
   const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 && k >= 1 && k <= n &&
                         static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
   if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
 
   Calculation calculation;
-  CalculationState& s = calculation.state_;
+  CalculationState& s = calculation.m_state;
   s.n = static_cast<std::int16_t>(n);
   s.r = static_cast<std::int16_t>(r);
   s.countLimit[2] = static_cast<std::int16_t>((r - 1) + 2);
@@ -32,7 +32,7 @@ float Calculation::DesignCfp(int n, int r, int t, int k) {
     calculation.FindRank1of1();
     return s.cfp[1][2];
   }
-  return calculation.EvaluateRetestCandidate(t, k, false);
+  return calculation.evaluateRetestCandidate(t, k, false);
 }
 
 }  // namespace velmora

@@ -34,7 +34,7 @@ namespace {
 // one factor at a time, aboveRise(h) = aboveRise(h - 1) (above + h - 1) from
 // aboveRise(0) = 1, so that the loop runs across the vector unit.)
 template <int T>
-__attribute__((always_inline)) inline void ContributionsOf(int n, int k, long s, int low, int count, double reciprocal,
+__attribute__((always_inline)) inline void contributionsOf(int n, int k, long s, int low, int count, double reciprocal,
                                                            const double* __restrict q, double* __restrict c0,
                                                            double* __restrict c1, double* __restrict c2,
                                                            double* __restrict c3, double* __restrict falsePositive) {
@@ -79,14 +79,14 @@ __attribute__((always_inline)) inline void ContributionsOf(int n, int k, long s,
 }
 
 VELMORA_VECTOR_CLONES
-void Contributions(int t, int n, int k, long s, int low, int count, double reciprocal, const double* q,
+void contributions(int t, int n, int k, long s, int low, int count, double reciprocal, const double* q,
                    double* const* contribution, double* falsePositive) {
   double* const c[4] = {contribution[0], contribution[1], contribution[2], contribution[3]};
   switch (t) {
-    case 1: ContributionsOf<1>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
-    case 2: ContributionsOf<2>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
-    case 3: ContributionsOf<3>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
-    default: ContributionsOf<4>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
+    case 1: contributionsOf<1>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
+    case 2: contributionsOf<2>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
+    case 3: contributionsOf<3>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
+    default: contributionsOf<4>(n, k, s, low, count, reciprocal, q, c[0], c[1], c[2], c[3], falsePositive); break;
   }
 }
 
@@ -94,7 +94,7 @@ void Contributions(int t, int n, int k, long s, int low, int count, double recip
 // states j - t + 1 .. j in that order. The contribution arrays are read t - 1 places
 // before and after their states, where they hold zeros.
 VELMORA_VECTOR_CLONES
-void Gather(int t, int targets, double* const* contribution, double* __restrict next) {
+void gather(int t, int targets, double* const* contribution, double* __restrict next) {
   if (t == 1) {
     for (int j = 0; j < targets; ++j) next[j] = 0.0 + contribution[0][j];
   } else if (t == 2) {
@@ -111,14 +111,14 @@ void Gather(int t, int targets, double* const* contribution, double* __restrict 
 }
 
 // sum + terms[from] + ... + terms[to - 1], one addition after another.
-inline double AddInOrder(double sum, const double* terms, int from, int to) {
+inline double addInOrder(double sum, const double* terms, int from, int to) {
   for (int i = from; i < to; ++i) sum += terms[i];
   return sum;
 }
 
 }  // namespace
 
-double FirstFalsePositiveSum64(int n, int r, int t, int k) {
+double firstFalsePositiveSum64(int n, int r, int t, int k) {
   const int size = (t - 1) * r + t + 1;
   std::vector<double> q(static_cast<std::size_t>(size), 0.0);
   std::vector<double> next(static_cast<std::size_t>(size), 0.0);
@@ -161,27 +161,27 @@ double FirstFalsePositiveSum64(int n, int r, int t, int k) {
       const int to = std::min(count, from + kPiece);
       double* const piece[4] = {contribution[0] + from, contribution[1] + from, contribution[2] + from,
                                 contribution[3] + from};
-      Contributions(t, n, k, s, low + from, to - from, reciprocal, q.data() + low + from, piece, current + from);
+      contributions(t, n, k, s, low + from, to - from, reciprocal, q.data() + low + from, piece, current + from);
       // next(j) needs the contributions of states j - t + 1 .. j: all there up to to - 1.
       const int gatherTo = to == count ? count + t - 1 : to;
       double* const fromGathered[4] = {contribution[0] + gathered, contribution[1] + gathered,
                                        contribution[2] + gathered, contribution[3] + gathered};
-      Gather(t, gatherTo - gathered, fromGathered, next.data() + low + gathered);
+      gather(t, gatherTo - gathered, fromGathered, next.data() + low + gathered);
       gathered = gatherTo;
       const int end = std::min(pendingCount, pendingAt + kPiece);
-      pendingSum = AddInOrder(pendingSum, pending, pendingAt, end);
+      pendingSum = addInOrder(pendingSum, pending, pendingAt, end);
       pendingAt = end;
     }
-    pendingSum = AddInOrder(pendingSum, pending, pendingAt, pendingCount);
+    pendingSum = addInOrder(pendingSum, pending, pendingAt, pendingCount);
     if (v > 0) total += pendingSum;
     std::swap(current, pending);
     pendingCount = count;
     pendingAt = 0;
     pendingSum = 0.0;
 
-    AdvanceStates(q, next, t, dropBelow, low, high);
+    advanceStates(q, next, t, dropBelow, low, high);
   }
-  total += AddInOrder(pendingSum, pending, pendingAt, pendingCount);
+  total += addInOrder(pendingSum, pending, pendingAt, pendingCount);
   return total;
 }
 

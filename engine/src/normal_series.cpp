@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-using steps::F64;
+using steps::f64;
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr int kSeriesTerms = 20;
 // normalCdf gives. The division stays: on this class of processor a vector of divisions
 // costs less than proving, term by term, that a product by the reciprocal rounds the same.
 VELMORA_VECTOR_CLONES
-void NormalCdfBatch(const double* x, int count, double* out) {
+void normalCdfBatch(const double* x, int count, double* out) {
   constexpr int kBlock = 256;
   // 1 / 6.2831854^0.5, as normalCdf forms it.
   const double invSqrt2Pi = 1.0 / std::sqrt(6.2831854);
@@ -40,8 +40,8 @@ void NormalCdfBatch(const double* x, int count, double* out) {
       minusSquare[i] = -std::pow(xb[i], 2.0);
     }
     for (int k = 1; k <= kSeriesTerms; ++k) {
-      const double odd = F64(2 * k - 1);
-      const double divisor = F64((2 * k) * (2 * k + 1));
+      const double odd = f64(2 * k - 1);
+      const double divisor = f64((2 * k) * (2 * k + 1));
       for (int i = 0; i < size; ++i) {
         term[i] = static_cast<double>(static_cast<float>(((minusSquare[i] * odd) / divisor) * term[i]));
         sum[i] = sum[i] + term[i];

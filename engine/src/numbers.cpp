@@ -16,10 +16,10 @@
 namespace velmora {
 namespace {
 
-bool IsSkippedInValue(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSkippedInValue(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-int DigitValue(char c) {
+int digitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -28,18 +28,18 @@ int DigitValue(char c) {
 
 // The characters of the text that the numeric value reads, blanks, tabs and line feeds
 // taken out wherever they stand.
-std::string WithoutSkipped(std::string_view text) {
+std::string withoutSkipped(std::string_view text) {
   std::string kept;
   kept.reserve(text.size());
   for (char c : text) {
-    if (!IsSkippedInValue(c)) kept.push_back(c);
+    if (!isSkippedInValue(c)) kept.push_back(c);
   }
   return kept;
 }
 
-NumericReading ReadRadixInteger(const std::string& digits, int radix) {
+NumericReading readRadixInteger(const std::string& digits, int radix) {
   double value = 0.0;
-  for (char c : digits) value = value * radix + DigitValue(c);
+  for (char c : digits) value = value * radix + digitValue(c);
   return {value, std::isfinite(value)};
 }
 
@@ -47,12 +47,12 @@ constexpr long long kExponentSaturation = 1'000'000'000LL;
 
 }  // namespace
 
-NumericParts ScanNumericValue(std::string_view text) {
-  const std::string s = WithoutSkipped(text);
+NumericParts scanNumericValue(std::string_view text) {
+  const std::string s = withoutSkipped(text);
   NumericParts parts;
   if (s.size() >= 2 && s[0] == '&') {
     parts.radix = (s[1] == 'H' || s[1] == 'h') ? 16 : (s[1] == 'O' || s[1] == 'o') ? 8 : 0;
-    for (std::size_t i = 2; parts.radix != 0 && i < s.size() && DigitValue(s[i]) < parts.radix; ++i) {
+    for (std::size_t i = 2; parts.radix != 0 && i < s.size() && digitValue(s[i]) < parts.radix; ++i) {
       parts.digits.push_back(s[i]);
     }
     return parts;
@@ -60,10 +60,10 @@ NumericParts ScanNumericValue(std::string_view text) {
 
   std::size_t i = 0;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) parts.negative = s[i++] == '-';
-  while (i < s.size() && IsDigit(s[i])) parts.digits.push_back(s[i++]);
+  while (i < s.size() && isDigit(s[i])) parts.digits.push_back(s[i++]);
   if (i < s.size() && s[i] == '.') {
     ++i;
-    while (i < s.size() && IsDigit(s[i])) {
+    while (i < s.size() && isDigit(s[i])) {
       parts.digits.push_back(s[i++]);
       ++parts.fractionDigits;
     }
@@ -75,7 +75,7 @@ NumericParts ScanNumericValue(std::string_view text) {
     bool exponentNegative = false;
     if (e < s.size() && (s[e] == '+' || s[e] == '-')) exponentNegative = s[e++] == '-';
     long long exponent = 0;
-    for (; e < s.size() && IsDigit(s[e]); ++e) {
+    for (; e < s.size() && isDigit(s[e]); ++e) {
       exponent = std::min(exponent * 10 + (s[e] - '0'), kExponentSaturation);
     }
     parts.exponent = exponentNegative ? -exponent : exponent;
@@ -83,9 +83,9 @@ NumericParts ScanNumericValue(std::string_view text) {
   return parts;
 }
 
-NumericReading ReadNumericValue(std::string_view text) {
-  const NumericParts parts = ScanNumericValue(text);
-  if (parts.radix != 10) return ReadRadixInteger(parts.digits, parts.radix == 0 ? 10 : parts.radix);
+NumericReading readNumericValue(std::string_view text) {
+  const NumericParts parts = scanNumericValue(text);
+  if (parts.radix != 10) return readRadixInteger(parts.digits, parts.radix == 0 ? 10 : parts.radix);
   if (parts.digits.empty()) return {};
 
   // Correctly rounded and independent of the user's locale (fast_float, as std::from_chars
@@ -112,9 +112,9 @@ NumericReading ReadNumericValue(std::string_view text) {
   return {parts.negative ? -infinite : infinite, false};
 }
 
-double NumericValue(std::string_view text) { return ReadNumericValue(text).value; }
+double numericValue(std::string_view text) { return readNumericValue(text).value; }
 
-bool IsNumeric(std::string_view text) {
+bool isNumeric(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && text[begin] == ' ') ++begin;
@@ -124,42 +124,42 @@ bool IsNumeric(std::string_view text) {
   std::size_t i = 0;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < s.size() && IsDigit(s[i])) { ++i; ++digits; }
+  while (i < s.size() && isDigit(s[i])) { ++i; ++digits; }
   if (i < s.size() && s[i] == '.') {
     ++i;
-    while (i < s.size() && IsDigit(s[i])) { ++i; ++digits; }
+    while (i < s.size() && isDigit(s[i])) { ++i; ++digits; }
   }
   if (digits == 0) return false;
   if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
     ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t exponentDigits = 0;
-    while (i < s.size() && IsDigit(s[i])) { ++i; ++exponentDigits; }
+    while (i < s.size() && isDigit(s[i])) { ++i; ++exponentDigits; }
     if (exponentDigits == 0) return false;
   }
   return i == s.size();
 }
 
-double RoundHalfEven(double x) {
+double roundHalfEven(double x) {
   // nearbyint rounds in the current rounding mode, which is round-to-nearest-even.
   return std::nearbyint(x);
 }
 
-std::optional<std::int16_t> ToInt16(double x) {
+std::optional<std::int16_t> toInt16(double x) {
   if (!std::isfinite(x)) return std::nullopt;
-  const double rounded = RoundHalfEven(x);
+  const double rounded = roundHalfEven(x);
   if (rounded < kInt16Min || rounded > kInt16Max) return std::nullopt;
   return static_cast<std::int16_t>(rounded);
 }
 
-std::optional<std::int32_t> ToInt32(double x) {
+std::optional<std::int32_t> toInt32(double x) {
   if (!std::isfinite(x)) return std::nullopt;
-  const double rounded = RoundHalfEven(x);
+  const double rounded = roundHalfEven(x);
   if (rounded < INT32_MIN || rounded > INT32_MAX) return std::nullopt;
   return static_cast<std::int32_t>(rounded);
 }
 
-std::string FormatFixed(double value, int decimals, std::string_view decimalSymbol) {
+std::string formatFixed(double value, int decimals, std::string_view decimalSymbol) {
   if (value == 0.0) value = 0.0;  // never print a negative zero
   // {fmt} rounds the exact binary value correctly and, unlike printf, never takes the
   // decimal mark from the C library's locale (which the window's toolkit sets).
@@ -173,12 +173,12 @@ std::string FormatFixed(double value, int decimals, std::string_view decimalSymb
   return text;
 }
 
-std::string FormatSigned(long value) {
+std::string formatSigned(long value) {
   std::string text = value < 0 ? std::string() : std::string(1, ' ');
   text += std::to_string(value);
   return text;
 }
 
-std::string FormatInteger(long value) { return std::to_string(value); }
+std::string formatInteger(long value) { return std::to_string(value); }
 
 }  // namespace velmora

@@ -20,8 +20,8 @@
 
 namespace velmora {
 
-using steps::F64;
-using steps::ToFloat32;
+using steps::f64;
+using steps::toFloat32;
 
 // Power at 2, 3 and 4 sigma and the rating of every scheme.
 //
@@ -48,7 +48,7 @@ constexpr int kSeriesTerms = 20;
 // 1 / 6.2831854^0.5: the literal, not 2*pi to full precision. Every power 0.5 of the
 // step is a correctly rounded square root (the C library's pow(x, 0.5) can differ from it
 // in the last bit, for example for x = 2921).
-double InvSqrt2Pi() { return 1.0 / std::sqrt(6.2831854); }
+double invSqrt2Pi() { return 1.0 / std::sqrt(6.2831854); }
 
 struct GridTables {
   std::array<float, kGridSize + 1> z{};  // gridZ(1..1000)
@@ -62,27 +62,27 @@ struct GridTables {
   double clampedCdf = 0.0;  // normalCdf(6, whole number)
 };
 
-const GridTables& Tables() {
-  static const GridTables tables = [] {
+const GridTables& tables() {
+  static const GridTables kTables = [] {
     GridTables g;
     CalculationState scratch;
     for (int i = 1; i <= kGridSize; ++i) {
-      const double u = (F64(i) - 0.5) / F64(kGridSize);
-      g.z[static_cast<std::size_t>(i)] = ToFloat32(normalQuantile(u, false, scratch));
+      const double u = (f64(i) - 0.5) / f64(kGridSize);
+      g.z[static_cast<std::size_t>(i)] = toFloat32(normalQuantile(u, false, scratch));
       for (int t = 1; t <= kSchemeCount; ++t) {
-        g.minDensity[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] = F64(t) * std::pow(1.0 - u, F64(t - 1));
+        g.minDensity[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] = f64(t) * std::pow(1.0 - u, f64(t - 1));
       }
     }
     for (int sigma = 2; sigma <= 4; ++sigma) {
       for (int i = 1; i <= kGridSize; ++i) {
-        g.shifted.push_back(static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + F64(sigma))));
+        g.shifted.push_back(static_cast<double>(toFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + f64(sigma))));
       }
     }
     std::sort(g.shifted.begin(), g.shifted.end());
     g.shifted.erase(std::unique(g.shifted.begin(), g.shifted.end()), g.shifted.end());
     for (int sigma = 2; sigma <= 4; ++sigma) {
       for (int i = 1; i <= kGridSize; ++i) {
-        const double value = static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + F64(sigma)));
+        const double value = static_cast<double>(toFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + f64(sigma)));
         const auto place = std::lower_bound(g.shifted.begin(), g.shifted.end(), value);
         g.shiftedIndex[static_cast<std::size_t>(sigma - 2)][static_cast<std::size_t>(i)] = static_cast<int>(place - g.shifted.begin());
       }
@@ -92,7 +92,7 @@ const GridTables& Tables() {
     VELMORA_ASSERT(g.clampedCdf > 1.0);
     return g;
   }();
-  return tables;
+  return kTables;
 }
 
 // The quantile search of a float32 limit percentile, and the last difference it leaves.
@@ -103,7 +103,7 @@ struct LimitQuantileValue {
 
 // A cache of a pure function's values: the standard library's map behind a mutex, so
 // that runs on several threads share it. It is bounded: when full it starts afresh.
-LimitQuantileValue LimitQuantile(float percentile) {
+LimitQuantileValue limitQuantile(float percentile) {
   static std::mutex mutex;
   static std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
   constexpr std::size_t kMaxEntries = 1u << 16;
@@ -126,23 +126,23 @@ LimitQuantileValue LimitQuantile(float percentile) {
 }  // namespace
 
 double normalCdf(double x, bool wholeArgument, CalculationState& s) {
-  s.seriesTerm[0] = ToFloat32(x);
+  s.seriesTerm[0] = toFloat32(x);
   // The running sum S starts as x itself. For a whole-number x, x + a float32 term is a
   // float32, and so is every sum after it; otherwise S is a float64.
-  float sumSingle = ToFloat32(x);
+  float sumSingle = toFloat32(x);
   double sumDouble = x;
   const double xSquared = std::pow(x, 2.0);
   for (int k = 1; k <= kSeriesTerms; ++k) {
-    const double q = ((-xSquared) * F64(2 * k - 1)) / F64((2 * k) * (2 * k + 1));
-    s.seriesTerm[k] = ToFloat32(q * static_cast<double>(s.seriesTerm[k - 1]));
+    const double q = ((-xSquared) * f64(2 * k - 1)) / f64((2 * k) * (2 * k + 1));
+    s.seriesTerm[k] = toFloat32(q * static_cast<double>(s.seriesTerm[k - 1]));
     if (wholeArgument) {
-      sumSingle = ToFloat32(static_cast<double>(sumSingle) + static_cast<double>(s.seriesTerm[k]));
+      sumSingle = toFloat32(static_cast<double>(sumSingle) + static_cast<double>(s.seriesTerm[k]));
     } else {
       sumDouble = sumDouble + static_cast<double>(s.seriesTerm[k]);
     }
   }
   const double sum = wholeArgument ? static_cast<double>(sumSingle) : sumDouble;
-  return sum * InvSqrt2Pi() + 0.5;
+  return sum * invSqrt2Pi() + 0.5;
 }
 
 double normalQuantile(double p, bool fromFloat32, CalculationState& s) {
@@ -150,7 +150,7 @@ double normalQuantile(double p, bool fromFloat32, CalculationState& s) {
   bool reflect = false;
   if (target < 0.5) {
     target = 1.0 - target;
-    if (fromFloat32) target = static_cast<double>(ToFloat32(target));
+    if (fromFloat32) target = static_cast<double>(toFloat32(target));
     reflect = true;
   }
 
@@ -159,12 +159,12 @@ double normalQuantile(double p, bool fromFloat32, CalculationState& s) {
   double searchBase = 0.0;
   double searchStep = 1.0;
   double searchX = 0.0;
-  constexpr double searchTol = 0.0001;
+  constexpr double kSearchTol = 0.0001;
   for (int searchIter = 1; searchIter <= 100; ++searchIter) {
     searchX = searchBase + searchStep;
     const double searchCdf = normalCdf(searchX, whole, s);
-    s.searchDiff = ToFloat32(searchCdf - target);
-    if (std::fabs(static_cast<double>(s.searchDiff)) < searchTol) break;
+    s.searchDiff = toFloat32(searchCdf - target);
+    if (std::fabs(static_cast<double>(s.searchDiff)) < kSearchTol) break;
     if (s.searchDiff < 0.0f) {
       searchBase = searchX;
     } else if (s.searchDiff > 0.0f) {
@@ -182,15 +182,15 @@ struct LimitTerms {
   double zDen = 0.0;  // (limitT^2 / (2 (n - 1)) + 1)^0.5
 };
 
-LimitTerms TermsOf(double limitT, double fourDegFree, double twoDegFree) {
+LimitTerms termsOf(double limitT, double fourDegFree, double twoDegFree) {
   LimitTerms terms;
-  terms.a = static_cast<double>(ToFloat32((1.0 - 1.0 / fourDegFree) * limitT));
+  terms.a = static_cast<double>(toFloat32((1.0 - 1.0 / fourDegFree) * limitT));
   terms.zDen = std::sqrt(std::pow(limitT, 2.0) / twoDegFree + 1.0);
   return terms;
 }
 
 // The statistic of a shifted grid quantile for a limit, as the step forms it.
-inline double Statistic(double rootN, double shifted, const LimitTerms& terms) {
+inline double statistic(double rootN, double shifted, const LimitTerms& terms) {
   return (rootN * shifted - terms.a) / terms.zDen;
 }
 
@@ -209,7 +209,7 @@ struct PowerWork {
 // the shifted value (each of its operations is monotone), so the magnitudes below
 // kSeriesClampFrom, the only ones whose series is needed, are one run of them.
 VELMORA_VECTOR_CLONES
-void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms& terms, PowerWork& work,
+void detectionProbabilities(const GridTables& g, double rootN, const LimitTerms& terms, PowerWork& work,
                             std::vector<double>& detect) {
   const std::size_t count = g.shifted.size();
   work.zStat.resize(count);
@@ -224,7 +224,7 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
     std::size_t hi = count;
     while (lo < hi) {
       const std::size_t mid = lo + (hi - lo) / 2;
-      if (isAfter(Statistic(rootN, shifted[mid], terms))) {
+      if (isAfter(statistic(rootN, shifted[mid], terms))) {
         hi = mid;
       } else {
         lo = mid + 1;
@@ -236,10 +236,10 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
   const std::size_t high = firstWhere(low, [](double z) { return z >= kSeriesClampFrom; });
   double* const cdf = work.cdf.data();
   for (std::size_t u = low; u < high; ++u) {
-    zStat[u] = Statistic(rootN, shifted[u], terms);
+    zStat[u] = statistic(rootN, shifted[u], terms);
     cdf[u] = std::fabs(zStat[u]);
   }
-  NormalCdfBatch(cdf + low, static_cast<int>(high - low), cdf + low);
+  normalCdfBatch(cdf + low, static_cast<int>(high - low), cdf + low);
   const double clamped = std::min(std::max(g.clampedCdf, 0.0), 1.0);
   double* const out = detect.data();
   for (std::size_t u = 0; u < low; ++u) out[u] = 1.0 - clamped;
@@ -259,9 +259,9 @@ void DetectionProbabilities(const GridTables& g, double rootN, const LimitTerms&
 // those of summing it on its own. The weights of the last power (1:4 at 4 sigma) stay in
 // the record.
 VELMORA_VECTOR_CLONES
-void SumGridWeights(const GridTables& g, const std::array<const double*, kSchemeCount>& detect,
+void sumGridWeights(const GridTables& g, const std::array<const double*, kSchemeCount>& detect,
                     std::array<float, kPowerCount>& power, std::array<float, kGridSize + 1>& lastWeights) {
-  const double gridStep = 1.0 / F64(kGridSize);  // 0.001 in float64
+  const double gridStep = 1.0 / f64(kGridSize);  // 0.001 in float64
   float sums[kPowerCount] = {};
   for (int i = 1; i <= kGridSize; ++i) {
     const std::size_t at = static_cast<std::size_t>(i);
@@ -271,11 +271,11 @@ void SumGridWeights(const GridTables& g, const std::array<const double*, kScheme
       for (int sigma = 2; sigma <= 4; ++sigma) {
         const int place = g.shiftedIndex[static_cast<std::size_t>(sigma - 2)][at];
         weight[(sigma - 2) + 3 * (t - 1)] =
-            ToFloat32(density * detect[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(place)]);
+            toFloat32(density * detect[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(place)]);
       }
     }
     for (int column = 0; column < kPowerCount; ++column) {
-      sums[column] = ToFloat32(static_cast<double>(sums[column]) + static_cast<double>(weight[column]) * gridStep);
+      sums[column] = toFloat32(static_cast<double>(sums[column]) + static_cast<double>(weight[column]) * gridStep);
     }
     lastWeights[at] = weight[kPowerCount - 1];
   }
@@ -285,29 +285,29 @@ void SumGridWeights(const GridTables& g, const std::array<const double*, kScheme
 }  // namespace
 
 void Calculation::ComputePowerAndRating() {
-  CalculationState& s = state_;
-  const GridTables& g = Tables();
+  CalculationState& s = m_state;
+  const GridTables& g = tables();
   const int n = s.n;
 
-  s.critPower3 = ToFloat32(kPowerCriterion3Sigma);
-  s.critPower4 = ToFloat32(kPowerCriterion4Sigma);
-  s.degFree = ToFloat32(F64(n - 1));
-  const double rootN = std::sqrt(F64(n));
+  s.critPower3 = toFloat32(kPowerCriterion3Sigma);
+  s.critPower4 = toFloat32(kPowerCriterion4Sigma);
+  s.degFree = toFloat32(f64(n - 1));
+  const double rootN = std::sqrt(f64(n));
 
   s.gridZ = g.z;
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const LimitQuantileValue q = LimitQuantile(s.limitPercentile[t]);
-    s.limitZ[t] = ToFloat32(q.z);
+    const LimitQuantileValue q = limitQuantile(s.limitPercentile[t]);
+    s.limitZ[t] = toFloat32(q.z);
     s.searchDiff = q.searchDiff;
   }
   for (int t = 1; t <= kSchemeCount; ++t) {
-    s.limitT[t] = ToFloat32(rootN * static_cast<double>(s.limitZ[t]));
+    s.limitT[t] = toFloat32(rootN * static_cast<double>(s.limitZ[t]));
   }
 
   // A whole number times a float32 is a float32; n - 1 is small enough that 4 and 2
   // times it are exact.
-  const double fourDegFree = static_cast<double>(ToFloat32(4.0 * static_cast<double>(s.degFree)));
-  const double twoDegFree = static_cast<double>(ToFloat32(2.0 * static_cast<double>(s.degFree)));
+  const double fourDegFree = static_cast<double>(toFloat32(4.0 * static_cast<double>(s.degFree)));
+  const double twoDegFree = static_cast<double>(toFloat32(2.0 * static_cast<double>(s.degFree)));
 
   // Detection probabilities per distinct limit (schemes with the same limit share them).
   thread_local PowerWork work;
@@ -321,8 +321,8 @@ void Calculation::ComputePowerAndRating() {
       }
     }
     if (source[static_cast<std::size_t>(t)] != t) continue;
-    const LimitTerms terms = TermsOf(static_cast<double>(s.limitT[t]), fourDegFree, twoDegFree);
-    DetectionProbabilities(g, rootN, terms, work, work.detect[static_cast<std::size_t>(t)]);
+    const LimitTerms terms = termsOf(static_cast<double>(s.limitT[t]), fourDegFree, twoDegFree);
+    detectionProbabilities(g, rootN, terms, work, work.detect[static_cast<std::size_t>(t)]);
   }
 
   // The grid weights of the twelve powers and their twelve float32 sums, side by side
@@ -332,7 +332,7 @@ void Calculation::ComputePowerAndRating() {
     detect[static_cast<std::size_t>(t - 1)] = work.detect[static_cast<std::size_t>(source[static_cast<std::size_t>(t)])].data();
   }
   std::array<float, kPowerCount> power{};
-  SumGridWeights(g, detect, power, s.gridWeight);
+  sumGridWeights(g, detect, power, s.gridWeight);
   for (int column = 0; column < kPowerCount; ++column) {
     float p = power[static_cast<std::size_t>(column)];
     if (p > 1.0f) {
@@ -340,14 +340,14 @@ void Calculation::ComputePowerAndRating() {
     } else if (p < 0.0f) {
       p = 0.0f;
     }
-    const int thousandths = VELMORA_IN_RANGE(ToInt16(static_cast<double>(p) * 1000.0));
-    s.power[column + 1] = ToFloat32(F64(thousandths) / 1000.0);
+    const int thousandths = VELMORA_IN_RANGE(toInt16(static_cast<double>(p) * 1000.0));
+    s.power[column + 1] = toFloat32(f64(thousandths) / 1000.0);
   }
   // The series terms of the last power's last grid point stay in the record.
   {
-    const LimitTerms terms = TermsOf(static_cast<double>(s.limitT[4]), fourDegFree, twoDegFree);
+    const LimitTerms terms = termsOf(static_cast<double>(s.limitT[4]), fourDegFree, twoDegFree);
     const double shifted = g.shifted[static_cast<std::size_t>(g.shiftedIndex[2][kGridSize])];
-    double zStat = Statistic(rootN, shifted, terms);
+    double zStat = statistic(rootN, shifted, terms);
     const bool clamped = std::fabs(zStat) > 6.0;
     if (clamped) zStat = 6.0;
     static_cast<void>(normalCdf(std::fabs(zStat), clamped, s));
@@ -356,34 +356,34 @@ void Calculation::ComputePowerAndRating() {
   for (int t = 1; t <= kSchemeCount; ++t) {
     const float p3 = s.power[3 * t - 1];
     const float p4 = s.power[3 * t];
-    const Rating rating = RateByCriteria(p3, p4);
-    s.powerRating[t] = RatingCaption(rating);
-    results_.schemes[static_cast<std::size_t>(t - 1)].rating = rating;
+    const Rating rating = rateByCriteria(p3, p4);
+    s.powerRating[t] = ratingCaption(rating);
+    m_results.schemes[static_cast<std::size_t>(t - 1)].rating = rating;
   }
 
   // Display rounding, after the powers have used the unrounded percentiles.
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const int cfpUnits = VELMORA_IN_RANGE(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0));
-    s.cfp[t][2] = ToFloat32(F64(cfpUnits) / 100000.0);
-    const int percentileUnits = VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
-    s.limitPercentile[t] = ToFloat32(F64(percentileUnits) / 10000.0);
+    const int cfpUnits = VELMORA_IN_RANGE(toInt32(static_cast<double>(s.cfp[t][2]) * 100000.0));
+    s.cfp[t][2] = toFloat32(f64(cfpUnits) / 100000.0);
+    const int percentileUnits = VELMORA_IN_RANGE(toInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0));
+    s.limitPercentile[t] = toFloat32(f64(percentileUnits) / 10000.0);
   }
 }
 
-float Calculation::DesignPower(int n, float percentile, int t, double shift) {
+float Calculation::designPower(int n, float percentile, int t, double shift) {
   const bool inDomain = n >= 2 && n <= kInt16Max && t >= 1 && t <= kSchemeCount && percentile > 0.0f &&
                         percentile < 1.0f && std::isfinite(shift);
   if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
-  const GridTables& g = Tables();
+  const GridTables& g = tables();
 
   // The limit as the step forms it from the percentile.
-  const double rootN = std::sqrt(F64(n));
-  const float limitZ = ToFloat32(LimitQuantile(percentile).z);
-  const float limitT = ToFloat32(rootN * static_cast<double>(limitZ));
-  const float degFree = ToFloat32(F64(n - 1));
-  const double fourDegFree = static_cast<double>(ToFloat32(4.0 * static_cast<double>(degFree)));
-  const double twoDegFree = static_cast<double>(ToFloat32(2.0 * static_cast<double>(degFree)));
-  const LimitTerms terms = TermsOf(static_cast<double>(limitT), fourDegFree, twoDegFree);
+  const double rootN = std::sqrt(f64(n));
+  const float limitZ = toFloat32(limitQuantile(percentile).z);
+  const float limitT = toFloat32(rootN * static_cast<double>(limitZ));
+  const float degFree = toFloat32(f64(n - 1));
+  const double fourDegFree = static_cast<double>(toFloat32(4.0 * static_cast<double>(degFree)));
+  const double twoDegFree = static_cast<double>(toFloat32(2.0 * static_cast<double>(degFree)));
+  const LimitTerms terms = termsOf(static_cast<double>(limitT), fourDegFree, twoDegFree);
 
   // The statistic of every shifted grid quantile; the series of the magnitudes up to 6
   // (DetectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
@@ -392,8 +392,8 @@ float Calculation::DesignPower(int n, float percentile, int t, double shift) {
   std::array<int, kGridSize> inSeries{};  // the grid points whose magnitude is at most 6
   int count = 0;
   for (int i = 1; i <= kGridSize; ++i) {
-    const double shifted = static_cast<double>(ToFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + shift));
-    const double z = Statistic(rootN, shifted, terms);
+    const double shifted = static_cast<double>(toFloat32(static_cast<double>(g.z[static_cast<std::size_t>(i)]) + shift));
+    const double z = statistic(rootN, shifted, terms);
     zStat[static_cast<std::size_t>(i - 1)] = z;
     if (z >= -6.0 && z <= 6.0) {
       magnitude[static_cast<std::size_t>(count)] = std::fabs(z);
@@ -402,7 +402,7 @@ float Calculation::DesignPower(int n, float percentile, int t, double shift) {
     }
   }
   std::array<double, kGridSize> series{};
-  NormalCdfBatch(magnitude.data(), count, series.data());
+  normalCdfBatch(magnitude.data(), count, series.data());
   std::array<double, kGridSize> detect{};
   const double clamped = std::min(std::max(g.clampedCdf, 0.0), 1.0);
   for (int i = 0; i < kGridSize; ++i) {
@@ -416,12 +416,12 @@ float Calculation::DesignPower(int n, float percentile, int t, double shift) {
   }
 
   // The grid weights and their float32 sum, in the order of the grid points, then the clamp.
-  const double gridStep = 1.0 / F64(kGridSize);
+  const double gridStep = 1.0 / f64(kGridSize);
   const double* const minDensity = g.minDensity[static_cast<std::size_t>(t)].data();
   float power = 0.0f;
   for (int i = 1; i <= kGridSize; ++i) {
-    const float weight = ToFloat32(minDensity[i] * detect[static_cast<std::size_t>(i - 1)]);
-    power = ToFloat32(static_cast<double>(power) + static_cast<double>(weight) * gridStep);
+    const float weight = toFloat32(minDensity[i] * detect[static_cast<std::size_t>(i - 1)]);
+    power = toFloat32(static_cast<double>(power) + static_cast<double>(weight) * gridStep);
   }
   if (power > 1.0f) {
     power = 1.0f;

@@ -122,14 +122,14 @@ namespace {
 constexpr long double kU = 0x1p-53L;
 constexpr long double kV = 0x1p-24L;
 
-long double Up(long double x) { return x + std::fabs(x) * 0x1p-50L + 0x1p-1000L; }
+long double up(long double x) { return x + std::fabs(x) * 0x1p-50L + 0x1p-1000L; }
 
-long double Positions(int t, int r) { return static_cast<long double>((t - 1) * r + 1); }
-long double RowRoundings(int r) { return 9.0L * static_cast<long double>(r - 1) + 5.0L; }
+long double positions(int t, int r) { return static_cast<long double>((t - 1) * r + 1); }
+long double rowRoundings(int r) { return 9.0L * static_cast<long double>(r - 1) + 5.0L; }
 
 // P(X >= a) for X ~ BetaBinomial(T; k, n - k + 1), by the factorial-moment bound of 4(c);
 // a bound below 1e-40 is returned as it stands once reached.
-long double TailBound(long T, long a, int n, int k) {
+long double tailBound(long T, long a, int n, int k) {
   if (a <= 0) return 1.0L;
   if (a > T) return 0.0L;
   long double bound = 1.0L;
@@ -145,7 +145,7 @@ long double TailBound(long T, long a, int n, int k) {
 }
 
 // P(W > w) for W ~ Beta(k, n - k + 1), by the moment bound of 4(c).
-long double BetaTailBound(long double w, int n, int k) {
+long double betaTailBound(long double w, int n, int k) {
   long double bound = 1.0L;
   for (int i = 0; i < 100000; ++i) {
     const long double factor = static_cast<long double>(k + i) / (static_cast<long double>(n + 1 + i) * w);
@@ -159,10 +159,10 @@ long double BetaTailBound(long double w, int n, int k) {
 // The bound of 4(c) for one block. The exponentials and logarithms of the C library are
 // within a few units in the last place; the terms that use them are raised by a relative
 // 1e-9, far more.
-long double BlockBound(long T, long a, long q, int t, int n, int k) {
+long double blockBound(long T, long a, long q, int t, int n, int k) {
   if (a <= 0) return 1.0L;
   if (a > T) return 0.0L;
-  const long double mixed = TailBound(T, a, n, k);
+  const long double mixed = tailBound(T, a, n, k);
   long double best = mixed;
   const long double p = static_cast<long double>(a) / static_cast<long double>(T);
   for (int step = 1; step <= 40; ++step) {
@@ -172,7 +172,7 @@ long double BlockBound(long T, long a, long q, int t, int n, int k) {
     const long double binomial = std::exp(-static_cast<long double>(T) * kl) * (1.0L + 1e-9L);
     const long double noFalsePositive =
         std::exp(static_cast<long double>(q) * std::log1p(-std::pow(w, static_cast<long double>(t)))) * (1.0L + 1e-9L);
-    const long double bound = std::min(binomial, mixed) + noFalsePositive * BetaTailBound(w, n, k);
+    const long double bound = std::min(binomial, mixed) + noFalsePositive * betaTailBound(w, n, k);
     best = std::min(best, bound);
   }
   return best;
@@ -180,22 +180,22 @@ long double BlockBound(long T, long a, long q, int t, int n, int k) {
 
 }  // namespace
 
-long double FloatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess) {
-  const long double others = RowRoundings(r) * kU + runProbDeviation + kV;
-  return Up(others + sumExcess + flushedMass + 0x1p-54L + 1.001L * kV + 0x1p-149L);
+long double floatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess) {
+  const long double others = rowRoundings(r) * kU + runProbDeviation + kV;
+  return up(others + sumExcess + flushedMass + 0x1p-54L + 1.001L * kV + 0x1p-149L);
 }
 
-long double RunProbDeviation(float runProb, long double runProbLongDouble, int k) {
+long double runProbDeviation(float runProb, long double runProbLongDouble, int k) {
   const long double exact = runProbLongDouble;
-  return Up(std::fabs(static_cast<long double>(runProb) - exact) / exact + 4.0L * static_cast<long double>(k) * 0x1p-64L);
+  return up(std::fabs(static_cast<long double>(runProb) - exact) / exact + 4.0L * static_cast<long double>(k) * 0x1p-64L);
 }
 
-long double CrudeSumExcess(int t, int r) {
+long double crudeSumExcess(int t, int r) {
   const long double e = kU + kV + kU * kV;
-  return Positions(t, r) * e / (1.0L - e);
+  return positions(t, r) * e / (1.0L - e);
 }
 
-long double SumExcess(const double* row, int limit, float firstRunProb) {
+long double sumExcess(const double* row, int limit, float firstRunProb) {
   const long double e = kU + kV + kU * kV;
   const long double ePrime = e / (1.0L - e);
   // The tail sums T(M) from the top, raised for their own roundings (2^-63 each).
@@ -208,15 +208,15 @@ long double SumExcess(const double* row, int limit, float firstRunProb) {
     const long double excess = static_cast<long double>(M) * ePrime + 3.0L * rho * tail * raise;
     if (excess < best) best = excess;
   }
-  return Up(best);
+  return up(best);
 }
 
-long double SoundPathExcess(int t, int r) {
+long double soundPathExcess(int t, int r) {
   const long double e = 2.0L * (static_cast<long double>(2 * t + 8) * static_cast<long double>(r - 1) + 6.0L) * kU;
-  return Up(e + 1.001L * kV + 0x1p-150L);
+  return up(e + 1.001L * kV + 0x1p-150L);
 }
 
-long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource) {
+long double flushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource) {
   long double mass = 0.0L;
   const int block = std::max(1, r / 64);
   for (int v1 = 2; v1 <= r; v1 += block) {
@@ -227,25 +227,25 @@ long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<in
       if (m > 0 && (lowest == 0 || m < lowest)) lowest = m;
     }
     if (lowest == 0) continue;
-    mass += BlockBound(static_cast<long>(t) * (v2 - 1), lowest - 1, r - v2 + 1, t, n, kHigh);
+    mass += blockBound(static_cast<long>(t) * (v2 - 1), lowest - 1, r - v2 + 1, t, n, kHigh);
     if (mass >= 1.0L) return 1.0L;
   }
-  return Up(mass);
+  return up(mass);
 }
 
-long double CfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k) {
-  const long double loss = (RowRoundings(r) + Positions(t, r)) * kU + 4.0L * static_cast<long double>(k) * 0x1p-64L;
+long double cfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k) {
+  const long double loss = (rowRoundings(r) + positions(t, r)) * kU + 4.0L * static_cast<long double>(k) * 0x1p-64L;
   long double lower = runProbLongDouble * static_cast<long double>(rowSum64) * (1.0L - loss);
   lower -= std::fabs(lower) * 0x1p-50L;
-  return Up(1.0L - lower);
+  return up(1.0L - lower);
 }
 
-long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r) {
+long double cfpUpperFromSound(double firstFalsePositiveSum, int t, int r) {
   const long double e = 2.0L * (static_cast<long double>(2 * t + 8) * static_cast<long double>(r - 1) + 6.0L) * kU;
-  return Up((static_cast<long double>(firstFalsePositiveSum) + 1e-51L) / (1.0L - e));
+  return up((static_cast<long double>(firstFalsePositiveSum) + 1e-51L) / (1.0L - e));
 }
 
-double EstimateCfp(int n, int r, int t, int k) {
+double estimateCfp(int n, int r, int t, int k) {
   // E[1 - (1 - W^t)^r], W ~ Beta(k, n - k + 1), by Gauss-Legendre quadrature over W's bulk,
   // in logarithms; the density is taken relative to its value at the mean and normalised
   // by the same quadrature (no log-gamma, whose sign is a shared global).

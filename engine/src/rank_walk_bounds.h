@@ -13,35 +13,35 @@ namespace velmora::walkbounds {
 // the probability of the coefficient paths through products that the flush-to-zero row of
 // k0 flushed (FlushedPathMass), and sumExcess is SumExcess of the last such candidate's row
 // or, without it, CrudeSumExcess.
-long double FloatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess);
+long double floatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess);
 
 // The relative distance of candidate k's float32 running probability from the exact one,
 // given that product formed in long double (as RunProbabilitiesLongDouble forms it).
-long double RunProbDeviation(float runProb, long double runProbLongDouble, int k);
+long double runProbDeviation(float runProb, long double runProbLongDouble, int k);
 
 // What the float32 sums of candidates k0 .. K may lose: from K's design row c(1..limit)
 // and the running probability of k0.
-long double SumExcess(const double* row, int limit, float firstRunProb);
-long double CrudeSumExcess(int t, int r);
+long double sumExcess(const double* row, int limit, float firstRunProb);
+long double crudeSumExcess(int t, int r);
 
 // D(k) - CFP(k) <= SoundPathExcess(t, r) for every candidate evaluated as first-false-
 // positive probabilities in float64 (a running probability below the float32 range, or
 // an infinite sum).
-long double SoundPathExcess(int t, int r);
+long double soundPathExcess(int t, int r);
 
 // An upper bound on the probability of the coefficient paths of any candidate k <= kHigh
 // that pass through a product flushed in the flush-to-zero row of the walk's first
 // candidate; lowestFlushedSource as CoefficientRow::lowestFlushedSource of that row.
-long double FlushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource);
+long double flushedPathMass(int n, int r, int t, int kHigh, const std::vector<int>& lowestFlushedSource);
 
 // CFP(k) <= the bound, from candidate k's flush-to-zero row summed in float64 (rowSum64)
 // and its running probability formed in long double.
-long double CfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k);
+long double cfpUpperFromFlushedRow(long double runProbLongDouble, double rowSum64, int t, int r, int k);
 
 // CFP(k) <= the bound, from candidate k's first-false-positive sum in float64.
-long double CfpUpperFromSound(double firstFalsePositiveSum, int t, int r);
+long double cfpUpperFromSound(double firstFalsePositiveSum, int t, int r);
 
 // CFP(k) estimated by quadrature (for choosing which candidate to try, never a result).
-double EstimateCfp(int n, int r, int t, int k);
+double estimateCfp(int n, int r, int t, int k);
 
 }  // namespace velmora::walkbounds

@@ -19,14 +19,14 @@
 
 namespace velmora {
 
-using steps::F64;
-using steps::ToFloat32;
+using steps::f64;
+using steps::toFloat32;
 
 // Builds in row 1 of countProb the coefficient row c(1..countLimit(t)) of candidate k
 // after all r comparisons: runProb(t) * c(m) is the probability that exactly m - 1 of
 // the t*r samples exceed the limit while no comparison has all t of its samples above it.
-void Calculation::BuildCoefficientRow(int t, int k) {
-  CalculationState& s = state_;
+void Calculation::buildCoefficientRow(int t, int k) {
+  CalculationState& s = m_state;
   const int r = s.r;
   const int N = s.poolSize[t];
   const int limit = s.countLimit[t];
@@ -42,17 +42,17 @@ void Calculation::BuildCoefficientRow(int t, int k) {
   // The row after the first comparison.
   c(1) = 1.0;
   if (t == 2) {
-    c(2) = F64(2 * k) / F64(N);
+    c(2) = f64(2 * k) / f64(N);
   } else if (t == 3) {
-    const double b1 = F64(k) / F64(N);
+    const double b1 = f64(k) / f64(N);
     const double b1Times3 = b1 * 3.0;
     c(2) = b1Times3;
-    c(3) = (F64(k + 1) / F64(N - 1)) * b1Times3;
+    c(3) = (f64(k + 1) / f64(N - 1)) * b1Times3;
   } else {
-    const double b1 = F64(k) / F64(N);
-    const double b2 = F64(k + 1) / F64(N - 1);
-    const double b3 = F64(k + 2) / F64(N - 2);
-    c(2) = F64(4 * k) / F64(N);
+    const double b1 = f64(k) / f64(N);
+    const double b2 = f64(k + 1) / f64(N - 1);
+    const double b3 = f64(k + 2) / f64(N - 2);
+    c(2) = f64(4 * k) / f64(N);
     c(3) = b2 * (b1 * 6.0);
     c(4) = (b2 * (b1 * 4.0)) * b3;
   }
@@ -65,22 +65,22 @@ void Calculation::BuildCoefficientRow(int t, int k) {
   //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
   // and one update stores w_i * c(m) at position m + i of row i + 1.
   const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
-  std::vector<double>& weights = weightScratch_;
+  std::vector<double>& weights = m_weightScratch;
   weights.assign(static_cast<std::size_t>(3) * (lastPosition + 1), 0.0);
   auto weight = [&weights](int i, int m) -> double& { return weights[static_cast<std::size_t>(m) * 3 + (i - 1)]; };
   if (r >= 2) {
     for (int m = 1; m <= lastPosition; ++m) {
-      const double a1 = F64(k + m - 1) / F64(N - m + 1);
+      const double a1 = f64(k + m - 1) / f64(N - m + 1);
       if (t == 2) {
         weight(1, m) = a1 * 2.0;
       } else if (t == 3) {
-        const double a2 = F64(k + m) / F64(N - m);
+        const double a2 = f64(k + m) / f64(N - m);
         const double a1Times3 = a1 * 3.0;
         weight(1, m) = a1Times3;
         weight(2, m) = a1Times3 * a2;
       } else {
-        const double a2 = F64(k + m) / F64(N - m);
-        const double a3 = F64(k + m + 1) / F64(N - m - 1);
+        const double a2 = f64(k + m) / f64(N - m);
+        const double a3 = f64(k + m + 1) / f64(N - m - 1);
         const double a1Times4 = a1 * 4.0;
         weight(1, m) = a1Times4;
         weight(2, m) = (a1 * 6.0) * a2;
@@ -118,41 +118,41 @@ void Calculation::BuildCoefficientRow(int t, int k) {
 // The CFP of candidate k of scheme 1:t. With carryRunProb the running probability of
 // candidate k - 1 is extended by one factor, which gives the same float32 value as the
 // product recomputed from the start.
-float Calculation::EvaluateRetestCandidateReference(int t, int k, bool carryRunProb) {
-  CalculationState& s = state_;
+float Calculation::evaluateRetestCandidateReference(int t, int k, bool carryRunProb) {
+  CalculationState& s = m_state;
   const int n = s.n;
   const int nPlusTr = n + t * s.r;
 
   if (!carryRunProb) {
-    s.runProb[t] = ToFloat32(F64(n) / F64(nPlusTr));
+    s.runProb[t] = toFloat32(f64(n) / f64(nPlusTr));
     for (int m = 2; m <= k; ++m) {
-      const double product = F64(n - m + 1) * static_cast<double>(s.runProb[t]);
-      s.runProb[t] = ToFloat32(product / F64(nPlusTr - m + 1));
+      const double product = f64(n - m + 1) * static_cast<double>(s.runProb[t]);
+      s.runProb[t] = toFloat32(product / f64(nPlusTr - m + 1));
     }
   } else {
-    const double product = F64(n - k + 1) * static_cast<double>(s.runProb[t]);
-    s.runProb[t] = ToFloat32(product / F64(nPlusTr - k + 1));
+    const double product = f64(n - k + 1) * static_cast<double>(s.runProb[t]);
+    s.runProb[t] = toFloat32(product / f64(nPlusTr - k + 1));
   }
 
-  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return EvaluateRetestCandidateSound(t, k);
+  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return evaluateRetestCandidateSound(t, k);
 
   s.poolSize[t] = static_cast<std::int16_t>(nPlusTr - k);
-  BuildCoefficientRow(t, k);
+  buildCoefficientRow(t, k);
 
   const double* const table = s.countProbData.data();
   s.countSum[t] = 0.0f;
   for (int m = 1; m <= s.countLimit[t]; ++m) {
-    s.countSum[t] = ToFloat32(static_cast<double>(s.countSum[t]) + table[(m - 1) * 4]);
+    s.countSum[t] = toFloat32(static_cast<double>(s.countSum[t]) + table[(m - 1) * 4]);
   }
 
-  if (!std::isfinite(s.countSum[t])) return EvaluateRetestCandidateSound(t, k);
+  if (!std::isfinite(s.countSum[t])) return evaluateRetestCandidateSound(t, k);
 
-  const float P = ToFloat32(static_cast<double>(s.runProb[t]) * static_cast<double>(s.countSum[t]));
-  return ToFloat32(1.0 - static_cast<double>(P));
+  const float P = toFloat32(static_cast<double>(s.runProb[t]) * static_cast<double>(s.countSum[t]));
+  return toFloat32(1.0 - static_cast<double>(P));
 }
 
-void Calculation::FindRankRetestReference(int t) {
-  CalculationState& s = state_;
+void Calculation::findRankRetestReference(int t) {
+  CalculationState& s = m_state;
   const int n = s.n;
   const int j = s.j;
   const int start = s.optRank[t - 1];
@@ -161,7 +161,7 @@ void Calculation::FindRankRetestReference(int t) {
     s.rankIdx = static_cast<std::int16_t>(k);
     s.optRank[t] = static_cast<std::int16_t>(k);
     s.countSum[t] = 0.0f;
-    const float cfpCur = EvaluateRetestCandidateReference(t, k, k > start);
+    const float cfpCur = evaluateRetestCandidateReference(t, k, k > start);
     s.cfpCur[t] = cfpCur;
     // Every candidate's CFP is a number (the sound evaluation takes over where float32
     // cannot give one), so each test below decides by its comparison alone.
@@ -185,7 +185,7 @@ void Calculation::FindRankRetestReference(int t) {
         // can, at DCFPs too small for float32 to resolve below 1 (about 1e-8). No rank
         // of this walk has passed, so cfp(t, 1) would still hold a value from an earlier
         // run: the rank kept, k - 1, is evaluated instead, so that the CFP shown is its own.
-        s.cfp[t][1] = EvaluateRetestCandidateReference(t, k - 1, false);
+        s.cfp[t][1] = evaluateRetestCandidateReference(t, k - 1, false);
       }
       s.cfp[t][2] = s.cfp[t][1];
       s.optRank[t] = static_cast<std::int16_t>(k - 1);
@@ -198,7 +198,7 @@ void Calculation::FindRankRetestReference(int t) {
       break;
     }
   }
-  s.limitPercentile[t] = ToFloat32((F64(n - s.optRank[t]) + 0.5) / F64(n));
+  s.limitPercentile[t] = toFloat32((f64(n - s.optRank[t]) + 0.5) / f64(n));
 }
 
 }  // namespace velmora

@@ -21,8 +21,8 @@
 
 namespace velmora {
 
-using steps::F64;
-using steps::ToFloat32;
+using steps::f64;
+using steps::toFloat32;
 
 // The retest searches 1:2, 1:3 and 1:4: for every scheme 1:t a walk over the candidate
 // ranks from the previous scheme's rank, each candidate's CFP formed from its running
@@ -34,9 +34,9 @@ using steps::ToFloat32;
 // field for field: the candidates that leave something in the record (the last one, and
 // the last one whose row was built) are the same, and their values are the same.
 
-void Calculation::FindRank1of2() { FindRankRetest(2); }
-void Calculation::FindRank1of3() { FindRankRetest(3); }
-void Calculation::FindRank1of4() { FindRankRetest(4); }
+void Calculation::FindRank1of2() { findRankRetest(2); }
+void Calculation::FindRank1of3() { findRankRetest(3); }
+void Calculation::FindRank1of4() { findRankRetest(4); }
 
 namespace {
 
@@ -54,13 +54,13 @@ struct Evaluation {
 // The running probabilities of every candidate 1 .. n, as the walk carries them from
 // candidate to candidate (and as a candidate recomputes it from the start: the same
 // products in the same order).
-std::vector<float> RunProbabilities(int t, int n, int r) {
+std::vector<float> runProbabilities(int t, int n, int r) {
   const int nPlusTr = n + t * r;
   std::vector<float> runProb(static_cast<std::size_t>(n) + 1, 0.0f);
-  runProb[1] = ToFloat32(F64(n) / F64(nPlusTr));
+  runProb[1] = toFloat32(f64(n) / f64(nPlusTr));
   for (int k = 2; k <= n; ++k) {
-    const double product = F64(n - k + 1) * static_cast<double>(runProb[static_cast<std::size_t>(k - 1)]);
-    runProb[static_cast<std::size_t>(k)] = ToFloat32(product / F64(nPlusTr - k + 1));
+    const double product = f64(n - k + 1) * static_cast<double>(runProb[static_cast<std::size_t>(k - 1)]);
+    runProb[static_cast<std::size_t>(k)] = toFloat32(product / f64(nPlusTr - k + 1));
   }
   return runProb;
 }
@@ -77,10 +77,10 @@ std::vector<float> RunProbabilities(int t, int n, int r) {
 // CFP correctly rounded or one float32 step from it, and always in [0, 1]. Wherever the
 // running probability is a normal float32 and the sum finite, the search's own
 // arithmetic gives the CFP, digit for digit.
-float SoundCfp(int n, int r, int t, int k, double& sum) {
-  sum = FirstFalsePositiveSum64(n, r, t, k);
+float soundCfp(int n, int r, int t, int k, double& sum) {
+  sum = firstFalsePositiveSum64(n, r, t, k);
   VELMORA_ASSERT(sum >= 0.0 && sum <= 1.0 + 1e-9);
-  return ToFloat32(std::min(sum, 1.0));
+  return toFloat32(std::min(sum, 1.0));
 }
 
 // A row for a candidate. A walk builds many rows of one size, each a few allocations of
@@ -91,7 +91,7 @@ float SoundCfp(int n, int r, int t, int k, double& sum) {
 class RowStore {
  public:
   static std::shared_ptr<rows::CoefficientRow> New() {
-    Spares& spares = ThreadSpares();
+    Spares& spares = threadSpares();
     std::unique_ptr<rows::CoefficientRow> row;
     if (!spares.empty()) {
       row = std::move(spares.back());
@@ -99,7 +99,7 @@ class RowStore {
     } else {
       row = std::make_unique<rows::CoefficientRow>();
     }
-    return {row.release(), [](rows::CoefficientRow* done) { Keep(done); }};
+    return {row.release(), [](rows::CoefficientRow* done) { keep(done); }};
   }
 
  private:
@@ -107,47 +107,47 @@ class RowStore {
   // Values per buffer: larger rows cost far more to build than to allocate.
   static constexpr std::size_t kLargestKept = 1u << 13;
   using Spares = std::vector<std::unique_ptr<rows::CoefficientRow>>;
-  static Spares& ThreadSpares() {
+  static Spares& threadSpares() {
     thread_local Spares spares;
     return spares;
   }
-  static void Keep(rows::CoefficientRow* done) {
+  static void keep(rows::CoefficientRow* done) {
     std::unique_ptr<rows::CoefficientRow> row(done);
-    Spares& spares = ThreadSpares();
+    Spares& spares = threadSpares();
     if (spares.size() < kSpares && row->bufferA.capacity() <= kLargestKept) spares.push_back(std::move(row));
   }
 };
 
-Evaluation EvaluateDesign(int t, int n, int r, int k, float runProb) {
+Evaluation evaluateDesign(int t, int n, int r, int k, float runProb) {
   Evaluation e;
   e.k = k;
   e.runProb = runProb;
   if (!(runProb >= std::numeric_limits<float>::min())) {
-    e.cfp = SoundCfp(n, r, t, k, e.soundSum);
+    e.cfp = soundCfp(n, r, t, k, e.soundSum);
     return e;
   }
   auto row = RowStore::New();
-  rows::BuildRow(t, n, r, k, rows::RowMode::design, *row);
+  rows::buildRow(t, n, r, k, rows::RowMode::design, *row);
   e.built = true;
-  e.countSum = rows::RowSum(*row);
+  e.countSum = rows::rowSum(*row);
   e.row = std::move(row);
   if (!std::isfinite(e.countSum)) {
-    e.cfp = SoundCfp(n, r, t, k, e.soundSum);
+    e.cfp = soundCfp(n, r, t, k, e.soundSum);
     return e;
   }
-  const float P = ToFloat32(static_cast<double>(runProb) * static_cast<double>(e.countSum));
-  e.cfp = ToFloat32(1.0 - static_cast<double>(P));
+  const float P = toFloat32(static_cast<double>(runProb) * static_cast<double>(e.countSum));
+  e.cfp = toFloat32(1.0 - static_cast<double>(P));
   return e;
 }
 
 // What evaluating candidate e leaves in the record: the running probability, and where
 // the row was built, its pool size, the table, the last update's positions and the sum.
-void Commit(CalculationState& s, int t, const Evaluation& e) {
+void commit(CalculationState& s, int t, const Evaluation& e) {
   s.runProb[t] = e.runProb;
   if (!e.built) return;
   const rows::CoefficientRow& row = *e.row;
   s.poolSize[t] = static_cast<std::int16_t>(row.poolSize);
-  rows::WriteTable(row, s.countProbData.data());
+  rows::writeTable(row, s.countProbData.data());
   if (row.r >= 2) {
     s.innerLow[t] = static_cast<std::int16_t>(t + (t - 1) * (row.r - 2));
     s.innerHigh[t] = static_cast<std::int16_t>(t + (t - 1) * (row.r - 1));
@@ -156,7 +156,7 @@ void Commit(CalculationState& s, int t, const Evaluation& e) {
 }
 
 // The float64 operations of one candidate, roughly.
-double CandidateCost(int t, int r) { return 0.5 * F64(t - 1) * F64(t - 1) * F64(r) * F64(r) + F64(r); }
+double candidateCost(int t, int r) { return 0.5 * f64(t - 1) * f64(t - 1) * f64(r) * f64(r) + f64(r); }
 
 // WebAssembly built without its threads option has no threads to start: there std::async
 // starts none and its future waits for ever, so the tasks run one after another. Each task
@@ -170,7 +170,7 @@ constexpr bool kThreads = true;
 // Runs task(i) for i < count, side by side on the processor's cores (the standard
 // library's threads; a handful of tasks, each far longer than starting a thread).
 template <class Task>
-void RunSideBySide(int count, const Task& task) {
+void runSideBySide(int count, const Task& task) {
   if (count <= 1 || !kThreads) {
     for (int i = 0; i < count; ++i) task(i);
     return;
@@ -182,7 +182,7 @@ void RunSideBySide(int count, const Task& task) {
   for (std::future<void>& other : others) other.get();
 }
 
-int SideBySide() {
+int sideBySide() {
   if (!kThreads) return 1;
   const unsigned cores = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(cores, 1u, 4u));
@@ -193,89 +193,89 @@ int SideBySide() {
 class Candidates {
  public:
   Candidates(int t, int n, int r, int kMax)
-      : t_(t), n_(n), r_(r), kMax_(kMax), runProb_(RunProbabilities(t, n, r)),
-        width_(CandidateCost(t, r) >= 2e5 ? SideBySide() : 1) {
-    while (lastNormal_ < n_ && runProb_[static_cast<std::size_t>(lastNormal_) + 1] >= std::numeric_limits<float>::min()) {
-      ++lastNormal_;
+      : m_t(t), m_n(n), m_r(r), m_kMax(kMax), m_runProb(runProbabilities(t, n, r)),
+        m_width(candidateCost(t, r) >= 2e5 ? sideBySide() : 1) {
+    while (m_lastNormal < m_n && m_runProb[static_cast<std::size_t>(m_lastNormal) + 1] >= std::numeric_limits<float>::min()) {
+      ++m_lastNormal;
     }
   }
 
-  float RunProb(int k) const { return runProb_[static_cast<std::size_t>(k)]; }
+  float runProb(int k) const { return m_runProb[static_cast<std::size_t>(k)]; }
   // The exact running probability of candidate k, to a relative 4k 2^-64: the same
   // product in long double.
-  long double RunProbLongDouble(int k) const {
-    if (runProbLd_.empty()) {
-      const int nPlusTr = n_ + t_ * r_;
-      runProbLd_.assign(static_cast<std::size_t>(n_) + 1, 0.0L);
+  long double runProbLongDouble(int k) const {
+    if (m_runProbLd.empty()) {
+      const int nPlusTr = m_n + m_t * m_r;
+      m_runProbLd.assign(static_cast<std::size_t>(m_n) + 1, 0.0L);
       long double p = 1.0L;
-      for (int m = 1; m <= n_; ++m) {
-        p = p * static_cast<long double>(n_ - m + 1) / static_cast<long double>(nPlusTr - m + 1);
-        runProbLd_[static_cast<std::size_t>(m)] = p;
+      for (int m = 1; m <= m_n; ++m) {
+        p = p * static_cast<long double>(m_n - m + 1) / static_cast<long double>(nPlusTr - m + 1);
+        m_runProbLd[static_cast<std::size_t>(m)] = p;
       }
     }
-    return runProbLd_[static_cast<std::size_t>(k)];
+    return m_runProbLd[static_cast<std::size_t>(k)];
   }
   // The last candidate whose running probability is a normal float32 (0 if none).
-  int LastNormal() const { return lastNormal_; }
-  int width() const { return width_; }
+  int lastNormal() const { return m_lastNormal; }
+  int width() const { return m_width; }
 
   // The candidates evaluated alongside one on the float32 path stop at the last such
   // candidate (where the walk will try to prove the first-false-positive ones instead).
-  void StopLookaheadAtLastNormal() { lookaheadStop_ = LastNormal(); }
+  void stopLookaheadAtLastNormal() { m_lookaheadStop = lastNormal(); }
 
   // Candidate k, with the candidates after it up to the batch's width evaluated alongside.
-  const Evaluation& Get(int k) {
-    if (!done_.contains(k)) {
+  const Evaluation& get(int k) {
+    if (!m_done.contains(k)) {
       std::vector<int> batch{k};
-      const int last = k <= lookaheadStop_ ? std::min(lookaheadStop_, kMax_) : kMax_;
-      for (int c = k + 1; c <= last && static_cast<int>(batch.size()) < width_; ++c) {
-        if (!done_.contains(c)) batch.push_back(c);
+      const int last = k <= m_lookaheadStop ? std::min(m_lookaheadStop, m_kMax) : m_kMax;
+      for (int c = k + 1; c <= last && static_cast<int>(batch.size()) < m_width; ++c) {
+        if (!m_done.contains(c)) batch.push_back(c);
       }
-      Evaluate(batch);
+      evaluate(batch);
     }
-    return done_.at(k);
+    return m_done.at(k);
   }
 
-  void Evaluate(const std::vector<int>& ks) {
+  void evaluate(const std::vector<int>& ks) {
     std::vector<int> todo;
     for (const int k : ks) {
-      if (!done_.contains(k) && std::find(todo.begin(), todo.end(), k) == todo.end()) todo.push_back(k);
+      if (!m_done.contains(k) && std::find(todo.begin(), todo.end(), k) == todo.end()) todo.push_back(k);
     }
     std::vector<Evaluation> results(todo.size());
-    RunSideBySide(static_cast<int>(todo.size()), [&](int i) {
+    runSideBySide(static_cast<int>(todo.size()), [&](int i) {
       const int k = todo[static_cast<std::size_t>(i)];
-      results[static_cast<std::size_t>(i)] = EvaluateDesign(t_, n_, r_, k, RunProb(k));
+      results[static_cast<std::size_t>(i)] = evaluateDesign(m_t, m_n, m_r, k, runProb(k));
     });
-    for (Evaluation& e : results) done_.emplace(e.k, std::move(e));
+    for (Evaluation& e : results) m_done.emplace(e.k, std::move(e));
   }
 
   // Forgets the rows of candidates below k (the walk has passed them).
-  void ForgetBelow(int k) {
-    for (auto it = done_.begin(); it != done_.end() && it->first < k;) it = done_.erase(it);
+  void forgetBelow(int k) {
+    for (auto it = m_done.begin(); it != m_done.end() && it->first < k;) it = m_done.erase(it);
   }
 
-  int t() const { return t_; }
-  int n() const { return n_; }
-  int r() const { return r_; }
+  int t() const { return m_t; }
+  int n() const { return m_n; }
+  int r() const { return m_r; }
 
  private:
-  int t_;
-  int n_;
-  int r_;
-  int kMax_;
-  std::vector<float> runProb_;
-  mutable std::vector<long double> runProbLd_;
-  int width_;
-  int lastNormal_ = 0;
-  int lookaheadStop_ = 0;
-  std::map<int, Evaluation> done_;
+  int m_t;
+  int m_n;
+  int m_r;
+  int m_kMax;
+  std::vector<float> m_runProb;
+  mutable std::vector<long double> m_runProbLd;
+  int m_width;
+  int m_lastNormal = 0;
+  int m_lookaheadStop = 0;
+  std::map<int, Evaluation> m_done;
 };
 
 // The largest candidate K >= start such that every candidate from start to K provably
 // passes (rank_walk_bounds.cpp), or start - 1. startRow is the flush-to-zero row of start
 // where one was built before (else null); on success it becomes K's, so that the walk can
 // go on from K.
-int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
+int certifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
                      std::shared_ptr<rows::CoefficientRow>& startRow) {
   const int t = candidates.t();
   const int n = candidates.n();
@@ -291,24 +291,24 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
   // below would end short of it: one estimate tells (typical designs walk a few
   // candidates, and proving nothing is then the cheaper way).
   if (start + kShortest > kEnd ||
-      static_cast<long double>(walkbounds::EstimateCfp(n, r, t, start + kShortest)) + dcfpSlack > dcfpL) {
+      static_cast<long double>(walkbounds::estimateCfp(n, r, t, start + kShortest)) + dcfpSlack > dcfpL) {
     return start - 1;
   }
-  const int lastNormal = candidates.LastNormal();
+  const int lastNormal = candidates.lastNormal();
   const bool anyFloatPath = start <= lastNormal;
-  const long double soundExcess = walkbounds::SoundPathExcess(t, r);
+  const long double soundExcess = walkbounds::soundPathExcess(t, r);
   // The largest distance of a float32 running probability from the exact one over the
   // float32-path candidates from start to k.
   const auto runProbDeviation = [&](int k) {
     long double d = 0.0L;
     for (int c = start; c <= std::min(k, lastNormal); ++c) {
-      d = std::max(d, walkbounds::RunProbDeviation(candidates.RunProb(c), candidates.RunProbLongDouble(c), c));
+      d = std::max(d, walkbounds::runProbDeviation(candidates.runProb(c), candidates.runProbLongDouble(c), c));
     }
     return d;
   };
   const auto excess = [&](int k, long double flushedMass, long double sumExcess) {
     long double e = soundExcess;
-    if (anyFloatPath) e = std::max(e, walkbounds::FloatPathExcess(r, runProbDeviation(k), flushedMass, sumExcess));
+    if (anyFloatPath) e = std::max(e, walkbounds::floatPathExcess(r, runProbDeviation(k), flushedMass, sumExcess));
     return e;
   };
   // What the float32 sums are likely to lose, for choosing K: the terms up to the bulk of
@@ -318,8 +318,8 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     const double a = k;
     const double b = n - k + 1;
     const double spread = std::min(1.0, a / (a + b) + 6.0 * std::sqrt(a * b / ((a + b) * (a + b) * (a + b + 1.0))));
-    const double bulk = std::min(F64(positions), std::ceil(F64(t * r) * spread) + 16.0);
-    return walkbounds::CrudeSumExcess(t, r) * static_cast<long double>(bulk / F64(positions));
+    const double bulk = std::min(f64(positions), std::ceil(f64(t * r) * spread) + 16.0);
+    return walkbounds::crudeSumExcess(t, r) * static_cast<long double>(bulk / f64(positions));
   };
   // The largest k in [start, kEnd] whose estimated CFP plus `offset(k)` stays within the
   // DCFP, or start - 1 (the estimate rises with k).
@@ -328,7 +328,7 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     int hi = high;
     while (lo < hi) {
       const int mid = lo + (hi - lo + 1) / 2;
-      if (static_cast<long double>(walkbounds::EstimateCfp(n, r, t, mid)) + offset(mid) <= dcfpL) {
+      if (static_cast<long double>(walkbounds::estimateCfp(n, r, t, mid)) + offset(mid) <= dcfpL) {
         lo = mid;
       } else {
         hi = mid - 1;
@@ -352,15 +352,15 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     const int rowTasks = (needStart ? 1 : 0) + (kFloat ? 1 : 0);
     const auto task = [&](int i) {
       if (i < rowTasks && needStart && i == 0) {
-        rows::BuildRow(t, n, r, start, rows::RowMode::flushToZero, *newStartRow);
+        rows::buildRow(t, n, r, start, rows::RowMode::flushToZero, *newStartRow);
       } else if (i < rowTasks) {
-        rows::BuildRow(t, n, r, K, rows::RowMode::flushToZero, *kRow);
+        rows::buildRow(t, n, r, K, rows::RowMode::flushToZero, *kRow);
       } else {
-        candidates.Evaluate(designs);
+        candidates.evaluate(designs);
       }
     };
     if (candidates.width() > 1) {
-      RunSideBySide(rowTasks + 1, task);
+      runSideBySide(rowTasks + 1, task);
     } else {
       for (int i = 0; i <= rowTasks; ++i) task(i);
     }
@@ -368,12 +368,12 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     long double flushedMass = 0.0L;
     long double sumExcess = 0.0L;
     if (anyFloatPath) {
-      flushedMass = walkbounds::FlushedPathMass(n, r, t, K, startRow->lowestFlushedSource);
-      const Evaluation& last = candidates.Get(lastFloat);
-      sumExcess = walkbounds::SumExcess(last.row->last, last.row->limit, candidates.RunProb(start));
+      flushedMass = walkbounds::flushedPathMass(n, r, t, K, startRow->lowestFlushedSource);
+      const Evaluation& last = candidates.get(lastFloat);
+      sumExcess = walkbounds::sumExcess(last.row->last, last.row->limit, candidates.runProb(start));
     }
-    const long double upper = kFloat ? walkbounds::CfpUpperFromFlushedRow(candidates.RunProbLongDouble(K), rows::RowSum64(*kRow), t, r, K)
-                                     : walkbounds::CfpUpperFromSound(candidates.Get(K).soundSum, t, r);
+    const long double upper = kFloat ? walkbounds::cfpUpperFromFlushedRow(candidates.runProbLongDouble(K), rows::rowSum64(*kRow), t, r, K)
+                                     : walkbounds::cfpUpperFromSound(candidates.get(K).soundSum, t, r);
     const long double bound = upper + excess(K, flushedMass, sumExcess);
     if (bound <= dcfpL) {
       if (kFloat) startRow = kRow;
@@ -388,13 +388,13 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     if (flushedMass > sumExcess && flushedMass > 0.5L * (bound - dcfpL)) {
       const std::vector<int>& flushedSources = startRow->lowestFlushedSource;
       K = largestWithin(K - 1, [&](int k) {
-        return excess(k, walkbounds::FlushedPathMass(n, r, t, k, flushedSources), likelySumExcess(k)) + upperLoss +
+        return excess(k, walkbounds::flushedPathMass(n, r, t, k, flushedSources), likelySumExcess(k)) + upperLoss +
                dcfpSlack;
       });
     } else if (sumExcess + flushedMass > 0.5L * (bound - dcfpL)) {
       K = start + (K - start) / 2;
     } else {
-      const long double over = bound - static_cast<long double>(walkbounds::EstimateCfp(n, r, t, K));
+      const long double over = bound - static_cast<long double>(walkbounds::estimateCfp(n, r, t, K));
       K = largestWithin(K - 1, [&](int) { return over + dcfpSlack; });
     }
   }
@@ -403,37 +403,37 @@ int CertifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
 
 }  // namespace
 
-float Calculation::EvaluateRetestCandidate(int t, int k, bool carryRunProb) {
-  CalculationState& s = state_;
+float Calculation::evaluateRetestCandidate(int t, int k, bool carryRunProb) {
+  CalculationState& s = m_state;
   const int n = s.n;
   const int nPlusTr = n + t * s.r;
   float runProb = 0.0f;
   if (!carryRunProb) {
-    runProb = ToFloat32(F64(n) / F64(nPlusTr));
+    runProb = toFloat32(f64(n) / f64(nPlusTr));
     for (int m = 2; m <= k; ++m) {
-      const double product = F64(n - m + 1) * static_cast<double>(runProb);
-      runProb = ToFloat32(product / F64(nPlusTr - m + 1));
+      const double product = f64(n - m + 1) * static_cast<double>(runProb);
+      runProb = toFloat32(product / f64(nPlusTr - m + 1));
     }
   } else {
-    const double product = F64(n - k + 1) * static_cast<double>(s.runProb[t]);
-    runProb = ToFloat32(product / F64(nPlusTr - k + 1));
+    const double product = f64(n - k + 1) * static_cast<double>(s.runProb[t]);
+    runProb = toFloat32(product / f64(nPlusTr - k + 1));
   }
-  const Evaluation e = EvaluateDesign(t, n, s.r, k, runProb);
-  Commit(s, t, e);
+  const Evaluation e = evaluateDesign(t, n, s.r, k, runProb);
+  commit(s, t, e);
   return e.cfp;
 }
 
-float Calculation::EvaluateRetestCandidateSound(int t, int k) const {
+float Calculation::evaluateRetestCandidateSound(int t, int k) const {
   double sum = 0.0;
-  return SoundCfp(state_.n, state_.r, t, k, sum);
+  return soundCfp(m_state.n, m_state.r, t, k, sum);
 }
 
-void Calculation::FindRankRetest(int t) {
-  if (referenceWalk_) {
-    FindRankRetestReference(t);
+void Calculation::findRankRetest(int t) {
+  if (m_referenceWalk) {
+    findRankRetestReference(t);
     return;
   }
-  CalculationState& s = state_;
+  CalculationState& s = m_state;
   const int n = s.n;
   const int r = s.r;
   const int j = s.j;
@@ -446,15 +446,15 @@ void Calculation::FindRankRetest(int t) {
   int certified = start - 1;
   // Proving a stretch costs a few candidates and some estimates: worth it for long walks
   // of costly candidates.
-  const bool longWalk = kEnd - start + 1 >= 8 && CandidateCost(t, r) >= 2e4 && F64(kEnd - start) * CandidateCost(t, r) >= 5e5;
+  const bool longWalk = kEnd - start + 1 >= 8 && candidateCost(t, r) >= 2e4 && f64(kEnd - start) * candidateCost(t, r) >= 5e5;
   // Where the walk reaches the first candidate of the first-false-positive sums with at
   // least eight candidates left, it tries to prove a stretch of those.
-  const bool proveFromFirstSum = longWalk && kEnd - candidates.LastNormal() >= 8;
-  if (proveFromFirstSum) candidates.StopLookaheadAtLastNormal();
+  const bool proveFromFirstSum = longWalk && kEnd - candidates.lastNormal() >= 8;
+  if (proveFromFirstSum) candidates.stopLookaheadAtLastNormal();
   std::shared_ptr<rows::CoefficientRow> fromRow;
   // Each certified stretch ends at a candidate whose flush-to-zero row starts the next.
   for (int from = start; longWalk && from < kEnd;) {
-    const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, fromRow);
+    const int further = certifiedPassing(candidates, s.dcfp, from, kEnd, fromRow);
     if (further < from) break;
     certified = further;
     if (further < from + 8) break;
@@ -470,10 +470,10 @@ void Calculation::FindRankRetest(int t) {
   for (int k = std::max(start, certified); k <= n; ++k) {
     // Where the walk reaches the first candidate of the first-false-positive sums, the
     // bound of those alone may carry it further.
-    if (proveFromFirstSum && k == candidates.LastNormal() + 1 && k > certified) {
+    if (proveFromFirstSum && k == candidates.lastNormal() + 1 && k > certified) {
       std::shared_ptr<rows::CoefficientRow> none;
       for (int from = k;;) {
-        const int further = CertifiedPassing(candidates, s.dcfp, from, kEnd, none);
+        const int further = certifiedPassing(candidates, s.dcfp, from, kEnd, none);
         if (further < from) break;
         certified = further;
         k = further;
@@ -483,12 +483,12 @@ void Calculation::FindRankRetest(int t) {
     }
     s.rankIdx = static_cast<std::int16_t>(k);
     s.optRank[t] = static_cast<std::int16_t>(k);
-    const Evaluation& e = candidates.Get(k);
+    const Evaluation& e = candidates.get(k);
     // Only the last candidate whose row was built and those after it can show in the record.
     if (e.built) walked.clear();
     if (walked.size() >= 2 && !walked.back().first.built) walked.pop_back();
     walked.emplace_back(e, true);
-    candidates.ForgetBelow(k);
+    candidates.forgetBelow(k);
     const float cfpCur = e.cfp;
     s.cfpCur[t] = cfpCur;
     VELMORA_ASSERT(std::isfinite(cfpCur));
@@ -513,7 +513,7 @@ void Calculation::FindRankRetest(int t) {
         // can, at DCFPs too small for float32 to resolve below 1 (about 1e-8). No rank
         // of this walk has passed, so cfp(t, 1) would still hold a value from an earlier
         // run: the rank kept, k - 1, is evaluated instead, so that the CFP shown is its own.
-        Evaluation kept = EvaluateDesign(t, n, r, k - 1, candidates.RunProb(k - 1));
+        Evaluation kept = evaluateDesign(t, n, r, k - 1, candidates.runProb(k - 1));
         s.cfp[t][1] = kept.cfp;
         walked.emplace_back(std::move(kept), false);
       }
@@ -528,7 +528,7 @@ void Calculation::FindRankRetest(int t) {
       break;
     }
   }
-  s.limitPercentile[t] = ToFloat32((F64(n - s.optRank[t]) + 0.5) / F64(n));
+  s.limitPercentile[t] = toFloat32((f64(n - s.optRank[t]) + 0.5) / f64(n));
 
   // The record as the walk of every candidate leaves it: from the last candidate whose row
   // was built on, each candidate's evaluation in turn. Where the walk's own candidates
@@ -537,17 +537,17 @@ void Calculation::FindRankRetest(int t) {
   std::size_t from = walked.size();
   while (from > 0 && !walked[from - 1].first.built) --from;
   if (from == 0) {
-    const int skippedBuilder = std::min(initialCertified - 1, candidates.LastNormal());
+    const int skippedBuilder = std::min(initialCertified - 1, candidates.lastNormal());
     if (skippedBuilder >= start) {
       s.countSum[t] = 0.0f;
-      Commit(s, t, EvaluateDesign(t, n, r, skippedBuilder, candidates.RunProb(skippedBuilder)));
+      commit(s, t, evaluateDesign(t, n, r, skippedBuilder, candidates.runProb(skippedBuilder)));
     }
   } else {
     --from;
   }
   for (std::size_t i = from; i < walked.size(); ++i) {
     if (walked[i].second) s.countSum[t] = 0.0f;
-    Commit(s, t, walked[i].first);
+    commit(s, t, walked[i].first);
   }
 }
 
@@ -555,32 +555,32 @@ void Calculation::FindRankRetest(int t) {
 
 namespace velmora {
 
-std::vector<float> Calculation::DesignCfps(int n, int r, int t, std::span<const int> ranks) {
+std::vector<float> Calculation::designCfps(int n, int r, int t, std::span<const int> ranks) {
   std::vector<float> cfps(ranks.size(), std::numeric_limits<float>::quiet_NaN());
   const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 &&
                         static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
   if (!inDomain) return cfps;
   // The running probabilities of candidates 1 .. n. For 1:1 they are those of its own walk
   // (FindRank1of1: the same products with n + r), and its CFP is 1 - runProb(1).
-  const std::vector<float> runProb = RunProbabilities(t, n, r);
+  const std::vector<float> runProb = runProbabilities(t, n, r);
   std::vector<std::size_t> retest;  // the elements that need a coefficient row
   for (std::size_t i = 0; i < ranks.size(); ++i) {
     const int k = ranks[i];
     if (k < 1 || k > n) continue;
     if (t == 1) {
-      cfps[i] = ToFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
+      cfps[i] = toFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
     } else {
       retest.push_back(i);
     }
   }
   // Each candidate evaluated as DesignCfp evaluates it (EvaluateRetestCandidate without a
   // carried running probability forms the same products), costly ones side by side.
-  const std::size_t lanes = std::min<std::size_t>(retest.size(), CandidateCost(t, r) >= 2e5 ? static_cast<std::size_t>(SideBySide()) : 1u);
-  RunSideBySide(static_cast<int>(lanes), [&](int lane) {
+  const std::size_t lanes = std::min<std::size_t>(retest.size(), candidateCost(t, r) >= 2e5 ? static_cast<std::size_t>(sideBySide()) : 1u);
+  runSideBySide(static_cast<int>(lanes), [&](int lane) {
     for (std::size_t m = static_cast<std::size_t>(lane); m < retest.size(); m += lanes) {
       const std::size_t i = retest[m];
       const int k = ranks[i];
-      cfps[i] = EvaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
+      cfps[i] = evaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
     }
   });
   return cfps;

@@ -11,7 +11,7 @@
 
 namespace velmora::steps {
 
-inline float ToFloat32(double x) { return static_cast<float>(x); }
-inline double F64(int x) { return static_cast<double>(x); }
+inline float toFloat32(double x) { return static_cast<float>(x); }
+inline double f64(int x) { return static_cast<double>(x); }
 
 }  // namespace velmora::steps

@@ -13,27 +13,27 @@
 
 namespace velmora {
 
-using steps::F64;
-using steps::ToFloat32;
+using steps::f64;
+using steps::toFloat32;
 
 // The whole run, in the fixed order of its steps.
 
-Outcome Calculation::Calculate(const InputTexts& texts, std::string_view decimalSymbol) {
+Outcome Calculation::calculate(const InputTexts& texts, std::string_view decimalSymbol) {
   Outcome outcome;
   outcome.refusal = CheckInputs(texts);
   if (outcome.refusal) return outcome;
   outcome.captions = RunCalculation(texts, decimalSymbol);
-  outcome.results = results_;
+  outcome.results = m_results;
   return outcome;
 }
 
 ResultCaptions Calculation::RunCalculation(const InputTexts& texts, std::string_view decimalSymbol) {
-  CalculationState& s = state_;
-  s.dcfp = ToFloat32(NumericValue(texts.txtAL));
+  CalculationState& s = m_state;
+  s.dcfp = toFloat32(numericValue(texts.txtAL));
   // The checks have made sure that these three are whole and fit an int16.
-  s.n = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtN)));
-  s.r = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtR)));
-  s.j = VELMORA_IN_RANGE(ToInt16(NumericValue(texts.txtMDET)));
+  s.n = VELMORA_IN_RANGE(toInt16(numericValue(texts.txtN)));
+  s.r = VELMORA_IN_RANGE(toInt16(numericValue(texts.txtR)));
+  s.j = VELMORA_IN_RANGE(toInt16(numericValue(texts.txtMDET)));
 
   const int r = s.r;
   s.countLimit[2] = static_cast<std::int16_t>((r - 1) + 2);
@@ -46,18 +46,18 @@ ResultCaptions Calculation::RunCalculation(const InputTexts& texts, std::string_
   FindRank1of2();
   FindRank1of3();
   FindRank1of4();
-  KeepSearchResults();
+  keepSearchResults();
   ComputePowerAndRating();
   return ShowResults(decimalSymbol);
 }
 
-void Calculation::Reset() {
+void Calculation::reset() {
   // The table keeps its storage, zeroed; the next run re-dimensions it anyway.
-  std::vector<double> table = std::move(state_.countProbData);
+  std::vector<double> table = std::move(m_state.countProbData);
   std::fill(table.begin(), table.end(), 0.0);
-  state_ = CalculationState{};
-  state_.countProbData = std::move(table);
-  results_ = Results{};
+  m_state = CalculationState{};
+  m_state.countProbData = std::move(table);
+  m_results = Results{};
 }
 
 }  // namespace velmora

@@ -9,22 +9,22 @@
 namespace velmora {
 namespace {
 
-CalculationAudit Audit(const char* dcfp, const char* n, const char* r, const char* j) {
+CalculationAudit auditOf(const char* dcfp, const char* n, const char* r, const char* j) {
   Calculation calculation;
-  const Outcome outcome = calculation.Calculate({dcfp, n, r, j});
+  const Outcome outcome = calculation.calculate({dcfp, n, r, j});
   EXPECT_TRUE(outcome.accepted());
-  return AuditCalculation(outcome.results, dcfp);
+  return auditCalculation(outcome.results, dcfp);
 }
 
 TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
-  const CalculationAudit audit = Audit("0.1", "20", "5", "20");
+  const CalculationAudit audit = auditOf("0.1", "20", "5", "20");
   const SchemeAudit& one = audit.schemes[0];
   EXPECT_EQ(one.rank, 1);
   EXPECT_TRUE(one.exceeded);
   EXPECT_EQ(one.cfpShown, "0.20000");
-  EXPECT_EQ(FormatSignificant(one.cfpExact), "0.2");
+  EXPECT_EQ(formatSignificant(one.cfpExact), "0.2");
   EXPECT_FALSE(one.nextRank.has_value());  // the refused rank is rank 1 itself
-  EXPECT_EQ(FormatSignificant(one.margin), "-0.1");
+  EXPECT_EQ(formatSignificant(one.margin), "-0.1");
   EXPECT_TRUE(one.exactExceeded);
   EXPECT_EQ(one.exactRank, 1);
 
@@ -36,11 +36,11 @@ TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
     const SchemeAudit& s = audit.schemes[static_cast<std::size_t>(t - 1)];
     EXPECT_EQ(s.rank, ranks[t - 1]);
     EXPECT_FALSE(s.exceeded);
-    EXPECT_EQ(FormatSignificant(s.cfpExact), exact[t - 1]);
+    EXPECT_EQ(formatSignificant(s.cfpExact), exact[t - 1]);
     ASSERT_TRUE(s.nextRank.has_value());
     EXPECT_EQ(*s.nextRank, ranks[t - 1] + 1);
-    EXPECT_EQ(FormatSignificant(*s.nextCfpExact), next[t - 1]) << "1:" << t;
-    EXPECT_LT(testsupport::RelativeError(*s.nextCfpExact, testsupport::ExactCfpFraction(20, 5, t, *s.nextRank)), 1e-17L);
+    EXPECT_EQ(formatSignificant(*s.nextCfpExact), next[t - 1]) << "1:" << t;
+    EXPECT_LT(testsupport::relativeError(*s.nextCfpExact, testsupport::exactCfpFraction(20, 5, t, *s.nextRank)), 1e-17L);
     EXPECT_GT(s.margin, 0.0L);
     EXPECT_EQ(s.exactRank, s.rank);
     EXPECT_TRUE(s.agrees());
@@ -51,7 +51,7 @@ TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
 }
 
 TEST(AuditCalculation, ARankBoundStopsTheWalkWithoutANextRank) {
-  const CalculationAudit audit = Audit("0.1", "20", "5", "3");
+  const CalculationAudit audit = auditOf("0.1", "20", "5", "3");
   EXPECT_EQ(audit.schemes[2].rank, 3);
   EXPECT_FALSE(audit.schemes[2].nextRank.has_value());
   EXPECT_EQ(audit.schemes[3].rank, 3);
@@ -61,7 +61,7 @@ TEST(AuditCalculation, ARankBoundStopsTheWalkWithoutANextRank) {
 }
 
 TEST(AuditCalculation, EveryRankPassingEndsAtNWithoutANextRank) {
-  const CalculationAudit audit = Audit("1", "8", "2", "8");
+  const CalculationAudit audit = auditOf("1", "8", "2", "8");
   for (const SchemeAudit& s : audit.schemes) {
     EXPECT_EQ(s.rank, 8);
     EXPECT_FALSE(s.nextRank.has_value());
@@ -73,14 +73,14 @@ TEST(AuditCalculation, EveryRankPassingEndsAtNWithoutANextRank) {
 TEST(AuditCalculation, Float32DcfpCanPassWhatTheTypedDcfpFails) {
   // 0.19999999 becomes the float32 0.199999988..., which equals the float32 CFP of rank 1
   // (1 - 0.8f): the design passes rank 1, while its exact CFP 0.2 exceeds the typed DCFP.
-  const CalculationAudit audit = Audit("0.19999999", "20", "5", "20");
+  const CalculationAudit audit = auditOf("0.19999999", "20", "5", "20");
   const SchemeAudit& one = audit.schemes[0];
   EXPECT_EQ(one.rank, 1);
   EXPECT_FALSE(one.exceeded);
   EXPECT_TRUE(one.exactExceeded);
   EXPECT_FALSE(one.agrees());
   EXPECT_FALSE(audit.agrees());
-  EXPECT_EQ(FormatSignificant(one.margin), "-1e-08");
+  EXPECT_EQ(formatSignificant(one.margin), "-1e-08");
 }
 
 TEST(AuditCalculation, ExactRankFarFromTheDesignRankIsFoundByBisection) {
@@ -90,10 +90,10 @@ TEST(AuditCalculation, ExactRankFarFromTheDesignRankIsFoundByBisection) {
     for (int t = 1; t <= 4; ++t) {
       for (int maxRank : {1, 2, 17, 60}) {
         int walked = 0;
-        for (int k = 1; k <= maxRank && dcfp.Compare(60, 9, t, k).meets; ++k) walked = k;
+        for (int k = 1; k <= maxRank && dcfp.compare(60, 9, t, k).meets; ++k) walked = k;
         for (int hint : {1, maxRank / 2 + 1, maxRank}) {
           int evaluations = 0;
-          EXPECT_EQ(FindExactRank(dcfp, 60, 9, t, maxRank, hint, &evaluations), walked)
+          EXPECT_EQ(findExactRank(dcfp, 60, 9, t, maxRank, hint, &evaluations), walked)
               << text << " 1:" << t << " max " << maxRank << " hint " << hint;
           EXPECT_LE(evaluations, 14);
         }
@@ -110,9 +110,9 @@ TEST(AuditCalculation, DesignRanksAgreeWithExactRanksAcrossTypicalInputs) {
       for (int r : {1, 5, 20, 50}) {
         Calculation calculation;
         const std::string nText = std::to_string(n);
-        const Outcome outcome = calculation.Calculate({dcfp, nText, std::to_string(r), nText});
+        const Outcome outcome = calculation.calculate({dcfp, nText, std::to_string(r), nText});
         ASSERT_TRUE(outcome.accepted());
-        const CalculationAudit audit = AuditCalculation(outcome.results, dcfp);
+        const CalculationAudit audit = auditCalculation(outcome.results, dcfp);
         for (const SchemeAudit& s : audit.schemes) {
           if (!s.agrees()) ++disagreements;
           // The design's CFP as shown is the exact one rounded, up to float32 digits.

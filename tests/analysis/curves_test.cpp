@@ -20,10 +20,10 @@
 namespace velmora::analysis {
 namespace {
 
-std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
+std::uint32_t bits(float value) { return std::bit_cast<std::uint32_t>(value); }
 
 // The power step's rounding to thousandths, kept as a float32.
-float Rounded(float power) { return static_cast<float>(static_cast<double>(PowerThousandths(power)) / 1000.0); }
+float rounded(float power) { return static_cast<float>(static_cast<double>(powerThousandths(power)) / 1000.0); }
 
 struct Design {
   const char* dcfp;
@@ -39,26 +39,26 @@ const Design kDesigns[] = {{"0.1", "20", "5", "20"},     {"0.05", "20", "1", "20
 TEST(DesignPower, AtTwoThreeAndFourSigmaIsTheResultsPowerBitForBit) {
   for (const Design& d : kDesigns) {
     Calculation calculation;
-    const Outcome outcome = calculation.Calculate({d.dcfp, d.n, d.r, d.j});
+    const Outcome outcome = calculation.calculate({d.dcfp, d.n, d.r, d.j});
     ASSERT_TRUE(outcome.accepted()) << d.dcfp << " " << d.n << " " << d.r;
     const Results& results = outcome.results;
     for (const SchemeResult& scheme : results.schemes) {
       for (int sigma = 2; sigma <= 4; ++sigma) {
-        const float power = Calculation::DesignPower(results.inputs.n, scheme.percentile, scheme.test, sigma);
-        EXPECT_EQ(Bits(Rounded(power)), Bits(scheme.power[static_cast<std::size_t>(sigma - 2)]))
+        const float power = Calculation::designPower(results.inputs.n, scheme.percentile, scheme.test, sigma);
+        EXPECT_EQ(bits(rounded(power)), bits(scheme.power[static_cast<std::size_t>(sigma - 2)]))
             << d.dcfp << " " << d.n << " " << d.r << " 1:" << scheme.test << " at " << sigma;
       }
     }
     // Before the rounding: the record keeps the grid weights of 1:4 at 4 sigma, whose
     // float32 sum (clamped to [0, 1]) is that cell's unrounded power.
-    const CalculationState& s = CalculationSeam::State(calculation);
+    const CalculationState& s = CalculationSeam::state(calculation);
     float sum = 0.0f;
     for (int i = 1; i <= kGridSize; ++i) {
       sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(s.gridWeight[static_cast<std::size_t>(i)]) *
                                                               (1.0 / static_cast<double>(kGridSize)));
     }
     sum = std::fmin(std::fmax(sum, 0.0f), 1.0f);
-    EXPECT_EQ(Bits(Calculation::DesignPower(results.inputs.n, results.schemes[3].percentile, 4, 4.0)), Bits(sum));
+    EXPECT_EQ(bits(Calculation::designPower(results.inputs.n, results.schemes[3].percentile, 4, 4.0)), bits(sum));
   }
 }
 
@@ -68,10 +68,10 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
     for (int k = 1; k <= std::min(n, 60); ++k) ranks.push_back(k);
     ranks.push_back(n);
     for (int t = 1; t <= kSchemeCount; ++t) {
-      const std::vector<float> cfps = Calculation::DesignCfps(n, r, t, ranks);
+      const std::vector<float> cfps = Calculation::designCfps(n, r, t, ranks);
       ASSERT_EQ(cfps.size(), ranks.size());
       for (std::size_t i = 0; i < ranks.size(); ++i) {
-        EXPECT_EQ(Bits(cfps[i]), Bits(Calculation::DesignCfp(n, r, t, ranks[i])))
+        EXPECT_EQ(bits(cfps[i]), bits(Calculation::designCfp(n, r, t, ranks[i])))
             << "n " << n << " r " << r << " 1:" << t << " k " << ranks[i];
       }
     }
@@ -80,9 +80,9 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
 
 TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
   Calculation calculation;
-  const Outcome outcome = calculation.Calculate({"0.1", "20", "5", "20"});
+  const Outcome outcome = calculation.calculate({"0.1", "20", "5", "20"});
   ASSERT_TRUE(outcome.accepted());
-  const CalculationCurves curves = ComputeCurves(outcome.results);
+  const CalculationCurves curves = computeCurves(outcome.results);
   EXPECT_EQ(curves.jBound, 20);
   EXPECT_EQ(curves.lastRank, std::min(20, outcome.results.schemes[3].rank + kCurveRanksPastChosen));
   for (const SchemeCurves& scheme : curves.schemes) {
@@ -94,7 +94,7 @@ TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
       EXPECT_EQ(p.rank, static_cast<int>(i) + 1);
       EXPECT_EQ(p.chosen, p.rank == result.rank);
       EXPECT_EQ(p.jBound, p.rank == 20);
-      EXPECT_EQ(p.exactCfp, static_cast<double>(ExactCfp(20, 5, scheme.test, p.rank)));
+      EXPECT_EQ(p.exactCfp, static_cast<double>(exactCfp(20, 5, scheme.test, p.rank)));
       EXPECT_NEAR(p.designCfp, p.exactCfp, 1e-6);
     }
     ASSERT_EQ(static_cast<int>(scheme.power.size()), kCurveShiftCount);
@@ -103,8 +103,8 @@ TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
     for (int sigma = 2; sigma <= 4; ++sigma) {
       const PowerCurvePoint& p = scheme.power[static_cast<std::size_t>(4 * sigma)];
       EXPECT_EQ(p.shift, sigma);
-      EXPECT_EQ(Bits(Rounded(static_cast<float>(p.designPower))), Bits(result.power[static_cast<std::size_t>(sigma - 2)]));
-      EXPECT_EQ(p.exactPower, ExactPower(20, result.rank, scheme.test, sigma));
+      EXPECT_EQ(bits(rounded(static_cast<float>(p.designPower))), bits(result.power[static_cast<std::size_t>(sigma - 2)]));
+      EXPECT_EQ(p.exactPower, exactPower(20, result.rank, scheme.test, sigma));
     }
   }
   EXPECT_NEAR(curves.schemes[0].power[12].referencePower, 0.5414, 5e-5);
@@ -113,11 +113,11 @@ TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
 
 TEST(Curves, ManyRanksAreSampledKeepingEveryChosenRankAndItsNeighbours) {
   Calculation calculation;
-  const Outcome outcome = calculation.Calculate({"0.2", "5000", "2", "5000"});
+  const Outcome outcome = calculation.calculate({"0.2", "5000", "2", "5000"});
   ASSERT_TRUE(outcome.accepted());
   const Results& results = outcome.results;
   ASSERT_GT(results.schemes[3].rank, kCurveAllRanksUpTo);
-  const CalculationCurves curves = ComputeCurves(results);
+  const CalculationCurves curves = computeCurves(results);
   for (const SchemeCurves& scheme : curves.schemes) {
     EXPECT_TRUE(scheme.sampled);
     EXPECT_LE(scheme.cfp.size(), static_cast<std::size_t>(kCurveAllRanksUpTo + 20));

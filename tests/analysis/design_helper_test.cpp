@@ -10,7 +10,7 @@ namespace velmora {
 namespace {
 
 TEST(DesignMonitoringProgram, ComparisonsAndPerConstituentDcfp) {
-  const MonitoringDesign design = DesignMonitoringProgram("20", "10", "2");
+  const MonitoringDesign design = designMonitoringProgram("20", "10", "2");
   ASSERT_FALSE(design.error.has_value());
   EXPECT_EQ(design.r, 40);
   // 1 - 0.9^0.1 = 0.010480741793785607353...; 1 - pow(0.9, 0.1) is 5e-17 off.
@@ -21,35 +21,35 @@ TEST(DesignMonitoringProgram, ComparisonsAndPerConstituentDcfp) {
 }
 
 TEST(DesignMonitoringProgram, RateAndSmallDcfpKeepTheirDigits) {
-  EXPECT_EQ(DesignMonitoringProgram("1", "1", "1", "0.05").dcfpText, "0.05");
+  EXPECT_EQ(designMonitoringProgram("1", "1", "1", "0.05").dcfpText, "0.05");
   // 1 - (1 - 1e-9)^(1/1000) would lose most digits to the subtraction.
-  const MonitoringDesign tiny = DesignMonitoringProgram("1", "1000", "1", "1e-9");
+  const MonitoringDesign tiny = designMonitoringProgram("1", "1000", "1", "1e-9");
   ASSERT_FALSE(tiny.error.has_value());
   EXPECT_EQ(tiny.dcfpText, "1e-12");
-  EXPECT_EQ(DesignMonitoringProgram("3", "2", "4", "0.10").r, 12);
-  EXPECT_EQ(DesignMonitoringProgram("3.0", "2", "4").r, 12);  // a whole number written with a decimal point
+  EXPECT_EQ(designMonitoringProgram("3", "2", "4", "0.10").r, 12);
+  EXPECT_EQ(designMonitoringProgram("3.0", "2", "4").r, 12);  // a whole number written with a decimal point
 }
 
 TEST(DesignMonitoringProgram, RefusesNonsense) {
   for (const char* bad : {"0", "-3", "2.5", "abc", "", "1e10"}) {
-    EXPECT_TRUE(DesignMonitoringProgram(bad, "10", "2").error.has_value()) << "wells " << bad;
-    EXPECT_TRUE(DesignMonitoringProgram("20", bad, "2").error.has_value()) << "constituents " << bad;
-    EXPECT_TRUE(DesignMonitoringProgram("20", "10", bad).error.has_value()) << "evaluations " << bad;
+    EXPECT_TRUE(designMonitoringProgram(bad, "10", "2").error.has_value()) << "wells " << bad;
+    EXPECT_TRUE(designMonitoringProgram("20", bad, "2").error.has_value()) << "constituents " << bad;
+    EXPECT_TRUE(designMonitoringProgram("20", "10", bad).error.has_value()) << "evaluations " << bad;
   }
   for (const char* bad : {"0", "1", "1.5", "-0.1", "x"}) {
-    EXPECT_TRUE(DesignMonitoringProgram("20", "10", "2", bad).error.has_value()) << "rate " << bad;
+    EXPECT_TRUE(designMonitoringProgram("20", "10", "2", bad).error.has_value()) << "rate " << bad;
   }
 }
 
 TEST(DesignMonitoringProgram, RefusesMoreComparisonsThanTheCalculatorTakes) {
-  EXPECT_FALSE(DesignMonitoringProgram("8191", "1", "1").error.has_value());
-  const MonitoringDesign tooMany = DesignMonitoringProgram("100", "10", "100");
+  EXPECT_FALSE(designMonitoringProgram("8191", "1", "1").error.has_value());
+  const MonitoringDesign tooMany = designMonitoringProgram("100", "10", "100");
   ASSERT_TRUE(tooMany.error.has_value());
   EXPECT_NE(tooMany.error->lines.front().find("10000"), std::string::npos);
   EXPECT_NE(tooMany.error->lines.front().find("8191"), std::string::npos);
   // With the background size known, n + 4r itself must fit.
-  EXPECT_FALSE(DesignMonitoringProgram("1", "1", "1000", "", "28767").error.has_value());
-  EXPECT_TRUE(DesignMonitoringProgram("1", "1", "1000", "", "28768").error.has_value());
+  EXPECT_FALSE(designMonitoringProgram("1", "1", "1000", "", "28767").error.has_value());
+  EXPECT_TRUE(designMonitoringProgram("1", "1", "1000", "", "28768").error.has_value());
 }
 
 }  // namespace

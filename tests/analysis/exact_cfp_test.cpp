@@ -11,8 +11,8 @@
 namespace velmora {
 namespace {
 
-using testsupport::ExactCfpFraction;
-using testsupport::RelativeError;
+using testsupport::exactCfpFraction;
+using testsupport::relativeError;
 
 // Ten significant digits need a relative error below 5e-11; the sums do far better.
 constexpr long double kTenDigits = 5e-11L;
@@ -26,24 +26,24 @@ TEST(ExactCfp, PublishedValuesForTwentyBackgroundFiveComparisons) {
                    {3, 5, mpq_class(9352011, 103488385)},
                    {4, 7, mpq_class(6810920, 75739851)}};
   for (const auto& p : published) {
-    EXPECT_EQ(ExactCfpFraction(20, 5, p.t, p.k), p.cfp) << "reference, 1:" << p.t;
-    const long double cfp = ExactCfp(20, 5, p.t, p.k);
-    EXPECT_LT(RelativeError(cfp, p.cfp), 1e-17L) << "1:" << p.t;
+    EXPECT_EQ(exactCfpFraction(20, 5, p.t, p.k), p.cfp) << "reference, 1:" << p.t;
+    const long double cfp = exactCfp(20, 5, p.t, p.k);
+    EXPECT_LT(relativeError(cfp, p.cfp), 1e-17L) << "1:" << p.t;
   }
-  EXPECT_EQ(FormatSignificant(ExactCfp(20, 5, 2, 2)), "0.06051955707");
-  EXPECT_EQ(FormatSignificant(ExactCfp(20, 5, 3, 5)), "0.09036773547");
-  EXPECT_EQ(FormatSignificant(ExactCfp(20, 5, 4, 7)), "0.08992518351");
-  EXPECT_EQ(FormatSignificant(ExactCfp(20, 5, 1, 1)), "0.2");
+  EXPECT_EQ(formatSignificant(exactCfp(20, 5, 2, 2)), "0.06051955707");
+  EXPECT_EQ(formatSignificant(exactCfp(20, 5, 3, 5)), "0.09036773547");
+  EXPECT_EQ(formatSignificant(exactCfp(20, 5, 4, 7)), "0.08992518351");
+  EXPECT_EQ(formatSignificant(exactCfp(20, 5, 1, 1)), "0.2");
 }
 
 TEST(ExactCfp, WorkedTablesOfTheSearches) {
   // The coefficient tables the searches are checked with, as probabilities.
-  EXPECT_LT(RelativeError(ExactCfp(10, 3, 2, 2), mpq_class(89, 728)), 1e-17L);
-  EXPECT_LT(RelativeError(ExactCfp(10, 2, 3, 2), mpq_class(31, 1144)), 1e-17L);
-  EXPECT_LT(RelativeError(ExactCfp(10, 2, 4, 2), mpq_class(333, 34034)), 1e-17L);
-  EXPECT_LT(RelativeError(ExactCfp(10, 1, 2, 1), mpq_class(1, 66)), 1e-17L);
-  EXPECT_LT(RelativeError(ExactCfp(10, 1, 3, 1), mpq_class(1, 286)), 1e-17L);
-  EXPECT_LT(RelativeError(ExactCfp(10, 1, 4, 1), mpq_class(1, 1001)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 3, 2, 2), mpq_class(89, 728)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 2, 3, 2), mpq_class(31, 1144)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 2, 4, 2), mpq_class(333, 34034)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 1, 2, 1), mpq_class(1, 66)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 1, 3, 1), mpq_class(1, 286)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(10, 1, 4, 1), mpq_class(1, 1001)), 1e-17L);
 }
 
 TEST(ExactCfp, GridOfSmallSizesAgainstFractionsWithinTheBound) {
@@ -54,9 +54,9 @@ TEST(ExactCfp, GridOfSmallSizesAgainstFractionsWithinTheBound) {
       for (int t = 1; t <= 4; ++t) {
         long double previous = 0.0L;
         for (int k = 1; k <= n; ++k) {
-          const long double cfp = ExactCfp(n, r, t, k);
-          const long double error = RelativeError(cfp, ExactCfpFraction(n, r, t, k));
-          ASSERT_LE(error, ExactCfpRelativeErrorBound(r, t)) << n << " " << r << " 1:" << t << " k " << k;
+          const long double cfp = exactCfp(n, r, t, k);
+          const long double error = relativeError(cfp, exactCfpFraction(n, r, t, k));
+          ASSERT_LE(error, exactCfpRelativeErrorBound(r, t)) << n << " " << r << " 1:" << t << " k " << k;
           worst = std::max(worst, error);
           EXPECT_GT(cfp, previous) << "the CFP rises with the rank";
           previous = cfp;
@@ -74,15 +74,15 @@ TEST(ExactCfp, TiniestCfpsKeepTheirDigits) {
   const int n = 32763;
   for (int t = 1; t <= 4; ++t) {
     for (int k : {1, 2, 100, 8191, 20000, 32763}) {
-      const mpq_class exact = ExactCfpFraction(n, 1, t, k);
-      EXPECT_LT(RelativeError(ExactCfp(n, 1, t, k), exact), 1e-17L) << "1:" << t << " k " << k;
+      const mpq_class exact = exactCfpFraction(n, 1, t, k);
+      EXPECT_LT(relativeError(exactCfp(n, 1, t, k), exact), 1e-17L) << "1:" << t << " k " << k;
     }
   }
-  EXPECT_EQ(FormatSignificant(ExactCfp(n, 1, 4, 1)), "2.082303572e-17");
+  EXPECT_EQ(formatSignificant(exactCfp(n, 1, 4, 1)), "2.082303572e-17");
   // A few comparisons against a large background: still tiny, still exact.
   for (int t = 2; t <= 4; ++t) {
-    EXPECT_LT(RelativeError(ExactCfp(5000, 7, t, 1), ExactCfpFraction(5000, 7, t, 1)), 1e-17L);
-    EXPECT_LT(RelativeError(ExactCfp(30000, 3, t, 2), ExactCfpFraction(30000, 3, t, 2)), 1e-17L);
+    EXPECT_LT(relativeError(exactCfp(5000, 7, t, 1), exactCfpFraction(5000, 7, t, 1)), 1e-17L);
+    EXPECT_LT(relativeError(exactCfp(30000, 3, t, 2), exactCfpFraction(30000, 3, t, 2)), 1e-17L);
   }
 }
 
@@ -91,16 +91,16 @@ TEST(ExactCfp, ExtremeComparisonsAgainstClosedForms) {
   //   1:1  CFP = 1 - 2 / 8193
   //   1:2  P = 2 I_r - 1 / (r + 1), I_r = integral of (1 - w^2)^r = 4^r (r!)^2 / (2r + 1)!
   const int r = 8191;
-  EXPECT_LT(RelativeError(ExactCfp(2, r, 1, 1), mpq_class(8191, 8193)), 1e-17L);
+  EXPECT_LT(relativeError(exactCfp(2, r, 1, 1), mpq_class(8191, 8193)), 1e-17L);
   mpz_class factorial;
   mpz_class doubleFactorial;
   mpz_fac_ui(factorial.get_mpz_t(), r);
   mpz_fac_ui(doubleFactorial.get_mpz_t(), 2 * r + 1);
   const mpq_class integral(mpz_class(factorial * factorial) << (2 * r), doubleFactorial);
   const mpq_class cfp = 1 - (2 * integral - mpq_class(1, r + 1));
-  const long double value = ExactCfp(2, r, 2, 1);
-  EXPECT_LT(RelativeError(value, cfp), ExactCfpRelativeErrorBound(r, 2));
-  EXPECT_LT(RelativeError(value, cfp), 1e-15L);
+  const long double value = exactCfp(2, r, 2, 1);
+  EXPECT_LT(relativeError(value, cfp), exactCfpRelativeErrorBound(r, 2));
+  EXPECT_LT(relativeError(value, cfp), 1e-15L);
 }
 
 TEST(ExactCfp, ExtendedAndQuadruplePrecisionAgreeOnLargeSizes) {
@@ -111,9 +111,9 @@ TEST(ExactCfp, ExtendedAndQuadruplePrecisionAgreeOnLargeSizes) {
   } sizes[] = {{2, 1000, 4, 1}, {2, 1000, 4, 2}, {767, 400, 4, 1}, {32767 - 4, 1, 4, 32763},
                {300, 700, 3, 150}, {5000, 200, 2, 40}};
   for (const auto& s : sizes) {
-    const long double extended = ExactCfp(s.n, s.r, s.t, s.k);
-    const long double quad = ExactCfpQuad(s.n, s.r, s.t, s.k);
-    EXPECT_LE(std::fabs(extended - quad) / quad, ExactCfpRelativeErrorBound(s.r, s.t))
+    const long double extended = exactCfp(s.n, s.r, s.t, s.k);
+    const long double quad = exactCfpQuad(s.n, s.r, s.t, s.k);
+    EXPECT_LE(std::fabs(extended - quad) / quad, exactCfpRelativeErrorBound(s.r, s.t))
         << s.n << " " << s.r << " 1:" << s.t << " k " << s.k;
   }
 }
@@ -121,31 +121,31 @@ TEST(ExactCfp, ExtendedAndQuadruplePrecisionAgreeOnLargeSizes) {
 TEST(ExactCfp, WholeDomainExtremesStayFiniteAndOrdered) {
   // The largest number of comparisons: every state of the sum is live for thousands of
   // updates, far below the smallest normal numbers at the edges.
-  const long double first = ExactCfp(2, 8191, 4, 1);
-  const long double second = ExactCfp(2, 8191, 4, 2);
+  const long double first = exactCfp(2, 8191, 4, 1);
+  const long double second = exactCfp(2, 8191, 4, 2);
   EXPECT_TRUE(std::isfinite(first));
   EXPECT_GT(first, 0.8L);
   EXPECT_GT(second, first);
   EXPECT_LE(second, 1.0L);
-  EXPECT_LT(ExactCfpRelativeErrorBound(8191, 4), 5e-15L);
-  EXPECT_LT(ExactCfpRelativeErrorBound(8191, 4), kTenDigits);
+  EXPECT_LT(exactCfpRelativeErrorBound(8191, 4), 5e-15L);
+  EXPECT_LT(exactCfpRelativeErrorBound(8191, 4), kTenDigits);
 }
 
 TEST(ExactCfp, OutsideTheDomainIsNotANumber) {
-  EXPECT_TRUE(std::isnan(ExactCfp(20, 5, 5, 1)));
-  EXPECT_TRUE(std::isnan(ExactCfp(20, 5, 1, 21)));
-  EXPECT_TRUE(std::isnan(ExactCfp(20, 5, 1, 0)));
-  EXPECT_TRUE(std::isnan(ExactCfp(32767 - 19, 5, 1, 1)));
-  EXPECT_TRUE(std::isnan(ExactCfp(20, 0, 1, 1)));
+  EXPECT_TRUE(std::isnan(exactCfp(20, 5, 5, 1)));
+  EXPECT_TRUE(std::isnan(exactCfp(20, 5, 1, 21)));
+  EXPECT_TRUE(std::isnan(exactCfp(20, 5, 1, 0)));
+  EXPECT_TRUE(std::isnan(exactCfp(32767 - 19, 5, 1, 1)));
+  EXPECT_TRUE(std::isnan(exactCfp(20, 0, 1, 1)));
 }
 
 TEST(FormatSignificant, TenDigitsInTheShorterForm) {
-  EXPECT_EQ(FormatSignificant(0.1L), "0.1");
-  EXPECT_EQ(FormatSignificant(1.0L), "1");
-  EXPECT_EQ(FormatSignificant(-0.000123456789012L), "-0.000123456789");
-  EXPECT_EQ(FormatSignificant(0.0000123456789012L), "1.23456789e-05");
+  EXPECT_EQ(formatSignificant(0.1L), "0.1");
+  EXPECT_EQ(formatSignificant(1.0L), "1");
+  EXPECT_EQ(formatSignificant(-0.000123456789012L), "-0.000123456789");
+  EXPECT_EQ(formatSignificant(0.0000123456789012L), "1.23456789e-05");
   // Rounded from the long double value, not from a double: 0.1 + 2^-60 rounds up only at 19 digits.
-  EXPECT_EQ(FormatSignificant(0.1L + std::ldexp(1.0L, -60), 19), "0.1000000000000000009");
+  EXPECT_EQ(formatSignificant(0.1L + std::ldexp(1.0L, -60), 19), "0.1000000000000000009");
 }
 
 }  // namespace

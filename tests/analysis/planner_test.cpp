@@ -12,20 +12,20 @@ namespace {
 TEST(PlanSampleSize, ExactAndFloat32AnswersCanDifferAtATie) {
   // 1:1, rank 1: CFP = r / (n + r) = 5 / (n + 5) meets 0.1 exactly from n = 45 on, where
   // it equals 0.1; in float32 the CFP at 45 is 0.100000024 > 0.100000001.
-  const SampleSizePlan plan = PlanSampleSize("0.1", "5", "", "1:1");
+  const SampleSizePlan plan = planSampleSize("0.1", "5", "", "1:1");
   ASSERT_FALSE(plan.error.has_value());
   ASSERT_EQ(plan.schemes.size(), 1u);
   EXPECT_EQ(plan.schemes[0].exactN, 45);
-  EXPECT_EQ(FormatSignificant(plan.schemes[0].exactCfp), "0.1");
+  EXPECT_EQ(formatSignificant(plan.schemes[0].exactCfp), "0.1");
   EXPECT_EQ(plan.schemes[0].designN, 46);
-  EXPECT_EQ(plan.schemes[0].designCfp, Calculation::DesignCfp(46, 5, 1, 1));
+  EXPECT_EQ(plan.schemes[0].designCfp, Calculation::designCfp(46, 5, 1, 1));
 }
 
 TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
   for (const char* dcfp : {"0.05", "0.2"}) {
     for (int r : {1, 4, 10}) {
       for (int rank : {1, 2, 4}) {
-        const SampleSizePlan plan = PlanSampleSize(dcfp, std::to_string(r), std::to_string(rank));
+        const SampleSizePlan plan = planSampleSize(dcfp, std::to_string(r), std::to_string(rank));
         ASSERT_FALSE(plan.error.has_value());
         ASSERT_EQ(plan.schemes.size(), 4u);
         const ExactDcfp exact(dcfp);
@@ -33,11 +33,11 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
         for (const SchemePlan& s : plan.schemes) {
           ASSERT_TRUE(s.exactN.has_value());
           ASSERT_TRUE(s.designN.has_value());
-          EXPECT_TRUE(exact.Compare(*s.exactN, r, s.test, rank).meets);
-          if (*s.exactN > plan.smallestN) EXPECT_FALSE(exact.Compare(*s.exactN - 1, r, s.test, rank).meets);
+          EXPECT_TRUE(exact.compare(*s.exactN, r, s.test, rank).meets);
+          if (*s.exactN > plan.smallestN) EXPECT_FALSE(exact.compare(*s.exactN - 1, r, s.test, rank).meets);
           // A walk from the smallest size finds the same float32 answer: no wobble here.
           int walked = plan.smallestN;
-          while (Calculation::DesignCfp(walked, r, s.test, rank) > single) ++walked;
+          while (Calculation::designCfp(walked, r, s.test, rank) > single) ++walked;
           EXPECT_EQ(*s.designN, walked) << dcfp << " r " << r << " rank " << rank << " 1:" << s.test;
           EXPECT_LE(std::abs(*s.designN - *s.exactN), 1);
         }
@@ -50,26 +50,26 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
 
 TEST(PlanSampleSize, NoBackgroundReachesATinyDcfp) {
   // 1:1 rank 1 needs 5 / (n + 5) <= 1e-4, n >= 49995: beyond 32767 - 20.
-  const SampleSizePlan plan = PlanSampleSize("0.0001", "5", "1", "1:1");
+  const SampleSizePlan plan = planSampleSize("0.0001", "5", "1", "1:1");
   ASSERT_FALSE(plan.error.has_value());
   EXPECT_FALSE(plan.schemes[0].exactN.has_value());
   EXPECT_FALSE(plan.schemes[0].designN.has_value());
   EXPECT_EQ(plan.largestN, 32747);
-  EXPECT_EQ(FormatSignificant(plan.schemes[0].exactCfp), FormatSignificant(5.0L / 32752.0L));
+  EXPECT_EQ(formatSignificant(plan.schemes[0].exactCfp), formatSignificant(5.0L / 32752.0L));
 }
 
 TEST(PlanSampleSize, RefusesRequestsOutsideTheCalculator) {
-  EXPECT_TRUE(PlanSampleSize("0", "5").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("1.5", "5").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("x", "5").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "0").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "2.5").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "8192").error.has_value());  // n + 4r > 32767 for every n >= 2
-  EXPECT_FALSE(PlanSampleSize("0.1", "8191", "", "1:1").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "5", "0").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "5", "32748").error.has_value());  // rank above every n that fits
-  EXPECT_TRUE(PlanSampleSize("0.1", "5", "1", "1:5").error.has_value());
-  EXPECT_TRUE(PlanSampleSize("0.1", "5", "1", "2").error.has_value());
+  EXPECT_TRUE(planSampleSize("0", "5").error.has_value());
+  EXPECT_TRUE(planSampleSize("1.5", "5").error.has_value());
+  EXPECT_TRUE(planSampleSize("x", "5").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "0").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "2.5").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "8192").error.has_value());  // n + 4r > 32767 for every n >= 2
+  EXPECT_FALSE(planSampleSize("0.1", "8191", "", "1:1").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "5", "0").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "5", "32748").error.has_value());  // rank above every n that fits
+  EXPECT_TRUE(planSampleSize("0.1", "5", "1", "1:5").error.has_value());
+  EXPECT_TRUE(planSampleSize("0.1", "5", "1", "2").error.has_value());
 }
 
 TEST(SmallestMeetingN, GallopsAndBisects) {
@@ -80,14 +80,14 @@ TEST(SmallestMeetingN, GallopsAndBisects) {
       return n >= threshold;
     };
   };
-  EXPECT_EQ(SmallestMeetingN(2, 32747, from(2)), 2);
-  EXPECT_EQ(SmallestMeetingN(2, 32747, from(3)), 3);
+  EXPECT_EQ(smallestMeetingN(2, 32747, from(2)), 2);
+  EXPECT_EQ(smallestMeetingN(2, 32747, from(3)), 3);
   calls = 0;
-  EXPECT_EQ(SmallestMeetingN(2, 32747, from(20000)), 20000);
+  EXPECT_EQ(smallestMeetingN(2, 32747, from(20000)), 20000);
   EXPECT_LE(calls, 32);
-  EXPECT_EQ(SmallestMeetingN(2, 32747, from(32747)), 32747);
-  EXPECT_EQ(SmallestMeetingN(2, 32747, from(32748)), std::nullopt);
-  EXPECT_EQ(SmallestMeetingN(5, 4, from(1)), std::nullopt);
+  EXPECT_EQ(smallestMeetingN(2, 32747, from(32747)), 32747);
+  EXPECT_EQ(smallestMeetingN(2, 32747, from(32748)), std::nullopt);
+  EXPECT_EQ(smallestMeetingN(5, 4, from(1)), std::nullopt);
 }
 
 }  // namespace

@@ -10,17 +10,17 @@ namespace velmora::analysis {
 namespace {
 
 TEST(ReferencePower, ValuesAtThreeAndFourStandardDeviations) {
-  EXPECT_NEAR(ReferencePower(3.0), 0.5414, 5e-5);
-  EXPECT_NEAR(ReferencePower(4.0), 0.8148, 5e-5);
+  EXPECT_NEAR(referencePower(3.0), 0.5414, 5e-5);
+  EXPECT_NEAR(referencePower(4.0), 0.8148, 5e-5);
   // No shift: the limit's own false-positive rate.
-  EXPECT_NEAR(ReferencePower(0.0), 0.01, 1e-12);
-  EXPECT_TRUE(std::isnan(ReferencePower(NAN)));
+  EXPECT_NEAR(referencePower(0.0), 0.01, 1e-12);
+  EXPECT_TRUE(std::isnan(referencePower(NAN)));
 }
 
 TEST(ReferencePower, IncreasesWithTheShift) {
-  double previous = ReferencePower(-1.0);
+  double previous = referencePower(-1.0);
   for (double delta = -0.75; delta <= 8.0; delta += 0.25) {
-    const double power = ReferencePower(delta);
+    const double power = referencePower(delta);
     EXPECT_GT(power, previous) << "delta " << delta;
     previous = power;
   }

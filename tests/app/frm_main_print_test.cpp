@@ -25,30 +25,30 @@ using velmora::ui::frmMain;
 
 namespace {
 
-const QColor white(255, 255, 255);
+const QColor kWhite(255, 255, 255);
 
 class PrintTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<frmMain>(&boxes, &printer);
-    window->show();
-    window->activateWindow();
+    m_window = std::make_unique<frmMain>(&m_boxes, &m_printer);
+    m_window->show();
+    m_window->activateWindow();
     QApplication::processEvents();
   }
 
   void calculate(const char* dcfp, const char* n, const char* r) {
-    window->txtAL->setText(QString::fromLatin1(dcfp));
-    window->txtN->setText(QString::fromLatin1(n));
-    window->txtR->setText(QString::fromLatin1(r));
-    window->txtMDET->setText(QString::fromLatin1(n));
-    window->btnCalculate->click();
-    ASSERT_TRUE(boxes.boxes().isEmpty());
-    ASSERT_FALSE(window->lblCU(1)->text().isEmpty());
+    m_window->txtAL->setText(QString::fromLatin1(dcfp));
+    m_window->txtN->setText(QString::fromLatin1(n));
+    m_window->txtR->setText(QString::fromLatin1(r));
+    m_window->txtMDET->setText(QString::fromLatin1(n));
+    m_window->btnCalculate->click();
+    ASSERT_TRUE(m_boxes.boxes().isEmpty());
+    ASSERT_FALSE(m_window->lblCU(1)->text().isEmpty());
   }
 
   // The 30 surfaces whose backgrounds the print changes.
   std::vector<QWidget*> surfaces() const {
-    frmMain& w = *window;
+    frmMain& w = *m_window;
     return {&w, w.fraInputValues, w.fraOutputs, w.fraOutputsStatusAndPower,
             w.fraOutputsAdditionalInformation, w.lblHeading, w.Label1, w.Label2, w.Label3,
             w.Label4, w.Label5, w.Label7, w.Label8, w.Label9, w.Label10, w.Label11, w.Label12,
@@ -57,37 +57,37 @@ class PrintTest : public ::testing::Test {
             w.lblMinimumDetectedValue};
   }
   std::vector<QPushButton*> buttons() const {
-    return {window->btnCalculate, window->btnPrint, window->btnReset, window->btnAbout,
-            window->btnExit};
+    return {m_window->btnCalculate, m_window->btnPrint, m_window->btnReset, m_window->btnAbout,
+            m_window->btnExit};
   }
 
   // A control's rectangle in the window's (and so the page's) coordinates.
   QRect inWindow(const QWidget* control) const {
-    return QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+    return QRect(control->mapTo(m_window.get(), QPoint(0, 0)), control->size());
   }
   static QImage part(const QImage& image, QRect rect) { return image.copy(rect); }
   static bool allWhite(const QImage& image, QRect rect) {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
       for (int x = rect.left(); x <= rect.right(); ++x)
-        if (image.pixelColor(x, y) != white) return false;
+        if (image.pixelColor(x, y) != kWhite) return false;
     return true;
   }
 
-  RecordingMessageBoxes boxes;
-  CapturingPrinter printer;
-  std::unique_ptr<frmMain> window;
+  RecordingMessageBoxes m_boxes;
+  CapturingPrinter m_printer;
+  std::unique_ptr<frmMain> m_window;
 };
 
 }  // namespace
 
 TEST_F(PrintTest, PageIsTheClientAreaOnWhiteWithoutButtonsAndWithTheFiguresAsShown) {
   calculate("0.05", "20", "10");
-  window->btnCalculate->setFocus();  // on a button, which the page does not show
-  const QImage screen = window->grab().toImage();
-  QTest::keyClick(window->windowHandle(), Qt::Key_P, Qt::AltModifier);
+  m_window->btnCalculate->setFocus();  // on a button, which the page does not show
+  const QImage screen = m_window->grab().toImage();
+  QTest::keyClick(m_window->windowHandle(), Qt::Key_P, Qt::AltModifier);
 
-  ASSERT_EQ(printer.pages().size(), 1);
-  const QImage page = printer.pages().front();
+  ASSERT_EQ(m_printer.pages().size(), 1);
+  const QImage page = m_printer.pages().front();
   EXPECT_EQ(page.size(), screen.size()) << "the client area at its own size";
 
   for (QPushButton* button : buttons()) {
@@ -95,8 +95,8 @@ TEST_F(PrintTest, PageIsTheClientAreaOnWhiteWithoutButtonsAndWithTheFiguresAsSho
   }
   // Every button-face surface is white on the page: a background point of each, near its
   // lower right corner, where no caption and no inner control reaches.
-  const QColor buttonFace = window->palette().color(QPalette::Button);
-  ASSERT_NE(buttonFace, white);
+  const QColor buttonFace = m_window->palette().color(QPalette::Button);
+  ASSERT_NE(buttonFace, kWhite);
   for (QWidget* surface : surfaces()) {
     SCOPED_TRACE(surface->objectName().toStdString());
     if (qobject_cast<QGroupBox*>(surface) != nullptr) {
@@ -107,19 +107,19 @@ TEST_F(PrintTest, PageIsTheClientAreaOnWhiteWithoutButtonsAndWithTheFiguresAsSho
     } else {
       const QPoint point = inWindow(surface).bottomRight() - QPoint(1, 1);
       EXPECT_EQ(screen.pixelColor(point), buttonFace);
-      EXPECT_EQ(page.pixelColor(point), white);
+      EXPECT_EQ(page.pixelColor(point), kWhite);
     }
   }
 
   // The boxes (inside their rounded corners, where the background shows) and the cells look
   // on the page as they do on the screen: no box has taken the focus from the hidden buttons
   // and shows its value selected.
-  for (QWidget* box : std::vector<QWidget*>{window->txtAL, window->txtN, window->txtR, window->txtMDET}) {
+  for (QWidget* box : std::vector<QWidget*>{m_window->txtAL, m_window->txtN, m_window->txtR, m_window->txtMDET}) {
     const QRect inside = inWindow(box).adjusted(2, 2, -2, -2);
     EXPECT_EQ(part(page, inside), part(screen, inside)) << box->objectName().toStdString();
   }
-  for (QWidget* cell : std::vector<QWidget*>{window->lblCU(1), window->lblPOW(4), window->lblQ(2),
-                                             window->lblENT(3), window->lblP(1), window->lblPW(12)}) {
+  for (QWidget* cell : std::vector<QWidget*>{m_window->lblCU(1), m_window->lblPOW(4), m_window->lblQ(2),
+                                             m_window->lblENT(3), m_window->lblP(1), m_window->lblPW(12)}) {
     EXPECT_EQ(part(page, inWindow(cell)), part(screen, inWindow(cell))) << cell->objectName().toStdString();
   }
 }
@@ -134,13 +134,13 @@ TEST_F(PrintTest, WindowComesBackExactlyAsDesignedAndKeepsItsTextsAndResults) {
   }
   std::vector<QRect> places;
   for (QPushButton* b : buttons()) places.push_back(b->geometry());
-  const QString cu1 = window->lblCU(1)->text();
-  const QString pw7 = window->lblPW(7)->text();
-  const QImage screen = window->grab().toImage();
+  const QString cu1 = m_window->lblCU(1)->text();
+  const QString pw7 = m_window->lblPW(7)->text();
+  const QImage screen = m_window->grab().toImage();
 
-  window->btnPrint->click();
+  m_window->btnPrint->click();
 
-  ASSERT_EQ(printer.pages().size(), 1);
+  ASSERT_EQ(m_printer.pages().size(), 1);
   const std::vector<QWidget*> all = surfaces();
   for (std::size_t i = 0; i < all.size(); ++i) {
     SCOPED_TRACE(all[i]->objectName().toStdString());
@@ -153,70 +153,70 @@ TEST_F(PrintTest, WindowComesBackExactlyAsDesignedAndKeepsItsTextsAndResults) {
     EXPECT_TRUE(b[i]->isVisible()) << b[i]->objectName().toStdString();
     EXPECT_EQ(b[i]->geometry(), places[i]);
   }
-  EXPECT_TRUE(window->isEnabled());
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->txtN->text(), QStringLiteral("15"));
-  EXPECT_EQ(window->lblCU(1)->text(), cu1);
-  EXPECT_EQ(window->lblPW(7)->text(), pw7);
-  EXPECT_TRUE(boxes.boxes().isEmpty());
-  EXPECT_EQ(window->grab().toImage(), screen) << "the window looks as before the print";
+  EXPECT_TRUE(m_window->isEnabled());
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(m_window->txtN->text(), QStringLiteral("15"));
+  EXPECT_EQ(m_window->lblCU(1)->text(), cu1);
+  EXPECT_EQ(m_window->lblPW(7)->text(), pw7);
+  EXPECT_TRUE(m_boxes.boxes().isEmpty());
+  EXPECT_EQ(m_window->grab().toImage(), screen) << "the window looks as before the print";
 
   // and it still works
-  window->btnReset->click();
-  EXPECT_TRUE(window->lblCU(1)->text().isEmpty());
+  m_window->btnReset->click();
+  EXPECT_TRUE(m_window->lblCU(1)->text().isEmpty());
 }
 
 TEST_F(PrintTest, WhileThePageIsMadeTheWindowIgnoresInputAndShowsNoButtons) {
-  window->txtAL->setText(QStringLiteral("0.05"));
-  window->txtAL->setFocus();
+  m_window->txtAL->setText(QStringLiteral("0.05"));
+  m_window->txtAL->setFocus();
   int calls = 0;
-  printer.onPrint = [&](const QImage&) {
+  m_printer.onPrint = [&](const QImage&) {
     ++calls;
     for (QPushButton* b : buttons()) EXPECT_FALSE(b->isVisible()) << b->objectName().toStdString();
-    EXPECT_EQ(window->palette().color(window->backgroundRole()), white);
-    EXPECT_EQ(window->Label22->palette().color(window->Label22->backgroundRole()), white);
-    QTest::keyClick(window->windowHandle(), Qt::Key_7);
-    QTest::keyClick(window->windowHandle(), Qt::Key_P, Qt::AltModifier);
-    EXPECT_EQ(window->txtAL->text(), QStringLiteral("0.05"));
+    EXPECT_EQ(m_window->palette().color(m_window->backgroundRole()), kWhite);
+    EXPECT_EQ(m_window->Label22->palette().color(m_window->Label22->backgroundRole()), kWhite);
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_7);
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(m_window->txtAL->text(), QStringLiteral("0.05"));
   };
-  QTest::keyClick(window->windowHandle(), Qt::Key_P, Qt::AltModifier);  // Alt+P prints
+  QTest::keyClick(m_window->windowHandle(), Qt::Key_P, Qt::AltModifier);  // Alt+P prints
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(printer.pages().size(), 1);
-  EXPECT_EQ(window->focusWidget(), window->btnPrint) << "the focus is back where it was";
-  window->txtAL->setFocus();
-  QTest::keyClick(window->windowHandle(), Qt::Key_7);
-  EXPECT_EQ(window->txtAL->text(), QStringLiteral("0.057")) << "input works again";
+  EXPECT_EQ(m_printer.pages().size(), 1);
+  EXPECT_EQ(m_window->focusWidget(), m_window->btnPrint) << "the focus is back where it was";
+  m_window->txtAL->setFocus();
+  QTest::keyClick(m_window->windowHandle(), Qt::Key_7);
+  EXPECT_EQ(m_window->txtAL->text(), QStringLiteral("0.057")) << "input works again";
 }
 
 TEST_F(PrintTest, TwoPrintsInARowGiveIdenticalPagesAndAnEmptyGridPrintsEmpty) {
-  window->btnPrint->click();
-  window->btnPrint->click();
-  ASSERT_EQ(printer.pages().size(), 2);
-  EXPECT_EQ(printer.pages().at(0), printer.pages().at(1));
+  m_window->btnPrint->click();
+  m_window->btnPrint->click();
+  ASSERT_EQ(m_printer.pages().size(), 2);
+  EXPECT_EQ(m_printer.pages().at(0), m_printer.pages().at(1));
   // before any calculation every result cell is a blank white box on the page
-  EXPECT_TRUE(allWhite(printer.pages().at(0), inWindow(window->lblCU(1)).adjusted(1, 1, -1, -1)));
-  EXPECT_TRUE(allWhite(printer.pages().at(0), inWindow(window->lblPW(12)).adjusted(1, 1, -1, -1)));
+  EXPECT_TRUE(allWhite(m_printer.pages().at(0), inWindow(m_window->lblCU(1)).adjusted(1, 1, -1, -1)));
+  EXPECT_TRUE(allWhite(m_printer.pages().at(0), inWindow(m_window->lblPW(12)).adjusted(1, 1, -1, -1)));
 }
 
 TEST_F(PrintTest, AFailedPrintSaysWhyAfterTheWindowIsRestored) {
   calculate("0.05", "30", "5");
-  const QImage screen = window->grab().toImage();
-  printer.failWith(QStringLiteral("There is no default printer."));
+  const QImage screen = m_window->grab().toImage();
+  m_printer.failWith(QStringLiteral("There is no default printer."));
   bool restoredWhenShown = false;
-  boxes.onShow = [&](const RecordingMessageBoxes::Box&) {
-    restoredWhenShown = window->btnPrint->isVisible() && window->grab().toImage() == screen;
+  m_boxes.onShow = [&](const RecordingMessageBoxes::Box&) {
+    restoredWhenShown = m_window->btnPrint->isVisible() && m_window->grab().toImage() == screen;
   };
 
-  window->btnPrint->click();
+  m_window->btnPrint->click();
 
-  EXPECT_TRUE(printer.pages().isEmpty());
-  ASSERT_EQ(boxes.boxes().size(), 1);
-  const auto& box = boxes.boxes().front();
-  EXPECT_EQ(box.icon, RecordingMessageBoxes::Icon::Warning);
+  EXPECT_TRUE(m_printer.pages().isEmpty());
+  ASSERT_EQ(m_boxes.boxes().size(), 1);
+  const auto& box = m_boxes.boxes().front();
+  EXPECT_EQ(box.icon, RecordingMessageBoxes::Icon::warning);
   EXPECT_EQ(box.title, QStringLiteral("Print Error"));
   EXPECT_EQ(box.prompt,
             QStringLiteral("The window could not be printed.\rThere is no default printer."));
   EXPECT_TRUE(restoredWhenShown);
-  EXPECT_EQ(window->grab().toImage(), screen);
-  EXPECT_TRUE(window->isEnabled());
+  EXPECT_EQ(m_window->grab().toImage(), screen);
+  EXPECT_TRUE(m_window->isEnabled());
 }

@@ -39,7 +39,7 @@ std::uint8_t u8(const QByteArray& b, qsizetype at) { return static_cast<std::uin
 }  // namespace
 
 TEST(SplashPicture, IsAnUncompressedBottomUpBitmapOfTheDesignedSize) {
-  const QByteArray bmp = resourceBytes(velmora::app::splashPicturePath);
+  const QByteArray bmp = resourceBytes(velmora::app::kSplashPicturePath);
   ASSERT_EQ(bmp.size(), 385686);
   // file header
   EXPECT_EQ(bmp.left(2), QByteArray("BM"));
@@ -63,7 +63,7 @@ TEST(SplashPicture, IsAnUncompressedBottomUpBitmapOfTheDesignedSize) {
 }
 
 TEST(SplashPicture, DecodesWithItsFirstStoredRowAtTheBottom) {
-  const QByteArray bmp = resourceBytes(velmora::app::splashPicturePath);
+  const QByteArray bmp = resourceBytes(velmora::app::kSplashPicturePath);
   ASSERT_EQ(bmp.size(), 385686);
   QImage image;
   ASSERT_TRUE(image.loadFromData(bmp, "BMP"));
@@ -84,7 +84,7 @@ TEST(SplashPicture, DecodesWithItsFirstStoredRowAtTheBottom) {
 }
 
 TEST(IconGroup, HoldsTheThreeDesignedImagesWithMasks) {
-  const QByteArray ico = resourceBytes(velmora::app::iconGroupPath);
+  const QByteArray ico = resourceBytes(velmora::app::kIconGroupPath);
   ASSERT_GE(ico.size(), 6 + 3 * 16);
   EXPECT_EQ(u16(ico, 0), 0u);
   EXPECT_EQ(u16(ico, 2), 1u) << "type 1 = icon";

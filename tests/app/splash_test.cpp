@@ -35,17 +35,17 @@ class SplashTest : public ::testing::Test {
   // a stand-in main window that counts how often it is made
   frmSplash* makeSplash() {
     return new frmSplash([this]() -> QWidget* {
-      ++created;
+      ++m_created;
       auto* w = new QWidget;
       w->setObjectName(QStringLiteral("frmMain"));
       w->resize(685, 384);
-      mainWindow = w;
+      m_mainWindow = w;
       return w;
     });
   }
 
-  int created = 0;
-  QPointer<QWidget> mainWindow;
+  int m_created = 0;
+  QPointer<QWidget> m_mainWindow;
 };
 
 }  // namespace
@@ -81,7 +81,7 @@ TEST_F(SplashTest, TimerIsASingleShotOfTwoAndAHalfSecondsRunningFromTheStart) {
   EXPECT_TRUE(splash->tmr1->isActive());
   EXPECT_TRUE(splash->tmr1->isSingleShot());
   EXPECT_EQ(splash->tmr1->interval(), 2500);
-  EXPECT_EQ(created, 0) << "no main window before the timer fires";
+  EXPECT_EQ(m_created, 0) << "no main window before the timer fires";
 }
 
 TEST_F(SplashTest, TimerShowsOneMainWindowAndUnloadsTheSplash) {
@@ -90,9 +90,9 @@ TEST_F(SplashTest, TimerShowsOneMainWindowAndUnloadsTheSplash) {
   QPointer<QTimer> timer = splash->tmr1;
 
   fireTimer(timer);
-  EXPECT_EQ(created, 1);
-  ASSERT_TRUE(mainWindow);
-  EXPECT_TRUE(mainWindow->isVisible());
+  EXPECT_EQ(m_created, 1);
+  ASSERT_TRUE(m_mainWindow);
+  EXPECT_TRUE(m_mainWindow->isVisible());
   EXPECT_TRUE(splash.isNull() || !splash->isVisible()) << "hidden at once";
 
   processDeferredDeletes();
@@ -107,7 +107,7 @@ TEST_F(SplashTest, ASecondTimeoutBeforeTheUnloadMakesNoSecondMainWindow) {
   fireTimer(splash->tmr1);
   ASSERT_FALSE(splash.isNull()) << "deletion waits for the event loop";
   fireTimer(splash->tmr1);
-  EXPECT_EQ(created, 1);
+  EXPECT_EQ(m_created, 1);
 }
 
 TEST_F(SplashTest, IsCentredOnTheScreen) {

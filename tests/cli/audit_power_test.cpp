@@ -16,13 +16,13 @@ namespace {
 
 const std::vector<std::string> kCase = {"--dcfp", "0.001", "--n", "31", "--r", "2", "--audit"};
 
-std::vector<std::string> With(std::vector<std::string> args, const std::string& format) {
+std::vector<std::string> with(std::vector<std::string> args, const std::string& format) {
   args.insert(args.end(), {"--format", format});
   return args;
 }
 
 TEST(CliAuditPower, JsonAppendsThePowersAndTheRatingToTheAuditObject) {
-  const CliRun run = Cli(With(kCase, "json"));
+  const CliRun run = cli(with(kCase, "json"));
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_NE(run.out.find("\"audit\": {\"cfp_exact\": \"0.0003337944514\", \"next_rank\": 2, \"next_cfp_exact\": "
                          "\"0.001333887363\", \"margin\": \"0.0006662055486\", \"exact_rank\": 1, \"exact_exceeded\": "
@@ -33,7 +33,7 @@ TEST(CliAuditPower, JsonAppendsThePowersAndTheRatingToTheAuditObject) {
 }
 
 TEST(CliAuditPower, CsvAppendsFourColumns) {
-  const CliRun run = Cli(With(kCase, "csv"));
+  const CliRun run = cli(with(kCase, "csv"));
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_NE(run.out.find(",exact_exceeded,agrees,power_exact_2sigma,power_exact_3sigma,power_exact_4sigma,"
                          "rating_exact\n"),
@@ -44,7 +44,7 @@ TEST(CliAuditPower, CsvAppendsFourColumns) {
 }
 
 TEST(CliAuditPower, TextAddsTwoColumnsAndNamesEachRatingThatDiffers) {
-  const CliRun run = Cli(kCase);
+  const CliRun run = cli(kCase);
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_NE(run.out.find("Exact rank    Exact power 2Sig 3Sig 4Sig              Exact rating\n"), std::string::npos)
       << run.out;

@@ -11,7 +11,7 @@ namespace velmora::cli {
 namespace {
 
 TEST(CliAudit, JsonCarriesOneAuditObjectPerTest) {
-  const CliRun run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json", "--audit"});
+  const CliRun run = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json", "--audit"});
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_NE(run.out.find("\"audit\": {\"cfp_exact\": \"0.2\", \"next_rank\": null, \"next_cfp_exact\": null, "
                          "\"margin\": \"-0.1\", \"exact_rank\": 1, \"exact_exceeded\": true, \"agrees\": true, "),
@@ -25,8 +25,8 @@ TEST(CliAudit, JsonCarriesOneAuditObjectPerTest) {
 
 TEST(CliAudit, WithoutTheFlagEveryFormatIsUnchanged) {
   for (const char* format : {"text", "csv", "json"}) {
-    const CliRun plain = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format});
-    const CliRun audited = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format, "--audit"});
+    const CliRun plain = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format});
+    const CliRun audited = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", format, "--audit"});
     EXPECT_EQ(plain.out.find("audit"), std::string::npos);
     EXPECT_EQ(plain.out.find("exact"), std::string::npos);
     EXPECT_NE(audited.out, plain.out);
@@ -34,12 +34,12 @@ TEST(CliAudit, WithoutTheFlagEveryFormatIsUnchanged) {
 }
 
 TEST(CliAudit, CsvAddsTheColumnsAndTextNamesEachDisagreement) {
-  const CliRun csv = Cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--format", "csv", "--audit"});
+  const CliRun csv = cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--format", "csv", "--audit"});
   EXPECT_NE(csv.out.find(",cfp_exact,next_rank,next_cfp_exact,margin,exact_rank,exact_exceeded,agrees,"),
             std::string::npos);
   EXPECT_NE(csv.out.find(",0.2,2,0.3666666667,-1e-08,1,true,false,"), std::string::npos) << csv.out;
 
-  const CliRun text = Cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--audit"});
+  const CliRun text = cli({"--dcfp", "0.19999999", "--n", "20", "--r", "5", "--audit"});
   EXPECT_NE(text.out.find("The exact rank of 1:1 differs: 1 (exceeded) by exact arithmetic, 1 in the design.\n"),
             std::string::npos)
       << text.out;
@@ -59,12 +59,12 @@ TEST(CliAudit, BatchAuditsEveryAcceptedCase) {
 }
 
 TEST(CliDesign, PrintsTheFormulasAndRunsTheCalculation) {
-  const CliRun design = Cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2"});
+  const CliRun design = cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2"});
   EXPECT_EQ(design.status, kExitOk);
   EXPECT_NE(design.out.find("r = W x E = 20 x 2 = 40"), std::string::npos);
   EXPECT_NE(design.out.find("DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10) = 0.0104807"), std::string::npos);
 
-  const CliRun run = Cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--n", "30",
+  const CliRun run = cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--n", "30",
                        "--format", "json"});
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_NE(run.out.find("\"calculation\": {\"dcfp\": \"0.0104807\", \"n\": \"30\", \"r\": \"40\", \"j\": \"30\""),
@@ -84,28 +84,28 @@ TEST(CliDesign, RefusesNonsenseWithUsageStatus) {
       {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--audit"},
   };
   for (const auto& args : refused) {
-    const CliRun run = Cli(args);
+    const CliRun run = cli(args);
     EXPECT_EQ(run.status, kExitUsage) << testing::PrintToString(args);
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(run.err.starts_with("velmora-cli: ")) << run.err;
   }
   // A background size the calculator refuses is the calculator's refusal.
-  EXPECT_EQ(Cli({"design", "--wells", "2", "--constituents", "1", "--evaluations", "1", "--n", "1"}).status,
+  EXPECT_EQ(cli({"design", "--wells", "2", "--constituents", "1", "--evaluations", "1", "--n", "1"}).status,
             kExitRefused);
 }
 
 TEST(CliPlan, AnswersExactlyAndInFloat32) {
-  const CliRun run = Cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:1", "--format", "json"});
+  const CliRun run = cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:1", "--format", "json"});
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_EQ(run.out,
             "{\"dcfp\": \"0.1\", \"r\": 5, \"rank\": 1, \"smallest_n\": 2, \"largest_n\": 32747, \"tests\": "
             "[{\"test\": \"1:1\", \"exact_n\": 45, \"exact_cfp\": \"0.1\", \"design_n\": 46, \"design_cfp\": "
             "\"0.0980392098\"}]}\n");
-  const CliRun none = Cli({"plan", "--dcfp", "0.0001", "--r", "5", "--test", "1:1"});
+  const CliRun none = cli({"plan", "--dcfp", "0.0001", "--r", "5", "--test", "1:1"});
   EXPECT_NE(none.out.find("no n up to 32747 meets it"), std::string::npos);
-  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
-  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1"}).status, kExitUsage);
-  EXPECT_EQ(Cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:7"}).status, kExitUsage);
+  EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
+  EXPECT_EQ(cli({"plan", "--dcfp", "0.1"}).status, kExitUsage);
+  EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:7"}).status, kExitUsage);
 }
 
 }  // namespace

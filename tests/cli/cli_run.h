@@ -17,7 +17,7 @@ struct CliRun {
   std::string err;
 };
 
-inline CliRun Cli(const std::vector<std::string>& args, const std::string& input = "") {
+inline CliRun cli(const std::vector<std::string>& args, const std::string& input = "") {
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream err;
@@ -28,7 +28,7 @@ inline CliRun Cli(const std::vector<std::string>& args, const std::string& input
   return run;
 }
 
-inline std::vector<std::string> Lines(const std::string& text) {
+inline std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream stream(text);
   for (std::string line; std::getline(stream, line);) lines.push_back(line);

@@ -74,32 +74,32 @@ const std::vector<std::string> kWorkedExample = {"--dcfp", "0.1", "--n", "20", "
 TEST(CommandSingleCase, ComputedCaseExitsZeroWithOneJsonLine) {
   std::vector<std::string> args = kWorkedExample;
   args.insert(args.end(), {"--format", "json"});
-  const RunResult run = Cli(args);
+  const RunResult run = cli(args);
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_EQ(run.err, "");
-  ASSERT_EQ(Lines(run.out).size(), 1u);
+  ASSERT_EQ(splitLines(run.out).size(), 1u);
   EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", "n": "20", "r": "5", "j": "20", "tests": [)")) << run.out;
 }
 
 TEST(CommandSingleCase, JDefaultsToTheNTextVerbatim) {
-  const RunResult run = Cli({"--dcfp", "0.1", "--n", " 20 ", "--r", "5", "--format", "json"});
+  const RunResult run = cli({"--dcfp", "0.1", "--n", " 20 ", "--r", "5", "--format", "json"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", "n": " 20 ", "r": "5", "j": " 20 ", "tests": [)")) << run.out;
   // The same results as with plain 20 for both.
-  const RunResult plain = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json"});
+  const RunResult plain = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json"});
   EXPECT_EQ(run.out.substr(run.out.find("\"tests\"")), plain.out.substr(plain.out.find("\"tests\"")));
 }
 
 TEST(CommandSingleCase, ExplicitJReplacesTheDefault) {
-  const RunResult run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "3", "--format", "csv"});
+  const RunResult run = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "3", "--format", "csv"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  const auto lines = Lines(run.out);
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_TRUE(lines[4].starts_with("0.1,20,5,3,1:4,DCFP OK at maximum = 3,3,")) << lines[4];
 }
 
 TEST(CommandSingleCase, RefusalInTextGoesToStandardErrorWithStatusTwo) {
-  const RunResult run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "abc"});
+  const RunResult run = cli({"--dcfp", "0.1", "--n", "20", "--r", "abc"});
   EXPECT_EQ(run.status, kExitRefused);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
@@ -108,14 +108,14 @@ TEST(CommandSingleCase, RefusalInTextGoesToStandardErrorWithStatusTwo) {
 }
 
 TEST(CommandSingleCase, RefusalInCsvGoesToStandardErrorAfterTheHeader) {
-  const RunResult run = Cli({"--dcfp", "2", "--n", "20", "--r", "5", "--format", "csv"});
+  const RunResult run = cli({"--dcfp", "2", "--n", "20", "--r", "5", "--format", "csv"});
   EXPECT_EQ(run.status, kExitRefused);
-  EXPECT_EQ(Lines(run.out).size(), 1u);
+  EXPECT_EQ(splitLines(run.out).size(), 1u);
   EXPECT_NE(run.err.find("The DCFP error input must be numeric,"), std::string::npos);
 }
 
 TEST(CommandSingleCase, RefusalInJsonIsTheRecordOnStandardOutput) {
-  const RunResult run = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "", "--format", "json"});
+  const RunResult run = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "", "--format", "json"});
   EXPECT_EQ(run.status, kExitRefused);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
@@ -127,7 +127,7 @@ TEST(CommandSingleCase, RefusalInJsonIsTheRecordOnStandardOutput) {
 TEST(CommandSingleCase, UsageErrorsExit64WithNothingOnStandardOutput) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {}, {"--dcfp", "0.1"}, {"--bogus"}, {"--batch", "-", "--format", "yaml"}, {"--dcfp"}}) {
-    const RunResult run = Cli(args);
+    const RunResult run = cli(args);
     EXPECT_EQ(run.status, kExitUsage) << testing::PrintToString(args);
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(run.err.starts_with("velmora-cli: ")) << run.err;
@@ -136,7 +136,7 @@ TEST(CommandSingleCase, UsageErrorsExit64WithNothingOnStandardOutput) {
 }
 
 TEST(CommandSingleCase, HelpGoesToStandardOutput) {
-  const RunResult run = Cli({"--help"});
+  const RunResult run = cli({"--help"});
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_TRUE(run.out.starts_with("Usage: velmora-cli")) << run.out;
   EXPECT_EQ(run.err, "");
@@ -154,10 +154,10 @@ const std::string kMixedBatch =
     "0.1,\"2\r\n0\",5,20\r\n";  // lines 7-8: a line break inside quotes (refused)
 
 TEST(CommandBatch, JsonGivesOneRecordPerCaseInOrderAndGoesOnAfterProblems) {
-  const RunResult run = Cli({"--batch", "-", "--format", "json"}, kMixedBatch);
+  const RunResult run = cli({"--batch", "-", "--format", "json"}, kMixedBatch);
   EXPECT_EQ(run.status, kExitRefused);
   EXPECT_EQ(run.err, "");
-  const auto lines = Lines(run.out);
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 5u) << run.out;
   EXPECT_TRUE(lines[0].starts_with(R"({"dcfp": "0.1", "n": "20", "r": "5", "j": "20", "tests": )"));
   EXPECT_EQ(lines[1], R"({"line": 3, "fields": ["0.1", "20"], "error": {"title": "Batch Error", "lines": )"
@@ -169,46 +169,46 @@ TEST(CommandBatch, JsonGivesOneRecordPerCaseInOrderAndGoesOnAfterProblems) {
 
 TEST(CommandBatch, CsvAndTextSendProblemsAndRefusalsToStandardErrorWithTheirLines) {
   for (const char* format : {"csv", "text"}) {
-    const RunResult run = Cli({"--batch", "-", "--format", format}, kMixedBatch);
+    const RunResult run = cli({"--batch", "-", "--format", format}, kMixedBatch);
     EXPECT_EQ(run.status, kExitRefused);
-    const auto errors = Lines(run.err);
+    const auto errors = splitLines(run.err);
     ASSERT_EQ(errors.size(), 3u) << run.err;
     EXPECT_TRUE(errors[0].starts_with("velmora-cli: Batch Error: Line 3 has 2 fields.")) << errors[0];
     EXPECT_TRUE(errors[1].starts_with("velmora-cli: line 4: Entry Error: The DCFP error")) << errors[1];
     EXPECT_TRUE(errors[2].starts_with("velmora-cli: line 7: Entry Error: The background size")) << errors[2];
   }
-  const RunResult csv = Cli({"--batch", "-", "--format", "csv"}, kMixedBatch);
-  const auto rows = Lines(csv.out);
+  const RunResult csv = cli({"--batch", "-", "--format", "csv"}, kMixedBatch);
+  const auto rows = splitLines(csv.out);
   ASSERT_EQ(rows.size(), 9u);  // the header and two computed cases
   EXPECT_TRUE(rows[5].starts_with("0.1,\" 20 \",5,\" 20 \",1:1,")) << rows[5];
 }
 
 TEST(CommandBatch, TextSeparatesGridsWithABlankLine) {
-  const RunResult run = Cli({"--batch", "-"}, "0.1,20,5\n0.05,30,10,25\n");
+  const RunResult run = cli({"--batch", "-"}, "0.1,20,5\n0.05,30,10,25\n");
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  const auto lines = Lines(run.out);
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 25u) << run.out;
   EXPECT_EQ(lines[12], "");
   EXPECT_EQ(lines[13], "Design Cum. False Positive Error (DCFP): 0.05");
 }
 
 TEST(CommandBatch, EveryCaseComputedExitsZero) {
-  const RunResult run = Cli({"--batch", "-", "--format", "json"}, "0.1,20,5\n\n0.05,30,10,25");
+  const RunResult run = cli({"--batch", "-", "--format", "json"}, "0.1,20,5\n\n0.05,30,10,25");
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_EQ(Lines(run.out).size(), 2u);
+  EXPECT_EQ(splitLines(run.out).size(), 2u);
 }
 
 TEST(CommandBatch, EmptyInputHasNoRecords) {
-  EXPECT_EQ(Cli({"--batch", "-", "--format", "json"}, "").out, "");
-  const RunResult csv = Cli({"--batch", "-", "--format", "csv"}, "\n\n");
+  EXPECT_EQ(cli({"--batch", "-", "--format", "json"}, "").out, "");
+  const RunResult csv = cli({"--batch", "-", "--format", "csv"}, "\n\n");
   EXPECT_EQ(csv.status, kExitOk);
-  EXPECT_EQ(Lines(csv.out).size(), 1u);
+  EXPECT_EQ(splitLines(csv.out).size(), 1u);
 }
 
 TEST(CommandBatch, UnterminatedQuoteEndsTheBatchWithAProblem) {
-  const RunResult run = Cli({"--batch", "-", "--format", "json"}, "0.1,20,5\n0.1,\"20,5\n0.1,20,5\n");
+  const RunResult run = cli({"--batch", "-", "--format", "json"}, "0.1,20,5\n0.1,\"20,5\n0.1,20,5\n");
   EXPECT_EQ(run.status, kExitRefused);
-  const auto lines = Lines(run.out);
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_TRUE(lines[1].starts_with(R"({"line": 2, "fields": ["0.1", "20,5\n0.1,20,5\n"], )")) << lines[1];
 }
@@ -216,7 +216,7 @@ TEST(CommandBatch, UnterminatedQuoteEndsTheBatchWithAProblem) {
 TEST(CommandBatch, ReadsANamedFile) {
   const std::string path = tempPath("batch.csv");
   std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" "0.1,20,5,20\n";
-  const RunResult run = Cli({"--format", "json", "--batch", path});
+  const RunResult run = cli({"--format", "json", "--batch", path});
   std::remove(path.c_str());
   EXPECT_EQ(run.status, kExitOk) << run.err;
   EXPECT_TRUE(run.out.starts_with(R"({"dcfp": "0.1", )")) << run.out;
@@ -224,7 +224,7 @@ TEST(CommandBatch, ReadsANamedFile) {
 
 TEST(CommandBatch, UnreadableFileIsAUsageError) {
   for (const std::string& path : {tempPath("missing.csv"), std::string(testing::TempDir())}) {
-    const RunResult run = Cli({"--batch", path, "--format", "csv"});
+    const RunResult run = cli({"--batch", path, "--format", "csv"});
     EXPECT_EQ(run.status, kExitUsage) << path;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
@@ -242,26 +242,26 @@ TEST(CommandBatch, RecordsComeOutInLineOrderWhateverTheNumberOfJobs) {
                                                             "," + std::to_string(1 + i % 7) + "\n";
   }
   for (const char* format : {"json", "csv", "text"}) {
-    const RunResult one = Cli({"--batch", "-", "--jobs", "1", "--format", format}, batch);
-    const RunResult three = Cli({"--batch", "-", "--jobs", "3", "--format", format}, batch);
+    const RunResult one = cli({"--batch", "-", "--jobs", "1", "--format", format}, batch);
+    const RunResult three = cli({"--batch", "-", "--jobs", "3", "--format", format}, batch);
     EXPECT_EQ(one.status, kExitRefused) << format;
     EXPECT_EQ(three.status, one.status) << format;
     EXPECT_EQ(three.out, one.out) << format;
     EXPECT_EQ(three.err, one.err) << format;
   }
-  EXPECT_EQ(Lines(Cli({"--batch", "-", "--format", "json"}, batch).out).size(), 700u);
+  EXPECT_EQ(splitLines(cli({"--batch", "-", "--format", "json"}, batch).out).size(), 700u);
   const std::string audited(batch, 0, batch.find('\n', 4000) + 1);
-  EXPECT_EQ(Cli({"--batch", "-", "--jobs", "2", "--format", "json", "--audit"}, audited).out,
-            Cli({"--batch", "-", "--jobs", "1", "--format", "json", "--audit"}, audited).out);
+  EXPECT_EQ(cli({"--batch", "-", "--jobs", "2", "--format", "json", "--audit"}, audited).out,
+            cli({"--batch", "-", "--jobs", "1", "--format", "json", "--audit"}, audited).out);
 }
 
 TEST(CommandBatch, JobsMustBeAWholeNumberAndNeedABatch) {
   for (const char* jobs : {"0", "-1", "2.5", "", "x", "257"}) {
-    const RunResult run = Cli({"--batch", "-", "--jobs", jobs}, "0.1,20,5\n");
+    const RunResult run = cli({"--batch", "-", "--jobs", jobs}, "0.1,20,5\n");
     EXPECT_EQ(run.status, kExitUsage) << jobs;
     EXPECT_NE(run.err.find("--jobs needs a whole number from 1 to 256"), std::string::npos) << run.err;
   }
-  const RunResult single = Cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--jobs", "2"});
+  const RunResult single = cli({"--dcfp", "0.1", "--n", "20", "--r", "5", "--jobs", "2"});
   EXPECT_EQ(single.status, kExitUsage);
   EXPECT_NE(single.err.find("--jobs needs --batch"), std::string::npos) << single.err;
 }
@@ -274,7 +274,7 @@ TEST(CommandBatch, ALongBatchOnATerminalShowsItsProgressAndWipesIt) {
   std::ostringstream out;
   std::ostringstream err;
   EXPECT_EQ(runCalculation(options, in, out, err, {true, std::chrono::milliseconds(0)}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), 2u);
+  EXPECT_EQ(splitLines(out.str()).size(), 2u);
   const std::string progress = err.str();
   EXPECT_TRUE(progress.starts_with("\rvelmora-cli: 1 case computed\x1b[K")) << progress;
   EXPECT_TRUE(progress.ends_with("\r\x1b[K")) << progress;

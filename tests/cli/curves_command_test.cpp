@@ -15,23 +15,23 @@ namespace {
 TEST(CliCurves, RefusesACaseExactlyAsTheCalculation) {
   for (const char* format : {"csv", "json"}) {
     const std::string calculationFormat = format == std::string("csv") ? "text" : format;
-    const CliRun curves = Cli({"curves", "--dcfp", "0", "--n", "20", "--r", "5", "--format", format});
-    const CliRun calculation = Cli({"--dcfp", "0", "--n", "20", "--r", "5", "--format", calculationFormat});
+    const CliRun curves = cli({"curves", "--dcfp", "0", "--n", "20", "--r", "5", "--format", format});
+    const CliRun calculation = cli({"--dcfp", "0", "--n", "20", "--r", "5", "--format", calculationFormat});
     EXPECT_EQ(curves.status, kExitRefused);
     EXPECT_EQ(curves.status, calculation.status);
     EXPECT_EQ(curves.err, calculation.err);
     EXPECT_EQ(curves.out, calculation.out);
   }
-  const CliRun text = Cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "text"});
+  const CliRun text = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "text"});
   EXPECT_EQ(text.status, kExitUsage);
   EXPECT_NE(text.err.find("unknown format 'text' here (use csv or json)"), std::string::npos) << text.err;
-  EXPECT_EQ(Cli({"curves", "--dcfp", "0.1", "--r", "5"}).status, kExitUsage);
+  EXPECT_EQ(cli({"curves", "--dcfp", "0.1", "--r", "5"}).status, kExitUsage);
 }
 
 TEST(CliCurves, CsvHasOneRowPerRankAndShiftOfEveryTest) {
-  const CliRun run = Cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5"});
+  const CliRun run = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5"});
   EXPECT_EQ(run.status, kExitOk) << run.err;
-  const std::vector<std::string> lines = Lines(run.out);
+  const std::vector<std::string> lines = splitLines(run.out);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines[0], "dcfp,n,r,j,test,curve,rank,shift,design,exact,reference,chosen,j_bound");
   // The largest chosen rank is 1:4's 7: ranks 1 to 12, and 21 shifts, for each of 4 tests.
@@ -48,7 +48,7 @@ TEST(CliCurves, CsvHasOneRowPerRankAndShiftOfEveryTest) {
 }
 
 TEST(CliCurves, JsonIsOneObjectWithTheCurvesOfEveryTest) {
-  const CliRun run = Cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json"});
+  const CliRun run = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "json"});
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
   EXPECT_TRUE(run.out.starts_with("{\"dcfp\": \"0.1\", \"n\": \"20\", \"r\": \"5\", \"j\": \"20\", \"j_bound\": 20, "

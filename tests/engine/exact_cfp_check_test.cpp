@@ -27,23 +27,23 @@ namespace velmora {
 namespace {
 
 using enginetest::EngineRun;
-using enginetest::RepeatSearches;
-using enginetest::RunOf;
-using enginetest::Texts;
-using testsupport::ExactCfpFraction;
-using testsupport::ExactNoFalsePositive;
+using enginetest::repeatSearches;
+using enginetest::runOf;
+using enginetest::texts;
+using testsupport::exactCfpFraction;
+using testsupport::exactNoFalsePositive;
 
 // |engine - exact| in double, from the exact difference.
-double Deviation(float engine, const mpq_class& exact) {
+double relativeDeviation(float engine, const mpq_class& exact) {
   mpq_class value(static_cast<double>(engine));
   return std::fabs(mpq_class(value - exact).get_d());
 }
 
 // The searches' unrounded CFP of every scheme at rank k: with DCFP 1 and j = k every walk
 // ends at k; repeating the searches undoes the display rounding.
-std::array<float, 5> EngineCfpsAtRank(int n, int r, int k) {
-  EngineRun run = RunOf(Texts("1", std::to_string(n), std::to_string(r), std::to_string(k)));
-  RepeatSearches(*run.calc);
+std::array<float, 5> engineCfpsAtRank(int n, int r, int k) {
+  EngineRun run = runOf(texts("1", std::to_string(n), std::to_string(r), std::to_string(k)));
+  repeatSearches(*run.calc);
   std::array<float, 5> cfps{};
   for (int t = 1; t <= 4; ++t) {
     EXPECT_EQ(run.state().optRank[t], k) << "n " << n << " r " << r << " t " << t;
@@ -53,27 +53,27 @@ std::array<float, 5> EngineCfpsAtRank(int n, int r, int k) {
 }
 
 TEST(ExactCfp, ReferenceReproducesTheWorkedFractions) {
-  EXPECT_EQ(ExactCfpFraction(20, 5, 1, 1), mpq_class(1, 5));
-  EXPECT_EQ(ExactCfpFraction(20, 5, 2, 2), mpq_class(7187, 118755));
-  EXPECT_EQ(ExactCfpFraction(20, 5, 3, 5), mpq_class(9352011, 103488385));
-  EXPECT_EQ(ExactCfpFraction(20, 5, 4, 7), mpq_class(6810920, 75739851));
+  EXPECT_EQ(exactCfpFraction(20, 5, 1, 1), mpq_class(1, 5));
+  EXPECT_EQ(exactCfpFraction(20, 5, 2, 2), mpq_class(7187, 118755));
+  EXPECT_EQ(exactCfpFraction(20, 5, 3, 5), mpq_class(9352011, 103488385));
+  EXPECT_EQ(exactCfpFraction(20, 5, 4, 7), mpq_class(6810920, 75739851));
   // r = 1 closed forms: E[W^t] for W ~ Beta(1, 10).
-  EXPECT_EQ(ExactCfpFraction(10, 1, 2, 1), mpq_class(1, 66));
-  EXPECT_EQ(ExactCfpFraction(10, 1, 3, 1), mpq_class(1, 286));
-  EXPECT_EQ(ExactCfpFraction(10, 1, 4, 1), mpq_class(1, 1001));
+  EXPECT_EQ(exactCfpFraction(10, 1, 2, 1), mpq_class(1, 66));
+  EXPECT_EQ(exactCfpFraction(10, 1, 3, 1), mpq_class(1, 286));
+  EXPECT_EQ(exactCfpFraction(10, 1, 4, 1), mpq_class(1, 1001));
   // The coefficient tables at n = 10, k = 2.
-  EXPECT_EQ(ExactNoFalsePositive(10, 3, 2, 2), mpq_class(639, 728));
-  EXPECT_EQ(ExactNoFalsePositive(10, 2, 3, 2), mpq_class(1113, 1144));
-  EXPECT_EQ(ExactNoFalsePositive(10, 2, 4, 2), mpq_class(33701, 34034));
+  EXPECT_EQ(exactNoFalsePositive(10, 3, 2, 2), mpq_class(639, 728));
+  EXPECT_EQ(exactNoFalsePositive(10, 2, 3, 2), mpq_class(1113, 1144));
+  EXPECT_EQ(exactNoFalsePositive(10, 2, 4, 2), mpq_class(33701, 34034));
 }
 
 TEST(ExactCfp, WorkedExampleSearchesAgreeWithTheFractions) {
-  EngineRun run = RunOf(Texts("0.1", "20", "5", "20"));
-  RepeatSearches(*run.calc);
+  EngineRun run = runOf(texts("0.1", "20", "5", "20"));
+  repeatSearches(*run.calc);
   const CalculationState& s = run.state();
   const mpq_class exact[5] = {0, mpq_class(1, 5), mpq_class(7187, 118755), mpq_class(9352011, 103488385),
                               mpq_class(6810920, 75739851)};
-  for (int t = 1; t <= 4; ++t) EXPECT_LE(Deviation(s.cfp[t][2], exact[t]), 4e-7) << t;
+  for (int t = 1; t <= 4; ++t) EXPECT_LE(relativeDeviation(s.cfp[t][2], exact[t]), 4e-7) << t;
 }
 
 TEST(ExactCfp, EverySchemeAndRankOfSmallBackgrounds) {
@@ -82,9 +82,9 @@ TEST(ExactCfp, EverySchemeAndRankOfSmallBackgrounds) {
   for (int n = 2; n <= 14; ++n) {
     for (int r = 1; r <= 6; ++r) {
       for (int k = 1; k <= n; ++k) {
-        const std::array<float, 5> cfps = EngineCfpsAtRank(n, r, k);
+        const std::array<float, 5> cfps = engineCfpsAtRank(n, r, k);
         for (int t = 1; t <= 4; ++t) {
-          const double deviation = Deviation(cfps[static_cast<std::size_t>(t)], ExactCfpFraction(n, r, t, k));
+          const double deviation = relativeDeviation(cfps[static_cast<std::size_t>(t)], exactCfpFraction(n, r, t, k));
           EXPECT_LE(deviation, 4e-7) << "n " << n << " r " << r << " t " << t << " k " << k;
           if (deviation > worst) {
             worst = deviation;
@@ -106,13 +106,13 @@ TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
   for (const char* dcfp : {"0.01", "0.05", "0.1", "0.3"}) {
     for (int n : {8, 15, 25}) {
       for (int r : {1, 3, 7}) {
-        const EngineRun run = RunOf(Texts(dcfp, std::to_string(n), std::to_string(r), std::to_string(n)));
+        const EngineRun run = runOf(texts(dcfp, std::to_string(n), std::to_string(r), std::to_string(n)));
         const mpq_class design(static_cast<double>(run.state().dcfp));
         for (int t = 1; t <= 4; ++t) {
           SCOPED_TRACE(std::string(dcfp) + " n " + std::to_string(n) + " r " + std::to_string(r) + " t " +
                        std::to_string(t));
           const int k = run.state().optRank[t];
-          const mpq_class atK = ExactCfpFraction(n, r, t, k);
+          const mpq_class atK = exactCfpFraction(n, r, t, k);
           if (run.state().dcfpStatus[t] == "DCFP exceeded at max =") {
             EXPECT_EQ(k, 1);
             EXPECT_GT(atK, design - 4e-7);
@@ -120,7 +120,7 @@ TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
             EXPECT_LE(atK, design + 4e-7);
           }
           if (k < n) {
-            EXPECT_GT(ExactCfpFraction(n, r, t, k + 1), design - 4e-7);
+            EXPECT_GT(exactCfpFraction(n, r, t, k + 1), design - 4e-7);
           }
         }
       }
@@ -131,7 +131,7 @@ TEST(ExactCfp, ChosenRanksAreOptimalForAGridOfDesigns) {
 // ---------------------------------------------------------------------------------
 // Runs whose float32 coefficient sums leave the float32 range.
 
-bool CaptionsAreFinite(const ResultCaptions& c) {
+bool captionsAreFinite(const ResultCaptions& c) {
   auto finite = [](const std::string& text) {
     return text.find("inf") == std::string::npos && text.find("nan") == std::string::npos &&
            text.find("INF") == std::string::npos && text.find("NAN") == std::string::npos;
@@ -148,22 +148,22 @@ bool CaptionsAreFinite(const ResultCaptions& c) {
 // The last candidate of scheme 1:t was evaluated beyond the float32 range: its running
 // probability fell below the smallest normal float32 (the row is then not built at all)
 // or its coefficient sum overflowed.
-bool LeftFloat32Range(const CalculationState& s, int t) {
+bool leftFloat32Range(const CalculationState& s, int t) {
   return !(s.runProb[t] >= FLT_MIN) || std::isinf(s.countSum[t]);
 }
 
 TEST(CoefficientOverflow, EveryRankPassingToOneHundredStaysExact) {
-  EngineRun run = RunOf(Texts("1", "100", "50", "100"));
-  EXPECT_TRUE(CaptionsAreFinite(run.captions));
-  RepeatSearches(*run.calc);
+  EngineRun run = runOf(texts("1", "100", "50", "100"));
+  EXPECT_TRUE(captionsAreFinite(run.captions));
+  repeatSearches(*run.calc);
   const CalculationState& s = run.state();
   // The 1:3 coefficient sum at rank 100 is about 3e48, beyond float32.
-  EXPECT_TRUE(LeftFloat32Range(s, 3));
+  EXPECT_TRUE(leftFloat32Range(s, 3));
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE(t);
     EXPECT_EQ(s.optRank[t], 100);
     EXPECT_EQ(s.dcfpStatus[t], "DCFP OK at maximum =" + std::string(t == 1 ? " " : ""));
-    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfpFraction(100, 50, t, 100)), 4e-7);
+    EXPECT_LE(relativeDeviation(s.cfp[t][2], exactCfpFraction(100, 50, t, 100)), 4e-7);
     EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)],
               std::string("DCFP OK at maximum =") + (t == 1 ? "  " : " ") + "100");
   }
@@ -177,21 +177,21 @@ class CoefficientOverflow : public ::testing::TestWithParam<ComparisonsCase> {};
 
 TEST_P(CoefficientOverflow, HighDesignErrorChoosesTheExactlyOptimalRank) {
   const int r = GetParam().r;
-  EngineRun run = RunOf(Texts("0.99", "60", std::to_string(r), "60"));
-  EXPECT_TRUE(CaptionsAreFinite(run.captions));
-  RepeatSearches(*run.calc);
+  EngineRun run = runOf(texts("0.99", "60", std::to_string(r), "60"));
+  EXPECT_TRUE(captionsAreFinite(run.captions));
+  repeatSearches(*run.calc);
   const CalculationState& s = run.state();
   const mpq_class design(static_cast<double>(s.dcfp));
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE(t);
     const int k = s.optRank[t];
-    const mpq_class atK = ExactCfpFraction(60, r, t, k);
-    EXPECT_LE(Deviation(s.cfp[t][2], atK), 4e-7);
+    const mpq_class atK = exactCfpFraction(60, r, t, k);
+    EXPECT_LE(relativeDeviation(s.cfp[t][2], atK), 4e-7);
     EXPECT_LE(atK, design);
-    if (k < 60) EXPECT_GT(ExactCfpFraction(60, r, t, k + 1), design);
+    if (k < 60) EXPECT_GT(exactCfpFraction(60, r, t, k + 1), design);
   }
   // The last candidate of the 1:4 walk is the failing rank after the chosen one.
-  EXPECT_LE(Deviation(s.cfpCur[4], ExactCfpFraction(60, r, 4, s.rankIdx)), 4e-7);
+  EXPECT_LE(relativeDeviation(s.cfpCur[4], exactCfpFraction(60, r, 4, s.rankIdx)), 4e-7);
 }
 
 INSTANTIATE_TEST_SUITE_P(Comparisons, CoefficientOverflow,
@@ -210,22 +210,22 @@ TEST_P(FailingCandidateBeyondFloat32, IsDecidedExactly) {
   const SizesCase& c = GetParam();
   const int n = std::stoi(c.n);
   const int r = std::stoi(c.r);
-  EngineRun run = RunOf(Texts("0.99999", c.n, c.r, c.n));
-  EXPECT_TRUE(CaptionsAreFinite(run.captions));
-  RepeatSearches(*run.calc);
+  EngineRun run = runOf(texts("0.99999", c.n, c.r, c.n));
+  EXPECT_TRUE(captionsAreFinite(run.captions));
+  repeatSearches(*run.calc);
   const CalculationState& s = run.state();
-  EXPECT_TRUE(LeftFloat32Range(s, 4));
+  EXPECT_TRUE(leftFloat32Range(s, 4));
   const mpq_class design(static_cast<double>(s.dcfp));
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE(t);
     const int k = s.optRank[t];
     ASSERT_LT(k, n);
-    EXPECT_LE(Deviation(s.cfp[t][2], ExactCfpFraction(n, r, t, k)), 4e-7);
-    EXPECT_LE(ExactCfpFraction(n, r, t, k), design);
-    EXPECT_GT(ExactCfpFraction(n, r, t, k + 1), design);
+    EXPECT_LE(relativeDeviation(s.cfp[t][2], exactCfpFraction(n, r, t, k)), 4e-7);
+    EXPECT_LE(exactCfpFraction(n, r, t, k), design);
+    EXPECT_GT(exactCfpFraction(n, r, t, k + 1), design);
   }
   EXPECT_EQ(s.rankIdx, s.optRank[4] + 1);
-  EXPECT_LE(Deviation(s.cfpCur[4], ExactCfpFraction(n, r, 4, s.rankIdx)), 4e-7);
+  EXPECT_LE(relativeDeviation(s.cfpCur[4], exactCfpFraction(n, r, 4, s.rankIdx)), 4e-7);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, FailingCandidateBeyondFloat32,
@@ -237,9 +237,9 @@ INSTANTIATE_TEST_SUITE_P(Designs, FailingCandidateBeyondFloat32,
 
 TEST(RankBounds, LargestRankBoundActsLikeN) {
   for (const auto& [dcfp, n, r] : {std::tuple{"0.1", "20", "5"}, {"1", "12", "3"}, {"0.05", "300", "10"}}) {
-    const EngineRun bounded = RunOf(Texts(dcfp, n, r, n));
-    const EngineRun largest = RunOf(Texts(dcfp, n, r, "32767"));
-    EXPECT_EQ(testsupport::AllCaptions(largest.captions), testsupport::AllCaptions(bounded.captions)) << n;
+    const EngineRun bounded = runOf(texts(dcfp, n, r, n));
+    const EngineRun largest = runOf(texts(dcfp, n, r, "32767"));
+    EXPECT_EQ(testsupport::allCaptions(largest.captions), testsupport::allCaptions(bounded.captions)) << n;
     EXPECT_EQ(largest.state().optRank, bounded.state().optRank);
     EXPECT_EQ(largest.state().j, 32767);
   }
@@ -254,12 +254,12 @@ class RankBounds : public ::testing::TestWithParam<BackgroundCase> {};
 TEST_P(RankBounds, BackgroundsBeyondTheSixteenBitProducts) {
   // 2k overflows 16 bits above rank 16383, 4k above 8191; with DCFP 1 every walk ends at n.
   const int n = GetParam().n;
-  EngineRun run = RunOf(Texts("1", std::to_string(n), "1", std::to_string(n)));
-  EXPECT_TRUE(CaptionsAreFinite(run.captions));
+  EngineRun run = runOf(texts("1", std::to_string(n), "1", std::to_string(n)));
+  EXPECT_TRUE(captionsAreFinite(run.captions));
   const std::string rank = std::to_string(n);
   EXPECT_EQ(run.captions.lblCU[0], "DCFP OK at maximum =  " + rank);
   for (int t = 2; t <= 4; ++t) EXPECT_EQ(run.captions.lblCU[static_cast<std::size_t>(t - 1)], "DCFP OK at maximum = " + rank);
-  RepeatSearches(*run.calc);
+  repeatSearches(*run.calc);
   for (int t = 1; t <= 4; ++t) {
     EXPECT_EQ(run.state().optRank[t], n);
     // At rank n with r = 1: CFP_t(n) = E[W^t] = n / (n + t).

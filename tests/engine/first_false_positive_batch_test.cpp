@@ -22,8 +22,8 @@ TEST(FirstFalsePositiveSum64, SameAsTheStateByStateSum) {
     const int n = between(2, std::min(32767 - 4 * r, c % 2 == 0 ? 200 : 20000));
     const int t = 1 + c % 4;
     const int k = between(1, n);
-    const double expected = FirstFalsePositiveSum<double>(n, r, t, k);
-    const double got = FirstFalsePositiveSum64(n, r, t, k);
+    const double expected = firstFalsePositiveSum<double>(n, r, t, k);
+    const double got = firstFalsePositiveSum64(n, r, t, k);
     ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(expected))
         << "n " << n << " r " << r << " t " << t << " k " << k;
     ++checked;

@@ -15,7 +15,7 @@
 namespace velmora {
 namespace {
 
-using enginetest::Texts;
+using enginetest::texts;
 
 constexpr const char* kAboveZero = "and an integer value greater than zero.";
 
@@ -29,7 +29,7 @@ struct ChainCase : testsupport::NamedRow {
   InputBox focus;
 };
 
-std::vector<ChainCase> ChainCases() {
+std::vector<ChainCase> chainCases() {
   using enum InputBox;
   return {
       // Step 1 looks at the DCFP, n and r boxes only, for the exactly empty text.
@@ -94,18 +94,18 @@ class CheckChain : public ::testing::TestWithParam<ChainCase> {};
 
 TEST_P(CheckChain, EachTextIsRefusedByItsStepWithItsFocus) {
   const ChainCase& c = GetParam();
-  const auto refusal = CheckInputs(Texts(c.al, c.n, c.r, c.j));
+  const auto refusal = CheckInputs(texts(c.al, c.n, c.r, c.j));
   if (c.step == 0) {
     EXPECT_FALSE(refusal.has_value()) << "refused at step " << refusal->step;
     return;
   }
   ASSERT_TRUE(refusal.has_value());
   EXPECT_EQ(refusal->step, c.step);
-  EXPECT_EQ(refusal->focus, c.focus) << InputBoxName(refusal->focus);
+  EXPECT_EQ(refusal->focus, c.focus) << inputBoxName(refusal->focus);
   EXPECT_EQ(refusal->title, "Entry Error");
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, CheckChain, ::testing::ValuesIn(ChainCases()), testsupport::RowName());
+INSTANTIATE_TEST_SUITE_P(Texts, CheckChain, ::testing::ValuesIn(chainCases()), testsupport::RowName());
 
 // The two lines of each step's box.
 struct LinesCase : testsupport::NamedRow {
@@ -127,65 +127,65 @@ TEST_P(CheckChainLines, MessageLinesOfEveryStep) {
 INSTANTIATE_TEST_SUITE_P(
     EachStep, CheckChainLines,
     ::testing::Values(
-        LinesCase{"Step1AllEmpty", Texts("", "", "", ""), "You must input values for all four of the user inputs",
+        LinesCase{"Step1AllEmpty", texts("", "", "", ""), "You must input values for all four of the user inputs",
                   "prior to clicking the Calculate button."},
-        LinesCase{"Step2DcfpZero", Texts("0", "20", "5", "20"), "The DCFP error input must be numeric,",
+        LinesCase{"Step2DcfpZero", texts("0", "20", "5", "20"), "The DCFP error input must be numeric,",
                   "greater than zero and less than or equal to 1."},
-        LinesCase{"Step3SizeOne", Texts("0.05", "1", "5", "20"), "The background size input must be numeric,",
+        LinesCase{"Step3SizeOne", texts("0.05", "1", "5", "20"), "The background size input must be numeric,",
                   "and an integer value greater than one."},
-        LinesCase{"Step4SizeNotWhole", Texts("0.05", "2.5", "5", "20"), "The background size input must be numeric,",
+        LinesCase{"Step4SizeNotWhole", texts("0.05", "2.5", "5", "20"), "The background size input must be numeric,",
                   kAboveZero},
-        LinesCase{"Step5ComparisonsText", Texts("0.05", "20", "abc", "20"),
+        LinesCase{"Step5ComparisonsText", texts("0.05", "20", "abc", "20"),
                   "The number of comparisons input must be numeric,", kAboveZero},
-        LinesCase{"Step6ComparisonsZero", Texts("0.05", "20", "0", "20"),
+        LinesCase{"Step6ComparisonsZero", texts("0.05", "20", "0", "20"),
                   "The number of comparisons input must be numeric,", kAboveZero},
-        LinesCase{"Step7RankZero", Texts("0.05", "20", "5", "0"), "The inverse ranking input must be numeric,",
+        LinesCase{"Step7RankZero", texts("0.05", "20", "5", "0"), "The inverse ranking input must be numeric,",
                   kAboveZero},
-        LinesCase{"Step8RunBeyondTheLimit", Texts("0.05", "32767", "1", "20"),
+        LinesCase{"Step8RunBeyondTheLimit", texts("0.05", "32767", "1", "20"),
                   "The background size plus four times the number of comparisons", "must not exceed 32767."}),
     testsupport::RowName());
 
 TEST(CheckChain, EarlierStepsWinOverLaterOnes) {
   // Every box is wrong: the chain reports the first.
-  EXPECT_EQ(CheckInputs(Texts("2", "1", "0", "0"))->step, 2);
-  EXPECT_EQ(CheckInputs(Texts("0.05", "2.5", "abc", "0"))->step, 4);
-  EXPECT_EQ(CheckInputs(Texts("0.05", "20", "0", "abc"))->step, 6);
+  EXPECT_EQ(CheckInputs(texts("2", "1", "0", "0"))->step, 2);
+  EXPECT_EQ(CheckInputs(texts("0.05", "2.5", "abc", "0"))->step, 4);
+  EXPECT_EQ(CheckInputs(texts("0.05", "20", "0", "abc"))->step, 6);
   // The size limit comes only after the rank box has passed.
-  EXPECT_EQ(CheckInputs(Texts("0.05", "32767", "1", "abc"))->step, 7);
+  EXPECT_EQ(CheckInputs(texts("0.05", "32767", "1", "abc"))->step, 7);
 }
 
 TEST(CheckChain, AcceptedTextsLoadAsTheirWholeNumbers) {
-  enginetest::EngineRun run = enginetest::RunOf(Texts("1e-3", " 20.0 ", "3.0", " 20 "));
+  enginetest::EngineRun run = enginetest::runOf(texts("1e-3", " 20.0 ", "3.0", " 20 "));
   EXPECT_EQ(run.state().n, 20);
   EXPECT_EQ(run.state().r, 3);
   EXPECT_EQ(run.state().j, 20);
   EXPECT_EQ(run.state().dcfp, 0.001f);
   // The DCFP is held as a float32: 0.05 is compared as 0.0500000007450580596923828125.
-  enginetest::EngineRun five = enginetest::RunOf(Texts("0.05", "20", "1", "20"));
+  enginetest::EngineRun five = enginetest::runOf(texts("0.05", "20", "1", "20"));
   EXPECT_EQ(static_cast<double>(five.state().dcfp), 0.0500000007450580596923828125);
 }
 
 TEST(CheckChain, LargestAcceptedRunCompletes) {
   // n + 4r = 32767 exactly; the searches stop at a small rank.
-  enginetest::EngineRun run = enginetest::RunOf(Texts("0.0001", "32763", "1", "32763"));
+  enginetest::EngineRun run = enginetest::runOf(texts("0.0001", "32763", "1", "32763"));
   EXPECT_EQ(run.state().n, 32763);
   for (int t = 1; t <= 4; ++t) EXPECT_GE(run.state().optRank[t], 1);
 }
 
 TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
   Calculation calc;
-  ASSERT_TRUE(calc.Calculate(Texts("0.1", "20", "5", "20")).accepted());
-  const CalculationState before = CalculationSeam::State(calc);
+  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).accepted());
+  const CalculationState before = CalculationSeam::state(calc);
   const InputTexts refused[] = {
-      Texts("", "30", "2", "30"),         Texts("0", "30", "2", "30"),
-      Texts("0.05", "2.5", "2", "30"),    Texts("0.05", "30", "0", "30"),
-      Texts("0.05", "30", "2", "0"),      Texts("0.05", "32767", "2", "30"),
-      Texts("0.05", "30", "1e400", "30"),
+      texts("", "30", "2", "30"),         texts("0", "30", "2", "30"),
+      texts("0.05", "2.5", "2", "30"),    texts("0.05", "30", "0", "30"),
+      texts("0.05", "30", "2", "0"),      texts("0.05", "32767", "2", "30"),
+      texts("0.05", "30", "1e400", "30"),
   };
   for (const InputTexts& texts : refused) {
-    const Outcome outcome = calc.Calculate(texts);
+    const Outcome outcome = calc.calculate(texts);
     EXPECT_FALSE(outcome.accepted());
-    EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), before), nullptr) << "after refusal at step " << outcome.refusal->step;
+    EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), before), nullptr) << "after refusal at step " << outcome.refusal->step;
   }
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 // Whether a term of x's series, formed without the division, lies so close to a float32
 // rounding boundary that the batch cannot tell its rounding.
-bool NearABoundary(double x) {
+bool nearABoundary(double x) {
   const double minusSquare = -(x * x);
   double term = static_cast<double>(static_cast<float>(x));
   for (int k = 1; k <= 20; ++k) {
@@ -41,13 +41,13 @@ TEST(NormalCdfBatch, SameAsTheSeriesOneArgumentAtATime) {
   std::vector<double> nearBoundary;
   while (nearBoundary.size() < 3) {
     const double candidate = range(rng);
-    if (NearABoundary(candidate)) nearBoundary.push_back(candidate);
+    if (nearABoundary(candidate)) nearBoundary.push_back(candidate);
   }
   for (int i = 0; i < 20000; ++i) x.push_back(range(rng));
   x.insert(x.begin() + 300, nearBoundary.begin(), nearBoundary.end());
 
   std::vector<double> out(x.size());
-  NormalCdfBatch(x.data(), static_cast<int>(x.size()), out.data());
+  normalCdfBatch(x.data(), static_cast<int>(x.size()), out.data());
   CalculationState s;
   for (std::size_t i = 0; i < x.size(); ++i) {
     const double expected = normalCdf(x[i], false, s);

@@ -18,32 +18,32 @@
 namespace velmora {
 namespace {
 
-float F32(double x) { return static_cast<float>(x); }
-double D(int x) { return static_cast<double>(x); }
+float f32(double x) { return static_cast<float>(x); }
+double f64(int x) { return static_cast<double>(x); }
 
 // The power step as one loop per quantity (the rating and display rounding follow it in
 // the record as in the step).
-void StepByStepPower(CalculationState& s) {
+void stepByStepPower(CalculationState& s) {
   const int n = s.n;
-  s.critPower3 = F32(kPowerCriterion3Sigma);
-  s.critPower4 = F32(kPowerCriterion4Sigma);
-  s.degFree = F32(D(n - 1));
-  const double gridStep = 1.0 / D(kGridSize);
-  const double rootN = std::sqrt(D(n));
-  for (int i = 1; i <= kGridSize; ++i) s.gridZ[i] = F32(normalQuantile((D(i) - 0.5) / D(kGridSize), false, s));
-  for (int t = 1; t <= 4; ++t) s.limitZ[t] = F32(normalQuantile(static_cast<double>(s.limitPercentile[t]), true, s));
-  for (int t = 1; t <= 4; ++t) s.limitT[t] = F32(rootN * static_cast<double>(s.limitZ[t]));
-  const double fourDegFree = static_cast<double>(F32(4.0 * static_cast<double>(s.degFree)));
-  const double twoDegFree = static_cast<double>(F32(2.0 * static_cast<double>(s.degFree)));
+  s.critPower3 = f32(kPowerCriterion3Sigma);
+  s.critPower4 = f32(kPowerCriterion4Sigma);
+  s.degFree = f32(f64(n - 1));
+  const double gridStep = 1.0 / f64(kGridSize);
+  const double rootN = std::sqrt(f64(n));
+  for (int i = 1; i <= kGridSize; ++i) s.gridZ[i] = f32(normalQuantile((f64(i) - 0.5) / f64(kGridSize), false, s));
+  for (int t = 1; t <= 4; ++t) s.limitZ[t] = f32(normalQuantile(static_cast<double>(s.limitPercentile[t]), true, s));
+  for (int t = 1; t <= 4; ++t) s.limitT[t] = f32(rootN * static_cast<double>(s.limitZ[t]));
+  const double fourDegFree = static_cast<double>(f32(4.0 * static_cast<double>(s.degFree)));
+  const double twoDegFree = static_cast<double>(f32(2.0 * static_cast<double>(s.degFree)));
   for (int t = 1; t <= 4; ++t) {
     for (int sigma = 2; sigma <= 4; ++sigma) {
       const int powIdx = (sigma - 1) + 3 * (t - 1);
       const double limitT = static_cast<double>(s.limitT[t]);
-      const float a = F32((1.0 - 1.0 / fourDegFree) * limitT);
+      const float a = f32((1.0 - 1.0 / fourDegFree) * limitT);
       const double zDen = std::sqrt(std::pow(limitT, 2.0) / twoDegFree + 1.0);
       for (int i = 1; i <= kGridSize; ++i) {
-        const double u = (D(i) - 0.5) / D(kGridSize);
-        const float shifted = F32(static_cast<double>(s.gridZ[i]) + D(sigma));
+        const double u = (f64(i) - 0.5) / f64(kGridSize);
+        const float shifted = f32(static_cast<double>(s.gridZ[i]) + f64(sigma));
         double zStat = (rootN * static_cast<double>(shifted) - static_cast<double>(a)) / zDen;
         bool reflect = false;
         if (zStat < 0.0) {
@@ -62,22 +62,22 @@ void StepByStepPower(CalculationState& s) {
           p = 0.0;
         }
         if (reflect) p = 1.0 - p;
-        s.gridWeight[i] = F32(D(t) * std::pow(1.0 - u, D(t - 1)) * p);
+        s.gridWeight[i] = f32(f64(t) * std::pow(1.0 - u, f64(t - 1)) * p);
         if (i == 1) s.power[powIdx] = 0.0f;
-        s.power[powIdx] = F32(static_cast<double>(s.power[powIdx]) + static_cast<double>(s.gridWeight[i]) * gridStep);
+        s.power[powIdx] = f32(static_cast<double>(s.power[powIdx]) + static_cast<double>(s.gridWeight[i]) * gridStep);
       }
       if (s.power[powIdx] > 1.0f) {
         s.power[powIdx] = 1.0f;
       } else if (s.power[powIdx] < 0.0f) {
         s.power[powIdx] = 0.0f;
       }
-      s.power[powIdx] = F32(D(VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.power[powIdx]) * 1000.0))) / 1000.0);
+      s.power[powIdx] = f32(f64(VELMORA_IN_RANGE(toInt16(static_cast<double>(s.power[powIdx]) * 1000.0))) / 1000.0);
     }
   }
   for (int t = 1; t <= 4; ++t) {
-    s.powerRating[t] = RatingCaption(RateByCriteria(s.power[3 * t - 1], s.power[3 * t]));
-    s.cfp[t][2] = F32(D(VELMORA_IN_RANGE(ToInt32(static_cast<double>(s.cfp[t][2]) * 100000.0))) / 100000.0);
-    s.limitPercentile[t] = F32(D(VELMORA_IN_RANGE(ToInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0))) / 10000.0);
+    s.powerRating[t] = ratingCaption(rateByCriteria(s.power[3 * t - 1], s.power[3 * t]));
+    s.cfp[t][2] = f32(f64(VELMORA_IN_RANGE(toInt32(static_cast<double>(s.cfp[t][2]) * 100000.0))) / 100000.0);
+    s.limitPercentile[t] = f32(f64(VELMORA_IN_RANGE(toInt16(static_cast<double>(s.limitPercentile[t]) * 10000.0))) / 10000.0);
   }
 }
 
@@ -92,12 +92,12 @@ TEST(PowerStep, SameRecordAsTheStepByStepForm) {
     const std::string j = c % 5 == 0 ? std::to_string(between(1, n)) : std::to_string(n);
     SCOPED_TRACE("DCFP " + dcfp + " n " + std::to_string(n) + " r " + std::to_string(r) + " j " + j);
     auto calc = std::make_unique<Calculation>();
-    ASSERT_TRUE(calc->Calculate({dcfp, std::to_string(n), std::to_string(r), j}).accepted());
-    CalculationSeam::RepeatSearches(*calc);
-    auto expected = std::make_unique<CalculationState>(CalculationSeam::State(*calc));
+    ASSERT_TRUE(calc->calculate({dcfp, std::to_string(n), std::to_string(r), j}).accepted());
+    CalculationSeam::repeatSearches(*calc);
+    auto expected = std::make_unique<CalculationState>(CalculationSeam::state(*calc));
     CalculationSeam::ComputePowerAndRating(*calc);
-    StepByStepPower(*expected);
-    const char* differs = testsupport::FirstDifference(CalculationSeam::State(*calc), *expected);
+    stepByStepPower(*expected);
+    const char* differs = testsupport::firstDifference(CalculationSeam::state(*calc), *expected);
     EXPECT_EQ(differs, nullptr) << differs;
   }
 }

@@ -13,8 +13,8 @@ namespace velmora {
 namespace {
 
 using enginetest::EngineRun;
-using enginetest::RunOf;
-using enginetest::Texts;
+using enginetest::runOf;
+using enginetest::texts;
 
 TEST(NormalFunctions, QuantileSearchGivesItsCoarseDyadicValues) {
   CalculationState s;
@@ -38,13 +38,13 @@ TEST(NormalFunctions, TruncatedSeries) {
 }
 
 // A run in which every scheme ends at rank k: DCFP 1 and j = k.
-EngineRun AtRank(int n, int k, const char* r = "1") {
-  return RunOf(Texts("1", std::to_string(n), r, std::to_string(k)));
+EngineRun atRank(int n, int k, const char* r = "1") {
+  return runOf(texts("1", std::to_string(n), r, std::to_string(k)));
 }
 
 TEST(Rating, FollowsTheRuleOnTheStoredPowers) {
   for (const auto& [n, k] : {std::pair{20, 1}, {20, 10}, {5, 5}, {200, 3}, {2, 1}, {60, 30}}) {
-    const EngineRun run = AtRank(n, k);
+    const EngineRun run = atRank(n, k);
     const CalculationState& s = run.state();
     for (int t = 1; t <= 4; ++t) {
       const bool three = s.power[3 * t - 1] >= 0.539f;
@@ -58,25 +58,25 @@ TEST(Rating, FollowsTheRuleOnTheStoredPowers) {
 
 TEST(Rating, PowersExactlyAtTheCriteriaMeetThem) {
   // 1:3 at n 86, rank 2: 3-sigma power stored as 0.539, 4-sigma 0.910.
-  const EngineRun good = AtRank(86, 2);
+  const EngineRun good = atRank(86, 2);
   EXPECT_EQ(good.state().power[8], 0.539f);
   EXPECT_EQ(good.captions.lblPW[7], "0.539");
   EXPECT_EQ(good.state().powerRating[3], "Good");
 
   // 1:4 at n 49, rank 1: 4-sigma power exactly 0.814, 3-sigma far below.
-  const EngineRun four = AtRank(49, 1);
+  const EngineRun four = atRank(49, 1);
   EXPECT_EQ(four.state().power[12], 0.814f);
   EXPECT_LT(four.state().power[11], 0.539f);
   EXPECT_EQ(four.state().powerRating[4], "Acceptable");
 
   // 1:4 at n 57, rank 2: 3-sigma power 0.538 just misses, 4-sigma passes.
-  const EngineRun near = AtRank(57, 2);
+  const EngineRun near = atRank(57, 2);
   EXPECT_EQ(near.state().power[11], 0.538f);
   EXPECT_GE(near.state().power[12], 0.814f);
   EXPECT_EQ(near.state().powerRating[4], "Acceptable");
 
   // 1:4 at n 100, rank 1: both powers below their criteria.
-  const EngineRun low = AtRank(100, 1);
+  const EngineRun low = atRank(100, 1);
   EXPECT_LT(low.state().power[11], 0.539f);
   EXPECT_LT(low.state().power[12], 0.814f);
   EXPECT_EQ(low.state().powerRating[4], "Low");
@@ -86,15 +86,15 @@ TEST(Rating, PowersExactlyAtTheCriteriaMeetThem) {
 
 TEST(DisplayRounding, PercentileTiesGoToTheEvenDigit) {
   // With n = 16 every percentile (33 - 2k)/32 times 10000 ends in .5.
-  EXPECT_EQ(AtRank(16, 1).captions.lblP[0], "0.9688");  // 9687.5 -> 9688
-  EXPECT_EQ(AtRank(16, 2).captions.lblP[0], "0.9062");  // 9062.5 -> 9062
-  EXPECT_EQ(AtRank(16, 3).captions.lblP[0], "0.8438");  // 8437.5 -> 8438
-  EXPECT_EQ(AtRank(16, 4).captions.lblP[3], "0.7812");  // 7812.5 -> 7812
-  EXPECT_EQ(AtRank(80, 41).captions.lblP[0], "0.4938");
+  EXPECT_EQ(atRank(16, 1).captions.lblP[0], "0.9688");  // 9687.5 -> 9688
+  EXPECT_EQ(atRank(16, 2).captions.lblP[0], "0.9062");  // 9062.5 -> 9062
+  EXPECT_EQ(atRank(16, 3).captions.lblP[0], "0.8438");  // 8437.5 -> 8438
+  EXPECT_EQ(atRank(16, 4).captions.lblP[3], "0.7812");  // 7812.5 -> 7812
+  EXPECT_EQ(atRank(80, 41).captions.lblP[0], "0.4938");
 }
 
 TEST(DisplayRounding, CfpsAndPercentilesAreRoundedInPlace) {
-  const EngineRun run = RunOf(Texts("0.1", "20", "5", "20"));
+  const EngineRun run = runOf(texts("0.1", "20", "5", "20"));
   const CalculationState& s = run.state();
   const float cfps[5] = {0, 0.2f, 0.06052f, 0.09037f, 0.08993f};
   const float percentiles[5] = {0, 0.975f, 0.925f, 0.775f, 0.675f};
@@ -106,9 +106,9 @@ TEST(DisplayRounding, CfpsAndPercentilesAreRoundedInPlace) {
 
 TEST(Power, EveryPowerLiesInZeroToOneWithThreeDecimals) {
   const std::regex pattern("[01]\\.[0-9]{3}");
-  for (const InputTexts& texts : {Texts("0.1", "20", "5", "20"), Texts("1", "2", "1", "2"), Texts("1", "300", "1", "300"),
-                                  Texts("0.001", "300", "40", "300"), Texts("0.5", "7", "3", "7")}) {
-    const EngineRun run = RunOf(texts);
+  for (const InputTexts& texts : {texts("0.1", "20", "5", "20"), texts("1", "2", "1", "2"), texts("1", "300", "1", "300"),
+                                  texts("0.001", "300", "40", "300"), texts("0.5", "7", "3", "7")}) {
+    const EngineRun run = runOf(texts);
     for (int i = 1; i <= 12; ++i) {
       const float p = run.state().power[i];
       EXPECT_GE(p, 0.0f);
@@ -120,7 +120,7 @@ TEST(Power, EveryPowerLiesInZeroToOneWithThreeDecimals) {
 }
 
 TEST(Power, WorkedExamplePowers) {
-  const EngineRun run = RunOf(Texts("0.05", "20", "1", "20"));
+  const EngineRun run = runOf(texts("0.05", "20", "1", "20"));
   const char* expected[12] = {"0.524", "0.840", "0.973", "0.728", "0.956", "0.997",
                               "0.819", "0.981", "1.000", "0.857", "0.988", "1.000"};
   for (int i = 0; i < 12; ++i) EXPECT_EQ(run.captions.lblPW[i], expected[i]) << i + 1;
@@ -129,18 +129,18 @@ TEST(Power, WorkedExamplePowers) {
 
 TEST(Power, DependsOnlyOnTheBackgroundSizeAndTheLimit) {
   // Same n and the same rank in every scheme, different r and DCFP: the same powers.
-  const EngineRun a = RunOf(Texts("1", "30", "1", "4"));
-  const EngineRun b = RunOf(Texts("0.9", "30", "2", "4"));
+  const EngineRun a = runOf(texts("1", "30", "1", "4"));
+  const EngineRun b = runOf(texts("0.9", "30", "2", "4"));
   ASSERT_EQ(b.state().optRank[1], 4);
   EXPECT_EQ(a.state().power, b.state().power);
   // Rank 1 of n = 20 in the 1:1 column shows the same powers in any run.
-  const EngineRun c = RunOf(Texts("0.1", "20", "5", "20"));
-  const EngineRun d = RunOf(Texts("0.05", "20", "1", "20"));
+  const EngineRun c = runOf(texts("0.1", "20", "5", "20"));
+  const EngineRun d = runOf(texts("0.05", "20", "1", "20"));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(c.captions.lblPW[i], d.captions.lblPW[i]);
 }
 
 TEST(Power, LargeBackgroundCompletesWithSaneCaptions) {
-  const EngineRun run = RunOf(Texts("0.05", "2921", "3", "2921"));
+  const EngineRun run = runOf(texts("0.05", "2921", "3", "2921"));
   const std::regex pattern("[01]\\.[0-9]{3}");
   for (const std::string& text : run.captions.lblPW) EXPECT_TRUE(std::regex_match(text, pattern)) << text;
   for (int t = 0; t < 4; ++t) {

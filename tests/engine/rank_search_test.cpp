@@ -15,21 +15,21 @@
 namespace velmora {
 namespace {
 
-using enginetest::RepeatSearches;
+using enginetest::repeatSearches;
 using enginetest::EngineRun;
-using enginetest::RunOf;
-using enginetest::Texts;
+using enginetest::runOf;
+using enginetest::texts;
 
 // A run whose searches are repeated afterwards, so that cfp[t][2] and limitPercentile[t]
 // hold the searches' own values, not the display-rounded ones.
-EngineRun SearchRun(const InputTexts& texts) {
-  EngineRun run = RunOf(texts);
-  RepeatSearches(*run.calc);
+EngineRun searchRun(const InputTexts& texts) {
+  EngineRun run = runOf(texts);
+  repeatSearches(*run.calc);
   return run;
 }
 
 TEST(RankSearch, WorkedExampleRanksStatusesAndCfps) {
-  const EngineRun run = SearchRun(Texts("0.1", "20", "5", "20"));
+  const EngineRun run = searchRun(texts("0.1", "20", "5", "20"));
   const CalculationState& s = run.state();
   EXPECT_EQ(s.dcfp, 0.1f);
   const int ranks[5] = {0, 1, 2, 5, 7};
@@ -64,7 +64,7 @@ class OneOfOneBoundByJ : public ::testing::TestWithParam<BoundCase> {};
 
 TEST_P(OneOfOneBoundByJ, RankStatusCfpAndPercentile) {
   const BoundCase& c = GetParam();
-  const EngineRun run = SearchRun(Texts(c.dcfp, c.n, c.r, c.j));
+  const EngineRun run = searchRun(texts(c.dcfp, c.n, c.r, c.j));
   EXPECT_EQ(run.state().optRank[1], c.rank);
   EXPECT_EQ(run.state().dcfpStatus[1], "DCFP OK at maximum = ");
   EXPECT_EQ(run.state().cfp[1][2], c.cfp);
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RankSearch, RetestSearchesBoundByJ) {
   // j = 1: every retest scheme passes rank 1, which is j.
-  const EngineRun one = SearchRun(Texts("0.1", "20", "5", "1"));
+  const EngineRun one = searchRun(texts("0.1", "20", "5", "1"));
   EXPECT_EQ(one.state().optRank[1], 1);
   EXPECT_EQ(one.state().dcfpStatus[1], "DCFP exceeded at max =");
   for (int t = 2; t <= 4; ++t) {
@@ -100,7 +100,7 @@ TEST(RankSearch, RetestSearchesBoundByJ) {
   EXPECT_EQ(one.state().cfp[2][2], 0.0207458138f);
 
   // j = 3: 1:2 fails at 3 (the failure test comes before the bound); 1:3 and 1:4 stop at j.
-  const EngineRun three = SearchRun(Texts("0.1", "20", "5", "3"));
+  const EngineRun three = searchRun(texts("0.1", "20", "5", "3"));
   EXPECT_EQ(three.state().optRank[2], 2);
   EXPECT_EQ(three.state().cfp[2][2], 0.0605195165f);
   EXPECT_EQ(three.state().optRank[3], 3);
@@ -112,8 +112,8 @@ TEST(RankSearch, RetestSearchesBoundByJ) {
 }
 
 TEST(RankSearch, DcfpOneReachesMinOfJAndN) {
-  const EngineRun toN = SearchRun(Texts("1", "12", "3", "12"));
-  const EngineRun belowN = SearchRun(Texts("1", "12", "3", "7"));
+  const EngineRun toN = searchRun(texts("1", "12", "3", "12"));
+  const EngineRun belowN = searchRun(texts("1", "12", "3", "7"));
   for (int t = 1; t <= 4; ++t) {
     EXPECT_EQ(toN.state().optRank[t], 12);
     EXPECT_EQ(belowN.state().optRank[t], 7);
@@ -125,7 +125,7 @@ TEST(RankSearch, DcfpOneReachesMinOfJAndN) {
 
 TEST(RankSearch, DcfpEqualToACandidatesCfpPasses) {
   // The CFP of rank 2 for n = 20, r = 1 is the float32 0.0952380895614624.
-  const EngineRun equal = SearchRun(Texts("0.0952380895614624", "20", "1", "20"));
+  const EngineRun equal = searchRun(texts("0.0952380895614624", "20", "1", "20"));
   EXPECT_EQ(equal.state().dcfp, 0.0952380895614624f);
   EXPECT_EQ(equal.state().optRank[1], 2);
   EXPECT_EQ(equal.state().cfp[1][2], equal.state().dcfp);
@@ -134,19 +134,19 @@ TEST(RankSearch, DcfpEqualToACandidatesCfpPasses) {
   const float below = std::nextafter(0.0952380895614624f, 0.0f);
   char text[64];
   std::snprintf(text, sizeof text, "%.17g", static_cast<double>(below));
-  const EngineRun lower = SearchRun(Texts(text, "20", "1", "20"));
+  const EngineRun lower = searchRun(texts(text, "20", "1", "20"));
   EXPECT_EQ(lower.state().dcfp, below);
   EXPECT_EQ(lower.state().optRank[1], 1);
 }
 
 TEST(RankSearch, RetestSearchesPassACfpEqualToTheDcfp) {
   // 1:2 at n 20, r 5: rank 2 has the float32 CFP 0.0605195165.
-  const EngineRun two = SearchRun(Texts("0.0605195165", "20", "5", "20"));
+  const EngineRun two = searchRun(texts("0.0605195165", "20", "5", "20"));
   ASSERT_EQ(two.state().dcfp, 0.0605195165f);
   EXPECT_EQ(two.state().optRank[2], 2);
   EXPECT_EQ(two.state().cfp[2][2], two.state().dcfp);
   // 1:4 at n 20, r 5: rank 7 has the float32 CFP 0.0899252295.
-  const EngineRun four = SearchRun(Texts("0.0899252295", "20", "5", "20"));
+  const EngineRun four = searchRun(texts("0.0899252295", "20", "5", "20"));
   ASSERT_EQ(four.state().dcfp, 0.0899252295f);
   EXPECT_EQ(four.state().optRank[3], 4);
   EXPECT_EQ(four.state().optRank[4], 7);
@@ -154,14 +154,14 @@ TEST(RankSearch, RetestSearchesPassACfpEqualToTheDcfp) {
   // One float32 step lower, those ranks fail.
   char text[64];
   std::snprintf(text, sizeof text, "%.17g", static_cast<double>(std::nextafter(0.0899252295f, 0.0f)));
-  EXPECT_EQ(SearchRun(Texts(text, "20", "5", "20")).state().optRank[4], 6);
+  EXPECT_EQ(searchRun(texts(text, "20", "5", "20")).state().optRank[4], 6);
   std::snprintf(text, sizeof text, "%.17g", static_cast<double>(std::nextafter(0.0605195165f, 0.0f)));
-  EXPECT_EQ(SearchRun(Texts(text, "20", "5", "20")).state().optRank[2], 1);
+  EXPECT_EQ(searchRun(texts(text, "20", "5", "20")).state().optRank[2], 1);
 }
 
 TEST(RankSearch, ExceededAtTheMaximumInEveryScheme) {
   // r = 200 against n = 10: even the background maximum fails for every scheme.
-  const EngineRun run = SearchRun(Texts("0.01", "10", "200", "10"));
+  const EngineRun run = searchRun(texts("0.01", "10", "200", "10"));
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE(t);
     EXPECT_EQ(run.state().optRank[t], 1);
@@ -187,13 +187,13 @@ class CoefficientRows : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(CoefficientRows, ForTenBackgroundValuesAtRankTwo) {
   const TableCase& c = GetParam();
-  EngineRun run = RunOf(Texts("1", "10", c.r, "2"));
+  EngineRun run = runOf(texts("1", "10", c.r, "2"));
   Calculation& calc = *run.calc;
   CalculationSeam::FindRank1of1(calc);
   CalculationSeam::FindRank1of2(calc);
   if (c.t >= 3) CalculationSeam::FindRank1of3(calc);
   if (c.t >= 4) CalculationSeam::FindRank1of4(calc);
-  const CalculationState& s = CalculationSeam::State(calc);
+  const CalculationState& s = CalculationSeam::state(calc);
   EXPECT_EQ(s.optRank[c.t], 2);
   EXPECT_EQ(s.poolSize[c.t], 10 + c.t * std::stoi(c.r) - 2);
   // runProb = 10/(10 + tr) x 9/(10 + tr - 1), rounded to float32 after each factor.
@@ -217,13 +217,13 @@ INSTANTIATE_TEST_SUITE_P(
     testsupport::RowName());
 
 TEST(RankSearch, CountLimitsAndTableSize) {
-  const EngineRun one = RunOf(Texts("0.05", "10", "1", "10"));
+  const EngineRun one = runOf(texts("0.05", "10", "1", "10"));
   EXPECT_EQ(one.state().countLimit[2], 2);
   EXPECT_EQ(one.state().countLimit[3], 3);
   EXPECT_EQ(one.state().countLimit[4], 4);
   EXPECT_EQ(one.state().maxCount, 4);
   EXPECT_EQ(one.state().countProbData.size(), 16u);
-  const EngineRun seven = RunOf(Texts("0.05", "10", "7", "10"));
+  const EngineRun seven = runOf(texts("0.05", "10", "7", "10"));
   EXPECT_EQ(seven.state().countLimit[2], 8);
   EXPECT_EQ(seven.state().countLimit[3], 15);
   EXPECT_EQ(seven.state().maxCount, 22);
@@ -235,41 +235,41 @@ TEST(RankSearch, CountLimitsAndTableSize) {
 
 TEST(RankSearch, TwoRunsGiveTheSameRecord) {
   Calculation calc;
-  const Outcome first = calc.Calculate(Texts("0.1", "20", "5", "20"));
-  const CalculationState afterFirst = CalculationSeam::State(calc);
-  const Outcome second = calc.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), afterFirst), nullptr);
-  EXPECT_EQ(testsupport::AllCaptions(first.captions), testsupport::AllCaptions(second.captions));
+  const Outcome first = calc.calculate(texts("0.1", "20", "5", "20"));
+  const CalculationState afterFirst = CalculationSeam::state(calc);
+  const Outcome second = calc.calculate(texts("0.1", "20", "5", "20"));
+  EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), afterFirst), nullptr);
+  EXPECT_EQ(testsupport::allCaptions(first.captions), testsupport::allCaptions(second.captions));
 }
 
 TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
   Calculation fresh;
-  const Outcome expected = fresh.Calculate(Texts("0.1", "20", "5", "20"));
+  const Outcome expected = fresh.calculate(texts("0.1", "20", "5", "20"));
 
   Calculation used;
-  ASSERT_TRUE(used.Calculate(Texts("0.02", "40", "9", "13")).accepted());
-  used.Reset();
-  const Outcome again = used.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(used), CalculationSeam::State(fresh)), nullptr);
-  EXPECT_EQ(testsupport::AllCaptions(again.captions), testsupport::AllCaptions(expected.captions));
+  ASSERT_TRUE(used.calculate(texts("0.02", "40", "9", "13")).accepted());
+  used.reset();
+  const Outcome again = used.calculate(texts("0.1", "20", "5", "20"));
+  EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(used), CalculationSeam::state(fresh)), nullptr);
+  EXPECT_EQ(testsupport::allCaptions(again.captions), testsupport::allCaptions(expected.captions));
 
   // Without Reset, too: nothing of the earlier run leaks into the next.
   Calculation chained;
-  ASSERT_TRUE(chained.Calculate(Texts("1", "30", "12", "30")).accepted());
-  const Outcome chainedOutcome = chained.Calculate(Texts("0.1", "20", "5", "20"));
-  EXPECT_EQ(testsupport::AllCaptions(chainedOutcome.captions), testsupport::AllCaptions(expected.captions));
-  EXPECT_EQ(CalculationSeam::State(chained).cfp, CalculationSeam::State(fresh).cfp);
-  EXPECT_EQ(CalculationSeam::State(chained).power, CalculationSeam::State(fresh).power);
+  ASSERT_TRUE(chained.calculate(texts("1", "30", "12", "30")).accepted());
+  const Outcome chainedOutcome = chained.calculate(texts("0.1", "20", "5", "20"));
+  EXPECT_EQ(testsupport::allCaptions(chainedOutcome.captions), testsupport::allCaptions(expected.captions));
+  EXPECT_EQ(CalculationSeam::state(chained).cfp, CalculationSeam::state(fresh).cfp);
+  EXPECT_EQ(CalculationSeam::state(chained).power, CalculationSeam::state(fresh).power);
 }
 
 TEST(RankSearch, ResetClearsTheRecord) {
   Calculation calc;
-  ASSERT_TRUE(calc.Calculate(Texts("0.1", "20", "5", "20")).accepted());
-  calc.Reset();
+  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).accepted());
+  calc.reset();
   CalculationState cleared;
-  cleared.countProbData = CalculationSeam::State(calc).countProbData;  // storage may stay, but zeroed
-  for (double x : CalculationSeam::State(calc).countProbData) EXPECT_EQ(x, 0.0);
-  EXPECT_EQ(testsupport::FirstDifference(CalculationSeam::State(calc), cleared), nullptr);
+  cleared.countProbData = CalculationSeam::state(calc).countProbData;  // storage may stay, but zeroed
+  for (double x : CalculationSeam::state(calc).countProbData) EXPECT_EQ(x, 0.0);
+  EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), cleared), nullptr);
 }
 
 }  // namespace

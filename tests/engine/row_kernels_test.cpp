@@ -23,7 +23,7 @@ struct RowCase {
 };
 
 // The first position where two rows differ, or 0.
-int FirstDifference(const double* expected, const double* got, int positions) {
+int firstDifference(const double* expected, const double* got, int positions) {
   for (int m = 1; m <= positions; ++m) {
     if (std::bit_cast<std::uint64_t>(expected[m]) != std::bit_cast<std::uint64_t>(got[m])) return m;
   }
@@ -35,7 +35,7 @@ TEST(RowKernels, TiledAndVectorUpdatesBuildTheRowsOfOneUpdateAfterAnother) {
                            {2, 100, 1500, 50}, {3, 300, 700, 4}, {4, 3715, 517, 200}, {4, 297, 8077, 18},
                            {3, 41, 8191, 41}};
   for (const UpdateKernel kind : {UpdateKernel::portable, UpdateKernel::avx2, UpdateKernel::avx512}) {
-    if (!KernelRuns(kind)) {
+    if (!kernelRuns(kind)) {
       std::cout << "this processor does not run kernel " << static_cast<int>(kind) << "\n";
       continue;
     }
@@ -44,11 +44,11 @@ TEST(RowKernels, TiledAndVectorUpdatesBuildTheRowsOfOneUpdateAfterAnother) {
                                 ", n " + std::to_string(c.n) + ", r " + std::to_string(c.r) + ", k " + std::to_string(c.k);
       CoefficientRow portable;
       CoefficientRow vector;
-      BuildDesignRowWith(UpdateKernel::portable, false, c.t, c.n, c.r, c.k, portable);
-      BuildDesignRowWith(kind, true, c.t, c.n, c.r, c.k, vector);
-      EXPECT_EQ(FirstDifference(portable.last, vector.last, portable.limit), 0) << label;
-      if (c.r >= 2) EXPECT_EQ(FirstDifference(portable.previous, vector.previous, (c.t - 1) * (c.r - 1) + 1), 0) << label;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(RowSum(portable)), std::bit_cast<std::uint32_t>(RowSum(vector))) << label;
+      buildDesignRowWith(UpdateKernel::portable, false, c.t, c.n, c.r, c.k, portable);
+      buildDesignRowWith(kind, true, c.t, c.n, c.r, c.k, vector);
+      EXPECT_EQ(firstDifference(portable.last, vector.last, portable.limit), 0) << label;
+      if (c.r >= 2) EXPECT_EQ(firstDifference(portable.previous, vector.previous, (c.t - 1) * (c.r - 1) + 1), 0) << label;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(rowSum(portable)), std::bit_cast<std::uint32_t>(rowSum(vector))) << label;
     }
   }
 }

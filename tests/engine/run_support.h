@@ -15,7 +15,7 @@
 
 namespace velmora::enginetest {
 
-inline InputTexts Texts(std::string dcfp, std::string n, std::string r, std::string j) {
+inline InputTexts texts(std::string dcfp, std::string n, std::string r, std::string j) {
   return InputTexts{std::move(dcfp), std::move(n), std::move(r), std::move(j)};
 }
 
@@ -23,12 +23,12 @@ inline InputTexts Texts(std::string dcfp, std::string n, std::string r, std::str
 struct EngineRun {
   std::unique_ptr<Calculation> calc = std::make_unique<Calculation>();
   ResultCaptions captions;
-  const CalculationState& state() const { return CalculationSeam::State(*calc); }
+  const CalculationState& state() const { return CalculationSeam::state(*calc); }
 };
 
-inline EngineRun RunOf(const InputTexts& texts, std::string_view decimalSymbol = ".") {
+inline EngineRun runOf(const InputTexts& texts, std::string_view decimalSymbol = ".") {
   EngineRun run;
-  const Outcome outcome = run.calc->Calculate(texts, decimalSymbol);
+  const Outcome outcome = run.calc->calculate(texts, decimalSymbol);
   EXPECT_TRUE(outcome.accepted()) << "refused at step " << (outcome.refusal ? outcome.refusal->step : 0);
   run.captions = outcome.captions;
   return run;
@@ -36,6 +36,6 @@ inline EngineRun RunOf(const InputTexts& texts, std::string_view decimalSymbol =
 
 // Runs the four searches again on the loaded inputs: the achievable CFPs and percentiles
 // are then the values before the power step's display rounding.
-inline void RepeatSearches(Calculation& calc) { CalculationSeam::RepeatSearches(calc); }
+inline void repeatSearches(Calculation& calc) { CalculationSeam::repeatSearches(calc); }
 
 }  // namespace velmora::enginetest

@@ -17,7 +17,7 @@
 namespace velmora {
 namespace {
 
-std::vector<InputTexts> Cases() {
+std::vector<InputTexts> mixedCases() {
   std::vector<InputTexts> cases = {
       {"0.1", "20", "5", "20"},     {"0.05", "100", "100", "100"}, {"0.3", "1500", "300", "1500"},
       {"0.1", "100", "600", "100"}, {"1", "200", "50", "37"},      {"0.98", "200", "50", "200"},
@@ -31,19 +31,19 @@ std::vector<InputTexts> Cases() {
 }
 
 TEST(Threads, EveryCaseGetsItsOwnOutcomeWhateverTheJobs) {
-  const std::vector<InputTexts> cases = Cases();
+  const std::vector<InputTexts> cases = mixedCases();
   std::vector<Outcome> alone;
   for (const InputTexts& texts : cases) {
     Calculation calculation;
-    alone.push_back(calculation.Calculate(texts));
+    alone.push_back(calculation.calculate(texts));
   }
   for (const int jobs : {1, 2, 4}) {
     SCOPED_TRACE("jobs " + std::to_string(jobs));
-    const std::vector<Outcome> together = CalculateCases(cases, jobs);
+    const std::vector<Outcome> together = calculateCases(cases, jobs);
     ASSERT_EQ(together.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
       ASSERT_EQ(together[i].accepted(), alone[i].accepted()) << i;
-      EXPECT_EQ(testsupport::AllCaptions(together[i].captions), testsupport::AllCaptions(alone[i].captions)) << i;
+      EXPECT_EQ(testsupport::allCaptions(together[i].captions), testsupport::allCaptions(alone[i].captions)) << i;
     }
   }
 }
@@ -52,21 +52,21 @@ TEST(Threads, EveryCaseGetsItsOwnOutcomeWhateverTheJobs) {
 // after others on the same thread (rows of other schemes and sizes, larger and smaller)
 // leaves the record it leaves on a thread of its own.
 TEST(Threads, RowsKeptFromEarlierDesignsChangeNoRecord) {
-  const std::vector<InputTexts> cases = Cases();
+  const std::vector<InputTexts> cases = mixedCases();
   std::vector<CalculationState> afterOthers;
   for (const InputTexts& texts : cases) {
     Calculation calculation;
-    static_cast<void>(calculation.Calculate(texts));
-    afterOthers.push_back(CalculationSeam::State(calculation));
+    static_cast<void>(calculation.calculate(texts));
+    afterOthers.push_back(CalculationSeam::state(calculation));
   }
   for (std::size_t i = cases.size(); i-- > 0;) {
     CalculationState fresh;
     std::thread([&] {
       Calculation calculation;
-      static_cast<void>(calculation.Calculate(cases[i]));
-      fresh = CalculationSeam::State(calculation);
+      static_cast<void>(calculation.calculate(cases[i]));
+      fresh = CalculationSeam::state(calculation);
     }).join();
-    const char* differs = testsupport::FirstDifference(afterOthers[i], fresh);
+    const char* differs = testsupport::firstDifference(afterOthers[i], fresh);
     EXPECT_EQ(differs, nullptr) << cases[i].txtAL << " " << cases[i].txtN << " " << cases[i].txtR << ": " << differs;
   }
 }

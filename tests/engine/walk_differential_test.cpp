@@ -26,7 +26,7 @@
 namespace velmora {
 namespace {
 
-long EnvironmentNumber(const char* name, long fallback) {
+long environmentNumber(const char* name, long fallback) {
   const char* text = std::getenv(name);
   return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
 }
@@ -39,76 +39,76 @@ struct Case {
   int j = 0;
 };
 
-std::string Describe(const Case& c) {
+std::string describe(const Case& c) {
   return c.kind + ": DCFP " + c.dcfp + " n " + std::to_string(c.n) + " r " + std::to_string(c.r) + " j " + std::to_string(c.j);
 }
 
 class Generator {
  public:
-  explicit Generator(std::uint64_t seed) : rng_(seed) {}
+  explicit Generator(std::uint64_t seed) : m_rng(seed) {}
 
-  Case Next() {
+  Case next() {
     Case c;
-    const int pick = Between(0, 19);
+    const int pick = between(0, 19);
     // Sizes log-uniform over the domain n + 4r <= 32767.
-    c.r = LogBetween(1, 8191);
-    c.n = LogBetween(2, 32767 - 4 * c.r);
-    c.j = Between(0, 2) == 0 ? Between(1, c.n) : (Between(0, 3) == 0 ? c.n + Between(1, 100) : c.n);
+    c.r = logBetween(1, 8191);
+    c.n = logBetween(2, 32767 - 4 * c.r);
+    c.j = between(0, 2) == 0 ? between(1, c.n) : (between(0, 3) == 0 ? c.n + between(1, 100) : c.n);
     if (pick <= 7) {
       c.kind = "DCFP in (0, 1)";
-      c.dcfp = Text(std::pow(10.0, -4.0 * Uniform()));
+      c.dcfp = text(std::pow(10.0, -4.0 * uniform()));
     } else if (pick <= 10) {
       c.kind = "DCFP a candidate's float32 CFP";
-      const int t = Between(2, 4);
-      const int k = Between(1, std::min(c.n, Between(0, 1) == 0 ? 12 : c.n));
-      const float cfp = Calculation::DesignCfp(c.n, c.r, t, k);
-      c.dcfp = cfp > 0.0f && cfp <= 1.0f ? FloatText(cfp) : "0.5";
+      const int t = between(2, 4);
+      const int k = between(1, std::min(c.n, between(0, 1) == 0 ? 12 : c.n));
+      const float cfp = Calculation::designCfp(c.n, c.r, t, k);
+      c.dcfp = cfp > 0.0f && cfp <= 1.0f ? floatText(cfp) : "0.5";
     } else if (pick <= 12) {
       c.kind = "DCFP below 1e-8";
-      c.dcfp = Text(std::pow(10.0, -8.0 - 6.0 * Uniform()));
+      c.dcfp = text(std::pow(10.0, -8.0 - 6.0 * uniform()));
     } else if (pick == 13) {
       c.kind = "DCFP 1";
       c.dcfp = "1";
     } else if (pick <= 15) {
       c.kind = "float32 sum beyond range";
-      c.r = Between(20, 80);
-      c.n = Between(100, 600);
+      c.r = between(20, 80);
+      c.n = between(100, 600);
       c.j = c.n;
-      c.dcfp = Text(1.0 - std::pow(10.0, -1.0 - 3.0 * Uniform()));
+      c.dcfp = text(1.0 - std::pow(10.0, -1.0 - 3.0 * uniform()));
     } else if (pick <= 18) {
       c.kind = "high DCFP";
-      c.dcfp = Text(0.5 + 0.5 * Uniform());
+      c.dcfp = text(0.5 + 0.5 * uniform());
     } else {
       c.kind = "DCFP within 1e-7 .. 1e-1 of 1";
       char text[40];
-      std::snprintf(text, sizeof text, "%.9f", 1.0 - std::pow(10.0, -1.0 - 6.0 * Uniform()));
+      std::snprintf(text, sizeof text, "%.9f", 1.0 - std::pow(10.0, -1.0 - 6.0 * uniform()));
       c.dcfp = text;
     }
     return c;
   }
 
  private:
-  double Uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
-  int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
-  int LogBetween(int low, int high) {
-    return std::clamp(static_cast<int>(std::exp(std::log(low) + Uniform() * (std::log(high + 1.0) - std::log(low)))), low, high);
+  double uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_rng); }
+  int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
+  int logBetween(int low, int high) {
+    return std::clamp(static_cast<int>(std::exp(std::log(low) + uniform() * (std::log(high + 1.0) - std::log(low)))), low, high);
   }
-  static std::string Text(double x) {
+  static std::string text(double x) {
     char text[40];
     std::snprintf(text, sizeof text, "%.6g", x);
     return text;
   }
-  static std::string FloatText(float x) {
+  static std::string floatText(float x) {
     char text[40];
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(x));
     return text;
   }
-  std::mt19937_64 rng_;
+  std::mt19937_64 m_rng;
 };
 
 // The reference walk's work for a run, from the ranks the run chose (candidate evaluations
 // times their cost).
-double ReferenceCost(const CalculationState& s) {
+double referenceCost(const CalculationState& s) {
   double cost = 0.0;
   for (int t = 2; t <= 4; ++t) {
     const double walk = std::max(1, s.optRank[t] - s.optRank[t - 1] + 2);
@@ -117,44 +117,44 @@ double ReferenceCost(const CalculationState& s) {
   return cost;
 }
 
-::testing::AssertionResult SameRun(const InputTexts& texts, Calculation& walking, Calculation& reference) {
-  const Outcome fast = walking.Calculate(texts);
-  const Outcome slow = ReferenceWalkSeam::Calculate(reference, texts);
+::testing::AssertionResult sameRun(const InputTexts& texts, Calculation& walking, Calculation& reference) {
+  const Outcome fast = walking.calculate(texts);
+  const Outcome slow = ReferenceWalkSeam::calculate(reference, texts);
   if (fast.accepted() != slow.accepted()) return ::testing::AssertionFailure() << "acceptance differs";
   if (!fast.accepted()) return ::testing::AssertionSuccess();
-  if (testsupport::AllCaptions(fast.captions) != testsupport::AllCaptions(slow.captions)) {
+  if (testsupport::allCaptions(fast.captions) != testsupport::allCaptions(slow.captions)) {
     return ::testing::AssertionFailure() << "captions differ";
   }
-  const char* differs = testsupport::FirstDifference(CalculationSeam::State(walking), CalculationSeam::State(reference));
+  const char* differs = testsupport::firstDifference(CalculationSeam::state(walking), CalculationSeam::state(reference));
   if (differs != nullptr) return ::testing::AssertionFailure() << differs << " differs";
   return ::testing::AssertionSuccess();
 }
 
 TEST(WalkDifferential, SameRecordAsTheWalkOfEveryCandidate) {
-  const long cases = EnvironmentNumber("VELMORA_DIFFERENTIAL_CASES", 300);
-  const long seed = EnvironmentNumber("VELMORA_DIFFERENTIAL_SEED", 20260412);
+  const long cases = environmentNumber("VELMORA_DIFFERENTIAL_CASES", 300);
+  const long seed = environmentNumber("VELMORA_DIFFERENTIAL_SEED", 20260412);
   // The reference walk's work allowed per case: about 0.2 s in a test run, some seconds in
   // a long run (VELMORA_DIFFERENTIAL_BUDGET, in float64 operations).
-  const double budget = static_cast<double>(EnvironmentNumber("VELMORA_DIFFERENTIAL_BUDGET", cases > 300 ? 20000000000L : 300000000L));
+  const double budget = static_cast<double>(environmentNumber("VELMORA_DIFFERENTIAL_BUDGET", cases > 300 ? 20000000000L : 300000000L));
   Generator generator(static_cast<std::uint64_t>(seed));
   auto walkingReused = std::make_unique<Calculation>();
   auto referenceReused = std::make_unique<Calculation>();
   std::map<std::string, int> compared;
   int tooCostly = 0;
   for (long i = 0; i < cases; ++i) {
-    const Case c = generator.Next();
+    const Case c = generator.next();
     const InputTexts texts{c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.j)};
     Calculation probe;
-    if (!probe.Calculate(texts).accepted()) continue;
-    if (ReferenceCost(CalculationSeam::State(probe)) > budget) {
+    if (!probe.calculate(texts).accepted()) continue;
+    if (referenceCost(CalculationSeam::state(probe)) > budget) {
       ++tooCostly;
       continue;
     }
     // Fresh records, and records that carry what earlier runs left.
     Calculation walking;
     Calculation reference;
-    ASSERT_TRUE(SameRun(texts, walking, reference)) << Describe(c);
-    ASSERT_TRUE(SameRun(texts, *walkingReused, *referenceReused)) << Describe(c) << " (records reused)";
+    ASSERT_TRUE(sameRun(texts, walking, reference)) << describe(c);
+    ASSERT_TRUE(sameRun(texts, *walkingReused, *referenceReused)) << describe(c) << " (records reused)";
     ++compared[c.kind];
     if (cases > 300 && (i + 1) % 500 == 0) {
       std::printf("  %ld cases drawn\n", i + 1);
@@ -182,7 +182,7 @@ TEST(WalkDifferential, EdgesOfTheDomain) {
   for (const InputTexts& texts : edges) {
     Calculation walking;
     Calculation reference;
-    EXPECT_TRUE(SameRun(texts, walking, reference)) << texts.txtAL << " " << texts.txtN << " " << texts.txtR << " " << texts.txtMDET;
+    EXPECT_TRUE(sameRun(texts, walking, reference)) << texts.txtAL << " " << texts.txtN << " " << texts.txtR << " " << texts.txtMDET;
   }
 }
 

@@ -23,11 +23,11 @@
 namespace velmora {
 namespace {
 
-using testsupport::ExactNoFalsePositive;
+using testsupport::exactNoFalsePositive;
 
 // The float32 running probability of the searches, prod_{i<k} (n - i) / (n + t r - i),
 // rounded after every factor.
-float SearchRunProb(int n, int r, int t, int k) {
+float searchRunProb(int n, int r, int t, int k) {
   const int pool = n + t * r;
   float p = static_cast<float>(static_cast<double>(n) / pool);
   for (int m = 2; m <= k; ++m) {
@@ -51,12 +51,12 @@ TEST_P(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
   // The premise: at the chosen 1:4 rank and the failing rank after it, the coefficient
   // sum P / runProb lies beyond the largest float32, while the CFP is far from 1.
   for (int k : {chosen, chosen + 1}) {
-    const mpq_class sum = ExactNoFalsePositive(c.n, c.r, 4, k) / mpq_class(static_cast<double>(SearchRunProb(c.n, c.r, 4, k)));
+    const mpq_class sum = exactNoFalsePositive(c.n, c.r, 4, k) / mpq_class(static_cast<double>(searchRunProb(c.n, c.r, 4, k)));
     ASSERT_GT(sum, mpq_class(static_cast<double>(FLT_MAX))) << "rank " << k;
   }
 
   Calculation calc;
-  const Outcome outcome = calc.Calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
+  const Outcome outcome = calc.calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
   ASSERT_TRUE(outcome.accepted());
   for (const std::string& text : outcome.captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
   for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
@@ -66,19 +66,19 @@ TEST_P(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
   CalculationSeam::FindRank1of2(calc);
   CalculationSeam::FindRank1of3(calc);
   CalculationSeam::FindRank1of4(calc);
-  const CalculationState& s = CalculationSeam::State(calc);
+  const CalculationState& s = CalculationSeam::state(calc);
   const mpq_class dcfp(static_cast<double>(s.dcfp));
   for (int t = 1; t <= 4; ++t) {
     EXPECT_EQ(s.optRank[t], c.ranks[t]) << "1:" << t;
-    const mpq_class cfp = 1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t]);
+    const mpq_class cfp = 1 - exactNoFalsePositive(c.n, c.r, t, c.ranks[t]);
     EXPECT_NEAR(s.cfp[t][2], cfp.get_d(), 4e-7) << "1:" << t;
     // The rank is the exactly optimal one: it passes and the next one fails.
     EXPECT_LE(cfp, dcfp) << "1:" << t;
-    EXPECT_GT(1 - ExactNoFalsePositive(c.n, c.r, t, c.ranks[t] + 1), dcfp) << "1:" << t;
+    EXPECT_GT(1 - exactNoFalsePositive(c.n, c.r, t, c.ranks[t] + 1), dcfp) << "1:" << t;
   }
   // The last 1:4 candidate is the failing rank after the chosen one, evaluated wide too.
   EXPECT_EQ(s.rankIdx, chosen + 1);
-  EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - ExactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
+  EXPECT_NEAR(s.cfpCur[4], mpq_class(1 - exactNoFalsePositive(c.n, c.r, 4, chosen + 1)).get_d(), 4e-7);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, WideFallback,
@@ -108,15 +108,15 @@ class BeyondFloatRange : public ::testing::TestWithParam<HighRankCase> {};
 
 TEST_P(BeyondFloatRange, HighOneOfFourRanksOfLargeDesignsKeepTheirExactCfp) {
   const HighRankCase& c = GetParam();
-  ASSERT_LT(SearchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
+  ASSERT_LT(searchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
   for (const int k : {c.rank, c.rank + 1}) {
-    const long double exact = ExactCfp(c.n, c.r, 4, k);
-    const float design = Calculation::DesignCfp(c.n, c.r, 4, k);
+    const long double exact = exactCfp(c.n, c.r, 4, k);
+    const float design = Calculation::designCfp(c.n, c.r, 4, k);
     EXPECT_NEAR(design, static_cast<double>(exact), 6e-8 * static_cast<double>(exact)) << "rank " << k;
     EXPECT_EQ(design <= c.dcfp, exact <= static_cast<long double>(c.dcfp)) << "rank " << k;
   }
-  EXPECT_LE(Calculation::DesignCfp(c.n, c.r, 4, c.rank), c.dcfp);
-  EXPECT_GT(Calculation::DesignCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
+  EXPECT_LE(Calculation::designCfp(c.n, c.r, 4, c.rank), c.dcfp);
+  EXPECT_GT(Calculation::designCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
 }
 
 INSTANTIATE_TEST_SUITE_P(LargeDesigns, BeyondFloatRange,
@@ -130,17 +130,17 @@ INSTANTIATE_TEST_SUITE_P(LargeDesigns, BeyondFloatRange,
 // a running probability near 1e-174 and its 1:4 walk near 1e-350.
 TEST(BeyondFloatRange, WholeRunChoosesTheExactlyOptimalRanks) {
   Calculation calc;
-  const Outcome outcome = calc.Calculate({"0.99", "4000", "1000", "4000"});
+  const Outcome outcome = calc.calculate({"0.99", "4000", "1000", "4000"});
   ASSERT_TRUE(outcome.accepted());
   const int ranks[] = {0, 20, 274, 670, 1047};
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE("1:" + std::to_string(t));
     const std::size_t cell = static_cast<std::size_t>(t - 1);
     EXPECT_EQ(outcome.captions.lblCU[cell].substr(outcome.captions.lblCU[cell].rfind(' ') + 1), std::to_string(ranks[t]));
-    const long double exact = ExactCfp(4000, 1000, t, ranks[t]);
+    const long double exact = exactCfp(4000, 1000, t, ranks[t]);
     EXPECT_NEAR(std::stod(outcome.captions.lblQ[cell]), static_cast<double>(exact), 5e-6 + 1e-7);
     EXPECT_LE(exact, 0.99L);
-    EXPECT_GT(ExactCfp(4000, 1000, t, ranks[t] + 1), static_cast<long double>(0.99f));
+    EXPECT_GT(exactCfp(4000, 1000, t, ranks[t] + 1), static_cast<long double>(0.99f));
   }
 }
 

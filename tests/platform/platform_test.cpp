@@ -105,9 +105,9 @@ TEST(RecordingMessageBoxes, KeepsEveryBoxInOrderAndCallsBackWhileOpen) {
   boxes.showWarning("W", "w1\rw2");
   boxes.showInformation("I", "i");
   ASSERT_EQ(boxes.boxes().size(), 2);
-  EXPECT_EQ(boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::Warning);
+  EXPECT_EQ(boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::warning);
   EXPECT_EQ(boxes.boxes()[0].prompt, "w1\rw2");
-  EXPECT_EQ(boxes.boxes()[1].icon, RecordingMessageBoxes::Icon::Information);
+  EXPECT_EQ(boxes.boxes()[1].icon, RecordingMessageBoxes::Icon::information);
   EXPECT_EQ(calls, 2);
 }
 

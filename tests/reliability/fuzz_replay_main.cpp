@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-int Replay(const std::filesystem::path& file) {
+int replay(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cannot read %s\n", file.c_str());
@@ -38,11 +38,11 @@ int main(int argc, char** argv) {
     if (std::filesystem::is_directory(path)) {
       for (const auto& entry : std::filesystem::directory_iterator(path)) {
         if (!entry.is_regular_file()) continue;
-        failures += Replay(entry.path());
+        failures += replay(entry.path());
         ++replayed;
       }
     } else {
-      failures += Replay(path);
+      failures += replay(path);
       ++replayed;
     }
   }

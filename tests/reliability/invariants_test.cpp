@@ -20,8 +20,8 @@
 namespace velmora {
 namespace {
 
-using testsupport::AllCaptions;
-using reliability::CheckCaptions;
+using testsupport::allCaptions;
+using reliability::checkCaptions;
 using reliability::RunSizes;
 
 struct GeneratedCase {
@@ -29,7 +29,7 @@ struct GeneratedCase {
   RunSizes sizes;
 };
 
-std::string Describe(const InputTexts& texts) {
+std::string describe(const InputTexts& texts) {
   return "DCFP [" + texts.txtAL + "] n [" + texts.txtN + "] r [" + texts.txtR + "] j [" + texts.txtMDET + "]";
 }
 
@@ -37,64 +37,64 @@ std::string Describe(const InputTexts& texts) {
 // blanks around it, with a trailing ".0".
 class CaseGenerator {
  public:
-  explicit CaseGenerator(std::uint32_t seed) : rng_(seed) {}
+  explicit CaseGenerator(std::uint32_t seed) : m_rng(seed) {}
 
-  GeneratedCase Next() {
+  GeneratedCase next() {
     GeneratedCase c;
-    c.sizes.n = Between(2, Pick(4) == 0 ? 400 : 60);
-    c.sizes.r = Between(1, Pick(3) == 0 ? 25 : 8);
-    switch (Pick(4)) {
+    c.sizes.n = between(2, pick(4) == 0 ? 400 : 60);
+    c.sizes.r = between(1, pick(3) == 0 ? 25 : 8);
+    switch (pick(4)) {
       case 0: c.sizes.j = c.sizes.n; break;
-      case 1: c.sizes.j = Between(1, c.sizes.n); break;
-      case 2: c.sizes.j = Between(1, 10); break;
-      default: c.sizes.j = c.sizes.n + Between(1, 32767 - c.sizes.n); break;  // above n: acts like n
+      case 1: c.sizes.j = between(1, c.sizes.n); break;
+      case 2: c.sizes.j = between(1, 10); break;
+      default: c.sizes.j = c.sizes.n + between(1, 32767 - c.sizes.n); break;  // above n: acts like n
     }
-    c.texts.txtAL = DcfpText();
-    c.texts.txtN = WholeText(c.sizes.n);
-    c.texts.txtR = WholeText(c.sizes.r);
-    c.texts.txtMDET = WholeText(c.sizes.j);
-    c.sizes.dcfp = NumericValue(c.texts.txtAL);
+    c.texts.txtAL = dcfpText();
+    c.texts.txtN = wholeText(c.sizes.n);
+    c.texts.txtR = wholeText(c.sizes.r);
+    c.texts.txtMDET = wholeText(c.sizes.j);
+    c.sizes.dcfp = numericValue(c.texts.txtAL);
     return c;
   }
 
  private:
-  int Pick(int count) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(count)); }
-  int Between(int low, int high) { return low + Pick(high - low + 1); }
+  int pick(int count) { return static_cast<int>(m_rng() % static_cast<std::uint32_t>(count)); }
+  int between(int low, int high) { return low + pick(high - low + 1); }
 
-  std::string DcfpText() {
+  std::string dcfpText() {
     char text[64];
-    switch (Pick(5)) {
+    switch (pick(5)) {
       case 0:  // the usual range, three decimals
-        std::snprintf(text, sizeof text, "%.3f", Between(1, 200) / 1000.0);
+        std::snprintf(text, sizeof text, "%.3f", between(1, 200) / 1000.0);
         break;
       case 1:  // log-uniform down to 1e-8
-        std::snprintf(text, sizeof text, "%.6g", std::pow(10.0, -8.0 * Between(0, 10000) / 10000.0));
+        std::snprintf(text, sizeof text, "%.6g", std::pow(10.0, -8.0 * between(0, 10000) / 10000.0));
         break;
       case 2:
-        std::snprintf(text, sizeof text, "%dE-%d", Between(1, 9), Between(1, 6));
+        std::snprintf(text, sizeof text, "%dE-%d", between(1, 9), between(1, 6));
         break;
       case 3:
-        std::snprintf(text, sizeof text, " %.4f ", Between(1, 10000) / 10000.0);
+        std::snprintf(text, sizeof text, " %.4f ", between(1, 10000) / 10000.0);
         break;
       default:
-        return Pick(2) == 0 ? "1" : ".5";
+        return pick(2) == 0 ? "1" : ".5";
     }
     return text;
   }
 
-  std::string WholeText(int value) {
-    switch (Pick(6)) {
+  std::string wholeText(int value) {
+    switch (pick(6)) {
       case 0: return " " + std::to_string(value) + " ";
       case 1: return std::to_string(value) + ".0";
       default: return std::to_string(value);
     }
   }
 
-  std::mt19937 rng_;
+  std::mt19937 m_rng;
 };
 
 // The record's own numbers behind the captions, where they can say more than the text.
-std::string CheckRecord(const CalculationState& s, const RunSizes& sizes) {
+std::string checkRecord(const CalculationState& s, const RunSizes& sizes) {
   for (int t = 1; t <= 4; ++t) {
     const std::string scheme = " of 1:" + std::to_string(t);
     if (s.optRank[t] < 1 || s.optRank[t] > std::min(sizes.j, sizes.n)) return "optRank" + scheme;
@@ -124,22 +124,22 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
   Calculation reused;  // one record for the whole series, as the window keeps it
   int checked = 0;
   for (int i = 0; i < kCasesPerSeed; ++i) {
-    const GeneratedCase c = generator.Next();
-    const Outcome outcome = reused.Calculate(c.texts);
-    ASSERT_TRUE(outcome.accepted()) << Describe(c.texts) << ": " << outcome.refusal->lines[0];
-    const std::string captions = CheckCaptions(outcome.captions, c.sizes);
-    ASSERT_EQ(captions, "") << Describe(c.texts);
-    ASSERT_EQ(CheckRecord(CalculationSeam::State(reused), c.sizes), "") << Describe(c.texts);
+    const GeneratedCase c = generator.next();
+    const Outcome outcome = reused.calculate(c.texts);
+    ASSERT_TRUE(outcome.accepted()) << describe(c.texts) << ": " << outcome.refusal->lines[0];
+    const std::string captions = checkCaptions(outcome.captions, c.sizes);
+    ASSERT_EQ(captions, "") << describe(c.texts);
+    ASSERT_EQ(checkRecord(CalculationSeam::state(reused), c.sizes), "") << describe(c.texts);
 
     // The same texts in a fresh record give the same captions and results: nothing of an
     // earlier run leaks into a later one. (Intermediates of steps a run skips, such as
     // the running probability of a search that stops at rank 1, may keep older values.)
     Calculation fresh;
-    const Outcome again = fresh.Calculate(c.texts);
+    const Outcome again = fresh.calculate(c.texts);
     ASSERT_TRUE(again.accepted());
-    ASSERT_EQ(AllCaptions(again.captions), AllCaptions(outcome.captions)) << Describe(c.texts);
-    const char* differs = testsupport::FirstResultDifference(CalculationSeam::State(fresh), CalculationSeam::State(reused));
-    ASSERT_EQ(differs, nullptr) << differs << ": " << Describe(c.texts);
+    ASSERT_EQ(allCaptions(again.captions), allCaptions(outcome.captions)) << describe(c.texts);
+    const char* differs = testsupport::firstResultDifference(CalculationSeam::state(fresh), CalculationSeam::state(reused));
+    ASSERT_EQ(differs, nullptr) << differs << ": " << describe(c.texts);
     ++checked;
   }
   EXPECT_EQ(checked, kCasesPerSeed);
@@ -151,17 +151,17 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GeneratedInputs, ::testing::Values(1u, 20260u, 7
 TEST(GeneratedInputsRank, RankAboveBackgroundSizeActsLikeBackgroundSize) {
   CaseGenerator generator(99u);
   for (int i = 0; i < 300; ++i) {
-    GeneratedCase c = generator.Next();
+    GeneratedCase c = generator.next();
     InputTexts atN = c.texts;
     atN.txtMDET = std::to_string(c.sizes.n);
     InputTexts above = c.texts;
     above.txtMDET = std::to_string(c.sizes.n + 1 + (i * 97) % (32767 - c.sizes.n));
     Calculation first;
     Calculation second;
-    const Outcome a = first.Calculate(atN);
-    const Outcome b = second.Calculate(above);
-    ASSERT_TRUE(a.accepted() && b.accepted()) << Describe(above);
-    ASSERT_EQ(AllCaptions(a.captions), AllCaptions(b.captions)) << Describe(above);
+    const Outcome a = first.calculate(atN);
+    const Outcome b = second.calculate(above);
+    ASSERT_TRUE(a.accepted() && b.accepted()) << describe(above);
+    ASSERT_EQ(allCaptions(a.captions), allCaptions(b.captions)) << describe(above);
   }
 }
 
@@ -179,18 +179,18 @@ namespace {
 TEST(TinyDcfp, RetestSearchWhoseStartRankFailsShowsTheKeptRanksOwnCfp) {
   const InputTexts tiny{".000000001238721136", "2001", "1", "1446"};
   Calculation fresh;
-  const Outcome first = fresh.Calculate(tiny);
+  const Outcome first = fresh.calculate(tiny);
   Calculation reused;
-  ASSERT_TRUE(reused.Calculate({"0.05", "20", "1", "20"}).accepted());
-  const Outcome second = reused.Calculate(tiny);
+  ASSERT_TRUE(reused.calculate({"0.05", "20", "1", "20"}).accepted());
+  const Outcome second = reused.calculate(tiny);
   ASSERT_TRUE(first.accepted() && second.accepted());
-  EXPECT_EQ(AllCaptions(second.captions), AllCaptions(first.captions));
+  EXPECT_EQ(allCaptions(second.captions), allCaptions(first.captions));
   // Ranks may fall here (float32 noise decides), so the rank order is not checked.
-  EXPECT_EQ(CheckCaptions(first.captions, {2001, 1, 1446, 1.238721136e-9}), "");
+  EXPECT_EQ(checkCaptions(first.captions, {2001, 1, 1446, 1.238721136e-9}), "");
   // Rank 1 of 1:4: 4/2005 * 3/2004 * 2/2003 * 1/2002 = 1.5e-12, far below 0.000005.
   EXPECT_EQ(first.captions.lblCU[3], "DCFP OK at maximum = 1");
   EXPECT_EQ(first.captions.lblQ[3], "0.00000");
-  EXPECT_EQ(CalculationSeam::State(reused).cfp[4][2], 0.0f);
+  EXPECT_EQ(CalculationSeam::state(reused).cfp[4][2], 0.0f);
 }
 
 }  // namespace

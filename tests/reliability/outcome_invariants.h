@@ -19,7 +19,7 @@ namespace velmora::reliability {
 namespace detail {
 
 // A whole number without sign or leading zero: "1", "250".
-inline bool IsWhole(std::string_view text) {
+inline bool isWhole(std::string_view text) {
   if (text.empty() || text[0] == '0') return false;
   for (const char ch : text) {
     if (ch < '0' || ch > '9') return false;
@@ -28,7 +28,7 @@ inline bool IsWhole(std::string_view text) {
 }
 
 // "0.000..." or "1.000...": a 0 or 1, the full stop and exactly `decimals` digits.
-inline bool IsFixed(std::string_view text, std::size_t decimals) {
+inline bool isFixed(std::string_view text, std::size_t decimals) {
   if (text.size() != decimals + 2 || (text[0] != '0' && text[0] != '1') || text[1] != '.') return false;
   for (const char ch : text.substr(2)) {
     if (ch < '0' || ch > '9') return false;
@@ -37,13 +37,13 @@ inline bool IsFixed(std::string_view text, std::size_t decimals) {
 }
 
 // `prefix` followed by a whole number.
-inline bool IsPrefixedWhole(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix && IsWhole(text.substr(std::min(prefix.size(), text.size())));
+inline bool isPrefixedWhole(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix && isWhole(text.substr(std::min(prefix.size(), text.size())));
 }
 
-inline double Number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+inline double number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
-inline std::string Where(const char* cell, int t, const std::string& text) {
+inline std::string where(const char* cell, int t, const std::string& text) {
   return std::string(cell) + " of 1:" + std::to_string(t) + " is \"" + text + "\"";
 }
 
@@ -65,7 +65,7 @@ struct RunSizes {
 // only from here up.
 constexpr double kRankOrderFromDcfp = 1e-6;
 
-inline std::string CheckRefusal(const Refusal& refusal) {
+inline std::string checkRefusal(const Refusal& refusal) {
   if (refusal.title != kEntryErrorTitle) return "refusal title \"" + refusal.title + "\"";
   if (refusal.step < 1 || refusal.step > 8) return "refusal step " + std::to_string(refusal.step);
   if (refusal.lines[0].empty() || refusal.lines[1].empty()) return "refusal with an empty line";
@@ -80,12 +80,12 @@ inline std::string CheckRefusal(const Refusal& refusal) {
 }
 
 // The captions of an accepted run with the sizes `sizes` (decimal symbol ".").
-inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes) {
-  using detail::IsFixed;
-  using detail::IsPrefixedWhole;
-  using detail::IsWhole;
-  using detail::Number;
-  using detail::Where;
+inline std::string checkCaptions(const ResultCaptions& c, const RunSizes& sizes) {
+  using detail::isFixed;
+  using detail::isPrefixedWhole;
+  using detail::isWhole;
+  using detail::number;
+  using detail::where;
   const int maxRank = std::min(sizes.j, sizes.n);
   int previousRank = 0;
   for (int t = 1; t <= 4; ++t) {
@@ -93,48 +93,48 @@ inline std::string CheckCaptions(const ResultCaptions& c, const RunSizes& sizes)
     for (const std::string* text : {&c.lblCU[i], &c.lblPOW[i], &c.lblENT[i], &c.lblP[i], &c.lblQ[i]}) {
       if (text->empty()) return "empty caption of 1:" + std::to_string(t);
       for (const char* bad : {"inf", "nan", "INF", "NAN", "Inf", "NaN"}) {
-        if (text->find(bad) != std::string::npos) return Where("caption", t, *text);
+        if (text->find(bad) != std::string::npos) return where("caption", t, *text);
       }
     }
 
     // Status and rank.
     const std::string& status = c.lblCU[i];
-    const bool exceeded = IsPrefixedWhole(status, "DCFP exceeded at max = ");
+    const bool exceeded = isPrefixedWhole(status, "DCFP exceeded at max = ");
     const char* okPrefix = t == 1 ? "DCFP OK at maximum =  " : "DCFP OK at maximum = ";
-    if (!exceeded && !IsPrefixedWhole(status, okPrefix)) return Where("lblCU", t, status);
+    if (!exceeded && !isPrefixedWhole(status, okPrefix)) return where("lblCU", t, status);
     const int rank = std::atoi(status.c_str() + status.rfind(' ') + 1);
-    if (exceeded && rank != 1) return Where("lblCU (exceeded above rank 1)", t, status);
-    if (rank > maxRank) return Where("lblCU (rank above min(j, n))", t, status);
-    if (sizes.dcfp >= kRankOrderFromDcfp && rank < previousRank) return Where("lblCU (rank below the previous scheme's)", t, status);
+    if (exceeded && rank != 1) return where("lblCU (exceeded above rank 1)", t, status);
+    if (rank > maxRank) return where("lblCU (rank above min(j, n))", t, status);
+    if (sizes.dcfp >= kRankOrderFromDcfp && rank < previousRank) return where("lblCU (rank below the previous scheme's)", t, status);
     previousRank = rank;
 
     // Percentile: (n - k + 0.5) / n to four decimals.
     const std::string& percentile = c.lblP[i];
-    if (!IsFixed(percentile, 4)) return Where("lblP", t, percentile);
+    if (!isFixed(percentile, 4)) return where("lblP", t, percentile);
     const double expected = (sizes.n - rank + 0.5) / sizes.n;
-    if (std::fabs(Number(percentile) - expected) > 0.00005 + 1e-6) return Where("lblP (not (n - k + 0.5) / n)", t, percentile);
+    if (std::fabs(number(percentile) - expected) > 0.00005 + 1e-6) return where("lblP (not (n - k + 0.5) / n)", t, percentile);
 
     // Achievable CFP.
     const std::string& cfp = c.lblQ[i];
-    if (!IsFixed(cfp, 5) || Number(cfp) > 1.0) return Where("lblQ", t, cfp);
+    if (!isFixed(cfp, 5) || number(cfp) > 1.0) return where("lblQ", t, cfp);
 
     // Samples: r for 1:1, and between r and t times r when repeats follow.
     const std::string& samples = c.lblENT[i];
-    if (!IsWhole(samples)) return Where("lblENT", t, samples);
+    if (!isWhole(samples)) return where("lblENT", t, samples);
     const long count = std::atol(samples.c_str());
-    if (count < sizes.r || count > static_cast<long>(t) * sizes.r) return Where("lblENT (outside r .. t r)", t, samples);
+    if (count < sizes.r || count > static_cast<long>(t) * sizes.r) return where("lblENT (outside r .. t r)", t, samples);
 
     // Powers at 2, 3 and 4 sigma, and the rating they give.
     double power[3] = {};
     for (int k = 0; k < 3; ++k) {
       const std::string& text = c.lblPW[3 * i + static_cast<std::size_t>(k)];
-      if (!IsFixed(text, 3) || Number(text) > 1.0) return Where("lblPW", t, text);
-      power[k] = Number(text);
+      if (!isFixed(text, 3) || number(text) > 1.0) return where("lblPW", t, text);
+      power[k] = number(text);
     }
     const bool good3 = power[1] >= 0.539;
     const bool good4 = power[2] >= 0.814;
     const char* rating = good3 && good4 ? kRatingGood : (good3 || good4 ? kRatingAcceptable : kRatingLow);
-    if (c.lblPOW[i] != rating) return Where("lblPOW (disagrees with the 3- and 4-sigma powers)", t, c.lblPOW[i]);
+    if (c.lblPOW[i] != rating) return where("lblPOW (disagrees with the 3- and 4-sigma powers)", t, c.lblPOW[i]);
   }
   return {};
 }

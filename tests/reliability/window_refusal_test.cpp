@@ -24,7 +24,7 @@
 namespace {
 
 using velmora::platform::RecordingMessageBoxes;
-using velmora::testsupport::CellTexts;
+using velmora::testsupport::cellTexts;
 using velmora::ui::frmMain;
 
 struct RefusedTexts {
@@ -50,10 +50,10 @@ TEST(WindowRefusal, EveryRefusalLeavesAllThirtyTwoCellsAndTheRecordUnchanged) {
   setTexts({"0.05", "40", "4", "40"});
   window.btnCalculate->click();
   ASSERT_TRUE(boxes.boxes().isEmpty());
-  const std::vector<QString> shown = CellTexts(window);
+  const std::vector<QString> shown = cellTexts(window);
   ASSERT_EQ(shown.size(), 32u);
   for (const QString& text : shown) ASSERT_FALSE(text.isEmpty());
-  const velmora::CalculationState kept = velmora::CalculationSeam::State(window.calculation());
+  const velmora::CalculationState kept = velmora::CalculationSeam::state(window.calculation());
 
   const RefusedTexts refusals[] = {
       {"", "40", "4", "40"},           // an empty box
@@ -74,8 +74,8 @@ TEST(WindowRefusal, EveryRefusalLeavesAllThirtyTwoCellsAndTheRecordUnchanged) {
     ++expectedBoxes;
     ASSERT_EQ(boxes.boxes().size(), expectedBoxes) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
     EXPECT_EQ(boxes.boxes().last().title, "Entry Error");
-    EXPECT_EQ(CellTexts(window), shown) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
-    EXPECT_EQ(velmora::testsupport::FirstDifference(velmora::CalculationSeam::State(window.calculation()), kept), nullptr)
+    EXPECT_EQ(cellTexts(window), shown) << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
+    EXPECT_EQ(velmora::testsupport::firstDifference(velmora::CalculationSeam::state(window.calculation()), kept), nullptr)
         << texts.al << " " << texts.n << " " << texts.r << " " << texts.mdet;
   }
 }

@@ -18,7 +18,7 @@ namespace velmora::testsupport {
 
 // E[(1 - W^t)^r]: the probability that none of the t r samples exceeds the rank-k
 // background value, i.e. that the program raises no false positive.
-inline mpq_class ExactNoFalsePositive(int n, int r, int t, int k) {
+inline mpq_class exactNoFalsePositive(int n, int r, int t, int k) {
   // moment[a] = E[W^a] for a = 0 .. t r.
   std::vector<mpq_class> moment(static_cast<std::size_t>(t * r) + 1);
   moment[0] = 1;
@@ -41,10 +41,10 @@ inline mpq_class ExactNoFalsePositive(int n, int r, int t, int k) {
 }
 
 // CFP_t(k) itself.
-inline mpq_class ExactCfpFraction(int n, int r, int t, int k) { return 1 - ExactNoFalsePositive(n, r, t, k); }
+inline mpq_class exactCfpFraction(int n, int r, int t, int k) { return 1 - exactNoFalsePositive(n, r, t, k); }
 
 // |approx - exact| / exact, evaluated in long double after the exact difference.
-inline long double RelativeError(long double approx, const mpq_class& exact) {
+inline long double relativeError(long double approx, const mpq_class& exact) {
   // approx is a binary fraction: its exact value is (mantissa) * 2^exponent.
   int exponent = 0;
   const long double mantissa = std::frexp(approx, &exponent);

@@ -18,34 +18,34 @@
 
 namespace velmora::testsupport {
 
-inline bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
-inline bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-inline bool SameBits(std::int16_t a, std::int16_t b) { return a == b; }
-inline bool SameBits(const std::string& a, const std::string& b) { return a == b; }
+inline bool sameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+inline bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+inline bool sameBits(std::int16_t a, std::int16_t b) { return a == b; }
+inline bool sameBits(const std::string& a, const std::string& b) { return a == b; }
 
 template <class T, std::size_t N>
-bool SameBits(const std::array<T, N>& a, const std::array<T, N>& b) {
+bool sameBits(const std::array<T, N>& a, const std::array<T, N>& b) {
   for (std::size_t i = 0; i < N; ++i) {
-    if (!SameBits(a[i], b[i])) return false;
+    if (!sameBits(a[i], b[i])) return false;
   }
   return true;
 }
 
 template <class T>
-bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!SameBits(a[i], b[i])) return false;
+    if (!sameBits(a[i], b[i])) return false;
   }
   return true;
 }
 
 // Returns the field's name from a comparison when it differs between records a and b.
 #define VELMORA_SAME(field) \
-  if (!SameBits(a.field, b.field)) return #field
+  if (!sameBits(a.field, b.field)) return #field
 
 // The name of the first field that differs, or nullptr when the records are the same.
-inline const char* FirstDifference(const CalculationState& a, const CalculationState& b) {
+inline const char* firstDifference(const CalculationState& a, const CalculationState& b) {
   VELMORA_SAME(dcfp);
   VELMORA_SAME(n);
   VELMORA_SAME(r);
@@ -81,7 +81,7 @@ inline const char* FirstDifference(const CalculationState& a, const CalculationS
 
 // The same for the results of a run only: the inputs, the ranks, statuses, CFPs,
 // percentiles, powers, ratings and sample counts.
-inline const char* FirstResultDifference(const CalculationState& a, const CalculationState& b) {
+inline const char* firstResultDifference(const CalculationState& a, const CalculationState& b) {
   VELMORA_SAME(dcfp);
   VELMORA_SAME(n);
   VELMORA_SAME(r);
@@ -89,7 +89,7 @@ inline const char* FirstResultDifference(const CalculationState& a, const Calcul
   VELMORA_SAME(dcfpStatus);
   VELMORA_SAME(optRank);
   for (std::size_t t = 1; t < a.cfp.size(); ++t) {
-    if (!SameBits(a.cfp[t][2], b.cfp[t][2])) return "cfp[t][2]";
+    if (!sameBits(a.cfp[t][2], b.cfp[t][2])) return "cfp[t][2]";
   }
   VELMORA_SAME(limitPercentile);
   VELMORA_SAME(power);
@@ -101,7 +101,7 @@ inline const char* FirstResultDifference(const CalculationState& a, const Calcul
 #undef VELMORA_SAME
 
 // The 32 captions in a fixed order, for comparing whole outcomes.
-inline std::vector<std::string> AllCaptions(const ResultCaptions& c) {
+inline std::vector<std::string> allCaptions(const ResultCaptions& c) {
   std::vector<std::string> all;
   for (const auto* group : {&c.lblCU, &c.lblPOW, &c.lblENT, &c.lblP, &c.lblQ}) {
     all.insert(all.end(), group->begin(), group->end());

@@ -12,7 +12,7 @@
 
 namespace velmora::testsupport {
 
-inline std::vector<QLabel*> ResultCells(const ui::frmMain& window) {
+inline std::vector<QLabel*> resultCells(const ui::frmMain& window) {
   std::vector<QLabel*> cells;
   for (const auto* array : {&window.lblCU, &window.lblPOW, &window.lblENT, &window.lblP, &window.lblQ}) {
     for (QLabel* cell : *array) cells.push_back(cell);
@@ -21,9 +21,9 @@ inline std::vector<QLabel*> ResultCells(const ui::frmMain& window) {
   return cells;
 }
 
-inline std::vector<QString> CellTexts(const ui::frmMain& window) {
+inline std::vector<QString> cellTexts(const ui::frmMain& window) {
   std::vector<QString> texts;
-  for (const QLabel* cell : ResultCells(window)) texts.push_back(cell->text());
+  for (const QLabel* cell : resultCells(window)) texts.push_back(cell->text());
   return texts;
 }
 

@@ -19,7 +19,7 @@
 
 namespace {
 
-std::string Describe(const QWidget& window) {
+std::string describe(const QWidget& window) {
   std::string text = window.metaObject()->className();
   if (!window.objectName().isEmpty()) text += " \"" + window.objectName().toStdString() + "\"";
   if (!window.windowTitle().isEmpty()) text += " titled \"" + window.windowTitle().toStdString() + "\"";
@@ -39,7 +39,7 @@ class NoWindowLeftOpen : public ::testing::EmptyTestEventListener {
     }
     for (const QPointer<QWidget>& window : open) {
       if (window.isNull()) continue;  // deleted with an earlier one
-      ADD_FAILURE() << "the test left a top-level window open: " << Describe(*window);
+      ADD_FAILURE() << "the test left a top-level window open: " << describe(*window);
       window->close();
       if (!window.isNull()) window->deleteLater();
     }

@@ -48,14 +48,14 @@ namespace {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<MainWindow>(&boxes, &printer, &dialogs);
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    m_window = std::make_unique<MainWindow>(&m_boxes, &m_printer, &m_dialogs);
+    m_window->show();
+    m_window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
   }
-  void TearDown() override { window.reset(); }
+  void TearDown() override { m_window.reset(); }
 
-  velmora::ui::frmMain& form() const { return *window->form(); }
+  velmora::ui::frmMain& form() const { return *m_window->form(); }
   void fill(const char* al, const char* n, const char* r) {
     form().txtAL->setText(QString::fromLatin1(al));
     form().txtN->setText(QString::fromLatin1(n));
@@ -63,31 +63,31 @@ class MainWindowTest : public ::testing::Test {
     form().txtMDET->setText(QString::fromLatin1(n));
   }
 
-  RecordingMessageBoxes boxes;
-  velmora::platform::CapturingPrinter printer;
-  velmora::platform::ScriptedFileDialogs dialogs;
-  std::unique_ptr<MainWindow> window;
+  RecordingMessageBoxes m_boxes;
+  velmora::platform::CapturingPrinter m_printer;
+  velmora::platform::ScriptedFileDialogs m_dialogs;
+  std::unique_ptr<MainWindow> m_window;
 };
 
 }  // namespace
 
 TEST_F(MainWindowTest, TheFormKeepsItsNameAndSizeBelowTheBarAndPrintTakesOnlyTheForm) {
-  ASSERT_EQ(window->findChild<velmora::ui::frmMain*>("frmMain"), &form());
+  ASSERT_EQ(m_window->findChild<velmora::ui::frmMain*>("frmMain"), &form());
   EXPECT_EQ(form().size(), QSize(685, 384));
-  EXPECT_EQ(form().mapTo(window.get(), QPoint(0, 0)).y(), window->menuBar()->height());
-  window->actPrint->trigger();
-  ASSERT_EQ(printer.pages().size(), 1);
-  EXPECT_EQ(printer.pages().front().size(), form().size() * form().devicePixelRatio());
+  EXPECT_EQ(form().mapTo(m_window.get(), QPoint(0, 0)).y(), m_window->menuBar()->height());
+  m_window->actPrint->trigger();
+  ASSERT_EQ(m_printer.pages().size(), 1);
+  EXPECT_EQ(m_printer.pages().front().size(), form().size() * form().devicePixelRatio());
 }
 
 TEST_F(MainWindowTest, ItemsThatRepeatAButtonDoWhatTheButtonDoes) {
-  window->actAbout->trigger();
-  window->actNumberOfSamples->trigger();
-  window->actPowerRating->trigger();
-  ASSERT_EQ(boxes.boxes().size(), 3);
-  EXPECT_EQ(boxes.boxes()[0].title, "About the Velmora");
-  EXPECT_EQ(boxes.boxes()[1].title, "Number of Tests Explanation");
-  EXPECT_EQ(boxes.boxes()[2].title, "Power Rating Explanation");
+  m_window->actAbout->trigger();
+  m_window->actNumberOfSamples->trigger();
+  m_window->actPowerRating->trigger();
+  ASSERT_EQ(m_boxes.boxes().size(), 3);
+  EXPECT_EQ(m_boxes.boxes()[0].title, "About the Velmora");
+  EXPECT_EQ(m_boxes.boxes()[1].title, "Number of Tests Explanation");
+  EXPECT_EQ(m_boxes.boxes()[2].title, "Power Rating Explanation");
 
   // The buttons' access keys are still theirs.
   fill("0.1", "20", "5");
@@ -95,9 +95,9 @@ TEST_F(MainWindowTest, ItemsThatRepeatAButtonDoWhatTheButtonDoes) {
   EXPECT_EQ(QApplication::focusWidget(), form().btnCalculate);
   EXPECT_EQ(form().lblQ(2)->text(), "0.06052");
 
-  window->actExit->trigger();
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(boxes.boxes().size(), 3);
+  m_window->actExit->trigger();
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_EQ(m_boxes.boxes().size(), 3);
 }
 
 TEST_F(MainWindowTest, ALoneAltLeavesTheFocusSoEnterStillPressesCalculate) {
@@ -105,15 +105,15 @@ TEST_F(MainWindowTest, ALoneAltLeavesTheFocusSoEnterStillPressesCalculate) {
   std::unique_ptr<QStyle> altNavigating(QStyleFactory::create(QStringLiteral("Windows")));
   ASSERT_NE(altNavigating, nullptr);
   ASSERT_TRUE(altNavigating->styleHint(QStyle::SH_MenuBar_AltKeyNavigation));
-  window->menuBar()->setStyle(altNavigating.get());
+  m_window->menuBar()->setStyle(altNavigating.get());
 
   QTest::keyClick(form().txtAL, Qt::Key_Alt, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), form().txtAL);
-  EXPECT_EQ(window->menuBar()->activeAction(), nullptr);
+  EXPECT_EQ(m_window->menuBar()->activeAction(), nullptr);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  ASSERT_EQ(boxes.boxes().size(), 1);
-  EXPECT_EQ(boxes.boxes()[0].title, "Entry Error");  // Calculate refused the empty boxes
-  window->menuBar()->setStyle(nullptr);
+  ASSERT_EQ(m_boxes.boxes().size(), 1);
+  EXPECT_EQ(m_boxes.boxes()[0].title, "Entry Error");  // Calculate refused the empty boxes
+  m_window->menuBar()->setStyle(nullptr);
 }
 
 TEST_F(MainWindowTest, CtrlCInABoxCopiesItsSelectionNotTheResults) {
@@ -128,16 +128,16 @@ TEST_F(MainWindowTest, CtrlCInABoxCopiesItsSelectionNotTheResults) {
 TEST_F(MainWindowTest, ClosingItClosesEveryOtherWindow) {
   QWidget other;
   other.show();
-  window->close();
+  m_window->close();
   EXPECT_FALSE(other.isVisible());
 }
 
 TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsATextTable) {
-  EXPECT_FALSE(window->actCopyResults->isEnabled());  // nothing to copy before a run
+  EXPECT_FALSE(m_window->actCopyResults->isEnabled());  // nothing to copy before a run
   fill("0.1", "20", "5");
   form().btnCalculate->click();
-  ASSERT_TRUE(window->actCopyResults->isEnabled());
-  window->actCopyResults->trigger();
+  ASSERT_TRUE(m_window->actCopyResults->isEnabled());
+  m_window->actCopyResults->trigger();
 
   const QMimeData* copied = QApplication::clipboard()->mimeData();
   ASSERT_NE(copied, nullptr);
@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
   EXPECT_TRUE(html.contains("<th style=\"mso-number-format:'\\@'\" sdnum=\"1033;0;@\">DCFP Status @ Opt. Maximum</th>"));
 
   form().btnReset->click();
-  EXPECT_FALSE(window->actCopyResults->isEnabled());
+  EXPECT_FALSE(m_window->actCopyResults->isEnabled());
 }
 
 // ---- the design dialogs -----------------------------------------------------------------
@@ -169,8 +169,8 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
 TEST_F(MainWindowTest, ProgramDesignWritesRAndADcfpTheBoxReadsBackToTheSameFloat) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // a decimal comma
-  window->actProgramDesign->trigger();
-  velmora::ui::ProgramDesignDialog* dialog = window->programDesignDialog();
+  m_window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* dialog = m_window->programDesignDialog();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(dialog->isVisible());
   dialog->txtWells->setText("20");
@@ -183,15 +183,15 @@ TEST_F(MainWindowTest, ProgramDesignWritesRAndADcfpTheBoxReadsBackToTheSameFloat
   EXPECT_EQ(form().txtR->text(), "40");
   const QString dcfp = form().txtAL->text();
   EXPECT_TRUE(dcfp.startsWith("0.0104807")) << dcfp.toStdString();
-  const double exact = velmora::DesignMonitoringProgram("20", "10", "2").dcfp;
-  EXPECT_EQ(static_cast<float>(velmora::NumericValue(dcfp.toStdString())), static_cast<float>(exact));
+  const double exact = velmora::designMonitoringProgram("20", "10", "2").dcfp;
+  EXPECT_EQ(static_cast<float>(velmora::numericValue(dcfp.toStdString())), static_cast<float>(exact));
   EXPECT_TRUE(form().txtN->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, BadValuesAreRefusedInTheDialogAndTheFormStaysAsItWas) {
   fill("0.1", "20", "5");
-  window->actProgramDesign->trigger();
-  velmora::ui::ProgramDesignDialog* design = window->programDesignDialog();
+  m_window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* design = m_window->programDesignDialog();
   design->txtWells->setText("2.5");
   design->txtConstituents->setText("10");
   design->txtEvaluations->setText("2");
@@ -200,8 +200,8 @@ TEST_F(MainWindowTest, BadValuesAreRefusedInTheDialogAndTheFormStaysAsItWas) {
   EXPECT_TRUE(design->lblMessage->text().contains("whole number above zero"));
   design->reject();
 
-  window->actSampleSizePlanning->trigger();
-  velmora::ui::SampleSizePlanningDialog* planning = window->sampleSizePlanningDialog();
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
   EXPECT_EQ(planning->txtDcfp->text(), "0.1");  // taken from the form
   planning->txtR->setText("0");
   QTest::mouseClick(planning->btnUse, Qt::LeftButton);
@@ -217,8 +217,8 @@ TEST_F(MainWindowTest, BadValuesAreRefusedInTheDialogAndTheFormStaysAsItWas) {
 
 TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   form().txtMDET->setText("3");
-  window->actSampleSizePlanning->trigger();
-  velmora::ui::SampleSizePlanningDialog* planning = window->sampleSizePlanningDialog();
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
   planning->txtDcfp->setText("0.05");
   planning->txtR->setText("5");
   planning->txtRank->setText("2");
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   QTest::mouseClick(planning->btnUse, Qt::LeftButton);
   EXPECT_FALSE(planning->isVisible());
 
-  const velmora::SampleSizePlan plan = velmora::PlanSampleSize("0.05", "5", "2", "1:2");
+  const velmora::SampleSizePlan plan = velmora::planSampleSize("0.05", "5", "2", "1:2");
   ASSERT_TRUE(plan.schemes.front().designN.has_value());
   EXPECT_EQ(form().txtN->text(), QString::number(*plan.schemes.front().designN));
   EXPECT_EQ(form().txtMDET->text(), form().txtN->text());
@@ -239,8 +239,8 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
 TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGoesWithTheWindow) {
   fill("0.1", "20", "5");
   form().btnCalculate->click();
-  window->actAnalysisWindow->trigger();
-  velmora::ui::AnalysisWindow* analysis = window->analysisWindow();
+  m_window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = m_window->analysisWindow();
   ASSERT_NE(analysis, nullptr);
   EXPECT_TRUE(analysis->isVisible());
   QSignalSpy finished(analysis, &velmora::ui::AnalysisWindow::finished);
@@ -261,8 +261,8 @@ TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGo
   EXPECT_FALSE(analysis->data().has_value());
   EXPECT_EQ(analysis->auditTable->rowCount(), 0);
   analysis->close();
-  window->actAnalysisWindow->trigger();
-  EXPECT_EQ(window->analysisWindow(), analysis);
+  m_window->actAnalysisWindow->trigger();
+  EXPECT_EQ(m_window->analysisWindow(), analysis);
 
   // Stopped work is left unused.
   fill("0.1", "20", "5");
@@ -273,7 +273,7 @@ TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGo
   EXPECT_FALSE(analysis->data().has_value());
   EXPECT_TRUE(analysis->lblStatus->text().startsWith("Stopped"));
 
-  window->close();
+  m_window->close();
   EXPECT_FALSE(analysis->isVisible());
 }
 
@@ -285,11 +285,11 @@ TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGri
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString path = folder.filePath(QStringLiteral("report"));  // the extension is added
-  dialogs.answerWith(path);
+  m_dialogs.answerWith(path);
   fill("0.10", "21", "4");
   form().btnCalculate->click();
-  window->actExportReport->trigger();
-  ASSERT_TRUE(boxes.boxes().isEmpty()) << boxes.boxes().value(0).prompt.toStdString();
+  m_window->actExportReport->trigger();
+  ASSERT_TRUE(m_boxes.boxes().isEmpty()) << m_boxes.boxes().value(0).prompt.toStdString();
 
   QProcess reader;
   reader.start(pdftotext, {path + QStringLiteral(".pdf"), QStringLiteral("-")});
@@ -299,7 +299,7 @@ TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGri
   for (const char* input : {"0.10", "21", "4"}) EXPECT_TRUE(text.contains(input)) << input;
   for (velmora::InputBox box : {velmora::InputBox::txtAL, velmora::InputBox::txtN,
                                 velmora::InputBox::txtR, velmora::InputBox::txtMDET}) {
-    EXPECT_TRUE(text.contains(QString::fromLatin1(velmora::InputBoxCaption(box)))) << velmora::InputBoxCaption(box);
+    EXPECT_TRUE(text.contains(QString::fromLatin1(velmora::inputBoxCaption(box)))) << velmora::inputBoxCaption(box);
   }
   const velmora::ui::ResultsTable grid = velmora::ui::resultsTableOf(form());
   for (const QString& caption : grid.header) EXPECT_TRUE(text.contains(caption)) << caption.toStdString();
@@ -312,12 +312,12 @@ TEST_F(MainWindowTest, AReportThatCannotBeWrittenIsReportedAndTheWindowKeepsItsR
   fill("0.1", "20", "5");
   form().btnCalculate->click();
   const QString before = form().lblQ(2)->text();
-  dialogs.answerWith(QStringLiteral("/nonexistent-folder/velmora/report.pdf"));
-  window->actExportReport->trigger();
-  ASSERT_EQ(boxes.boxes().size(), 1);
-  EXPECT_EQ(boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::Warning);
-  EXPECT_EQ(boxes.boxes()[0].title, "Export Error");
-  EXPECT_TRUE(boxes.boxes()[0].prompt.contains("/nonexistent-folder/velmora/report.pdf"));
+  m_dialogs.answerWith(QStringLiteral("/nonexistent-folder/velmora/report.pdf"));
+  m_window->actExportReport->trigger();
+  ASSERT_EQ(m_boxes.boxes().size(), 1);
+  EXPECT_EQ(m_boxes.boxes()[0].icon, RecordingMessageBoxes::Icon::warning);
+  EXPECT_EQ(m_boxes.boxes()[0].title, "Export Error");
+  EXPECT_TRUE(m_boxes.boxes()[0].prompt.contains("/nonexistent-folder/velmora/report.pdf"));
   EXPECT_EQ(form().lblQ(2)->text(), before);
   EXPECT_EQ(form().txtAL->text(), "0.1");
 }

@@ -30,7 +30,7 @@ namespace {
 __extension__ typedef unsigned __int128 Wide;
 
 // x^k for 0 < x <= 1 and k in 0..3, exactly, rounded once to float64 (half to even).
-double ExactPower(double x, int k) {
+double exactPower(double x, int k) {
   if (k == 0) return 1.0;
   if (x == 0.0) return 0.0;
   int exponent = 0;
@@ -70,17 +70,17 @@ double ExactPower(double x, int k) {
 
 int failures = 0;
 
-void Expect(bool same, const char* what, double x, int k, double got, double want) {
+void expect(bool same, const char* what, double x, int k, double got, double want) {
   if (same) return;
   if (++failures <= 10) std::printf("%s: pow(%a, %d) = %a, correctly rounded %a\n", what, x, k, got, want);
 }
 
 // The samples of schemes 1:3 and 1:4 as the results step forms them, from given powers.
-int Samples3(double P, double square, int r) {
-  return velmora::ToInt16((square + (2.0 - P)) * static_cast<double>(r)).value_or(-1);
+int samples3(double P, double square, int r) {
+  return velmora::toInt16((square + (2.0 - P)) * static_cast<double>(r)).value_or(-1);
 }
-int Samples4(double P, double square, double cube, int r) {
-  return velmora::ToInt16((cube + (square + (2.0 - P))) * static_cast<double>(r)).value_or(-1);
+int samples4(double P, double square, double cube, int r) {
+  return velmora::toInt16((cube + (square + (2.0 - P))) * static_cast<double>(r)).value_or(-1);
 }
 
 }  // namespace
@@ -94,19 +94,19 @@ int main() {
     const double P = static_cast<double>(percentile);
     const double q = 1.0 - P;
     // The reference itself: a float64 product is correctly rounded.
-    Expect(ExactPower(q, 2) == q * q, "reference", q, 2, ExactPower(q, 2), q * q);
+    expect(exactPower(q, 2) == q * q, "reference", q, 2, exactPower(q, 2), q * q);
     const double square = std::pow(q, 2.0);
     const double cube = std::pow(q, 3.0);
     checked += 2;
-    const double exactSquare = ExactPower(q, 2);
-    const double exactCube = ExactPower(q, 3);
+    const double exactSquare = exactPower(q, 2);
+    const double exactCube = exactPower(q, 3);
     if (square == exactSquare && cube == exactCube) continue;
     ++samplesArguments;
     for (int r = 1; r <= kMaxComparisons; ++r) {
-      const bool same = Samples3(P, square, r) == Samples3(P, exactSquare, r) &&
-                        Samples4(P, square, cube, r) == Samples4(P, exactSquare, exactCube, r);
+      const bool same = samples3(P, square, r) == samples3(P, exactSquare, r) &&
+                        samples4(P, square, cube, r) == samples4(P, exactSquare, exactCube, r);
       if (!same) {
-        Expect(false, "samples", q, square != exactSquare ? 2 : 3, square != exactSquare ? square : cube,
+        expect(false, "samples", q, square != exactSquare ? 2 : 3, square != exactSquare ? square : cube,
                square != exactSquare ? exactSquare : exactCube);
         break;
       }
@@ -120,22 +120,22 @@ int main() {
       const double got = std::pow(x, static_cast<double>(k));
       // 0x1.46e978d4fdf3cp-1 cubed is 0x1.0a8d6cab8b1ap-2 correctly rounded.
       const bool recorded = x == 0x1.46e978d4fdf3cp-1 && k == 3;
-      const double want = recorded ? 0x1.0a8d6cab8b19fp-2 : ExactPower(x, k);
-      Expect(got == want, "grid", x, k, got, want);
+      const double want = recorded ? 0x1.0a8d6cab8b19fp-2 : exactPower(x, k);
+      expect(got == want, "grid", x, k, got, want);
     }
   }
   // Squares on a rounding midpoint, then generated arguments of the normal CDF's range.
   for (std::uint64_t m = (std::uint64_t{1} << 26) + 1; m < (std::uint64_t{1} << 27); m += 2, ++checked) {
     volatile double x = static_cast<double>(m);
     const double got = std::pow(x, 2.0);
-    Expect(got == x * x, "midpoint square", x, 2, got, x * x);
+    expect(got == x * x, "midpoint square", x, 2, got, x * x);
   }
   std::mt19937_64 generator(20261209);
   std::uniform_real_distribution<double> argument(-12.0, 12.0);
   for (int i = 0; i < 10000000; ++i, ++checked) {
     volatile double x = argument(generator);
     const double got = std::pow(x, 2.0);
-    Expect(got == x * x, "square", x, 2, got, x * x);
+    expect(got == x * x, "square", x, 2, got, x * x);
   }
   std::printf("%ld powers checked; %d percentiles with a power not correctly rounded, the samples unchanged; %d failures\n",
               checked, samplesArguments, failures);

@@ -57,13 +57,13 @@ struct CalculationAudit {
 
 // Audits the results of a completed run. `dcfpText` is the DCFP text of that run, read
 // exactly.
-[[nodiscard]] CalculationAudit AuditCalculation(const Results& results, std::string_view dcfpText);
+[[nodiscard]] CalculationAudit auditCalculation(const Results& results, std::string_view dcfpText);
 
 // The largest rank <= maxRank whose exact CFP meets the DCFP (0 when rank 1 fails), by
 // galloping from `hint` (a rank expected to lie near the answer) and bisection on the
 // rising CFP, so that it costs a few exact CFPs rather than a walk. `evaluations`, when
 // given, receives the number of exact CFPs computed.
-int FindExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint = 1,
+int findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint = 1,
                   int* evaluations = nullptr);
 
 }  // namespace velmora

@@ -83,12 +83,12 @@ struct CalculationCurves {
 };
 
 // The shifts of the power curves: 0, 0.25, ..., 5.
-[[nodiscard]] std::vector<double> CurveShifts();
+[[nodiscard]] std::vector<double> curveShifts();
 
 // The ranks of scheme 1:t's CFP curve for these results (increasing, from 1 to lastRank).
-[[nodiscard]] std::vector<int> CurveRanks(const Results& results, int t);
+[[nodiscard]] std::vector<int> curveRanks(const Results& results, int t);
 
 // The curves of a completed run (Outcome::results of an accepted calculation).
-[[nodiscard]] CalculationCurves ComputeCurves(const Results& results);
+[[nodiscard]] CalculationCurves computeCurves(const Results& results);
 
 }  // namespace velmora::analysis

@@ -35,7 +35,7 @@ struct MonitoringDesign {
 // Wells, constituents and evaluations are whole numbers above zero; A (empty: 0.10) lies
 // strictly between 0 and 1. r must leave room for a background: n + 4r <= 32767 with
 // n >= 2 allows r up to 8191; with `nText` given (a whole number), n + 4r <= 32767 itself.
-MonitoringDesign DesignMonitoringProgram(std::string_view wells, std::string_view constituents,
+MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_view constituents,
                                          std::string_view evaluations, std::string_view swfpr = {},
                                          std::string_view nText = {});
 

@@ -17,24 +17,24 @@ namespace velmora {
 
 // The sizes the exact arithmetic accepts: 1 <= t <= 4, n >= 1, r >= 1, 1 <= k <= n and
 // n + 4r <= 32767 (the calculator's own limit).
-bool InExactCfpDomain(int n, int r, int t, int k);
+bool inExactCfpDomain(int n, int r, int t, int k);
 
 // CFP_t(k) in extended precision (64-bit significand or more). Its relative error is at
 // most ExactCfpRelativeErrorBound(r, t), below 5e-15 everywhere in the domain, so at
 // least 14 significant digits are right. Outside the domain the result is NaN.
-long double ExactCfp(int n, int r, int t, int k);
+long double exactCfp(int n, int r, int t, int k);
 
 // The same sum carried in binary128 (113-bit significand) and rounded to long double at
 // the end: a slower second opinion, used to check ExactCfp on sizes where exact
 // fractions would be too large.
-long double ExactCfpQuad(int n, int r, int t, int k);
+long double exactCfpQuad(int n, int r, int t, int k);
 
 // The proven bound on the relative error of ExactCfp for r comparisons of scheme 1:t.
-long double ExactCfpRelativeErrorBound(int r, int t);
+long double exactCfpRelativeErrorBound(int r, int t);
 
 // `digits` significant digits, correctly rounded from the value given, in the shorter of
 // plain decimal and exponent form (as printf's %g does): "0.06051955707", "2.082303572e-17".
-std::string FormatSignificant(long double value, int digits = 10);
+std::string formatSignificant(long double value, int digits = 10);
 
 // The DCFP exactly as its text reads: the same characters are read as by the numeric
 // value of the input boxes (blanks, tabs and line feeds skipped, a sign, digits with one
@@ -48,7 +48,7 @@ class ExactDcfp {
   ExactDcfp& operator=(ExactDcfp&&) noexcept;
 
   // The value, rounded to long double.
-  long double approx() const { return approx_; }
+  long double approx() const { return m_approx; }
   // The value as an exact fraction in lowest terms, "p/q" (or "p" when whole).
   std::string fractionText() const;
 
@@ -60,15 +60,15 @@ class ExactDcfp {
     bool meets = false;         // CFP <= DCFP, exactly
     bool decidedByFractions = false;
   };
-  Comparison Compare(int n, int r, int t, int k) const;
+  Comparison compare(int n, int r, int t, int k) const;
 
   // The exact decision, always by fractions (slow for large r; for tests and near ties).
-  int CompareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
+  int compareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
 
  private:
   struct Fraction;
-  std::unique_ptr<Fraction> value_;
-  long double approx_ = 0.0L;
+  std::unique_ptr<Fraction> m_value;
+  long double m_approx = 0.0L;
 };
 
 }  // namespace velmora

@@ -22,37 +22,37 @@
 namespace velmora::analysis {
 
 // The sizes ExactPower accepts: 2 <= n <= 32767, 1 <= k <= n, 1 <= t <= 4, 0 <= delta <= 6.
-bool InExactPowerDomain(int n, int k, int t, double delta);
+bool inExactPowerDomain(int n, int k, int t, double delta);
 
 // power_t(k, delta) with at least 10 correct significant digits everywhere in the domain
 // (relative error at most 2e-12 against 34-digit arithmetic, growing with n from the
 // rounding of (n - k) log Phi); NaN outside it.
-double ExactPower(int n, int k, int t, double delta);
+double exactPower(int n, int k, int t, double delta);
 
 // The exact powers at the calculator's three shifts, delta = 2, 3 and 4.
-std::array<double, 3> ExactPowers(int n, int k, int t);
+std::array<double, 3> exactPowers(int n, int k, int t);
 
 // The calculator's own rating and its captions ("Good", "Acceptable", "Low").
 using PowerRating = ::velmora::Rating;
-inline std::string_view PowerRatingCaption(PowerRating rating) { return ::velmora::RatingCaption(rating); }
+inline std::string_view powerRatingCaption(PowerRating rating) { return ::velmora::ratingCaption(rating); }
 
 // A power rounded to thousandths as the calculator rounds its powers (halves to even).
-int PowerThousandths(double power);
+int powerThousandths(double power);
 
 // The rating the calculator gives to powers at 3 and 4 standard deviations: each rounded
 // to thousandths and compared in float32 with .539 and .814; Good when both reach their
 // criterion, Acceptable when one does, Low when neither does (the calculator's own rule,
 // RateByCriteria).
-PowerRating RatePowers(double power3, double power4);
+PowerRating ratePowers(double power3, double power4);
 
 // The rating of rank k of scheme 1:t of a background of n by its exact powers.
-PowerRating ExactRating(int n, int k, int t);
+PowerRating exactRating(int n, int k, int t);
 
 // The reference curve: the power of a 99% normal-theory prediction limit for one future
 // value from a background of 10, mean + K s with K = t(0.99; 9) sqrt(1 + 1/10), against a
 // shift of delta standard deviations (noncentral t with 9 degrees of freedom): the curve
 // the schemes' powers are judged against. At 3 and 4 standard deviations it is about
 // .5414 and .8148 (the rating's criteria are .539 and .814). NaN when delta is not finite.
-double ReferencePower(double delta);
+double referencePower(double delta);
 
 }  // namespace velmora::analysis

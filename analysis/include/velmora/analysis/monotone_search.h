@@ -15,7 +15,7 @@ namespace velmora {
 // at hint (clamped to the range): from a hint next to the answer it takes a few
 // evaluations, from anywhere at most about twice the logarithm of the range.
 template <class Holds>
-int LastHolding(int low, int high, int hint, Holds&& holds) {
+int lastHolding(int low, int high, int hint, Holds&& holds) {
   if (high < low) return low - 1;
   hint = std::clamp(hint, low, high);
   int holding = low - 1;  // a value known to hold (low - 1: none known)

@@ -46,15 +46,15 @@ struct SampleSizePlan {
 // where it is that close to the DCFP; the planner reads it as falling too and reports the
 // n where the same search lands: there the float32 CFP meets the DCFP and at n - 1 it
 // does not.
-SampleSizePlan PlanSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText = {},
+SampleSizePlan planSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText = {},
                               std::string_view testName = {});
 
 // The smallest n in [low, high] for which meets(n) holds, assuming it holds from some n
 // on; empty when it does not hold at high. The search gallops up from low.
 template <class Meets>
-std::optional<int> SmallestMeetingN(int low, int high, Meets&& meets) {
+std::optional<int> smallestMeetingN(int low, int high, Meets&& meets) {
   if (low > high) return std::nullopt;
-  const int lastFailing = LastHolding(low, high, low, [&meets](int n) { return !meets(n); });
+  const int lastFailing = lastHolding(low, high, low, [&meets](int n) { return !meets(n); });
   if (lastFailing == high) return std::nullopt;
   return lastFailing + 1;
 }

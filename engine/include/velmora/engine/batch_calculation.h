@@ -20,7 +20,7 @@ namespace velmora {
 // (below jobs), such as a calculation record kept per worker. Returns when every call has
 // returned.
 template <class Work>
-void RunOnJobs(std::size_t count, int jobs, Work&& work) {
+void runOnJobs(std::size_t count, int jobs, Work&& work) {
   std::atomic<std::size_t> next{0};
   const auto drain = [&](std::size_t worker) {
     for (std::size_t i = next++; i < count; i = next++) work(i, worker);
@@ -34,7 +34,7 @@ void RunOnJobs(std::size_t count, int jobs, Work&& work) {
 // The outcome of every case, as Calculation::Calculate gives it for that case alone, in
 // the order of the cases. Up to `jobs` cases are calculated at the same time, each in a
 // record of its own; the outcomes never depend on jobs (1 or less: one after another).
-[[nodiscard]] std::vector<Outcome> CalculateCases(const std::vector<InputTexts>& cases, int jobs,
+[[nodiscard]] std::vector<Outcome> calculateCases(const std::vector<InputTexts>& cases, int jobs,
                                                   std::string_view decimalSymbol = ".");
 
 }  // namespace velmora

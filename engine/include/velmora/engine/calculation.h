@@ -46,12 +46,12 @@ inline constexpr const char* kRatingAcceptable = "Acceptable";
 inline constexpr const char* kRatingLow = "Low";
 
 // "Good", "Acceptable" or "Low".
-[[nodiscard]] const char* RatingCaption(Rating rating);
+[[nodiscard]] const char* ratingCaption(Rating rating);
 
 // The rating that powers at 3 and 4 sigma (each a float32 rounded to thousandths, as the
 // power step rounds them) earn: Good when both meet their criteria (.539 and .814, as
 // float32), Acceptable when one does, Low when neither does.
-[[nodiscard]] Rating RateByCriteria(float power3, float power4);
+[[nodiscard]] Rating rateByCriteria(float power3, float power4);
 
 // The inputs as the run loaded them.
 struct LoadedInputs {
@@ -90,29 +90,29 @@ struct Outcome {
 
 // The 32 captions of `results`; decimalSymbol stands between the whole and the fractional
 // digits of the fixed-decimal captions.
-[[nodiscard]] ResultCaptions FormatCaptions(const Results& results, std::string_view decimalSymbol = ".");
+[[nodiscard]] ResultCaptions formatCaptions(const Results& results, std::string_view decimalSymbol = ".");
 
 class Calculation {
  public:
   // Checks the texts and, when they pass, runs the whole calculation. A refusal leaves the
   // record exactly as it was. decimalSymbol is what the fixed-decimal captions show
   // between the whole and the fractional digits.
-  [[nodiscard]] Outcome Calculate(const InputTexts& texts, std::string_view decimalSymbol = ".");
+  [[nodiscard]] Outcome calculate(const InputTexts& texts, std::string_view decimalSymbol = ".");
 
   // Returns the record to its cleared state (as at creation).
-  void Reset();
+  void reset();
 
   // The float32 CFP that the rank search of scheme 1:t computes for candidate rank k,
   // with background size n and r comparisons: the searches' own code path, run in a
   // record of its own (design_cfp.cpp). Needs 1 <= t <= 4, n >= 2, r >= 1, 1 <= k <= n
   // and n + 4r <= 32767; NaN otherwise.
-  [[nodiscard]] static float DesignCfp(int n, int r, int t, int k);
+  [[nodiscard]] static float designCfp(int n, int r, int t, int k);
 
   // DesignCfp of every rank in `ranks`, element for element and bit for bit, with the
   // running probabilities formed once for all of them (and costly candidates evaluated
   // side by side): the design's CFP curve of scheme 1:t. An element outside DesignCfp's
   // domain is NaN.
-  [[nodiscard]] static std::vector<float> DesignCfps(int n, int r, int t, std::span<const int> ranks);
+  [[nodiscard]] static std::vector<float> designCfps(int n, int r, int t, std::span<const int> ranks);
 
   // The power step's arithmetic at an arbitrary shift: the float32 power of scheme 1:t
   // whose limit lies at the float32 percentile `percentile` of a background of n (the
@@ -123,7 +123,7 @@ class Calculation {
   // thousandths; so at shifts 2, 3 and 4 it is the value whose rounding the results
   // hold. Needs 2 <= n <= 32767, 1 <= t <= 4, 0 < percentile < 1 and a finite shift;
   // NaN otherwise.
-  [[nodiscard]] static float DesignPower(int n, float percentile, int t, double shift);
+  [[nodiscard]] static float designPower(int n, float percentile, int t, double shift);
 
  private:
   friend struct CalculationSeam;
@@ -137,27 +137,27 @@ class Calculation {
   void ComputePowerAndRating();
   ResultCaptions ShowResults(std::string_view decimalSymbol);
 
-  void FindRankRetest(int t);
-  float EvaluateRetestCandidate(int t, int k, bool carryRunProb);
-  float EvaluateRetestCandidateSound(int t, int k) const;
+  void findRankRetest(int t);
+  float evaluateRetestCandidate(int t, int k, bool carryRunProb);
+  float evaluateRetestCandidateSound(int t, int k) const;
 
   // The walk of every candidate, kept as the reference of FindRankRetest for tests and
   // benchmarks (retest_reference.cpp, reached through ReferenceWalkSeam).
   friend struct ReferenceWalkSeam;
-  void FindRankRetestReference(int t);
-  float EvaluateRetestCandidateReference(int t, int k, bool carryRunProb);
-  void BuildCoefficientRow(int t, int k);
-  bool referenceWalk_ = false;
+  void findRankRetestReference(int t);
+  float evaluateRetestCandidateReference(int t, int k, bool carryRunProb);
+  void buildCoefficientRow(int t, int k);
+  bool m_referenceWalk = false;
 
   // The results of the run as the steps complete them (the record holds the design's
   // fields; the unrounded CFPs and percentiles are kept here before the power step rounds
   // the record's copies for display).
-  void KeepSearchResults();
+  void keepSearchResults();
 
-  CalculationState state_;
-  Results results_;
+  CalculationState m_state;
+  Results m_results;
   // Per-candidate weighted quotients of the reference walk (scratch, not part of the record).
-  std::vector<double> weightScratch_;
+  std::vector<double> m_weightScratch;
 };
 
 // The standard normal distribution function and quantile search of the power step.

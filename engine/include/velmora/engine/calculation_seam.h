@@ -12,7 +12,7 @@
 namespace velmora {
 
 struct CalculationSeam {
-  static const CalculationState& State(const Calculation& c) { return c.state_; }
+  static const CalculationState& state(const Calculation& c) { return c.m_state; }
 
   static ResultCaptions RunCalculation(Calculation& c, const InputTexts& texts, std::string_view decimalSymbol = ".") {
     return c.RunCalculation(texts, decimalSymbol);
@@ -28,7 +28,7 @@ struct CalculationSeam {
 
   // The four searches again on the loaded inputs: the achievable CFPs and percentiles of
   // the record are then the values before the power step's display rounding.
-  static void RepeatSearches(Calculation& c) {
+  static void repeatSearches(Calculation& c) {
     c.FindRank1of1();
     c.FindRank1of2();
     c.FindRank1of3();

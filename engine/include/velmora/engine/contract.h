@@ -11,18 +11,18 @@
 
 namespace velmora {
 
-[[noreturn]] void ContractViolated(const char* condition, const char* file, int line);
+[[noreturn]] void contractViolated(const char* condition, const char* file, int line);
 
 // The value of a conversion that cannot fail here (its argument is proven in range).
 template <class T>
-[[nodiscard]] T InRangeAt(std::optional<T> value, const char* file, int line) {
-  if (!value) ContractViolated("conversion in range", file, line);
+[[nodiscard]] T inRangeAt(std::optional<T> value, const char* file, int line) {
+  if (!value) contractViolated("conversion in range", file, line);
   return *value;
 }
 
 }  // namespace velmora
 
-#define VELMORA_IN_RANGE(value) ::velmora::InRangeAt((value), __FILE__, __LINE__)
+#define VELMORA_IN_RANGE(value) ::velmora::inRangeAt((value), __FILE__, __LINE__)
 
 #define VELMORA_ASSERT(condition) \
-  ((condition) ? static_cast<void>(0) : ::velmora::ContractViolated(#condition, __FILE__, __LINE__))
+  ((condition) ? static_cast<void>(0) : ::velmora::contractViolated(#condition, __FILE__, __LINE__))

@@ -62,7 +62,7 @@ inline constexpr int kResampleBinomial[5][5] = {{1}, {1, 1}, {1, 2, 1}, {1, 3, 3
 // After a comparison: its next states become the current ones, t - 1 positions wider,
 // less the states at either edge too unlikely to matter (below dropBelow).
 template <class Real>
-void AdvanceStates(std::vector<Real>& q, std::vector<Real>& next, int t, Real dropBelow, int& low, int& high) {
+void advanceStates(std::vector<Real>& q, std::vector<Real>& next, int t, Real dropBelow, int& low, int& high) {
   q.swap(next);
   high += t - 1;
   while (low <= high && q[static_cast<std::size_t>(low)] < dropBelow) ++low;
@@ -70,7 +70,7 @@ void AdvanceStates(std::vector<Real>& q, std::vector<Real>& next, int t, Real dr
 }
 
 template <class Real>
-Real FirstFalsePositiveSum(int n, int r, int t, int k) {
+Real firstFalsePositiveSum(int n, int r, int t, int k) {
   const int size = (t - 1) * r + t + 1;
   std::vector<Real> q(static_cast<std::size_t>(size), Real(0));
   std::vector<Real> next(static_cast<std::size_t>(size), Real(0));
@@ -108,7 +108,7 @@ Real FirstFalsePositiveSum(int n, int r, int t, int k) {
     }
     total += firstFalsePositive;
 
-    AdvanceStates(q, next, t, dropBelow, low, high);
+    advanceStates(q, next, t, dropBelow, low, high);
   }
   return total;
 }

@@ -5,6 +5,6 @@
 namespace velmora {
 
 // The same value as FirstFalsePositiveSum<double>(n, r, t, k), bit for bit.
-double FirstFalsePositiveSum64(int n, int r, int t, int k);
+double firstFalsePositiveSum64(int n, int r, int t, int k);
 
 }  // namespace velmora

@@ -17,11 +17,11 @@ struct InputTexts {
 enum class InputBox { txtAL, txtN, txtR, txtMDET };
 
 // The name of a box as the window names it ("txtAL", ...).
-[[nodiscard]] const char* InputBoxName(InputBox box);
+[[nodiscard]] const char* inputBoxName(InputBox box);
 
 // The caption the window shows beside a box, "Design Cum. False Positive Error (DCFP):" and
 // so on; the rank box's caption comes without the window's footnote mark (" * ").
-[[nodiscard]] const char* InputBoxCaption(InputBox box);
+[[nodiscard]] const char* inputBoxCaption(InputBox box);
 // The rank box's caption with the footnote mark, as the window shows it.
 inline constexpr const char* kRankBoxCaptionWithFootnote = "Minimum allowable rank value [j] * :";
 

@@ -6,7 +6,7 @@ namespace velmora {
 
 // out[i] = normalCdf(x[i], false, state) for i < count, digit for digit, without touching a
 // record's series terms (calculation.h). out may be x.
-void NormalCdfBatch(const double* x, int count, double* out);
+void normalCdfBatch(const double* x, int count, double* out);
 
 // From this argument up to 6 the truncated series (normalCdf with a fractional argument)
 // is at least 1, so the power step's clamp makes every such value 1: the step needs the

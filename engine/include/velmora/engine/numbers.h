@@ -23,7 +23,7 @@ struct NumericReading {
 // an optional sign, digits). Reading stops at the first character that does not fit.
 // The prefixes &H and &O read a hexadecimal or octal integer. A text without a
 // leading number reads as 0.
-NumericReading ReadNumericValue(std::string_view text);
+NumericReading readNumericValue(std::string_view text);
 
 // The parts of the number that the numeric value of a text reads (see ReadNumericValue),
 // before any conversion, so that every reader of a box (float64 here, exact fractions in
@@ -35,35 +35,35 @@ struct NumericParts {
   long long fractionDigits = 0;  // how many of the digits follow the decimal point
   long long exponent = 0;        // decimal exponent, saturated at +-1e9
 };
-NumericParts ScanNumericValue(std::string_view text);
+NumericParts scanNumericValue(std::string_view text);
 
 // ReadNumericValue(text).value; a value beyond the float64 range reads as +-infinity.
-double NumericValue(std::string_view text);
+double numericValue(std::string_view text);
 
 // True when the whole text, leading and trailing blanks aside, is one number: an
 // optional sign, digits with at most one decimal mark (at least one digit in all),
 // and an optional exponent (E or e, an optional sign, at least one digit). The empty
 // text and a text of blanks are not numeric. The decimal mark is the full stop, the
 // mark that NumericValue reads, so that every numeric text reads as the number shown.
-bool IsNumeric(std::string_view text);
+bool isNumeric(std::string_view text);
 
 // Conversion to a 16-bit or 32-bit integer, rounding halves to the even neighbour.
 // Empty when the rounded value lies outside the integer's range (or x is not finite).
-std::optional<std::int16_t> ToInt16(double x);
-std::optional<std::int32_t> ToInt32(double x);
+std::optional<std::int16_t> toInt16(double x);
+std::optional<std::int32_t> toInt32(double x);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-double RoundHalfEven(double x);
+double roundHalfEven(double x);
 
 // Fixed-decimal pattern "0.000…": at least one digit before the decimal symbol and
 // exactly `decimals` digits after it, the value rounded to that many decimals.
-std::string FormatFixed(double value, int decimals, std::string_view decimalSymbol = ".");
+std::string formatFixed(double value, int decimals, std::string_view decimalSymbol = ".");
 
 // Signed conversion of a whole number: a blank before a number that is not negative
 // ("5" -> " 5"), a minus sign otherwise.
-std::string FormatSigned(long value);
+std::string formatSigned(long value);
 
 // Plain integer text, no blank and no filler.
-std::string FormatInteger(long value);
+std::string formatInteger(long value);
 
 }  // namespace velmora

@@ -12,21 +12,21 @@ namespace velmora {
 
 struct ReferenceWalkSeam {
   // Calculate, with the retest searches walking every candidate.
-  static Outcome Calculate(Calculation& c, const InputTexts& texts, std::string_view decimalSymbol = ".") {
-    c.referenceWalk_ = true;
-    Outcome outcome = c.Calculate(texts, decimalSymbol);
-    c.referenceWalk_ = false;
+  static Outcome calculate(Calculation& c, const InputTexts& texts, std::string_view decimalSymbol = ".") {
+    c.m_referenceWalk = true;
+    Outcome outcome = c.calculate(texts, decimalSymbol);
+    c.m_referenceWalk = false;
     return outcome;
   }
   // The searches of schemes 1:2 .. 1:4 again on the loaded inputs, walking every candidate
   // (reference) or as the calculation does.
-  static void RepeatRetestSearches(Calculation& c, bool reference) {
-    c.referenceWalk_ = reference;
+  static void repeatRetestSearches(Calculation& c, bool reference) {
+    c.m_referenceWalk = reference;
     c.FindRank1of1();
     c.FindRank1of2();
     c.FindRank1of3();
     c.FindRank1of4();
-    c.referenceWalk_ = false;
+    c.m_referenceWalk = false;
   }
 };
 

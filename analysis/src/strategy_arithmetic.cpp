@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "velmora/analysis/strategy_arithmetic.h"
+
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "limit_integral.h"
+#include "velmora/engine/limits.h"
+
+namespace velmora::analysis {
+namespace {
+
+namespace mp = boost::multiprecision;
+using Wide = mp::cpp_bin_float_50;
+using detail::Side;
+
+// Exact fractions up to this degree of g^r (D r): a few tens of milliseconds at most. Beyond
+// it a near tie goes to 50-digit quadrature first.
+constexpr long kFractionDegreeLimit = 600;
+// The 50-digit quadrature's error is below 1e-40 (tests); it decides outside this band.
+constexpr double kWideRelativeError = 1e-30;
+// A double is within this relative distance of the exact value it was rounded from.
+constexpr double kRounding = 4.0 * std::numeric_limits<double>::epsilon();
+
+Problem refused(std::string line) { return Problem(ProblemKind::refusedRequest, {std::move(line)}); }
+
+Expected<void> checkSizes(int n, int r, int k) {
+  if (!inStrategyDomain(n, r, k)) {
+    return fail(refused("the sizes must satisfy n >= 2, r >= 1, 1 <= rank <= n and n + 4r <= 32767 (n " +
+                        std::to_string(n) + ", r " + std::to_string(r) + ", rank " + std::to_string(k) + ")"));
+  }
+  return {};
+}
+
+ExactProbability probabilityOf(const detail::IntegralValue<double>& integral) {
+  return ExactProbability{std::exp(integral.logValue), integral.logValue, integral.relativeError};
+}
+
+// E[W^j p^(D - j)] = k^(j) (n + 1 - k)^(D - j) / (n + 1)^(D) (rising products), as a product of
+// D ratios below 1: no overflow, 2 D + 1 roundings.
+double betaMoment(int n, int k, int j, int degree) {
+  double moment = 1.0;
+  for (int i = 0; i < j; ++i) moment *= static_cast<double>(k + i) / static_cast<double>(n + 1 + i);
+  for (int i = 0; i < degree - j; ++i) moment *= static_cast<double>(n + 1 - k + i) / static_cast<double>(n + 1 + j + i);
+  return moment;
+}
+
+}  // namespace
+
+struct StrategyArithmetic::Terms {
+  explicit Terms(const StrategyPolynomial& polynomial) : fast(polynomial), wide(polynomial) {}
+  detail::PolynomialTerms<double> fast;
+  detail::PolynomialTerms<Wide> wide;
+};
+
+bool inStrategyDomain(int n, int r, int k) {
+  return n >= 2 && r >= 1 && k >= 1 && k <= n && static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
+}
+
+StrategyArithmetic::StrategyArithmetic(const Strategy& strategy)
+    : m_strategy(strategy), m_polynomial(strategyPolynomial(strategy)), m_terms(std::make_unique<Terms>(m_polynomial)) {}
+StrategyArithmetic::~StrategyArithmetic() = default;
+StrategyArithmetic::StrategyArithmetic(StrategyArithmetic&&) noexcept = default;
+StrategyArithmetic& StrategyArithmetic::operator=(StrategyArithmetic&&) noexcept = default;
+
+Expected<ExactProbability> StrategyArithmetic::cfp(int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  return probabilityOf(detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, Side::fail));
+}
+
+Expected<ExactProbability> StrategyArithmetic::passProbability(int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  return probabilityOf(detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, Side::pass));
+}
+
+Expected<double> StrategyArithmetic::expectedSamples(int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  double units = 0.0;
+  for (int j = 0; j <= m_polynomial.degree; ++j) {
+    const double coefficient = m_polynomial.units[static_cast<std::size_t>(j)].convert_to<double>();
+    if (coefficient > 0.0) units += coefficient * betaMoment(n, k, j, m_polynomial.degree);
+  }
+  return static_cast<double>(r) * static_cast<double>(m_polynomial.valuesPerUnit) * units;
+}
+
+Expected<double> StrategyArithmetic::power(int n, int k, double shift, int shifted) const {
+  if (n < 2 || n > kInt16Max || k < 1 || k > n) {
+    return fail(refused("the power needs 2 <= n <= 32767 and 1 <= rank <= n"));
+  }
+  if (!(shift >= 0.0 && shift <= 6.0)) return fail(refused("the shift must lie between 0 and 6 standard deviations"));
+  if (shifted < 1 || shifted > kInt16Max) return fail(refused("the shifted comparisons must number 1 to 32767"));
+  const detail::IntegralValue<double> integral =
+      detail::integrateLimit<double>(m_terms->fast, n, k, shift, shifted, Side::fail);
+  return std::exp(integral.logValue);
+}
+
+int StrategyArithmetic::compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const {
+  using mp::cpp_int;
+  const int degree = m_polynomial.degree;
+  const long m = static_cast<long>(degree) * r;
+  // g^r in the Bernstein form of degree m, exactly.
+  std::vector<cpp_int> pass(static_cast<std::size_t>(degree) + 1);
+  for (int j = 0; j <= degree; ++j) pass[static_cast<std::size_t>(j)] = cpp_int(m_polynomial.pass[static_cast<std::size_t>(j)]);
+  std::vector<cpp_int> power{1};
+  for (int i = 0; i < r; ++i) {
+    std::vector<cpp_int> product(power.size() + pass.size() - 1);
+    for (std::size_t a = 0; a < power.size(); ++a) {
+      if (power[a] == 0) continue;
+      for (std::size_t b = 0; b < pass.size(); ++b) product[a + b] += power[a] * pass[b];
+    }
+    power.swap(product);
+  }
+  // CFP = sum over j of (C(m, j) - G_j) k^(j) (n + 1 - k)^(m - j) / (n + 1)^(m): positive terms.
+  std::vector<cpp_int> above(static_cast<std::size_t>(m) + 1);  // k^(j)
+  std::vector<cpp_int> below(static_cast<std::size_t>(m) + 1);  // (n + 1 - k)^(i)
+  above[0] = 1;
+  below[0] = 1;
+  cpp_int denominator = 1;
+  for (long i = 1; i <= m; ++i) {
+    above[static_cast<std::size_t>(i)] = above[static_cast<std::size_t>(i - 1)] * (k + i - 1);
+    below[static_cast<std::size_t>(i)] = below[static_cast<std::size_t>(i - 1)] * (n + 1 - k + i - 1);
+    denominator *= n + i;
+  }
+  cpp_int numerator = 0;
+  cpp_int binomial = 1;
+  for (long j = 0; j <= m; ++j) {
+    const cpp_int failing = binomial - power[static_cast<std::size_t>(j)];
+    if (failing != 0) numerator += failing * above[static_cast<std::size_t>(j)] * below[static_cast<std::size_t>(m - j)];
+    binomial = binomial * (m - j) / (j + 1);
+  }
+  const cpp_int difference = numerator * mp::denominator(dcfp.value()) - mp::numerator(dcfp.value()) * denominator;
+  return difference.sign();
+}
+
+Expected<CfpDecision> StrategyArithmetic::meets(const DcfpFraction& dcfp, int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  if (dcfp.value() >= 1) return CfpDecision{true, DecidedBy::doubles};
+  // The smaller of CFP and 1 - CFP against the smaller of DCFP and 1 - DCFP: each known to its
+  // relative error, however small.
+  const bool byFail = dcfp.approx() <= 0.5;
+  const Side side = byFail ? Side::fail : Side::pass;
+  const detail::IntegralValue<double> fast = detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, side);
+  const double target = byFail ? std::log(dcfp.approx()) : dcfp.logComplement();
+  // |log value - log exact| <= about the relative error; the DCFP's own rounding adds kRounding.
+  const double doubt = 1.01 * fast.relativeError + kRounding;
+  if (std::fabs(fast.logValue - target) > doubt) {
+    const bool below = fast.logValue < target;  // the side's probability below the DCFP's
+    return CfpDecision{byFail ? below : !below, DecidedBy::doubles};
+  }
+  if (static_cast<long>(m_polynomial.degree) * r > kFractionDegreeLimit) {
+    const detail::IntegralValue<Wide> wide = detail::integrateLimit<Wide>(m_terms->wide, n, k, Wide(0), r, side);
+    const mp::cpp_int& numerator = mp::numerator(dcfp.value());
+    const mp::cpp_int& denominator = mp::denominator(dcfp.value());
+    const Wide exactSide = Wide((byFail ? numerator : mp::cpp_int(denominator - numerator)).str()) / Wide(denominator.str());
+    const Wide logTarget = mp::log(exactSide);
+    if (mp::fabs(wide.logValue - logTarget) > Wide(kWideRelativeError)) {
+      const bool below = wide.logValue < logTarget;
+      return CfpDecision{byFail ? below : !below, DecidedBy::multiprecision};
+    }
+  }
+  return CfpDecision{compareByFractions(dcfp, n, r, k) <= 0, DecidedBy::fractions};
+}
+
+}  // namespace velmora::analysis
