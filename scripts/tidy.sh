@@ -121,7 +121,7 @@ run-clang-tidy-14 -clang-tidy-binary "$(command -v clang-tidy-14)" -p "$db" -j "
 # Its own lines (each command it ran, the counts of suppressed warnings) stay out of the
 # way; a finding is any diagnostic with a file and line.
 sed -e 's/\x1b\[[0-9;]*m//g' "$log" |
-  grep -vE '^(clang-tidy-14 |Suppressed [0-9]+ warnings|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated\.|Error while processing )' >"$log.shown" || true
+  grep -vE '^([^ ]*clang-tidy-14 |Suppressed [0-9]+ warnings|Use -header-filter|[0-9]+ warnings? (and [0-9]+ errors? )?generated\.|Error while processing )' >"$log.shown" || true
 findings=$(grep -cE '^[^ ].*:[0-9]+:[0-9]+: (warning|error):' "$log.shown" || true)
 if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
   cat "$log.shown"
