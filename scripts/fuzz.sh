@@ -9,6 +9,8 @@
 #
 #   scripts/fuzz.sh                 every target, 60 s each
 #   FUZZ_SECONDS=1800 scripts/fuzz.sh fuzz_batch
+#   FUZZ_BUILD_ONLY=1 scripts/fuzz.sh   the clang packages and the build, no run (.ci/run
+#                                       builds early and fuzzes once the other trees are done)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_FUZZ_BUILD_DIR:+$(realpath -m "$VELMORA_FUZZ_BUILD_DIR")}
@@ -38,6 +40,7 @@ else
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j2 --target "${targets[@]}"
 fi
+if [ -n "${FUZZ_BUILD_ONLY:-}" ]; then exit 0; fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -5,8 +5,10 @@
 set -euo pipefail
 
 packages=(
-  # build
-  g++ cmake make pkg-config
+  # build (every preset puts ccache in front of the compiler)
+  g++ cmake make pkg-config ccache
+  # scripts/tidy.sh: clang-tidy with the repository's .clang-tidy
+  clang-tidy-14
   # engine and command-line tests, benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libboost-dev python3
   # command line: options and JSON records

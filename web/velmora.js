@@ -72,10 +72,29 @@
   dialog.addEventListener('mousedown', (event) => {
     if (!event.target.closest('button')) event.preventDefault();
   });
-  dialog.addEventListener('close', () => {
+  // The box is closed here, and the focus moved in the same step. Closing a modal dialog
+  // puts the focus back where it was when the box opened at once, but the dialog's close
+  // event comes a task later: a key typed in between would reach the box left behind
+  // rather than the one the box sends the user to.
+  function closeMessageBox() {
+    if (dialog.open) dialog.close();
     const next = afterDialog;
     afterDialog = null;
     if (next) next();
+  }
+  // OK (a click, Enter or Space on it) and Esc.
+  byId('messageOk').form.addEventListener('submit', (event) => {
+    event.preventDefault();
+    closeMessageBox();
+  });
+  dialog.addEventListener('cancel', (event) => {
+    event.preventDefault();
+    closeMessageBox();
+  });
+  // Any other way the box may close (none today) still runs what was to follow; the close
+  // event of a box already closed above finds nothing to do, even when `then` opened another.
+  dialog.addEventListener('close', () => {
+    if (!dialog.open && afterDialog) closeMessageBox();
   });
 
   const about = [

@@ -36,7 +36,7 @@ def main(argv):
         writer.writerow([case[k] for k in INPUTS])
     run = subprocess.run([cli, '--batch', '-', '--format', 'json'],
                          input=batch.getvalue().encode('utf-8'),
-                         capture_output=True, timeout=300)
+                         capture_output=True)
     lines = [line for line in run.stdout.decode('utf-8', 'replace').splitlines() if line.strip()]
     if len(lines) != len(cases):
         print('%d records for %d cases (exit %d)' % (len(lines), len(cases), run.returncode))
