@@ -1,12 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The design's float32 CFP of one candidate rank, for the planner and the audit's tests.
+// The design's float32 CFP of one candidate rank, and of many ranks at once (a CFP curve).
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
+#include <vector>
 
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/limits.h"
 
+#include "candidate_evaluation.h"
+#include "rounding_points.h"
+#include "side_by_side.h"
+
 namespace velmora {
+
+using steps::toFloat32;
 
 float Calculation::designCfp(int n, int r, int t, int k) {
   const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 && k >= 1 && k <= n &&
@@ -33,6 +43,38 @@ float Calculation::designCfp(int n, int r, int t, int k) {
     return s.cfp[1][2];
   }
   return calculation.evaluateRetestCandidate(t, k, false);
+}
+
+std::vector<float> Calculation::designCfps(int n, int r, int t, std::span<const int> ranks) {
+  std::vector<float> cfps(ranks.size(), std::numeric_limits<float>::quiet_NaN());
+  const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 &&
+                        static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
+  if (!inDomain) return cfps;
+  // The running probabilities of candidates 1 .. n. For 1:1 they are those of its own walk
+  // (FindRank1of1: the same products with n + r), and its CFP is 1 - runProb(1).
+  const std::vector<float> runProb = retest::runProbabilities(t, n, r);
+  std::vector<std::size_t> rowed;  // the elements that need a coefficient row
+  for (std::size_t i = 0; i < ranks.size(); ++i) {
+    const int k = ranks[i];
+    if (k < 1 || k > n) continue;
+    if (t == 1) {
+      cfps[i] = toFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
+    } else {
+      rowed.push_back(i);
+    }
+  }
+  // Each candidate evaluated as designCfp evaluates it (evaluateRetestCandidate without a
+  // carried running probability forms the same products), costly ones side by side.
+  const std::size_t lanes = std::min<std::size_t>(
+      rowed.size(), retest::candidateCost(t, r) >= 2e5 ? static_cast<std::size_t>(retest::sideBySide()) : 1u);
+  retest::runSideBySide(static_cast<int>(lanes), [&](int lane) {
+    for (std::size_t m = static_cast<std::size_t>(lane); m < rowed.size(); m += lanes) {
+      const std::size_t i = rowed[m];
+      const int k = ranks[i];
+      cfps[i] = retest::evaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
+    }
+  });
+  return cfps;
 }
 
 }  // namespace velmora

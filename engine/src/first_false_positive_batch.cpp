@@ -8,11 +8,11 @@
 
 #include "velmora/engine/first_false_positive.h"
 
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 
-// FirstFalsePositiveSum<double> forms, per comparison and per state e, the contributions
+// firstFalsePositiveSum<double> forms, per comparison and per state e, the contributions
 // q(e) * (C(t, i) aboveRise(i) belowRise(t - i) * reciprocal) to next(e + i) and the false
 // positive q(e) * (aboveRise(t) * reciprocal), adding them in the order of e. Here the
 // contributions of all states are formed first, state by state across the vector unit

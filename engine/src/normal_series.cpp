@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "rounding_points.h"
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 

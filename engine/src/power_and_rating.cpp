@@ -16,7 +16,7 @@
 #include "velmora/engine/numbers.h"
 
 #include "rounding_points.h"
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 
@@ -30,13 +30,13 @@ using steps::toFloat32;
 //   - the 1000 grid quantiles and the minimum densities t (1 - u)^(t - 1) never depend on
 //     the inputs: they are computed once per process (GridTables);
 //   - the quantile search of a limit percentile is a pure function of its float32
-//     percentile: searched once, then kept (LimitQuantile);
+//     percentile: searched once, then kept (limitQuantile);
 //   - schemes with the same limit share their 3000 detection probabilities;
 //   - the statistics rise with the grid quantile, so those beyond 6 in magnitude, whose
 //     series at the whole number 6 is far above 1 and clamped to 1, and those from
 //     kSeriesClampFrom up to 6, whose series is provably at least 1 (normal_series.h),
 //     are the two ends of the grid and cost nothing; the series of the others run as one
-//     batch laid out for the vector unit (NormalCdfBatch).
+//     batch laid out for the vector unit (normalCdfBatch).
 // The working fields the step leaves in the record (the grid weights of the last scheme
 // and shift, the series terms of the last evaluation, the quantile search's last
 // difference) are those the step-by-step evaluation leaves.
@@ -386,7 +386,7 @@ float Calculation::designPower(int n, float percentile, int t, double shift) {
   const LimitTerms terms = termsOf(static_cast<double>(limitT), fourDegFree, twoDegFree);
 
   // The statistic of every shifted grid quantile; the series of the magnitudes up to 6
-  // (DetectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
+  // (detectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
   std::array<double, kGridSize> zStat{};
   std::array<double, kGridSize> magnitude{};
   std::array<int, kGridSize> inSeries{};  // the grid points whose magnitude is at most 6

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The retest searches' walk of every candidate, kept as the reference the walk of
-// retest_searches.cpp is held against (tests and benchmarks reach it through
+// retest_walk.cpp is held against (tests and benchmarks reach it through
 // ReferenceWalkSeam; no front end does): each candidate in turn, from the previous scheme's
 // rank, its running probability carried from the candidate before, its coefficient row
 // built in the record's table. Its decision tests repeat those of the walk in
-// retest_searches.cpp on purpose instead of sharing them: a change to the walk's decisions
+// retest_walk.cpp on purpose instead of sharing them: a change to the walk's decisions
 // must show as a difference against this reference, not change both at once.
 #include "velmora/engine/calculation.h"
 
