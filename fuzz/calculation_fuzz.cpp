@@ -14,7 +14,7 @@
 #include "fuzz_common.h"
 #include "outcome_invariants.h"
 #include "record_compare.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <limits>
 #include <utility>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 
-#include "velmora/engine/first_false_positive_batch.h"
+#include "first_false_positive_batch.h"
 #include "rounding_points.h"
 #include "row_pool.h"
 

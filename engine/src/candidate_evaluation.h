@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "velmora/engine/calculation_state.h"
+#include "calculation_state.h"
 #include "coefficient_row.h"
 
 namespace velmora::retest {

@@ -10,6 +10,7 @@
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/limits.h"
 
+#include "calculation_core.h"
 #include "candidate_evaluation.h"
 #include "rounding_points.h"
 #include "side_by_side.h"
@@ -23,15 +24,9 @@ float Calculation::designCfp(int n, int r, int t, int k) {
                         static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
   if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
 
-  Calculation calculation;
-  CalculationState& s = calculation.m_state;
-  s.n = static_cast<std::int16_t>(n);
-  s.r = static_cast<std::int16_t>(r);
-  s.countLimit[2] = static_cast<std::int16_t>((r - 1) + 2);
-  s.countLimit[3] = static_cast<std::int16_t>((r - 1) * 2 + 3);
-  s.countLimit[4] = static_cast<std::int16_t>((r - 1) * 3 + 4);
-  s.maxCount = s.countLimit[4];
-  s.countProbData.assign(static_cast<std::size_t>(4) * s.maxCount, 0.0);
+  CalculationCore calculation;
+  calculation.loadSizes(n, r);
+  CalculationState& s = calculation.state();
 
   if (t == 1) {
     // The 1:1 walk carries its running product from rank to rank. With DCFP 1 no rank

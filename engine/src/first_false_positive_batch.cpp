@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/engine/first_false_positive_batch.h"
+#include "first_false_positive_batch.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
-#include "velmora/engine/first_false_positive.h"
+#include "velmora/engine/detail/first_false_positive.h"
 
 #include "vector_dispatch.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/engine/normal_series.h"
+#include "normal_series.h"
 
 #include <cmath>
 

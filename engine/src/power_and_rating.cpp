@@ -11,10 +11,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "velmora/engine/contract.h"
-#include "velmora/engine/normal_series.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
+#include "calculation_core.h"
+#include "normal_series.h"
 #include "rounding_points.h"
 #include "vector_dispatch.h"
 
@@ -284,7 +285,7 @@ void sumGridWeights(const GridTables& g, const std::array<const double*, kScheme
 
 }  // namespace
 
-void Calculation::ComputePowerAndRating() {
+void CalculationCore::ComputePowerAndRating() {
   CalculationState& s = m_state;
   const GridTables& g = tables();
   const int n = s.n;

@@ -18,8 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 
+#include "calculation_core.h"
 #include "candidate_evaluation.h"
 #include "candidates.h"
 #include "rounding_points.h"
@@ -33,15 +34,14 @@ using retest::certifiedPassing;
 using retest::commit;
 using retest::Evaluation;
 using retest::evaluateDesign;
-using retest::soundCfp;
 using steps::f64;
 using steps::toFloat32;
 
-void Calculation::FindRank1of2() { findRankRetest(2); }
-void Calculation::FindRank1of3() { findRankRetest(3); }
-void Calculation::FindRank1of4() { findRankRetest(4); }
+void CalculationCore::FindRank1of2() { findRankRetest(2); }
+void CalculationCore::FindRank1of3() { findRankRetest(3); }
+void CalculationCore::FindRank1of4() { findRankRetest(4); }
 
-float Calculation::evaluateRetestCandidate(int t, int k, bool carryRunProb) {
+float CalculationCore::evaluateRetestCandidate(int t, int k, bool carryRunProb) {
   CalculationState& s = m_state;
   const int n = s.n;
   const int nPlusTr = n + t * s.r;
@@ -61,14 +61,9 @@ float Calculation::evaluateRetestCandidate(int t, int k, bool carryRunProb) {
   return e.cfp;
 }
 
-float Calculation::evaluateRetestCandidateSound(int t, int k) const {
-  double sum = 0.0;
-  return soundCfp(m_state.n, m_state.r, t, k, sum);
-}
-
-void Calculation::findRankRetest(int t) {
-  if (m_referenceWalk) {
-    findRankRetestReference(t);
+void CalculationCore::findRankRetest(int t) {
+  if (m_retestWalk != nullptr) {
+    m_retestWalk(*this, t);
     return;
   }
   CalculationState& s = m_state;

@@ -15,7 +15,7 @@
 #include "velmora/analysis/curves.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 
 namespace velmora::analysis {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
 

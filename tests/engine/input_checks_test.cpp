@@ -9,7 +9,7 @@
 #include "named_rows.h"
 #include "record_compare.h"
 #include "run_support.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/input_checks.h"
 
 namespace velmora {

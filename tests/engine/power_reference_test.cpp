@@ -10,9 +10,10 @@
 #include <random>
 #include <string>
 
+#include "normal_series.h"
 #include "run_support.h"
 #include "record_compare.h"
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {

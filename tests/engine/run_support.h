@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_state.h"
+#include "calculation_state.h"
 #include "velmora/engine/input_checks.h"
 
 namespace velmora::enginetest {

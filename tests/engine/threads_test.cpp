@@ -12,7 +12,7 @@
 #include "record_compare.h"
 #include "velmora/engine/batch_calculation.h"
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 
 namespace velmora {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "record_compare.h"
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_seam.h"
-#include "velmora/engine/reference_walk_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
+#include "velmora/engine/testing/reference_walk_seam.h"
 
 namespace velmora {
 namespace {

@@ -16,7 +16,7 @@
 
 #include "exact_reference.h"
 #include "named_rows.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/analysis/exact_cfp.h"
 

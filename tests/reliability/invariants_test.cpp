@@ -13,7 +13,7 @@
 
 #include "outcome_invariants.h"
 #include "record_compare.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
 

@@ -19,7 +19,7 @@
 #include "message_boxes.h"
 #include "printer.h"
 #include "result_cells.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 using velmora::platform::RecordingMessageBoxes;
