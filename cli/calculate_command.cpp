@@ -94,7 +94,7 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
       if (block[i].kind != BatchEntry::Kind::computable) return;
       const CaseResult result = computeCase(calculations[worker], block[i].texts, options.audit);
       rendered[i] = writer.render(result, block[i].line);
-      refused[i] = !result.outcome.accepted();
+      refused[i] = !result.outcome;
       progressLine.caseDone(++computed);
     });
     for (std::size_t i = 0; i < block.size(); ++i) {
@@ -143,7 +143,7 @@ int runCalculation(const Options& options, std::istream& in, std::ostream& out, 
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts, options.audit);
   makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);
-  return result.outcome.accepted() ? kExitOk : kExitRefused;
+  return result.outcome ? kExitOk : kExitRefused;
 }
 
 }  // namespace velmora::cli

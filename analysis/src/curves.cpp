@@ -11,6 +11,7 @@
 
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
+#include "velmora/engine/design_arithmetic.h"
 
 namespace velmora::analysis {
 namespace {
@@ -130,7 +131,7 @@ CalculationCurves computeCurves(const Results& results) {
 
     const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const std::vector<float> design = Calculation::designCfps(n, r, t, ranks);
+    const std::vector<float> design = designCfps(n, r, t, ranks).value();
     const std::vector<long double> exact = exactCfps(n, r, t, ranks);
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
@@ -142,7 +143,7 @@ CalculationCurves computeCurves(const Results& results) {
     scheme.power.reserve(shifts.size());
     for (std::size_t i = 0; i < shifts.size(); ++i) {
       const double shift = shifts[i];
-      scheme.power.push_back({shift, static_cast<double>(Calculation::designPower(n, result.percentile, t, shift)),
+      scheme.power.push_back({shift, static_cast<double>(designPower(n, result.percentile, t, shift).value()),
                               exactPower(n, result.rank, t, shift), reference[i]});
     }
   }

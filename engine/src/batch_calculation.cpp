@@ -3,8 +3,9 @@
 
 namespace velmora {
 
-std::vector<Outcome> calculateCases(const std::vector<InputTexts>& cases, int jobs, std::string_view decimalSymbol) {
-  std::vector<Outcome> outcomes(cases.size());
+std::vector<Expected<CalculationResult>> calculateCases(const std::vector<InputTexts>& cases, int jobs,
+                                                       std::string_view decimalSymbol) {
+  std::vector<Expected<CalculationResult>> outcomes(cases.size());
   runOnJobs(cases.size(), jobs, [&](std::size_t i, std::size_t /*worker*/) {
     Calculation calculation;
     outcomes[i] = calculation.calculate(cases[i], decimalSymbol);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "velmora/engine/detail/contract.h"
@@ -30,7 +31,7 @@ Calculation& Calculation::operator=(const Calculation& other) {
   return *this;
 }
 
-Outcome Calculation::calculate(const InputTexts& texts, std::string_view decimalSymbol) {
+Expected<CalculationResult> Calculation::calculate(const InputTexts& texts, std::string_view decimalSymbol) {
   // (A calculation moved from starts afresh.)
   if (!m_core) m_core = std::make_unique<CalculationCore>();
   return m_core->calculate(texts, decimalSymbol);
@@ -42,13 +43,12 @@ void Calculation::reset() {
 
 // The whole run, in the fixed order of its steps.
 
-Outcome CalculationCore::calculate(const InputTexts& texts, std::string_view decimalSymbol) {
-  Outcome outcome;
-  outcome.refusal = CheckInputs(texts);
-  if (outcome.refusal) return outcome;
-  outcome.captions = RunCalculation(texts, decimalSymbol);
-  outcome.results = m_results;
-  return outcome;
+Expected<CalculationResult> CalculationCore::calculate(const InputTexts& texts, std::string_view decimalSymbol) {
+  if (Expected<void> checked = CheckInputs(texts); !checked) return fail(std::move(checked.error()));
+  CalculationResult result;
+  result.captions = RunCalculation(texts, decimalSymbol);
+  result.results = m_results;
+  return result;
 }
 
 void CalculationCore::loadSizes(int n, int r) {

@@ -20,7 +20,7 @@ class CalculationCore {
   static const CalculationCore& of(const Calculation& calculation) { return *calculation.m_core; }
 
   // Calculation::calculate and Calculation::reset.
-  [[nodiscard]] Outcome calculate(const InputTexts& texts, std::string_view decimalSymbol);
+  [[nodiscard]] Expected<CalculationResult> calculate(const InputTexts& texts, std::string_view decimalSymbol);
   void reset();
 
   [[nodiscard]] CalculationState& state() { return m_state; }

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <span>
 #include <vector>
 
-#include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 #include "velmora/engine/limits.h"
 
 #include "calculation_core.h"
@@ -19,10 +18,22 @@ namespace velmora {
 
 using steps::toFloat32;
 
-float Calculation::designCfp(int n, int r, int t, int k) {
-  const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 && k >= 1 && k <= n &&
-                        static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
-  if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
+namespace {
+
+bool designInDomain(int n, int r, int t) {
+  return t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 &&
+         static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
+}
+
+tl::unexpected<Problem> outsideTheDomain() {
+  return fail(ProblemKind::refusedRequest,
+              "the design's CFP needs 1 <= t <= 4, n >= 2, r >= 1, 1 <= k <= n and n + 4r <= 32767");
+}
+
+}  // namespace
+
+Expected<float> designCfp(int n, int r, int t, int k) {
+  if (!designInDomain(n, r, t) || k < 1 || k > n) return outsideTheDomain();
 
   CalculationCore calculation;
   calculation.loadSizes(n, r);
@@ -40,18 +51,18 @@ float Calculation::designCfp(int n, int r, int t, int k) {
   return calculation.evaluateRetestCandidate(t, k, false);
 }
 
-std::vector<float> Calculation::designCfps(int n, int r, int t, std::span<const int> ranks) {
-  std::vector<float> cfps(ranks.size(), std::numeric_limits<float>::quiet_NaN());
-  const bool inDomain = t >= 1 && t <= kSchemeCount && n >= 2 && r >= 1 &&
-                        static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
-  if (!inDomain) return cfps;
+Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int> ranks) {
+  if (!designInDomain(n, r, t)) return outsideTheDomain();
+  for (const int k : ranks) {
+    if (k < 1 || k > n) return outsideTheDomain();
+  }
+  std::vector<float> cfps(ranks.size(), 0.0f);
   // The running probabilities of candidates 1 .. n. For 1:1 they are those of its own walk
   // (FindRank1of1: the same products with n + r), and its CFP is 1 - runProb(1).
   const std::vector<float> runProb = retest::runProbabilities(t, n, r);
   std::vector<std::size_t> rowed;  // the elements that need a coefficient row
   for (std::size_t i = 0; i < ranks.size(); ++i) {
     const int k = ranks[i];
-    if (k < 1 || k > n) continue;
     if (t == 1) {
       cfps[i] = toFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
     } else {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -371,10 +371,13 @@ void CalculationCore::ComputePowerAndRating() {
   }
 }
 
-float Calculation::designPower(int n, float percentile, int t, double shift) {
+Expected<float> designPower(int n, float percentile, int t, double shift) {
   const bool inDomain = n >= 2 && n <= kInt16Max && t >= 1 && t <= kSchemeCount && percentile > 0.0f &&
                         percentile < 1.0f && std::isfinite(shift);
-  if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
+  if (!inDomain) {
+    return fail(ProblemKind::refusedRequest,
+                "the design's power needs 2 <= n <= 32767, 1 <= t <= 4, 0 < percentile < 1 and a finite shift");
+  }
   const GridTables& g = tables();
 
   // The limit as the step forms it from the percentile.

@@ -31,10 +31,10 @@ void runOnJobs(std::size_t count, int jobs, Work&& work) {
   drain(0);
 }
 
-// The outcome of every case, as Calculation::Calculate gives it for that case alone, in
-// the order of the cases. Up to `jobs` cases are calculated at the same time, each in a
-// record of its own; the outcomes never depend on jobs (1 or less: one after another).
-[[nodiscard]] std::vector<Outcome> calculateCases(const std::vector<InputTexts>& cases, int jobs,
-                                                  std::string_view decimalSymbol = ".");
+// What Calculation::calculate gives for every case alone, in the order of the cases. Up to
+// `jobs` cases are calculated at the same time, each in a record of its own; the results
+// never depend on jobs (1 or less: one after another).
+[[nodiscard]] std::vector<Expected<CalculationResult>> calculateCases(const std::vector<InputTexts>& cases, int jobs,
+                                                                      std::string_view decimalSymbol = ".");
 
 }  // namespace velmora

@@ -18,7 +18,7 @@ struct ReferenceWalkSeam {
   static void walkEveryCandidate(CalculationCore& core, int t);
 
   // Calculate, with the retest searches walking every candidate.
-  static Outcome calculate(Calculation& c, const InputTexts& texts, std::string_view decimalSymbol = ".") {
+  static Expected<CalculationResult> calculate(Calculation& c, const InputTexts& texts, std::string_view decimalSymbol = ".") {
     const WalkEveryCandidate walking(c, true);
     return c.calculate(texts, decimalSymbol);
   }
