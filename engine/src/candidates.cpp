@@ -5,13 +5,21 @@
 #include <limits>
 #include <utility>
 
-#include "side_by_side.h"
+#include "velmora/engine/parallel.h"
 
 namespace velmora::retest {
 
+namespace {
+
+// Candidates evaluated side by side at most: the walk needs one of them, and the later
+// ones only if every one before them passes.
+constexpr int kMostSideBySide = 4;
+
+}  // namespace
+
 Candidates::Candidates(int t, int n, int r, int kMax)
     : m_t(t), m_n(n), m_r(r), m_kMax(kMax), m_runProb(runProbabilities(t, n, r)),
-      m_width(candidateCost(t, r) >= 2e5 ? sideBySide() : 1) {
+      m_width(candidateCost(t, r) >= 2e5 ? std::min(parallelWidth(), kMostSideBySide) : 1) {
   while (m_lastNormal < m_n && m_runProb[static_cast<std::size_t>(m_lastNormal) + 1] >= std::numeric_limits<float>::min()) {
     ++m_lastNormal;
   }
@@ -48,10 +56,7 @@ void Candidates::evaluate(const std::vector<int>& ks) {
     if (!m_done.contains(k) && std::find(todo.begin(), todo.end(), k) == todo.end()) todo.push_back(k);
   }
   std::vector<Evaluation> results(todo.size());
-  runSideBySide(static_cast<int>(todo.size()), [&](int i) {
-    const int k = todo[static_cast<std::size_t>(i)];
-    results[static_cast<std::size_t>(i)] = evaluateDesign(m_t, m_n, m_r, k, runProb(k));
-  });
+  parallelFor(todo.size(), [&](std::size_t i) { results[i] = evaluateDesign(m_t, m_n, m_r, todo[i], runProb(todo[i])); });
   for (Evaluation& e : results) m_done.emplace(e.k, std::move(e));
 }
 

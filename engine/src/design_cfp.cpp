@@ -8,11 +8,11 @@
 
 #include "velmora/engine/design_arithmetic.h"
 #include "velmora/engine/limits.h"
+#include "velmora/engine/parallel.h"
 
 #include "calculation_core.h"
 #include "candidate_evaluation.h"
 #include "rounding_points.h"
-#include "side_by_side.h"
 
 namespace velmora {
 
@@ -71,15 +71,14 @@ Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int
   }
   // Each candidate evaluated as designCfp evaluates it (evaluateRetestCandidate without a
   // carried running probability forms the same products), costly ones side by side.
-  const std::size_t lanes = std::min<std::size_t>(
-      rowed.size(), retest::candidateCost(t, r) >= 2e5 ? static_cast<std::size_t>(retest::sideBySide()) : 1u);
-  retest::runSideBySide(static_cast<int>(lanes), [&](int lane) {
-    for (std::size_t m = static_cast<std::size_t>(lane); m < rowed.size(); m += lanes) {
-      const std::size_t i = rowed[m];
-      const int k = ranks[i];
-      cfps[i] = retest::evaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
-    }
-  });
+  parallelFor(
+      rowed.size(),
+      [&](std::size_t m) {
+        const std::size_t i = rowed[m];
+        const int k = ranks[i];
+        cfps[i] = retest::evaluateDesign(t, n, r, k, runProb[static_cast<std::size_t>(k)]).cfp;
+      },
+      retest::candidateCost(t, r) >= 2e5 ? 0 : 1);
   return cfps;
 }
 

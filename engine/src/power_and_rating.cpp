@@ -7,7 +7,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -102,23 +101,19 @@ struct LimitQuantileValue {
   float searchDiff = 0.0f;
 };
 
-// A cache of a pure function's values: the standard library's map behind a mutex, so
-// that runs on several threads share it. It is bounded: when full it starts afresh.
+// A cache of a pure function's values, one per thread: no lock on the way of every run.
+// The threads that calculate are few (the pool's, one fewer than the cores, and the
+// threads that call it; parallel.h), so a percentile is searched a few times at most. It is
+// bounded: when full it starts afresh.
 LimitQuantileValue limitQuantile(float percentile) {
-  static std::mutex mutex;
-  static std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
+  thread_local std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
   constexpr std::size_t kMaxEntries = 1u << 16;
   const std::uint32_t key = std::bit_cast<std::uint32_t>(percentile);
-  {
-    const std::lock_guard<std::mutex> lock(mutex);
-    const auto found = cache.find(key);
-    if (found != cache.end()) return found->second;
-  }
+  if (const auto found = cache.find(key); found != cache.end()) return found->second;
   CalculationState scratch;
   LimitQuantileValue value;
   value.z = normalQuantile(static_cast<double>(percentile), true, scratch);
   value.searchDiff = scratch.searchDiff;
-  const std::lock_guard<std::mutex> lock(mutex);
   if (cache.size() >= kMaxEntries) cache.clear();
   cache.emplace(key, value);
   return value;

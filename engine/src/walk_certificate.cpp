@@ -5,10 +5,11 @@
 #include <cmath>
 #include <vector>
 
+#include "velmora/engine/parallel.h"
+
 #include "rank_walk_bounds.h"
 #include "rounding_points.h"
 #include "row_pool.h"
-#include "side_by_side.h"
 
 namespace velmora::retest {
 
@@ -89,7 +90,8 @@ int certifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
     std::vector<int> designs{K};
     if (anyFloatPath && lastFloat != K) designs.push_back(lastFloat);
     const int rowTasks = (needStart ? 1 : 0) + (kFloat ? 1 : 0);
-    const auto task = [&](int i) {
+    const auto task = [&](std::size_t which) {
+      const int i = static_cast<int>(which);
       if (i < rowTasks && needStart && i == 0) {
         rows::buildRow(t, n, r, start, rows::RowMode::flushToZero, *newStartRow);
       } else if (i < rowTasks) {
@@ -98,11 +100,7 @@ int certifiedPassing(Candidates& candidates, float dcfp, int start, int kEnd,
         candidates.evaluate(designs);
       }
     };
-    if (candidates.width() > 1) {
-      runSideBySide(rowTasks + 1, task);
-    } else {
-      for (int i = 0; i <= rowTasks; ++i) task(i);
-    }
+    parallelFor(static_cast<std::size_t>(rowTasks) + 1, task, candidates.width() > 1 ? 0 : 1);
     startRow = newStartRow;
     long double flushedMass = 0.0L;
     long double sumExcess = 0.0L;
