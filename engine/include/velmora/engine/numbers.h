@@ -66,4 +66,13 @@ std::string formatSigned(long value);
 // Plain integer text, no blank and no filler.
 std::string formatInteger(long value);
 
+// Whether a box's text reads as `value`: its numeric value (numericValue) rounded to
+// float32, as a run loads the DCFP box.
+bool readsAsFloat32(std::string_view text, float value);
+
+// The shortest text that reads as `value` in a box (readsAsFloat32): the fewest
+// significant digits, 1 to 9, in the form of printf's %g with a full stop whatever the
+// locale ("0.0104807", "1e-05"). Nine digits name every float32.
+std::string shortestFloat32Text(float value);
+
 }  // namespace velmora
