@@ -28,10 +28,10 @@ void BM_CalculateTypical(benchmark::State& state) {
 void BM_AuditTypical(benchmark::State& state) {
   velmora::Calculation calculation;
   const velmora::InputTexts texts = caseTexts("0.05", state.range(0), state.range(1));
-  const velmora::Outcome outcome = calculation.calculate(texts);
+  const velmora::Expected<velmora::CalculationResult> outcome = calculation.calculate(texts);
   int evaluations = 0;
   for (auto _ : state) {
-    const velmora::CalculationAudit audit = velmora::auditCalculation(outcome.results, texts.txtAL);
+    const velmora::CalculationAudit audit = velmora::auditCalculation(outcome->results, texts.txtAL);
     evaluations = audit.evaluations;
     benchmark::DoNotOptimize(audit);
   }

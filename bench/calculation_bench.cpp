@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/reference_walk_seam.h"
+#include "velmora/engine/testing/reference_walk_seam.h"
 
 namespace {
 

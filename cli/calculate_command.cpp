@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation: one case from the options, or every case of a batch.
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -8,14 +7,13 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "batch.h"
 #include "case_result.h"
 #include "commands.h"
 #include "velmora/records/csv_reader.h"
-#include "velmora/engine/batch_calculation.h"
+#include "velmora/engine/parallel.h"
 #include "writers.h"
 
 namespace velmora::cli {
@@ -62,17 +60,8 @@ class ProgressLine {
   Clock::time_point m_lastShown;
 };
 
-int jobCount(const Options& options) {
-  if (options.jobs > 0) return options.jobs;
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
-}
-
 int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std::ostream& err,
              const BatchProgress& progress) {
-  const int jobs = jobCount(options);
-  // One calculation record per job, reused from case to case.
-  std::vector<Calculation> calculations(static_cast<std::size_t>(jobs));
   ProgressLine progressLine(err, progress);
   std::atomic<std::size_t> computed{0};
   CsvReader reader(in);
@@ -90,13 +79,18 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
     // Each job computes its cases and renders their records; this thread then writes them.
     rendered.assign(block.size(), RenderedCase{});
     refused.assign(block.size(), false);
-    runOnJobs(block.size(), jobs, [&](std::size_t i, std::size_t worker) {
-      if (block[i].kind != BatchEntry::Kind::computable) return;
-      const CaseResult result = computeCase(calculations[worker], block[i].texts, options.audit);
-      rendered[i] = writer.render(result, block[i].line);
-      refused[i] = !result.outcome.accepted();
-      progressLine.caseDone(++computed);
-    });
+    // (--jobs caps the cases computed at once; 0, its default, is one per core.)
+    parallelFor(
+        block.size(),
+        [&](std::size_t i) {
+          if (block[i].kind != BatchEntry::Kind::computable) return;
+          Calculation calculation;
+          const CaseResult result = computeCase(calculation, block[i].texts, options.audit);
+          rendered[i] = writer.render(result, block[i].line);
+          refused[i] = !result.outcome;
+          progressLine.caseDone(++computed);
+        },
+        options.jobs);
     for (std::size_t i = 0; i < block.size(); ++i) {
       if (block[i].kind == BatchEntry::Kind::problem) {
         writer.writeProblem(block[i].problem);
@@ -143,7 +137,7 @@ int runCalculation(const Options& options, std::istream& in, std::ostream& out, 
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts, options.audit);
   makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);
-  return result.outcome.accepted() ? kExitOk : kExitRefused;
+  return result.outcome ? kExitOk : kExitRefused;
 }
 
 }  // namespace velmora::cli

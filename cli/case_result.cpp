@@ -18,9 +18,7 @@ CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool a
   CaseResult result;
   result.texts = texts;
   result.outcome = calculation.calculate(texts, kDecimalSymbol);
-  if (result.outcome.accepted()) {
-    if (audit) result.audit = auditCalculation(result.outcome.results, texts.txtAL);
-  }
+  if (result.outcome && audit) result.audit = auditCalculation(result.outcome->results, texts.txtAL);
   return result;
 }
 

@@ -16,7 +16,7 @@ namespace velmora::cli {
 
 struct CaseResult {
   InputTexts texts;
-  Outcome outcome;
+  Expected<CalculationResult> outcome;
   // The exact audit of an accepted case, when asked for (--audit).
   std::optional<CalculationAudit> audit;
 };

@@ -88,13 +88,13 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts);
   const bool json = options.format == OutputFormat::json;
-  if (!result.outcome.accepted()) {
+  if (!result.outcome) {
     // Exactly as the calculation reports the case: the message on standard error, or in
     // the json format the case's record with its "error".
     makeRecordWriter(json ? OutputFormat::json : OutputFormat::text, out, err)->writeCase(result, 0);
     return kExitRefused;
   }
-  const analysis::CalculationCurves curves = analysis::computeCurves(result.outcome.results);
+  const analysis::CalculationCurves curves = analysis::computeCurves(result.outcome->results);
   out << (json ? jsonText(curvesRecord(texts, curves)) + "\n" : curvesCsv(texts, curves));
   return kExitOk;
 }

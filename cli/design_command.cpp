@@ -56,11 +56,11 @@ int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err
   } else {
     out << designText(design, rate);
     if (result) {
-      if (result->outcome.accepted()) out << "\n";
+      if (result->outcome) out << "\n";
       makeRecordWriter(OutputFormat::text, out, err)->writeCase(*result, 0);
     }
   }
-  return result && !result->outcome.accepted() ? kExitRefused : kExitOk;
+  return result && !result->outcome ? kExitRefused : kExitOk;
 }
 
 }  // namespace velmora::cli

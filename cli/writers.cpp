@@ -48,13 +48,14 @@ std::string csvInputFields(const InputTexts& texts) {
 
 Json caseRecord(const CaseResult& result) {
   Json record = inputsRecord(result.texts);
-  if (const auto& refusal = result.outcome.refusal) {
-    record["error"] = Json::object({{"title", refusal->title},
-                                    {"lines", Json::array({refusal->lines[0], refusal->lines[1]})},
-                                    {"focus", inputBoxName(refusal->focus)}});
+  if (!result.outcome) {
+    const Problem& refusal = result.outcome.error();
+    record["error"] = Json::object({{"title", refusal.title},
+                                    {"lines", Json::array({refusal.lines.at(0), refusal.lines.at(1)})},
+                                    {"focus", inputBoxName(refusal.box.value())}});
     return record;
   }
-  const ResultCaptions& c = result.outcome.captions;
+  const ResultCaptions& c = result.outcome->captions;
   Json tests = Json::array();
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     Json test = Json::object({{"test", kSchemeNames[t]},
@@ -94,23 +95,24 @@ std::string jsonRecord(const CaseResult& result) {
   member("r", result.texts.txtR);
   out += ", ";
   member("j", result.texts.txtMDET);
-  if (const auto& refusal = result.outcome.refusal) {
+  if (!result.outcome) {
+    const Problem& refusal = result.outcome.error();
     out += ", ";
     key("error");
     out += '{';
-    member("title", refusal->title);
+    member("title", refusal.title);
     out += ", ";
     key("lines");
     out += '[';
-    appendJsonString(out, refusal->lines[0]);
+    appendJsonString(out, refusal.lines.at(0));
     out += ", ";
-    appendJsonString(out, refusal->lines[1]);
+    appendJsonString(out, refusal.lines.at(1));
     out += "], ";
-    member("focus", inputBoxName(refusal->focus));
+    member("focus", inputBoxName(refusal.box.value()));
     out += "}}";
     return out;
   }
-  const ResultCaptions& c = result.outcome.captions;
+  const ResultCaptions& c = result.outcome->captions;
   out += ", ";
   key("tests");
   out += '[';
@@ -176,12 +178,12 @@ std::string csvHeader(bool audit) {
 
 std::string csvRows(const CaseResult& result) {
   const InputTexts& in = result.texts;
-  const ResultCaptions& c = result.outcome.captions;
+  const ResultCaptions& c = result.outcome->captions;
   const std::string inputs = csvInputFields(in);
   std::string out;
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     const std::array<std::string, 10> cells = {
-        kSchemeNames[t], c.lblCU[t], std::to_string(result.outcome.results.schemes[t].rank), c.lblPOW[t], c.lblENT[t],
+        kSchemeNames[t], c.lblCU[t], std::to_string(result.outcome->results.schemes[t].rank), c.lblPOW[t], c.lblENT[t],
         c.lblP[t],       c.lblQ[t],  c.lblPW[3 * t],                    c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]};
     out += inputs;
     for (const std::string& cell : cells) out += "," + csvField(cell);
@@ -212,7 +214,7 @@ std::string textGrid(const CaseResult& result) {
   const std::array<std::string, 2> kCriteria = {">= .539", ">= .814"};  // 3 and 4 sigma
   TextTable grid({"Test", "DCFP Status @ Opt. Maximum", "Power Rating", "# of Samps", "Ind P", "Achievable CFP Error",
                   "2Sig", "3Sig", "4Sig"});
-  const ResultCaptions& c = result.outcome.captions;
+  const ResultCaptions& c = result.outcome->captions;
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     grid.addRow({kSchemeNames[t], c.lblCU[t], c.lblPOW[t], c.lblENT[t], c.lblP[t], c.lblQ[t], c.lblPW[3 * t],
                  c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]});
@@ -259,8 +261,9 @@ std::string quotedText(std::string_view text) {
 Problem caseRefusal(const CaseResult& result, std::size_t line) {
   Problem problem{ProblemKind::refusedCase, {}};
   const std::string where = line > 0 ? "line " + std::to_string(line) + ": " : std::string();
-  if (const auto& refusal = result.outcome.refusal) {
-    problem.lines = {where + refusal->title + ": " + refusal->lines[0], refusal->lines[1]};
+  if (!result.outcome) {
+    const Problem& refusal = result.outcome.error();
+    problem.lines = {where + refusal.title + ": " + refusal.lines.at(0), refusal.lines.at(1)};
   } else if (!where.empty()) {
     problem.lines = {where.substr(0, where.size() - 1)};
   }
@@ -307,7 +310,7 @@ class TextWriter final : public StreamWriter {
  public:
   using StreamWriter::StreamWriter;
   [[nodiscard]] RenderedCase render(const CaseResult& result, std::size_t line) const override {
-    if (!result.outcome.accepted()) return {{}, refusalMessage(result, line)};
+    if (!result.outcome) return {{}, refusalMessage(result, line)};
     return {textGrid(result), {}};
   }
 
@@ -327,7 +330,7 @@ class CsvWriter final : public StreamWriter {
     m_out << csvHeader(audit) << std::flush;
   }
   [[nodiscard]] RenderedCase render(const CaseResult& result, std::size_t line) const override {
-    if (!result.outcome.accepted()) return {{}, refusalMessage(result, line)};
+    if (!result.outcome) return {{}, refusalMessage(result, line)};
     return {csvRows(result), {}};
   }
 };

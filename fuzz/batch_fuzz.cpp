@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const cli::BatchEntry entry = cli::classifyRecord(record);
     if (entry.kind != cli::BatchEntry::Kind::computable) continue;
     if (++cases > kMaxCases) return 0;
-    if (!CheckInputs(entry.texts)) work += fuzz::workEstimate(fuzz::sizesOf(entry.texts));
+    if (CheckInputs(entry.texts)) work += fuzz::workEstimate(fuzz::sizesOf(entry.texts));
     if (work > fuzz::kWorkBound) return 0;
   }
   static const char* const kFormats[] = {"text", "csv", "json"};

@@ -14,7 +14,7 @@
 #include "fuzz_common.h"
 #include "outcome_invariants.h"
 #include "record_compare.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 namespace {
@@ -36,12 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace velmora;
   const InputTexts texts = fuzz::splitFour(std::string_view(reinterpret_cast<const char*>(data), size));
 
-  const std::optional<Refusal> refusal = CheckInputs(texts);
-  if (refusal) {
-    if (const std::string problem = reliability::checkRefusal(*refusal); !problem.empty()) fuzz::fail(problem, texts);
+  const Expected<void> checked = CheckInputs(texts);
+  if (!checked) {
+    if (const std::string problem = reliability::checkRefusal(checked.error()); !problem.empty()) fuzz::fail(problem, texts);
     Calculation calculation = filledRecord();
-    const Outcome outcome = calculation.calculate(texts);
-    if (outcome.accepted() || outcome.refusal->step != refusal->step) fuzz::fail("Calculate disagrees with CheckInputs", texts);
+    const Expected<CalculationResult> outcome = calculation.calculate(texts);
+    if (outcome || outcome.error().check != checked.error().check) fuzz::fail("Calculate disagrees with CheckInputs", texts);
     if (const char* field = testsupport::firstDifference(CalculationSeam::state(calculation), CalculationSeam::state(filledRecord()))) {
       fuzz::fail(std::string("a refusal changed the record: ") + field, texts);
     }
@@ -55,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (fuzz::workEstimate(sizes) > fuzz::kWorkBound) return 0;
 
   Calculation calculation;
-  const Outcome first = calculation.calculate(texts);
-  if (!first.accepted()) fuzz::fail("Calculate refused texts that the checks accepted", texts);
-  if (const std::string problem = reliability::checkCaptions(first.captions, sizes); !problem.empty()) {
+  const Expected<CalculationResult> first = calculation.calculate(texts);
+  if (!first) fuzz::fail("Calculate refused texts that the checks accepted", texts);
+  if (const std::string problem = reliability::checkCaptions(first->captions, sizes); !problem.empty()) {
     fuzz::fail(problem, texts);
   }
-  const Outcome second = calculation.calculate(texts);
-  if (testsupport::allCaptions(second.captions) != testsupport::allCaptions(first.captions)) {
+  const Expected<CalculationResult> second = calculation.calculate(texts);
+  if (!second || testsupport::allCaptions(second->captions) != testsupport::allCaptions(first->captions)) {
     fuzz::fail("a second run gave other captions", texts);
   }
   return 0;

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <charconv>
 #include <string>
 
 #include "busy_pointer.h"
@@ -19,12 +18,6 @@
 namespace velmora::ui {
 
 namespace {
-
-// The box reads its text as the calculation does: the leading number, to float64, then
-// rounded to float32.
-bool readsBackAs(const std::string& text, float value) {
-  return static_cast<float>(numericValue(text)) == value;
-}
 
 // A refused request as the dialog shows it: the tool's lines as sentences, capitalised and ended.
 QString expected(const Problem& refusal) {
@@ -56,17 +49,8 @@ QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text = {}) 
 
 QString dcfpBoxText(double dcfp, const QString& rounded) {
   const float target = static_cast<float>(dcfp);
-  if (!rounded.isEmpty() && readsBackAs(rounded.toStdString(), target)) return rounded;
-  // std::to_chars writes a full stop whatever the locale; nine significant digits always
-  // name a float32 uniquely.
-  for (int digits = 7; digits <= 9; ++digits) {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(target),
-                                       std::chars_format::general, digits);
-    const std::string text(buffer, written.ptr);
-    if (readsBackAs(text, target) || digits == 9) return QString::fromStdString(text);
-  }
-  return rounded;
+  if (!rounded.isEmpty() && readsAsFloat32(rounded.toStdString(), target)) return rounded;
+  return QString::fromStdString(shortestFloat32Text(target));
 }
 
 // ---- Program Design -----------------------------------------------------------------------

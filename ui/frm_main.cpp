@@ -474,24 +474,25 @@ QLineEdit* frmMain::inputBox(InputBox box) const {
 void frmMain::btnCalculateClick() {
   const InputTexts texts{txtAL->text().toStdString(), txtN->text().toStdString(),
                          txtR->text().toStdString(), txtMDET->text().toStdString()};
-  Outcome outcome;
+  Expected<CalculationResult> outcome;
   {
     platform::BusyPointer busy;
     outcome = m_calculation.calculate(texts, platform::regionalDecimalSymbol().toStdString());
-    if (outcome.accepted()) showCaptions(outcome.captions);
+    if (outcome) showCaptions(outcome->captions);
   }
-  if (outcome.accepted()) {
+  if (outcome) {
     m_lastTexts = texts;
-    m_lastOutcome = std::move(outcome);
+    m_lastOutcome = std::move(*outcome);
     emit calculated();
     return;
   }
-  // A refusal changes nothing on the screen but the focus: earlier results stay.
-  const Refusal& refusal = *outcome.refusal;
-  m_messageBoxes->showWarning(QString::fromStdString(refusal.title),
-                              QString::fromStdString(refusal.lines[0]) + QLatin1Char('\r') +
-                                  QString::fromStdString(refusal.lines[1]));
-  inputBox(refusal.focus)->setFocus(Qt::OtherFocusReason);
+  // A refusal changes nothing on the screen but the focus: earlier results stay. Its lines
+  // are one prompt, joined by carriage returns.
+  const Problem& refusal = outcome.error();
+  QStringList lines;
+  for (const std::string& line : refusal.lines) lines.append(QString::fromStdString(line));
+  m_messageBoxes->showWarning(QString::fromStdString(refusal.title), joinLines(lines));
+  if (refusal.box) inputBox(*refusal.box)->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::showCaptions(const ResultCaptions& captions) {

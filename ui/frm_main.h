@@ -127,7 +127,7 @@ class frmMain : public QWidget {
   const Calculation& calculation() const { return m_calculation; }
 
   /// The outcome of the last accepted Calculate since the last Reset; empty before it.
-  const std::optional<Outcome>& lastOutcome() const { return m_lastOutcome; }
+  const std::optional<CalculationResult>& lastOutcome() const { return m_lastOutcome; }
   /// The four texts that run read.
   const InputTexts& lastTexts() const { return m_lastTexts; }
 
@@ -168,7 +168,7 @@ class frmMain : public QWidget {
   void showCaptions(const ResultCaptions& captions);
 
   Calculation m_calculation;
-  std::optional<Outcome> m_lastOutcome;
+  std::optional<CalculationResult> m_lastOutcome;
   InputTexts m_lastTexts;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
   platform::MessageBoxes* m_messageBoxes = nullptr;

@@ -22,15 +22,16 @@ using cli::Json;
 
 constexpr std::array<const char*, kSchemeCount> kSchemeNames = {"1:1", "1:2", "1:3", "1:4"};
 
-Json caseJson(const InputTexts& texts, const Outcome& outcome) {
+Json caseJson(const InputTexts& texts, const Expected<CalculationResult>& outcome) {
   Json record = Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
-  if (const auto& refusal = outcome.refusal) {
-    record["error"] = Json::object({{"title", refusal->title},
-                                    {"lines", Json::array({refusal->lines[0], refusal->lines[1]})},
-                                    {"focus", inputBoxName(refusal->focus)}});
+  if (!outcome) {
+    const Problem& refusal = outcome.error();
+    record["error"] = Json::object({{"title", refusal.title},
+                                    {"lines", Json::array({refusal.lines.at(0), refusal.lines.at(1)})},
+                                    {"focus", inputBoxName(refusal.box.value())}});
     return record;
   }
-  const ResultCaptions& c = outcome.captions;
+  const ResultCaptions& c = outcome->captions;
   Json tests = Json::array();
   for (std::size_t t = 0; t < kSchemeCount; ++t) {
     tests.push_back(Json::object({{"test", kSchemeNames[t]},
@@ -55,7 +56,7 @@ std::string problemRecord(const cli::BatchProblem& problem) {
 
 }  // namespace
 
-std::string caseRecord(const InputTexts& texts, const Outcome& outcome) {
+std::string caseRecord(const InputTexts& texts, const Expected<CalculationResult>& outcome) {
   return cli::jsonText(caseJson(texts, outcome));
 }
 
@@ -76,9 +77,9 @@ BatchOutput batchRecords(std::string_view csv) {
         break;
     }
     // Command-line output is for files and programs: the decimal symbol is always ".".
-    const Outcome outcome = calculation.calculate(entry.texts, ".");
+    const Expected<CalculationResult> outcome = calculation.calculate(entry.texts, ".");
     output.lines += caseRecord(entry.texts, outcome) + "\n";
-    if (!outcome.accepted()) output.status = cli::kExitRefused;
+    if (!outcome) output.status = cli::kExitRefused;
   }
   return output;
 }

@@ -12,7 +12,7 @@ namespace velmora::web {
 
 // One case as one line of `velmora-cli --format json`, without the line end: the four
 // input texts, then the four tests or the refusal as "error".
-[[nodiscard]] std::string caseRecord(const InputTexts& texts, const Outcome& outcome);
+[[nodiscard]] std::string caseRecord(const InputTexts& texts, const Expected<CalculationResult>& outcome);
 
 // The outcome of the whole of a CSV batch, as `velmora-cli --batch - --format json` writes it.
 struct BatchOutput {

@@ -32,7 +32,7 @@ std::string calculate(const std::string& dcfp, const std::string& n, const std::
   try {
     const velmora::InputTexts texts{dcfp, n, r, j};
     velmora::Calculation calculation;
-    const velmora::Outcome outcome = calculation.calculate(texts, decimalSymbol);
+    const velmora::Expected<velmora::CalculationResult> outcome = calculation.calculate(texts, decimalSymbol);
     return velmora::web::caseRecord(texts, outcome);
   } catch (const std::exception& e) {
     return internalErrorRecord(e.what());

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <future>
 #include <set>
-#include <thread>
 
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
+#include "velmora/engine/design_arithmetic.h"
+#include "velmora/engine/parallel.h"
 
 namespace velmora::analysis {
 namespace {
@@ -31,16 +31,8 @@ double rankSeconds(int t, int r) {
 // The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
 std::vector<long double> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
   std::vector<long double> cfps(ranks.size());
-  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
   const bool costly = rankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
-  const std::size_t lanes = std::min<std::size_t>(ranks.size(), costly ? cores : 1u);
-  const auto lane = [&](std::size_t first) {
-    for (std::size_t i = first; i < ranks.size(); i += lanes) cfps[i] = exactCfp(n, r, t, ranks[i]);
-  };
-  std::vector<std::future<void>> others;
-  for (std::size_t i = 1; i < lanes; ++i) others.push_back(std::async(std::launch::async, lane, i));
-  if (lanes > 0) lane(0);
-  for (std::future<void>& other : others) other.get();
+  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = exactCfp(n, r, t, ranks[i]); }, costly ? 0 : 1);
   return cfps;
 }
 
@@ -130,7 +122,7 @@ CalculationCurves computeCurves(const Results& results) {
 
     const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const std::vector<float> design = Calculation::designCfps(n, r, t, ranks);
+    const std::vector<float> design = designCfps(n, r, t, ranks).value();
     const std::vector<long double> exact = exactCfps(n, r, t, ranks);
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
@@ -142,7 +134,7 @@ CalculationCurves computeCurves(const Results& results) {
     scheme.power.reserve(shifts.size());
     for (std::size_t i = 0; i < shifts.size(); ++i) {
       const double shift = shifts[i];
-      scheme.power.push_back({shift, static_cast<double>(Calculation::designPower(n, result.percentile, t, shift)),
+      scheme.power.push_back({shift, static_cast<double>(designPower(n, result.percentile, t, shift).value()),
                               exactPower(n, result.rank, t, shift), reference[i]});
     }
   }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/analysis/exact_cfp.h"
 
-#include "velmora/engine/first_false_positive.h"
+#include "velmora/engine/detail/first_false_positive.h"
 #include "velmora/engine/numbers.h"
 
 #include <gmpxx.h>

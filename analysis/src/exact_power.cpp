@@ -34,7 +34,7 @@
 #include <boost/math/special_functions/erf.hpp>
 #include <boost/math/tools/roots.hpp>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora::analysis {

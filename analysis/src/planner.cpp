@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
@@ -81,9 +81,9 @@ SampleSizePlan planSampleSize(std::string_view dcfpText, std::string_view rText,
     scheme.exactCfp = exactCfp(scheme.exactN.value_or(plan.largestN), r, t, k);
     scheme.designN = smallestMeetingN(plan.smallestN, plan.largestN, [&](int n) {
       ++plan.evaluations;
-      return !(Calculation::designCfp(n, r, t, k) > dcfpSingle);
+      return !(designCfp(n, r, t, k).value() > dcfpSingle);
     });
-    scheme.designCfp = Calculation::designCfp(scheme.designN.value_or(plan.largestN), r, t, k);
+    scheme.designCfp = designCfp(scheme.designN.value_or(plan.largestN), r, t, k).value();
     plan.schemes.push_back(scheme);
   }
   return plan;

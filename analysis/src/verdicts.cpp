@@ -6,7 +6,7 @@
 #include <array>
 #include <limits>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 
 namespace velmora::analysis {
 

@@ -9,20 +9,18 @@
 #include <limits>
 
 #include "rounding_points.h"
-#include "vector_clones.h"
+#include "row_kernels.h"
+#include "vector_dispatch.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define VELMORA_ROW_KERNELS 1
-#endif
 
 namespace velmora::rows {
 
 using steps::f64;
 using steps::toFloat32;
 
-// The row of candidate k, as the searches build it (retest_searches.cpp, and the walk of
-// every candidate in retest_reference.cpp, whose table layout it reproduces):
+// The row of candidate k, as the retest walk builds it (retest_walk.cpp), and as the walk of
+// every candidate builds it in the record's table (the tests' reference walk, whose table
+// layout writeTable reproduces):
 //
 //   c(1) = 1 and c(2 .. t) after the first comparison;
 //   per further comparison v = 2 .. r, with innerLow = t + (t - 1)(v - 2) and
@@ -47,7 +45,7 @@ namespace {
 // Positions -kRowPad .. size + kRowPad - 1 of a row's storage, positions -kRowPad .. 0
 // zero, placed so that position `aligned` starts a 64-byte line (the updates read
 // eight values at a time from there; the values do not depend on it). A row reused for
-// another candidate keeps what it held above that: BuildRow zeroes the positions it reads
+// another candidate keeps what it held above that: buildRow zeroes the positions it reads
 // before writing them.
 double* padded(std::vector<double>& storage, int size, int aligned = 1) {
   constexpr std::size_t kLine = 64 / sizeof(double);
@@ -69,22 +67,11 @@ inline void clearFour(double* padded, int from) {
   padded[from + 3] = 0.0;
 }
 
-// One update: next[m] for m = from .. high from the row `row` (from = 1 when flushing).
+// One flush-to-zero update: next[m] for m = 1 .. high from the row `row`, every product
+// below the smallest normal float64 taken as 0.
 VELMORA_VECTOR_CLONES
-void update(int t, bool flush, int from, int high, const double* w1, const double* w2, const double* w3,
-            const double* row, double* next) {
-  if (!flush) {
-    if (t == 2) {
-      for (int m = from; m <= high; ++m) next[m] = w1[m - 1] * row[m - 1] + row[m];
-    } else if (t == 3) {
-      for (int m = from; m <= high; ++m) next[m] = (w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2];
-    } else {
-      for (int m = from; m <= high; ++m) {
-        next[m] = ((w1[m - 1] * row[m - 1] + row[m]) + w2[m - 2] * row[m - 2]) + w3[m - 3] * row[m - 3];
-      }
-    }
-    return;
-  }
+void flushUpdate(int t, int high, const double* w1, const double* w2, const double* w3, const double* row,
+                 double* next) {
   const auto flushed = [](double p) { return p < DBL_MIN ? 0.0 : p; };
   if (t == 2) {
     for (int m = 1; m <= high; ++m) next[m] = flushed(w1[m - 1] * row[m - 1]) + row[m];
@@ -122,178 +109,23 @@ int lowestFlushedSource(int t, int low, double safe, const double* w1, const dou
   return 0;
 }
 
-#if defined(VELMORA_ROW_KERNELS)
-// The design updates written out for the vector unit: each block of eight (or four)
-// positions loads the row once and forms its neighbours m - 1, m - 2, m - 3 by shifting
-// it against the block before, instead of loading each again from memory (the updates
-// are bound by their loads). Every element is the same sum of the same products in the
-// same order as in Update; positions 0 and below read as +0 there and here.
-
-// Positions m - places .. m + 7 - places from the blocks at m - 8 and m.
-template <int Places>
-__attribute__((target("avx512f"), always_inline)) inline __m512d back(__m512d cur, __m512d prev) {
-  // (The zero-masked form: the plain one starts from an undefined register, which
-  // GCC 12 takes for an uninitialised value.)
-  return _mm512_castsi512_pd(
-      _mm512_maskz_alignr_epi64(0xFF, _mm512_castpd_si512(cur), _mm512_castpd_si512(prev), 8 - Places));
-}
-
-template <int T>
-__attribute__((target("avx512f"))) void updateDesign512(int from, int high, const double* w1, const double* w2,
-                                                        const double* w3, const double* row, double* next) {
-  __m512d prev = _mm512_loadu_pd(row + from - 8);
-  int m = from;
-  for (; m + 7 <= high; m += 8) {
-    const __m512d cur = _mm512_loadu_pd(row + m);
-    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_loadu_pd(w1 + m - 1), back<1>(cur, prev)), cur);
-    if constexpr (T >= 3) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w2 + m - 2), back<2>(cur, prev)));
-    if constexpr (T == 4) v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_loadu_pd(w3 + m - 3), back<3>(cur, prev)));
-    _mm512_storeu_pd(next + m, v);
-    prev = cur;
-  }
-  if (m <= high) {
-    // The last positions, fewer than eight, in masked lanes (the others read as 0 and
-    // are not written).
-    const auto lanes = static_cast<__mmask8>((1u << (high - m + 1)) - 1u);
-    const __m512d cur = _mm512_maskz_loadu_pd(lanes, row + m);
-    __m512d v = _mm512_add_pd(_mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w1 + m - 1), back<1>(cur, prev)), cur);
-    if constexpr (T >= 3) {
-      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w2 + m - 2), back<2>(cur, prev)));
-    }
-    if constexpr (T == 4) {
-      v = _mm512_add_pd(v, _mm512_mul_pd(_mm512_maskz_loadu_pd(lanes, w3 + m - 3), back<3>(cur, prev)));
-    }
-    _mm512_mask_storeu_pd(next + m, lanes, v);
-  }
-}
-
-template <int T>
-__attribute__((target("avx2"))) void updateDesign256(int from, int high, const double* w1, const double* w2,
-                                                     const double* w3, const double* row, double* next) {
-  __m256d prev = _mm256_loadu_pd(row + from - 4);
-  int m = from;
-  for (; m + 3 <= high; m += 4) {
-    const __m256d cur = _mm256_loadu_pd(row + m);
-    const __m256d two = _mm256_permute2f128_pd(prev, cur, 0x21);  // row[m - 2 .. m + 1]
-    const __m256d one = _mm256_shuffle_pd(two, cur, 0x5);         // row[m - 1 .. m + 2]
-    __m256d v = _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(w1 + m - 1), one), cur);
-    if constexpr (T >= 3) v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_loadu_pd(w2 + m - 2), two));
-    if constexpr (T == 4) {
-      const __m256d three = _mm256_shuffle_pd(prev, two, 0x5);  // row[m - 3 .. m]
-      v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_loadu_pd(w3 + m - 3), three));
-    }
-    _mm256_storeu_pd(next + m, v);
-    prev = cur;
-  }
-  for (; m <= high; ++m) {
-    double v = w1[m - 1] * row[m - 1] + row[m];
-    if constexpr (T >= 3) v = v + w2[m - 2] * row[m - 2];
-    if constexpr (T == 4) v = v + w3[m - 3] * row[m - 3];
-    next[m] = v;
-  }
-}
-
-#endif
-
-using DesignKernel = void (*)(int, int, const double*, const double*, const double*, const double*, double*);
-
-// The kernels of t = 2, 3, 4 for one kind, or null for the portable loops of Update (also
-// where the processor cannot run that kind).
-const DesignKernel* kernelsOf(UpdateKernel kind) {
-#if defined(VELMORA_ROW_KERNELS)
-  static const DesignKernel kWide[3] = {updateDesign512<2>, updateDesign512<3>, updateDesign512<4>};
-  static const DesignKernel kMiddle[3] = {updateDesign256<2>, updateDesign256<3>, updateDesign256<4>};
-  if (kind == UpdateKernel::avx512 && __builtin_cpu_supports("avx512f")) return kWide;
-  if (kind == UpdateKernel::avx2 && __builtin_cpu_supports("avx2")) return kMiddle;
-#else
-  static_cast<void>(kind);
-#endif
-  return nullptr;
-}
-
-// The widest kernels the processor has, chosen once.
-const DesignKernel* widestKernels() {
-  static const DesignKernel* const kErnels = [] {
-    const DesignKernel* widest = kernelsOf(UpdateKernel::avx512);
-    return widest != nullptr ? widest : kernelsOf(UpdateKernel::avx2);
-  }();
-  return kErnels;
-}
-
-// Positions from .. high of one design update (Update without flushing).
-inline void updateDesign(const DesignKernel* kernels, int t, int from, int high, const double* w1, const double* w2,
-                         const double* w3, const double* row, double* next) {
-  if (kernels != nullptr) {
-    kernels[t - 2](from, high, w1, w2, w3, row, next);
-  } else {
-    update(t, false, from, high, w1, w2, w3, row, next);
-  }
-}
-
-// The design updates v = 2 .. r, from the row after the first comparison in `a` (the
-// rest of `a` and all of `b`, positions 1 .. limit, zero). Update v writes positions
-// 1 .. t + (t - 1)(v - 1) from the row before it; the rows alternate between a and b.
-// Returns the row after the last update (the other buffer holds the one before it).
-//
-// A large row does not stay in the processor's first-level cache from one update to the
-// next, and an update is bound by its loads: there the updates go in groups of kDepth,
-// tile by tile along the row, each update lagging kLag positions behind the one before
-// it. An update reads the row before it at its own position and up to t - 1 <= 3 below;
-// so by the time update j + 1 of a group writes a position into the buffer it shares
-// with update j - 1, update j has read all it needs there (it stands kLag > 3 further on),
-// and every element is computed from the same values as one update after another would
-// give it. Positions above an update's reach are read as the zeros they start as: no
-// update writes above its own reach, which grows with each update.
-double* designUpdates(const DesignKernel* kernels, bool tiles, int t, int r, const double* w1, const double* w2,
-                      const double* w3, double* a, double* b) {
-  const auto reach = [t](int v) { return t + (t - 1) * (v - 1); };
-  const auto source = [a, b](int v) { return v % 2 == 0 ? a : b; };
-  const auto target = [a, b](int v) { return v % 2 == 0 ? b : a; };
-  constexpr int kTiledFrom = 1024;  // positions of a row that no longer fits that cache
-  if (!tiles || reach(r) < kTiledFrom) {
-    for (int v = 2; v <= r; ++v) updateDesign(kernels, t, 1, reach(v), w1, w2, w3, source(v), target(v));
-    return target(r);
-  }
-  constexpr int kDepth = 16;
-  constexpr int kTile = 512;  // a multiple of the vector width, as kLag is
-  constexpr int kLag = 8;
-  for (int first = 2; first <= r; first += kDepth) {
-    const int depth = std::min(kDepth, r - first + 1);
-    int done[kDepth] = {};  // the last position each update of the group has written
-    for (int edge = kTile;; edge += kTile) {
-      bool finished = true;
-      for (int j = 0; j < depth; ++j) {
-        const int v = first + j;
-        const int to = std::min(reach(v), edge - kLag * j);
-        if (to > done[j]) {
-          updateDesign(kernels, t, done[j] + 1, to, w1, w2, w3, source(v), target(v));
-          done[j] = to;
-        }
-        finished = finished && done[j] == reach(v);
-      }
-      if (finished) break;
-    }
-  }
-  return target(r);
-}
-
-void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
+void build(UpdateKernel kind, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
 
 }  // namespace
 
 void buildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
-  build(mode == RowMode::design ? widestKernels() : nullptr, true, t, n, r, k, mode, row);
+  // (The kernel's kind, chosen once per process, matters to the design rows only.)
+  static const UpdateKernel kWidest = widestKernel();
+  build(kWidest, true, t, n, r, k, mode, row);
 }
 
-bool kernelRuns(UpdateKernel kind) { return kind == UpdateKernel::portable || kernelsOf(kind) != nullptr; }
-
 void buildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row) {
-  build(kernelsOf(kind), tiles, t, n, r, k, RowMode::design, row);
+  build(kind, tiles, t, n, r, k, RowMode::design, row);
 }
 
 namespace {
 
-void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
+void build(UpdateKernel kind, bool tiles, int t, int n, int r, int k, RowMode mode, CoefficientRow& row) {
   const int N = n + t * r - k;
   const int limit = (t - 1) * r + 1;
   row.t = t;
@@ -384,7 +216,7 @@ void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
   if (!flush) {
     std::fill(a + t + 1, a + limit + 1, 0.0);
     std::fill(b + 1, b + limit + 1, 0.0);
-    row.last = designUpdates(kernels, tiles, t, r, w1, w2, w3, a, b);
+    row.last = designUpdates(kind, tiles, t, r, w1, w2, w3, a, b);
     row.previous = row.last == a ? b : a;
     return;
   }
@@ -392,7 +224,7 @@ void build(const DesignKernel* kernels, bool tiles, int t, int n, int r, int k, 
     const int innerLow = t + (t - 1) * (v - 2);
     const int innerHigh = innerLow + t - 1;
     row.lowestFlushedSource[static_cast<std::size_t>(v)] = lowestFlushedSource(t, innerLow, safe, w1, w2, w3, a);
-    update(t, true, 1, innerHigh, w1, w2, w3, a, b);
+    flushUpdate(t, innerHigh, w1, w2, w3, a, b);
     // As the next update's source the row is read up to innerHigh + t - 1.
     clearFour(b, innerHigh + 1);
     std::swap(a, b);

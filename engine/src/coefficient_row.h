@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The coefficient row of a retest candidate, built outside the record: the same
-// arithmetic as the searches' row (every element's operations and their order), laid out
-// so that the updates run across the vector unit, with the candidate's own storage so that
-// candidates can be evaluated side by side, on several threads.
+// The coefficient row of a retest candidate, built outside the record: the arithmetic of
+// the row that the walk of every candidate builds in the record's table (the tests'
+// reference walk, every element's operations in their order), laid out so that the
+// updates run across the vector unit, with the candidate's own storage so that candidates
+// can be evaluated side by side, on several threads.
 //
 // Positions m = 1 .. (t - 1) r + 1 of the row hold c(m): runProb * c(m) is the probability
 // that exactly m - 1 of the t r samples exceed the limit while no comparison has all t of
-// its samples above it (see retest_searches.cpp).
+// its samples above it (the row as paths: rank_walk_bounds.cpp, 2).
 
-#include <cstdint>
 #include <vector>
+
+#include "row_kernels.h"
 
 namespace velmora::rows {
 
@@ -56,14 +58,9 @@ inline constexpr int kRowPad = 8;
 // `row`, reusing its storage.
 void buildRow(int t, int n, int r, int k, RowMode mode, CoefficientRow& row);
 
-// The kernels of the design updates: the portable loops, and for x86-64 processors that
-// have them, loops written for AVX2 and for AVX-512 (BuildRow takes the widest there is).
-// Every kind gives the same rows, bit for bit; tests hold them to it.
-enum class UpdateKernel { portable, avx2, avx512 };
-bool kernelRuns(UpdateKernel kind);
-// BuildRow in RowMode::design with the given kind of kernel (where it cannot run, the
-// portable loops), and with a large row's updates tile by tile as BuildRow goes, or one
-// whole update after another (for tests).
+// buildRow in RowMode::design with the given kind of kernel (where it cannot run, the
+// portable loops; buildRow takes the widest there is), and with a large row's updates tile
+// by tile as buildRow goes, or one whole update after another (for tests).
 void buildDesignRowWith(UpdateKernel kind, bool tiles, int t, int n, int r, int k, CoefficientRow& row);
 
 // The searches' float32 sum of the row, c(1) first.

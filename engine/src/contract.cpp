@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 
 #include <cstdio>
 #include <cstdlib>

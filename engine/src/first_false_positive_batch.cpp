@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/engine/first_false_positive_batch.h"
+#include "first_false_positive_batch.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
-#include "velmora/engine/first_false_positive.h"
+#include "velmora/engine/detail/first_false_positive.h"
 
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 
-// FirstFalsePositiveSum<double> forms, per comparison and per state e, the contributions
+// firstFalsePositiveSum<double> forms, per comparison and per state e, the contributions
 // q(e) * (C(t, i) aboveRise(i) belowRise(t - i) * reciprocal) to next(e + i) and the false
 // positive q(e) * (aboveRise(t) * reciprocal), adding them in the order of e. Here the
 // contributions of all states are formed first, state by state across the vector unit

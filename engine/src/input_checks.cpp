@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/engine/input_checks.h"
 
+#include <utility>
+
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
 namespace {
 
-Refusal refuse(int step, const char* line1, const char* line2, InputBox focus) {
-  return Refusal{step, kEntryErrorTitle, {line1, line2}, focus};
+tl::unexpected<Problem> refuse(int check, const char* line1, const char* line2, InputBox focus) {
+  Problem problem(ProblemKind::refusedCase, {line1, line2});
+  problem.title = kEntryErrorTitle;
+  problem.box = focus;
+  problem.check = check;
+  return fail(std::move(problem));
 }
 
 // The whole-number test: the value converted to int16 (halves to even) must equal it.
@@ -50,7 +56,7 @@ const char* inputBoxCaption(InputBox box) {
   return "";
 }
 
-std::optional<Refusal> CheckInputs(const InputTexts& texts) {
+Expected<void> CheckInputs(const InputTexts& texts) {
   // Step 1 looks at three boxes only: an empty rank box is refused by step 7.
   if (texts.txtR.empty() || texts.txtN.empty() || texts.txtAL.empty()) {
     return refuse(1, "You must input values for all four of the user inputs",
@@ -94,7 +100,7 @@ std::optional<Refusal> CheckInputs(const InputTexts& texts) {
     return refuse(8, "The background size plus four times the number of comparisons",
                   "must not exceed 32767.", InputBox::txtR);
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace velmora

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/engine/normal_series.h"
+#include "normal_series.h"
 
 #include <cmath>
 
 #include "rounding_points.h"
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 

@@ -181,4 +181,15 @@ std::string formatSigned(long value) {
 
 std::string formatInteger(long value) { return std::to_string(value); }
 
+bool readsAsFloat32(std::string_view text, float value) { return static_cast<float>(numericValue(text)) == value; }
+
+std::string shortestFloat32Text(float value) {
+  std::string text;
+  for (int digits = 1; digits <= 9; ++digits) {
+    text = fmt::format(FMT_COMPILE("{:.{}g}"), static_cast<double>(value), digits);
+    if (readsAsFloat32(text, value)) break;
+  }
+  return text;
+}
+
 }  // namespace velmora

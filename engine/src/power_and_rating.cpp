@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
-#include "velmora/engine/contract.h"
-#include "velmora/engine/normal_series.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
+#include "calculation_core.h"
+#include "normal_series.h"
 #include "rounding_points.h"
-#include "vector_clones.h"
+#include "vector_dispatch.h"
 
 namespace velmora {
 
@@ -30,13 +30,13 @@ using steps::toFloat32;
 //   - the 1000 grid quantiles and the minimum densities t (1 - u)^(t - 1) never depend on
 //     the inputs: they are computed once per process (GridTables);
 //   - the quantile search of a limit percentile is a pure function of its float32
-//     percentile: searched once, then kept (LimitQuantile);
+//     percentile: searched once, then kept (limitQuantile);
 //   - schemes with the same limit share their 3000 detection probabilities;
 //   - the statistics rise with the grid quantile, so those beyond 6 in magnitude, whose
 //     series at the whole number 6 is far above 1 and clamped to 1, and those from
 //     kSeriesClampFrom up to 6, whose series is provably at least 1 (normal_series.h),
 //     are the two ends of the grid and cost nothing; the series of the others run as one
-//     batch laid out for the vector unit (NormalCdfBatch).
+//     batch laid out for the vector unit (normalCdfBatch).
 // The working fields the step leaves in the record (the grid weights of the last scheme
 // and shift, the series terms of the last evaluation, the quantile search's last
 // difference) are those the step-by-step evaluation leaves.
@@ -101,23 +101,19 @@ struct LimitQuantileValue {
   float searchDiff = 0.0f;
 };
 
-// A cache of a pure function's values: the standard library's map behind a mutex, so
-// that runs on several threads share it. It is bounded: when full it starts afresh.
+// A cache of a pure function's values, one per thread: no lock on the way of every run.
+// The threads that calculate are few (the pool's, one fewer than the cores, and the
+// threads that call it; parallel.h), so a percentile is searched a few times at most. It is
+// bounded: when full it starts afresh.
 LimitQuantileValue limitQuantile(float percentile) {
-  static std::mutex mutex;
-  static std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
+  thread_local std::unordered_map<std::uint32_t, LimitQuantileValue> cache;
   constexpr std::size_t kMaxEntries = 1u << 16;
   const std::uint32_t key = std::bit_cast<std::uint32_t>(percentile);
-  {
-    const std::lock_guard<std::mutex> lock(mutex);
-    const auto found = cache.find(key);
-    if (found != cache.end()) return found->second;
-  }
+  if (const auto found = cache.find(key); found != cache.end()) return found->second;
   CalculationState scratch;
   LimitQuantileValue value;
   value.z = normalQuantile(static_cast<double>(percentile), true, scratch);
   value.searchDiff = scratch.searchDiff;
-  const std::lock_guard<std::mutex> lock(mutex);
   if (cache.size() >= kMaxEntries) cache.clear();
   cache.emplace(key, value);
   return value;
@@ -284,7 +280,7 @@ void sumGridWeights(const GridTables& g, const std::array<const double*, kScheme
 
 }  // namespace
 
-void Calculation::ComputePowerAndRating() {
+void CalculationCore::ComputePowerAndRating() {
   CalculationState& s = m_state;
   const GridTables& g = tables();
   const int n = s.n;
@@ -370,10 +366,13 @@ void Calculation::ComputePowerAndRating() {
   }
 }
 
-float Calculation::designPower(int n, float percentile, int t, double shift) {
+Expected<float> designPower(int n, float percentile, int t, double shift) {
   const bool inDomain = n >= 2 && n <= kInt16Max && t >= 1 && t <= kSchemeCount && percentile > 0.0f &&
                         percentile < 1.0f && std::isfinite(shift);
-  if (!inDomain) return std::numeric_limits<float>::quiet_NaN();
+  if (!inDomain) {
+    return fail(ProblemKind::refusedRequest,
+                "the design's power needs 2 <= n <= 32767, 1 <= t <= 4, 0 < percentile < 1 and a finite shift");
+  }
   const GridTables& g = tables();
 
   // The limit as the step forms it from the percentile.
@@ -386,7 +385,7 @@ float Calculation::designPower(int n, float percentile, int t, double shift) {
   const LimitTerms terms = termsOf(static_cast<double>(limitT), fourDegFree, twoDegFree);
 
   // The statistic of every shifted grid quantile; the series of the magnitudes up to 6
-  // (DetectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
+  // (detectionProbabilities: beyond 6 the series at the whole number 6, clamped to 1).
   std::array<double, kGridSize> zStat{};
   std::array<double, kGridSize> magnitude{};
   std::array<int, kGridSize> inSeries{};  // the grid points whose magnitude is at most 6

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "calculation_core.h"
 #include "rounding_points.h"
 
 namespace velmora {
@@ -12,7 +13,7 @@ using steps::toFloat32;
 
 // The 1:1 search: the largest rank whose CFP 1 - runProb(1) stays within the DCFP.
 
-void Calculation::FindRank1of1() {
+void CalculationCore::FindRank1of1() {
   CalculationState& s = m_state;
   const int n = s.n;
   const int r = s.r;

@@ -7,16 +7,17 @@
 
 namespace velmora::walkbounds {
 
-// D(k) - CFP(k) <= FloatPathExcess(...) for every candidate k0 <= k <= K whose float32
+// D(k) - CFP(k) <= floatPathExcess(...) for every candidate k0 <= k <= K whose float32
 // arithmetic stays in range (a normal running probability and a finite sum), where
-// runProbDeviation is the largest RunProbDeviation of those candidates, flushedMass bounds
+// runProbDeviation is the largest runProbDeviation of those candidates, flushedMass bounds
 // the probability of the coefficient paths through products that the flush-to-zero row of
-// k0 flushed (FlushedPathMass), and sumExcess is SumExcess of the last such candidate's row
-// or, without it, CrudeSumExcess.
+// k0 flushed (flushedPathMass), and sumExcess is sumExcess of the last such candidate's row
+// or, without it, crudeSumExcess.
 long double floatPathExcess(int r, long double runProbDeviation, long double flushedMass, long double sumExcess);
 
 // The relative distance of candidate k's float32 running probability from the exact one,
-// given that product formed in long double (as RunProbabilitiesLongDouble forms it).
+// given that product formed in long double (as the walk's candidates form it,
+// Candidates::runProbLongDouble in candidates.h).
 long double runProbDeviation(float runProb, long double runProbLongDouble, int k);
 
 // What the float32 sums of candidates k0 .. K may lose: from K's design row c(1..limit)
@@ -24,7 +25,7 @@ long double runProbDeviation(float runProb, long double runProbLongDouble, int k
 long double sumExcess(const double* row, int limit, float firstRunProb);
 long double crudeSumExcess(int t, int r);
 
-// D(k) - CFP(k) <= SoundPathExcess(t, r) for every candidate evaluated as first-false-
+// D(k) - CFP(k) <= soundPathExcess(t, r) for every candidate evaluated as first-false-
 // positive probabilities in float64 (a running probability below the float32 range, or
 // an infinite sum).
 long double soundPathExcess(int t, int r);

@@ -3,9 +3,10 @@
 
 #include <cmath>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
+#include "calculation_core.h"
 #include "rounding_points.h"
 
 namespace velmora {
@@ -59,7 +60,7 @@ ResultCaptions formatCaptions(const Results& results, std::string_view decimalSy
   return captions;
 }
 
-void Calculation::keepSearchResults() {
+void CalculationCore::keepSearchResults() {
   const CalculationState& s = m_state;
   m_results.inputs = LoadedInputs{s.dcfp, s.n, s.r, s.j};
   for (int t = 1; t <= kSchemeCount; ++t) {
@@ -72,7 +73,7 @@ void Calculation::keepSearchResults() {
   }
 }
 
-ResultCaptions Calculation::ShowResults(std::string_view decimalSymbol) {
+ResultCaptions CalculationCore::ShowResults(std::string_view decimalSymbol) {
   CalculationState& s = m_state;
 
   // Expected samples: each comparison takes its initial sample and a repeat follows every

@@ -15,7 +15,8 @@
 #include "velmora/analysis/curves.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/design_arithmetic.h"
+#include "velmora/engine/testing/calculation_seam.h"
 
 namespace velmora::analysis {
 namespace {
@@ -39,12 +40,12 @@ const Design kDesigns[] = {{"0.1", "20", "5", "20"},     {"0.05", "20", "1", "20
 TEST(DesignPower, AtTwoThreeAndFourSigmaIsTheResultsPowerBitForBit) {
   for (const Design& d : kDesigns) {
     Calculation calculation;
-    const Outcome outcome = calculation.calculate({d.dcfp, d.n, d.r, d.j});
-    ASSERT_TRUE(outcome.accepted()) << d.dcfp << " " << d.n << " " << d.r;
-    const Results& results = outcome.results;
+    const Expected<CalculationResult> outcome = calculation.calculate({d.dcfp, d.n, d.r, d.j});
+    ASSERT_TRUE(outcome.has_value()) << d.dcfp << " " << d.n << " " << d.r;
+    const Results& results = outcome->results;
     for (const SchemeResult& scheme : results.schemes) {
       for (int sigma = 2; sigma <= 4; ++sigma) {
-        const float power = Calculation::designPower(results.inputs.n, scheme.percentile, scheme.test, sigma);
+        const float power = designPower(results.inputs.n, scheme.percentile, scheme.test, sigma).value();
         EXPECT_EQ(bits(rounded(power)), bits(scheme.power[static_cast<std::size_t>(sigma - 2)]))
             << d.dcfp << " " << d.n << " " << d.r << " 1:" << scheme.test << " at " << sigma;
       }
@@ -58,7 +59,7 @@ TEST(DesignPower, AtTwoThreeAndFourSigmaIsTheResultsPowerBitForBit) {
                                                               (1.0 / static_cast<double>(kGridSize)));
     }
     sum = std::fmin(std::fmax(sum, 0.0f), 1.0f);
-    EXPECT_EQ(bits(Calculation::designPower(results.inputs.n, results.schemes[3].percentile, 4, 4.0)), bits(sum));
+    EXPECT_EQ(bits(designPower(results.inputs.n, results.schemes[3].percentile, 4, 4.0).value()), bits(sum));
   }
 }
 
@@ -68,10 +69,10 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
     for (int k = 1; k <= std::min(n, 60); ++k) ranks.push_back(k);
     ranks.push_back(n);
     for (int t = 1; t <= kSchemeCount; ++t) {
-      const std::vector<float> cfps = Calculation::designCfps(n, r, t, ranks);
+      const std::vector<float> cfps = designCfps(n, r, t, ranks).value();
       ASSERT_EQ(cfps.size(), ranks.size());
       for (std::size_t i = 0; i < ranks.size(); ++i) {
-        EXPECT_EQ(bits(cfps[i]), bits(Calculation::designCfp(n, r, t, ranks[i])))
+        EXPECT_EQ(bits(cfps[i]), bits(designCfp(n, r, t, ranks[i]).value()))
             << "n " << n << " r " << r << " 1:" << t << " k " << ranks[i];
       }
     }
@@ -80,13 +81,13 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
 
 TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
   Calculation calculation;
-  const Outcome outcome = calculation.calculate({"0.1", "20", "5", "20"});
-  ASSERT_TRUE(outcome.accepted());
-  const CalculationCurves curves = computeCurves(outcome.results);
+  const Expected<CalculationResult> outcome = calculation.calculate({"0.1", "20", "5", "20"});
+  ASSERT_TRUE(outcome.has_value());
+  const CalculationCurves curves = computeCurves(outcome->results);
   EXPECT_EQ(curves.jBound, 20);
-  EXPECT_EQ(curves.lastRank, std::min(20, outcome.results.schemes[3].rank + kCurveRanksPastChosen));
+  EXPECT_EQ(curves.lastRank, std::min(20, outcome->results.schemes[3].rank + kCurveRanksPastChosen));
   for (const SchemeCurves& scheme : curves.schemes) {
-    const SchemeResult& result = outcome.results.schemes[static_cast<std::size_t>(scheme.test - 1)];
+    const SchemeResult& result = outcome->results.schemes[static_cast<std::size_t>(scheme.test - 1)];
     EXPECT_FALSE(scheme.sampled);
     ASSERT_EQ(static_cast<int>(scheme.cfp.size()), curves.lastRank);
     for (std::size_t i = 0; i < scheme.cfp.size(); ++i) {
@@ -113,9 +114,9 @@ TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
 
 TEST(Curves, ManyRanksAreSampledKeepingEveryChosenRankAndItsNeighbours) {
   Calculation calculation;
-  const Outcome outcome = calculation.calculate({"0.2", "5000", "2", "5000"});
-  ASSERT_TRUE(outcome.accepted());
-  const Results& results = outcome.results;
+  const Expected<CalculationResult> outcome = calculation.calculate({"0.2", "5000", "2", "5000"});
+  ASSERT_TRUE(outcome.has_value());
+  const Results& results = outcome->results;
   ASSERT_GT(results.schemes[3].rank, kCurveAllRanksUpTo);
   const CalculationCurves curves = computeCurves(results);
   for (const SchemeCurves& scheme : curves.schemes) {

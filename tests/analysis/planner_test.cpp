@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/planner.h"
 
@@ -18,7 +19,7 @@ TEST(PlanSampleSize, ExactAndFloat32AnswersCanDifferAtATie) {
   EXPECT_EQ(plan.schemes[0].exactN, 45);
   EXPECT_EQ(formatSignificant(plan.schemes[0].exactCfp), "0.1");
   EXPECT_EQ(plan.schemes[0].designN, 46);
-  EXPECT_EQ(plan.schemes[0].designCfp, Calculation::designCfp(46, 5, 1, 1));
+  EXPECT_EQ(plan.schemes[0].designCfp, designCfp(46, 5, 1, 1).value());
 }
 
 TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
@@ -37,7 +38,7 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
           if (*s.exactN > plan.smallestN) EXPECT_FALSE(exact.compare(*s.exactN - 1, r, s.test, rank).meets);
           // A walk from the smallest size finds the same float32 answer: no wobble here.
           int walked = plan.smallestN;
-          while (Calculation::designCfp(walked, r, s.test, rank) > single) ++walked;
+          while (designCfp(walked, r, s.test, rank).value() > single) ++walked;
           EXPECT_EQ(*s.designN, walked) << dcfp << " r " << r << " rank " << rank << " 1:" << s.test;
           EXPECT_LE(std::abs(*s.designN - *s.exactN), 1);
         }

@@ -62,14 +62,14 @@ TEST(StrategyDesign, FindsTheRankAWalkWouldFind) {
 
 TEST(StrategyDesign, StatesThePercentileAsTheCalculatorDoes) {
   Calculation calculation;
-  const Outcome outcome = calculation.calculate({"0.05", "297", "40", "297"});
-  ASSERT_TRUE(outcome.accepted());
+  const Expected<CalculationResult> outcome = calculation.calculate({"0.05", "297", "40", "297"});
+  ASSERT_TRUE(outcome.has_value());
   const DcfpFraction dcfp = *DcfpFraction::read("0.05");
-  for (const SchemeResult& scheme : outcome.results.schemes) {
+  for (const SchemeResult& scheme : outcome->results.schemes) {
     const StrategyRow row = *strategyAtRank(*parseStrategy("1-of-" + std::to_string(scheme.test)), dcfp, 297, 40, scheme.rank);
     EXPECT_EQ(row.percentile, scheme.percentile);
     EXPECT_EQ(row.percentileShown, scheme.percentileShown);
-    EXPECT_EQ(row.percentileText, outcome.captions.lblP[static_cast<std::size_t>(scheme.test - 1)]);
+    EXPECT_EQ(row.percentileText, outcome->captions.lblP[static_cast<std::size_t>(scheme.test - 1)]);
   }
 }
 

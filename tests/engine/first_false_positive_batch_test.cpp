@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <random>
 
-#include "velmora/engine/first_false_positive.h"
-#include "velmora/engine/first_false_positive_batch.h"
+#include "velmora/engine/detail/first_false_positive.h"
+#include "first_false_positive_batch.h"
 
 namespace velmora {
 namespace {

@@ -9,7 +9,7 @@
 #include "named_rows.h"
 #include "record_compare.h"
 #include "run_support.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/input_checks.h"
 
 namespace velmora {
@@ -94,15 +94,18 @@ class CheckChain : public ::testing::TestWithParam<ChainCase> {};
 
 TEST_P(CheckChain, EachTextIsRefusedByItsStepWithItsFocus) {
   const ChainCase& c = GetParam();
-  const auto refusal = CheckInputs(texts(c.al, c.n, c.r, c.j));
+  const Expected<void> checked = CheckInputs(texts(c.al, c.n, c.r, c.j));
   if (c.step == 0) {
-    EXPECT_FALSE(refusal.has_value()) << "refused at step " << refusal->step;
+    EXPECT_TRUE(checked.has_value()) << "refused at step " << checked.error().check;
     return;
   }
-  ASSERT_TRUE(refusal.has_value());
-  EXPECT_EQ(refusal->step, c.step);
-  EXPECT_EQ(refusal->focus, c.focus) << inputBoxName(refusal->focus);
-  EXPECT_EQ(refusal->title, "Entry Error");
+  ASSERT_FALSE(checked.has_value());
+  const Problem& refusal = checked.error();
+  EXPECT_EQ(refusal.check, c.step);
+  ASSERT_TRUE(refusal.box.has_value());
+  EXPECT_EQ(*refusal.box, c.focus) << inputBoxName(*refusal.box);
+  EXPECT_EQ(refusal.title, "Entry Error");
+  EXPECT_EQ(refusal.kind, ProblemKind::refusedCase);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, CheckChain, ::testing::ValuesIn(chainCases()), testsupport::RowName());
@@ -118,10 +121,9 @@ class CheckChainLines : public ::testing::TestWithParam<LinesCase> {};
 
 TEST_P(CheckChainLines, MessageLinesOfEveryStep) {
   const LinesCase& c = GetParam();
-  const auto refusal = CheckInputs(c.texts);
-  ASSERT_TRUE(refusal.has_value());
-  EXPECT_EQ(refusal->lines[0], c.line1);
-  EXPECT_EQ(refusal->lines[1], c.line2);
+  const Expected<void> checked = CheckInputs(c.texts);
+  ASSERT_FALSE(checked.has_value());
+  EXPECT_EQ(checked.error().lines, (std::vector<std::string>{c.line1, c.line2}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -147,11 +149,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CheckChain, EarlierStepsWinOverLaterOnes) {
   // Every box is wrong: the chain reports the first.
-  EXPECT_EQ(CheckInputs(texts("2", "1", "0", "0"))->step, 2);
-  EXPECT_EQ(CheckInputs(texts("0.05", "2.5", "abc", "0"))->step, 4);
-  EXPECT_EQ(CheckInputs(texts("0.05", "20", "0", "abc"))->step, 6);
+  EXPECT_EQ(CheckInputs(texts("2", "1", "0", "0")).error().check, 2);
+  EXPECT_EQ(CheckInputs(texts("0.05", "2.5", "abc", "0")).error().check, 4);
+  EXPECT_EQ(CheckInputs(texts("0.05", "20", "0", "abc")).error().check, 6);
   // The size limit comes only after the rank box has passed.
-  EXPECT_EQ(CheckInputs(texts("0.05", "32767", "1", "abc"))->step, 7);
+  EXPECT_EQ(CheckInputs(texts("0.05", "32767", "1", "abc")).error().check, 7);
 }
 
 TEST(CheckChain, AcceptedTextsLoadAsTheirWholeNumbers) {
@@ -174,7 +176,7 @@ TEST(CheckChain, LargestAcceptedRunCompletes) {
 
 TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
   Calculation calc;
-  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).accepted());
+  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).has_value());
   const CalculationState before = CalculationSeam::state(calc);
   const InputTexts refused[] = {
       texts("", "30", "2", "30"),         texts("0", "30", "2", "30"),
@@ -183,9 +185,9 @@ TEST(CheckChain, RefusedCalculateLeavesTheRecordUnchanged) {
       texts("0.05", "30", "1e400", "30"),
   };
   for (const InputTexts& texts : refused) {
-    const Outcome outcome = calc.calculate(texts);
-    EXPECT_FALSE(outcome.accepted());
-    EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), before), nullptr) << "after refusal at step " << outcome.refusal->step;
+    const Expected<CalculationResult> outcome = calc.calculate(texts);
+    ASSERT_FALSE(outcome.has_value());
+    EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), before), nullptr) << "after refusal at step " << outcome.error().check;
   }
 }
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_state.h"
-#include "velmora/engine/normal_series.h"
+#include "calculation_state.h"
+#include "normal_series.h"
 
 namespace velmora {
 namespace {

@@ -4,7 +4,9 @@
 // caption patterns.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -222,6 +224,22 @@ TEST(NumberText, SignedAndPlainIntegers) {
   EXPECT_EQ(formatSigned(20000), " 20000");
   EXPECT_EQ(formatInteger(7), "7");
   EXPECT_EQ(formatInteger(32767), "32767");
+}
+
+// The shortest text of a float32 reads back as it, over float32s spread across (0, 1]; and
+// it is the shortest even where seven digits of the value would read as another text than
+// the shortest one (just above 2^-30).
+TEST(NumberText, ShortestFloat32TextReadsBackAsItsValue) {
+  EXPECT_EQ(shortestFloat32Text(0.1f), "0.1");
+  EXPECT_EQ(shortestFloat32Text(0.0104807f), "0.0104807");
+  EXPECT_EQ(shortestFloat32Text(1e-5f), "1e-05");
+  EXPECT_EQ(shortestFloat32Text(1.0f), "1");
+  EXPECT_EQ(shortestFloat32Text(9.31409949e-10f), "9.3141e-10");
+  EXPECT_FALSE(readsAsFloat32("9.314e-10", 9.31409949e-10f));
+  for (std::uint32_t bits = 0x30000000u; bits <= 0x3f800000u; bits += 0x3ff1u) {
+    const float value = std::bit_cast<float>(bits);
+    EXPECT_TRUE(readsAsFloat32(shortestFloat32Text(value), value)) << shortestFloat32Text(value);
+  }
 }
 
 }  // namespace

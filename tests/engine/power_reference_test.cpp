@@ -10,9 +10,10 @@
 #include <random>
 #include <string>
 
+#include "normal_series.h"
 #include "run_support.h"
 #include "record_compare.h"
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora {
@@ -92,7 +93,7 @@ TEST(PowerStep, SameRecordAsTheStepByStepForm) {
     const std::string j = c % 5 == 0 ? std::to_string(between(1, n)) : std::to_string(n);
     SCOPED_TRACE("DCFP " + dcfp + " n " + std::to_string(n) + " r " + std::to_string(r) + " j " + j);
     auto calc = std::make_unique<Calculation>();
-    ASSERT_TRUE(calc->calculate({dcfp, std::to_string(n), std::to_string(r), j}).accepted());
+    ASSERT_TRUE(calc->calculate({dcfp, std::to_string(n), std::to_string(r), j}).has_value());
     CalculationSeam::repeatSearches(*calc);
     auto expected = std::make_unique<CalculationState>(CalculationSeam::state(*calc));
     CalculationSeam::ComputePowerAndRating(*calc);

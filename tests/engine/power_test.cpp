@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "normal_series.h"
 #include "run_support.h"
 
 namespace velmora {

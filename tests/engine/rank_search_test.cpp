@@ -235,36 +235,40 @@ TEST(RankSearch, CountLimitsAndTableSize) {
 
 TEST(RankSearch, TwoRunsGiveTheSameRecord) {
   Calculation calc;
-  const Outcome first = calc.calculate(texts("0.1", "20", "5", "20"));
+  const Expected<CalculationResult> first = calc.calculate(texts("0.1", "20", "5", "20"));
   const CalculationState afterFirst = CalculationSeam::state(calc);
-  const Outcome second = calc.calculate(texts("0.1", "20", "5", "20"));
+  const Expected<CalculationResult> second = calc.calculate(texts("0.1", "20", "5", "20"));
   EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calc), afterFirst), nullptr);
-  EXPECT_EQ(testsupport::allCaptions(first.captions), testsupport::allCaptions(second.captions));
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(testsupport::allCaptions(first->captions), testsupport::allCaptions(second->captions));
 }
 
 TEST(RankSearch, RunAfterAnotherRunAndResetEqualsAFreshRun) {
   Calculation fresh;
-  const Outcome expected = fresh.calculate(texts("0.1", "20", "5", "20"));
+  const Expected<CalculationResult> expected = fresh.calculate(texts("0.1", "20", "5", "20"));
+  ASSERT_TRUE(expected.has_value());
 
   Calculation used;
-  ASSERT_TRUE(used.calculate(texts("0.02", "40", "9", "13")).accepted());
+  ASSERT_TRUE(used.calculate(texts("0.02", "40", "9", "13")).has_value());
   used.reset();
-  const Outcome again = used.calculate(texts("0.1", "20", "5", "20"));
+  const Expected<CalculationResult> again = used.calculate(texts("0.1", "20", "5", "20"));
+  ASSERT_TRUE(again.has_value());
   EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(used), CalculationSeam::state(fresh)), nullptr);
-  EXPECT_EQ(testsupport::allCaptions(again.captions), testsupport::allCaptions(expected.captions));
+  EXPECT_EQ(testsupport::allCaptions(again->captions), testsupport::allCaptions(expected->captions));
 
   // Without Reset, too: nothing of the earlier run leaks into the next.
   Calculation chained;
-  ASSERT_TRUE(chained.calculate(texts("1", "30", "12", "30")).accepted());
-  const Outcome chainedOutcome = chained.calculate(texts("0.1", "20", "5", "20"));
-  EXPECT_EQ(testsupport::allCaptions(chainedOutcome.captions), testsupport::allCaptions(expected.captions));
+  ASSERT_TRUE(chained.calculate(texts("1", "30", "12", "30")).has_value());
+  const Expected<CalculationResult> chainedOutcome = chained.calculate(texts("0.1", "20", "5", "20"));
+  ASSERT_TRUE(chainedOutcome.has_value());
+  EXPECT_EQ(testsupport::allCaptions(chainedOutcome->captions), testsupport::allCaptions(expected->captions));
   EXPECT_EQ(CalculationSeam::state(chained).cfp, CalculationSeam::state(fresh).cfp);
   EXPECT_EQ(CalculationSeam::state(chained).power, CalculationSeam::state(fresh).power);
 }
 
 TEST(RankSearch, ResetClearsTheRecord) {
   Calculation calc;
-  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).accepted());
+  ASSERT_TRUE(calc.calculate(texts("0.1", "20", "5", "20")).has_value());
   calc.reset();
   CalculationState cleared;
   cleared.countProbData = CalculationSeam::state(calc).countProbData;  // storage may stay, but zeroed

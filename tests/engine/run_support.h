@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_state.h"
+#include "calculation_state.h"
 #include "velmora/engine/input_checks.h"
 
 namespace velmora::enginetest {
@@ -28,9 +28,9 @@ struct EngineRun {
 
 inline EngineRun runOf(const InputTexts& texts, std::string_view decimalSymbol = ".") {
   EngineRun run;
-  const Outcome outcome = run.calc->calculate(texts, decimalSymbol);
-  EXPECT_TRUE(outcome.accepted()) << "refused at step " << (outcome.refusal ? outcome.refusal->step : 0);
-  run.captions = outcome.captions;
+  const Expected<CalculationResult> outcome = run.calc->calculate(texts, decimalSymbol);
+  EXPECT_TRUE(outcome.has_value()) << "refused at step " << (outcome ? 0 : outcome.error().check);
+  if (outcome) run.captions = outcome->captions;
   return run;
 }
 

@@ -20,8 +20,9 @@
 
 #include "record_compare.h"
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_seam.h"
-#include "velmora/engine/reference_walk_seam.h"
+#include "velmora/engine/design_arithmetic.h"
+#include "velmora/engine/testing/calculation_seam.h"
+#include "velmora/engine/testing/reference_walk_seam.h"
 
 namespace velmora {
 namespace {
@@ -61,7 +62,7 @@ class Generator {
       c.kind = "DCFP a candidate's float32 CFP";
       const int t = between(2, 4);
       const int k = between(1, std::min(c.n, between(0, 1) == 0 ? 12 : c.n));
-      const float cfp = Calculation::designCfp(c.n, c.r, t, k);
+      const float cfp = designCfp(c.n, c.r, t, k).value();
       c.dcfp = cfp > 0.0f && cfp <= 1.0f ? floatText(cfp) : "0.5";
     } else if (pick <= 12) {
       c.kind = "DCFP below 1e-8";
@@ -118,11 +119,11 @@ double referenceCost(const CalculationState& s) {
 }
 
 ::testing::AssertionResult sameRun(const InputTexts& texts, Calculation& walking, Calculation& reference) {
-  const Outcome fast = walking.calculate(texts);
-  const Outcome slow = ReferenceWalkSeam::calculate(reference, texts);
-  if (fast.accepted() != slow.accepted()) return ::testing::AssertionFailure() << "acceptance differs";
-  if (!fast.accepted()) return ::testing::AssertionSuccess();
-  if (testsupport::allCaptions(fast.captions) != testsupport::allCaptions(slow.captions)) {
+  const Expected<CalculationResult> fast = walking.calculate(texts);
+  const Expected<CalculationResult> slow = ReferenceWalkSeam::calculate(reference, texts);
+  if (fast.has_value() != slow.has_value()) return ::testing::AssertionFailure() << "acceptance differs";
+  if (!fast.has_value()) return ::testing::AssertionSuccess();
+  if (testsupport::allCaptions(fast->captions) != testsupport::allCaptions(slow->captions)) {
     return ::testing::AssertionFailure() << "captions differ";
   }
   const char* differs = testsupport::firstDifference(CalculationSeam::state(walking), CalculationSeam::state(reference));
@@ -145,7 +146,7 @@ TEST(WalkDifferential, SameRecordAsTheWalkOfEveryCandidate) {
     const Case c = generator.next();
     const InputTexts texts{c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.j)};
     Calculation probe;
-    if (!probe.calculate(texts).accepted()) continue;
+    if (!probe.calculate(texts).has_value()) continue;
     if (referenceCost(CalculationSeam::state(probe)) > budget) {
       ++tooCostly;
       continue;

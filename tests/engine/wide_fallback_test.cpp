@@ -16,8 +16,9 @@
 
 #include "exact_reference.h"
 #include "named_rows.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/design_arithmetic.h"
 #include "velmora/analysis/exact_cfp.h"
 
 namespace velmora {
@@ -56,10 +57,10 @@ TEST_P(WideFallback, MidRanksBeyondTheFloat32SumKeepTheirCfpAndRank) {
   }
 
   Calculation calc;
-  const Outcome outcome = calc.calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
-  ASSERT_TRUE(outcome.accepted());
-  for (const std::string& text : outcome.captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
-  for (const std::string& text : outcome.captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+  const Expected<CalculationResult> outcome = calc.calculate({c.dcfp, std::to_string(c.n), std::to_string(c.r), std::to_string(c.n)});
+  ASSERT_TRUE(outcome.has_value());
+  for (const std::string& text : outcome->captions.lblQ) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
+  for (const std::string& text : outcome->captions.lblPW) EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos) << text;
 
   // The searches' own values, before the power step rounds them for display.
   CalculationSeam::FindRank1of1(calc);
@@ -111,12 +112,12 @@ TEST_P(BeyondFloatRange, HighOneOfFourRanksOfLargeDesignsKeepTheirExactCfp) {
   ASSERT_LT(searchRunProb(c.n, c.r, 4, c.rank), FLT_MIN);
   for (const int k : {c.rank, c.rank + 1}) {
     const long double exact = exactCfp(c.n, c.r, 4, k);
-    const float design = Calculation::designCfp(c.n, c.r, 4, k);
+    const float design = designCfp(c.n, c.r, 4, k).value();
     EXPECT_NEAR(design, static_cast<double>(exact), 6e-8 * static_cast<double>(exact)) << "rank " << k;
     EXPECT_EQ(design <= c.dcfp, exact <= static_cast<long double>(c.dcfp)) << "rank " << k;
   }
-  EXPECT_LE(Calculation::designCfp(c.n, c.r, 4, c.rank), c.dcfp);
-  EXPECT_GT(Calculation::designCfp(c.n, c.r, 4, c.rank + 1), c.dcfp);
+  EXPECT_LE(designCfp(c.n, c.r, 4, c.rank).value(), c.dcfp);
+  EXPECT_GT(designCfp(c.n, c.r, 4, c.rank + 1).value(), c.dcfp);
 }
 
 INSTANTIATE_TEST_SUITE_P(LargeDesigns, BeyondFloatRange,
@@ -130,15 +131,15 @@ INSTANTIATE_TEST_SUITE_P(LargeDesigns, BeyondFloatRange,
 // a running probability near 1e-174 and its 1:4 walk near 1e-350.
 TEST(BeyondFloatRange, WholeRunChoosesTheExactlyOptimalRanks) {
   Calculation calc;
-  const Outcome outcome = calc.calculate({"0.99", "4000", "1000", "4000"});
-  ASSERT_TRUE(outcome.accepted());
+  const Expected<CalculationResult> outcome = calc.calculate({"0.99", "4000", "1000", "4000"});
+  ASSERT_TRUE(outcome.has_value());
   const int ranks[] = {0, 20, 274, 670, 1047};
   for (int t = 1; t <= 4; ++t) {
     SCOPED_TRACE("1:" + std::to_string(t));
     const std::size_t cell = static_cast<std::size_t>(t - 1);
-    EXPECT_EQ(outcome.captions.lblCU[cell].substr(outcome.captions.lblCU[cell].rfind(' ') + 1), std::to_string(ranks[t]));
+    EXPECT_EQ(outcome->captions.lblCU[cell].substr(outcome->captions.lblCU[cell].rfind(' ') + 1), std::to_string(ranks[t]));
     const long double exact = exactCfp(4000, 1000, t, ranks[t]);
-    EXPECT_NEAR(std::stod(outcome.captions.lblQ[cell]), static_cast<double>(exact), 5e-6 + 1e-7);
+    EXPECT_NEAR(std::stod(outcome->captions.lblQ[cell]), static_cast<double>(exact), 5e-6 + 1e-7);
     EXPECT_LE(exact, 0.99L);
     EXPECT_GT(exactCfp(4000, 1000, t, ranks[t] + 1), static_cast<long double>(0.99f));
   }

@@ -11,7 +11,7 @@
 
 #include "outcome_invariants.h"
 #include "record_compare.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
 
@@ -27,12 +27,12 @@ std::string describe(const InputTexts& texts) {
 }
 
 // Runs an accepted edge and checks its captions against the invariants.
-Outcome accepted(const InputTexts& texts, const RunSizes& sizes) {
+Expected<CalculationResult> accepted(const InputTexts& texts, const RunSizes& sizes) {
   Calculation calculation;
-  const Outcome outcome = calculation.calculate(texts);
-  EXPECT_TRUE(outcome.accepted()) << describe(texts) << ": " << (outcome.refusal ? outcome.refusal->lines[0] : "");
-  if (outcome.accepted()) {
-    EXPECT_EQ(checkCaptions(outcome.captions, sizes), "") << describe(texts);
+  const Expected<CalculationResult> outcome = calculation.calculate(texts);
+  EXPECT_TRUE(outcome.has_value()) << describe(texts) << ": " << (outcome ? "" : outcome.error().lines.at(0));
+  if (outcome.has_value()) {
+    EXPECT_EQ(checkCaptions(outcome->captions, sizes), "") << describe(texts);
   }
   return outcome;
 }
@@ -42,18 +42,19 @@ Outcome accepted(const InputTexts& texts, const RunSizes& sizes) {
 // are exactly as before.
 void refused(const InputTexts& texts, int step, InputBox focus) {
   Calculation calculation;
-  const Outcome before = calculation.calculate({"0.05", "40", "4", "40"});
-  ASSERT_TRUE(before.accepted());
+  const Expected<CalculationResult> before = calculation.calculate({"0.05", "40", "4", "40"});
+  ASSERT_TRUE(before.has_value());
   const CalculationState kept = CalculationSeam::state(calculation);
 
-  const Outcome outcome = calculation.calculate(texts);
-  ASSERT_FALSE(outcome.accepted()) << describe(texts);
-  EXPECT_EQ(outcome.refusal->step, step) << describe(texts);
-  EXPECT_EQ(outcome.refusal->title, kEntryErrorTitle);
-  EXPECT_EQ(outcome.refusal->focus, focus) << describe(texts);
-  EXPECT_EQ(reliability::checkRefusal(*outcome.refusal), "");
+  const Expected<CalculationResult> outcome = calculation.calculate(texts);
+  ASSERT_FALSE(outcome.has_value()) << describe(texts);
+  const Problem& refusal = outcome.error();
+  EXPECT_EQ(refusal.check, step) << describe(texts);
+  EXPECT_EQ(refusal.title, kEntryErrorTitle);
+  EXPECT_EQ(refusal.box, focus) << describe(texts);
+  EXPECT_EQ(reliability::checkRefusal(refusal), "");
   EXPECT_EQ(testsupport::firstDifference(CalculationSeam::state(calculation), kept), nullptr) << describe(texts);
-  EXPECT_EQ(allCaptions(CalculationSeam::ShowResults(calculation)), allCaptions(before.captions)) << describe(texts);
+  EXPECT_EQ(allCaptions(CalculationSeam::ShowResults(calculation)), allCaptions(before->captions)) << describe(texts);
 }
 
 std::vector<int> ranks(const Calculation& calculation) {
@@ -64,8 +65,8 @@ std::vector<int> ranks(const Calculation& calculation) {
 TEST(SmallestSizes, TwoBackgroundSamplesOneComparisonRankOne) {
   accepted({"0.05", "2", "1", "2"}, {2, 1, 2});
   accepted({"1", "2", "1", "2"}, {2, 1, 2});
-  const Outcome rankOne = accepted({"1", "2", "1", "1"}, {2, 1, 1});
-  for (const std::string& status : rankOne.captions.lblCU) EXPECT_EQ(status.back(), '1') << status;
+  const Expected<CalculationResult> rankOne = accepted({"1", "2", "1", "1"}, {2, 1, 1});
+  for (const std::string& status : rankOne->captions.lblCU) EXPECT_EQ(status.back(), '1') << status;
   accepted({"0.5", "30", "1", "1"}, {30, 1, 1});
 
   refused({"0.05", "1", "1", "1"}, 3, InputBox::txtN);
@@ -76,8 +77,8 @@ TEST(SmallestSizes, TwoBackgroundSamplesOneComparisonRankOne) {
 TEST(DcfpEdges, JustAboveZeroEveryBackgroundMaximumFails) {
   // 1e-45 is about the smallest float32 above zero; no CFP of these sizes is that small.
   for (const char* dcfp : {"1e-30", "1e-45", "1E-45", "4.9406564584124654e-324"}) {
-    const Outcome outcome = accepted({dcfp, "60", "3", "60"}, {60, 3, 60});
-    for (const std::string& status : outcome.captions.lblCU) EXPECT_EQ(status, "DCFP exceeded at max = 1") << dcfp;
+    const Expected<CalculationResult> outcome = accepted({dcfp, "60", "3", "60"}, {60, 3, 60});
+    for (const std::string& status : outcome->captions.lblCU) EXPECT_EQ(status, "DCFP exceeded at max = 1") << dcfp;
   }
   refused({"0", "60", "3", "60"}, 2, InputBox::txtAL);
   refused({"1e-400", "60", "3", "60"}, 2, InputBox::txtAL);  // reads as 0
@@ -85,18 +86,18 @@ TEST(DcfpEdges, JustAboveZeroEveryBackgroundMaximumFails) {
 }
 
 TEST(DcfpEdges, ExactlyOneLetsEveryRankUpToTheSmallerOfJAndN) {
-  const Outcome all = accepted({"1", "25", "3", "25"}, {25, 3, 25});
-  EXPECT_EQ(all.captions.lblCU[0], "DCFP OK at maximum =  25");
-  for (int t = 1; t < 4; ++t) EXPECT_EQ(all.captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 25");
-  const Outcome capped = accepted({"1", "25", "3", "7"}, {25, 3, 7});
-  EXPECT_EQ(capped.captions.lblCU[0], "DCFP OK at maximum =  7");
-  EXPECT_EQ(capped.captions.lblCU[3], "DCFP OK at maximum = 7");
+  const Expected<CalculationResult> all = accepted({"1", "25", "3", "25"}, {25, 3, 25});
+  EXPECT_EQ(all->captions.lblCU[0], "DCFP OK at maximum =  25");
+  for (int t = 1; t < 4; ++t) EXPECT_EQ(all->captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 25");
+  const Expected<CalculationResult> capped = accepted({"1", "25", "3", "7"}, {25, 3, 7});
+  EXPECT_EQ(capped->captions.lblCU[0], "DCFP OK at maximum =  7");
+  EXPECT_EQ(capped->captions.lblCU[3], "DCFP OK at maximum = 7");
 
   // Every rank passing up to the largest n: ranks far beyond 2k and 4k of an int16
   // (16383 for 1:2, 8191 for 1:4) are searched with wider integers.
-  const Outcome largest = accepted({"1", "32763", "1", "32763"}, {32763, 1, 32763});
-  EXPECT_EQ(largest.captions.lblCU[0], "DCFP OK at maximum =  32763");
-  for (int t = 1; t < 4; ++t) EXPECT_EQ(largest.captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 32763");
+  const Expected<CalculationResult> largest = accepted({"1", "32763", "1", "32763"}, {32763, 1, 32763});
+  EXPECT_EQ(largest->captions.lblCU[0], "DCFP OK at maximum =  32763");
+  for (int t = 1; t < 4; ++t) EXPECT_EQ(largest->captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 32763");
 
   refused({"1.0000001", "25", "3", "25"}, 2, InputBox::txtAL);
   refused({"1e400", "25", "3", "25"}, 2, InputBox::txtAL);
@@ -109,22 +110,22 @@ TEST(SizeLimit, BackgroundPlusFourComparisonsUpTo32767) {
   for (const InputTexts& texts : {InputTexts{"0.05", "32764", "1", "32764"}, InputTexts{"0.05", "32767", "1", "2"},
                                   InputTexts{"0.05", "4", "8191", "4"}, InputTexts{"0.05", "2", "8192", "2"}}) {
     refused(texts, 8, InputBox::txtR);
-    const auto refusal = CheckInputs(texts);
-    ASSERT_TRUE(refusal.has_value());
-    EXPECT_EQ(refusal->lines[0], "The background size plus four times the number of comparisons");
-    EXPECT_EQ(refusal->lines[1], "must not exceed 32767.");
+    const Expected<void> checked = CheckInputs(texts);
+    ASSERT_FALSE(checked.has_value());
+    EXPECT_EQ(checked.error().lines, (std::vector<std::string>{"The background size plus four times the number of comparisons",
+                                                              "must not exceed 32767."}));
   }
 }
 
 TEST(RankEdges, RanksAtTheTopOfTheInt16RangeActLikeN) {
   Calculation atN;
-  const Outcome expected = atN.calculate({"0.05", "50", "5", "50"});
-  ASSERT_TRUE(expected.accepted());
+  const Expected<CalculationResult> expected = atN.calculate({"0.05", "50", "5", "50"});
+  ASSERT_TRUE(expected.has_value());
   for (const char* j : {"32766", "32767", "32767.0", " 32767 "}) {
     Calculation above;
-    const Outcome outcome = above.calculate({"0.05", "50", "5", j});
-    ASSERT_TRUE(outcome.accepted()) << j;
-    EXPECT_EQ(allCaptions(outcome.captions), allCaptions(expected.captions)) << j;
+    const Expected<CalculationResult> outcome = above.calculate({"0.05", "50", "5", j});
+    ASSERT_TRUE(outcome.has_value()) << j;
+    EXPECT_EQ(allCaptions(outcome->captions), allCaptions(expected->captions)) << j;
     EXPECT_EQ(ranks(above), ranks(atN)) << j;
   }
   refused({"0.05", "50", "5", "32768"}, 7, InputBox::txtN);
@@ -165,9 +166,9 @@ TEST(Float64Edges, ExponentsBeyondTheFloat64Range) {
 }
 
 TEST(Float32Overflow, CoefficientSumsBeyondTheFloat32RangeStillGiveResults) {
-  const Outcome everyRank = accepted({"1", "100", "50", "100"}, {100, 50, 100});
-  EXPECT_EQ(everyRank.captions.lblCU[0], "DCFP OK at maximum =  100");
-  for (int t = 1; t < 4; ++t) EXPECT_EQ(everyRank.captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 100");
+  const Expected<CalculationResult> everyRank = accepted({"1", "100", "50", "100"}, {100, 50, 100});
+  EXPECT_EQ(everyRank->captions.lblCU[0], "DCFP OK at maximum =  100");
+  for (int t = 1; t < 4; ++t) EXPECT_EQ(everyRank->captions.lblCU[static_cast<std::size_t>(t)], "DCFP OK at maximum = 100");
 
   accepted({"0.99", "60", "30", "60"}, {60, 30, 60});
 }

@@ -13,7 +13,7 @@
 
 #include "outcome_invariants.h"
 #include "record_compare.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/numbers.h"
 
@@ -125,9 +125,9 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
   int checked = 0;
   for (int i = 0; i < kCasesPerSeed; ++i) {
     const GeneratedCase c = generator.next();
-    const Outcome outcome = reused.calculate(c.texts);
-    ASSERT_TRUE(outcome.accepted()) << describe(c.texts) << ": " << outcome.refusal->lines[0];
-    const std::string captions = checkCaptions(outcome.captions, c.sizes);
+    const Expected<CalculationResult> outcome = reused.calculate(c.texts);
+    ASSERT_TRUE(outcome.has_value()) << describe(c.texts) << ": " << outcome.error().lines.at(0);
+    const std::string captions = checkCaptions(outcome->captions, c.sizes);
     ASSERT_EQ(captions, "") << describe(c.texts);
     ASSERT_EQ(checkRecord(CalculationSeam::state(reused), c.sizes), "") << describe(c.texts);
 
@@ -135,9 +135,9 @@ TEST_P(GeneratedInputs, EveryRunKeepsTheInvariantsAndRepeatsExactly) {
     // earlier run leaks into a later one. (Intermediates of steps a run skips, such as
     // the running probability of a search that stops at rank 1, may keep older values.)
     Calculation fresh;
-    const Outcome again = fresh.calculate(c.texts);
-    ASSERT_TRUE(again.accepted());
-    ASSERT_EQ(allCaptions(again.captions), allCaptions(outcome.captions)) << describe(c.texts);
+    const Expected<CalculationResult> again = fresh.calculate(c.texts);
+    ASSERT_TRUE(again.has_value());
+    ASSERT_EQ(allCaptions(again->captions), allCaptions(outcome->captions)) << describe(c.texts);
     const char* differs = testsupport::firstResultDifference(CalculationSeam::state(fresh), CalculationSeam::state(reused));
     ASSERT_EQ(differs, nullptr) << differs << ": " << describe(c.texts);
     ++checked;
@@ -158,10 +158,10 @@ TEST(GeneratedInputsRank, RankAboveBackgroundSizeActsLikeBackgroundSize) {
     above.txtMDET = std::to_string(c.sizes.n + 1 + (i * 97) % (32767 - c.sizes.n));
     Calculation first;
     Calculation second;
-    const Outcome a = first.calculate(atN);
-    const Outcome b = second.calculate(above);
-    ASSERT_TRUE(a.accepted() && b.accepted()) << describe(above);
-    ASSERT_EQ(allCaptions(a.captions), allCaptions(b.captions)) << describe(above);
+    const Expected<CalculationResult> a = first.calculate(atN);
+    const Expected<CalculationResult> b = second.calculate(above);
+    ASSERT_TRUE(a.has_value() && b.has_value()) << describe(above);
+    ASSERT_EQ(allCaptions(a->captions), allCaptions(b->captions)) << describe(above);
   }
 }
 
@@ -179,17 +179,17 @@ namespace {
 TEST(TinyDcfp, RetestSearchWhoseStartRankFailsShowsTheKeptRanksOwnCfp) {
   const InputTexts tiny{".000000001238721136", "2001", "1", "1446"};
   Calculation fresh;
-  const Outcome first = fresh.calculate(tiny);
+  const Expected<CalculationResult> first = fresh.calculate(tiny);
   Calculation reused;
-  ASSERT_TRUE(reused.calculate({"0.05", "20", "1", "20"}).accepted());
-  const Outcome second = reused.calculate(tiny);
-  ASSERT_TRUE(first.accepted() && second.accepted());
-  EXPECT_EQ(allCaptions(second.captions), allCaptions(first.captions));
+  ASSERT_TRUE(reused.calculate({"0.05", "20", "1", "20"}).has_value());
+  const Expected<CalculationResult> second = reused.calculate(tiny);
+  ASSERT_TRUE(first.has_value() && second.has_value());
+  EXPECT_EQ(allCaptions(second->captions), allCaptions(first->captions));
   // Ranks may fall here (float32 noise decides), so the rank order is not checked.
-  EXPECT_EQ(checkCaptions(first.captions, {2001, 1, 1446, 1.238721136e-9}), "");
+  EXPECT_EQ(checkCaptions(first->captions, {2001, 1, 1446, 1.238721136e-9}), "");
   // Rank 1 of 1:4: 4/2005 * 3/2004 * 2/2003 * 1/2002 = 1.5e-12, far below 0.000005.
-  EXPECT_EQ(first.captions.lblCU[3], "DCFP OK at maximum = 1");
-  EXPECT_EQ(first.captions.lblQ[3], "0.00000");
+  EXPECT_EQ(first->captions.lblCU[3], "DCFP OK at maximum = 1");
+  EXPECT_EQ(first->captions.lblQ[3], "0.00000");
   EXPECT_EQ(CalculationSeam::state(reused).cfp[4][2], 0.0f);
 }
 

@@ -65,11 +65,15 @@ struct RunSizes {
 // only from here up.
 constexpr double kRankOrderFromDcfp = 1e-6;
 
-inline std::string checkRefusal(const Refusal& refusal) {
+inline std::string checkRefusal(const Problem& refusal) {
+  if (refusal.kind != ProblemKind::refusedCase) return "refusal of another kind than a refused case";
   if (refusal.title != kEntryErrorTitle) return "refusal title \"" + refusal.title + "\"";
-  if (refusal.step < 1 || refusal.step > 8) return "refusal step " + std::to_string(refusal.step);
-  if (refusal.lines[0].empty() || refusal.lines[1].empty()) return "refusal with an empty line";
-  switch (refusal.focus) {
+  if (refusal.check < 1 || refusal.check > 8) return "refusal step " + std::to_string(refusal.check);
+  if (refusal.lines.size() != 2 || refusal.lines[0].empty() || refusal.lines[1].empty()) {
+    return "refusal without its two lines";
+  }
+  if (!refusal.box) return "refusal without a box to correct";
+  switch (*refusal.box) {
     case InputBox::txtAL:
     case InputBox::txtN:
     case InputBox::txtR:

@@ -18,7 +18,7 @@
 #include "message_boxes.h"
 #include "record_compare.h"
 #include "result_cells.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 namespace {

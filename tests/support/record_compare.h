@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "velmora/engine/calculation.h"
-#include "velmora/engine/calculation_state.h"
+#include "calculation_state.h"
 
 namespace velmora::testsupport {
 

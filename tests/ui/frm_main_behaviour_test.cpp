@@ -19,7 +19,7 @@
 #include "message_boxes.h"
 #include "printer.h"
 #include "result_cells.h"
-#include "velmora/engine/calculation_seam.h"
+#include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"
 
 using velmora::platform::RecordingMessageBoxes;
@@ -302,18 +302,18 @@ TEST_F(FrmMain, FullCalculationShowsTheEnginesCaptions) {
   EXPECT_EQ(m_window->lblCU(2)->text(), "DCFP OK at maximum = 2");
   // Every one of the 32 cells is exactly what the engine's single call gives.
   velmora::Calculation engine;
-  const velmora::Outcome outcome = engine.calculate({"0.1", "20", "5", "20"}, ".");
-  ASSERT_TRUE(outcome.accepted());
+  const velmora::Expected<velmora::CalculationResult> outcome = engine.calculate({"0.1", "20", "5", "20"}, ".");
+  ASSERT_TRUE(outcome.has_value());
   for (int t = 1; t <= 4; ++t) {
     const auto i = static_cast<std::size_t>(t - 1);
-    EXPECT_EQ(m_window->lblCU(t)->text().toStdString(), outcome.captions.lblCU[i]);
-    EXPECT_EQ(m_window->lblPOW(t)->text().toStdString(), outcome.captions.lblPOW[i]);
-    EXPECT_EQ(m_window->lblENT(t)->text().toStdString(), outcome.captions.lblENT[i]);
-    EXPECT_EQ(m_window->lblP(t)->text().toStdString(), outcome.captions.lblP[i]);
-    EXPECT_EQ(m_window->lblQ(t)->text().toStdString(), outcome.captions.lblQ[i]);
+    EXPECT_EQ(m_window->lblCU(t)->text().toStdString(), outcome->captions.lblCU[i]);
+    EXPECT_EQ(m_window->lblPOW(t)->text().toStdString(), outcome->captions.lblPOW[i]);
+    EXPECT_EQ(m_window->lblENT(t)->text().toStdString(), outcome->captions.lblENT[i]);
+    EXPECT_EQ(m_window->lblP(t)->text().toStdString(), outcome->captions.lblP[i]);
+    EXPECT_EQ(m_window->lblQ(t)->text().toStdString(), outcome->captions.lblQ[i]);
   }
   for (int i = 1; i <= 12; ++i) {
-    EXPECT_EQ(m_window->lblPW(i)->text().toStdString(), outcome.captions.lblPW[static_cast<std::size_t>(i - 1)]);
+    EXPECT_EQ(m_window->lblPW(i)->text().toStdString(), outcome->captions.lblPW[static_cast<std::size_t>(i - 1)]);
     EXPECT_EQ(m_window->lblPW(i)->text().size(), 5);
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -25,7 +25,7 @@ struct NumericReading {
 // leading number reads as 0.
 NumericReading readNumericValue(std::string_view text);
 
-// The parts of the number that the numeric value of a text reads (see ReadNumericValue),
+// The parts of the number that the numeric value of a text reads (see readNumericValue),
 // before any conversion, so that every reader of a box (float64 here, exact fractions in
 // the audit) reads the same number.
 struct NumericParts {
@@ -37,14 +37,14 @@ struct NumericParts {
 };
 NumericParts scanNumericValue(std::string_view text);
 
-// ReadNumericValue(text).value; a value beyond the float64 range reads as +-infinity.
+// readNumericValue(text).value; a value beyond the float64 range reads as +-infinity.
 double numericValue(std::string_view text);
 
 // True when the whole text, leading and trailing blanks aside, is one number: an
 // optional sign, digits with at most one decimal mark (at least one digit in all),
 // and an optional exponent (E or e, an optional sign, at least one digit). The empty
 // text and a text of blanks are not numeric. The decimal mark is the full stop, the
-// mark that NumericValue reads, so that every numeric text reads as the number shown.
+// mark that numericValue reads, so that every numeric text reads as the number shown.
 bool isNumeric(std::string_view text);
 
 // Conversion to a 16-bit or 32-bit integer, rounding halves to the even neighbour.
@@ -65,5 +65,14 @@ std::string formatSigned(long value);
 
 // Plain integer text, no blank and no filler.
 std::string formatInteger(long value);
+
+// Whether a box's text reads as `value`: its numeric value (numericValue) rounded to
+// float32, as a run loads the DCFP box.
+bool readsAsFloat32(std::string_view text, float value);
+
+// The shortest text that reads as `value` in a box (readsAsFloat32): the fewest
+// significant digits, 1 to 9, in the form of printf's %g with a full stop whatever the
+// locale ("0.0104807", "1e-05"). Nine digits name every float32.
+std::string shortestFloat32Text(float value);
 
 }  // namespace velmora

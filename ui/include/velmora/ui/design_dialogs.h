@@ -27,8 +27,9 @@ namespace velmora::ui {
 class frmMain;
 
 /// The text for the DCFP box that the box reads back as float(dcfp): `rounded` (the helper's
-/// six significant digits) when it does, else the fewest significant digits from 7 to 9 that
-/// do, always with a full stop whatever the locale (the boxes read a full stop).
+/// six significant digits) when it does, else the fewest significant digits that do (the
+/// engine's shortestFloat32Text), always with a full stop whatever the locale (the boxes
+/// read a full stop).
 QString dcfpBoxText(double dcfp, const QString& rounded);
 
 class ProgramDesignDialog final : public QDialog {

@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The retest searches' walk of every candidate, kept as the reference the walk of
-// retest_searches.cpp is held against (tests and benchmarks reach it through
-// ReferenceWalkSeam; no front end does): each candidate in turn, from the previous scheme's
-// rank, its running probability carried from the candidate before, its coefficient row
-// built in the record's table. Its decision tests repeat those of the walk in
-// retest_searches.cpp on purpose instead of sharing them: a change to the walk's decisions
-// must show as a difference against this reference, not change both at once.
-#include "velmora/engine/calculation.h"
+// The retest searches' walk of every candidate, kept as the reference the calculation's
+// walk (engine/src/retest_walk.cpp) is held against; tests and benchmarks reach it through
+// ReferenceWalkSeam, and it ships with them, not in the engine: each candidate in turn,
+// from the previous scheme's rank, its running probability carried from the candidate
+// before, its coefficient row built in the record's table. Its decision tests repeat those
+// of the calculation's walk on purpose instead of sharing them: a change to the walk's
+// decisions must show as a difference against this reference, not change both at once.
+#include "velmora/engine/testing/reference_walk_seam.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
-#include "velmora/engine/contract.h"
+#include "velmora/engine/detail/contract.h"
 
+#include "calculation_core.h"
+#include "candidate_evaluation.h"
 #include "rounding_points.h"
 
 namespace velmora {
@@ -22,11 +24,17 @@ namespace velmora {
 using steps::f64;
 using steps::toFloat32;
 
+namespace {
+
+float soundCfp(const CalculationState& s, int t, int k) {
+  double sum = 0.0;
+  return retest::soundCfp(s.n, s.r, t, k, sum);
+}
+
 // Builds in row 1 of countProb the coefficient row c(1..countLimit(t)) of candidate k
 // after all r comparisons: runProb(t) * c(m) is the probability that exactly m - 1 of
 // the t*r samples exceed the limit while no comparison has all t of its samples above it.
-void Calculation::buildCoefficientRow(int t, int k) {
-  CalculationState& s = m_state;
+void buildCoefficientRow(CalculationState& s, int t, int k) {
   const int r = s.r;
   const int N = s.poolSize[t];
   const int limit = s.countLimit[t];
@@ -65,7 +73,9 @@ void Calculation::buildCoefficientRow(int t, int k) {
   //   t = 4: w1 = (a1 * 4),  w2 = ((a1 * 6) * a2),  w3 = (((a1 * 4) * a2) * a3)
   // and one update stores w_i * c(m) at position m + i of row i + 1.
   const int lastPosition = (t - 1) * (r - 1) + 1;  // innerLow of the last update
-  std::vector<double>& weights = m_weightScratch;
+  // (Scratch kept per thread from candidate to candidate: the walk builds thousands of rows.)
+  thread_local std::vector<double> scratch;
+  std::vector<double>& weights = scratch;
   weights.assign(static_cast<std::size_t>(3) * (lastPosition + 1), 0.0);
   auto weight = [&weights](int i, int m) -> double& { return weights[static_cast<std::size_t>(m) * 3 + (i - 1)]; };
   if (r >= 2) {
@@ -118,8 +128,7 @@ void Calculation::buildCoefficientRow(int t, int k) {
 // The CFP of candidate k of scheme 1:t. With carryRunProb the running probability of
 // candidate k - 1 is extended by one factor, which gives the same float32 value as the
 // product recomputed from the start.
-float Calculation::evaluateRetestCandidateReference(int t, int k, bool carryRunProb) {
-  CalculationState& s = m_state;
+float evaluateCandidate(CalculationState& s, int t, int k, bool carryRunProb) {
   const int n = s.n;
   const int nPlusTr = n + t * s.r;
 
@@ -134,10 +143,10 @@ float Calculation::evaluateRetestCandidateReference(int t, int k, bool carryRunP
     s.runProb[t] = toFloat32(product / f64(nPlusTr - k + 1));
   }
 
-  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return evaluateRetestCandidateSound(t, k);
+  if (!(s.runProb[t] >= std::numeric_limits<float>::min())) return soundCfp(s, t, k);
 
   s.poolSize[t] = static_cast<std::int16_t>(nPlusTr - k);
-  buildCoefficientRow(t, k);
+  buildCoefficientRow(s, t, k);
 
   const double* const table = s.countProbData.data();
   s.countSum[t] = 0.0f;
@@ -145,14 +154,16 @@ float Calculation::evaluateRetestCandidateReference(int t, int k, bool carryRunP
     s.countSum[t] = toFloat32(static_cast<double>(s.countSum[t]) + table[(m - 1) * 4]);
   }
 
-  if (!std::isfinite(s.countSum[t])) return evaluateRetestCandidateSound(t, k);
+  if (!std::isfinite(s.countSum[t])) return soundCfp(s, t, k);
 
   const float P = toFloat32(static_cast<double>(s.runProb[t]) * static_cast<double>(s.countSum[t]));
   return toFloat32(1.0 - static_cast<double>(P));
 }
 
-void Calculation::findRankRetestReference(int t) {
-  CalculationState& s = m_state;
+}  // namespace
+
+void ReferenceWalkSeam::walkEveryCandidate(CalculationCore& core, int t) {
+  CalculationState& s = core.state();
   const int n = s.n;
   const int j = s.j;
   const int start = s.optRank[t - 1];
@@ -161,7 +172,7 @@ void Calculation::findRankRetestReference(int t) {
     s.rankIdx = static_cast<std::int16_t>(k);
     s.optRank[t] = static_cast<std::int16_t>(k);
     s.countSum[t] = 0.0f;
-    const float cfpCur = evaluateRetestCandidateReference(t, k, k > start);
+    const float cfpCur = evaluateCandidate(s, t, k, k > start);
     s.cfpCur[t] = cfpCur;
     // Every candidate's CFP is a number (the sound evaluation takes over where float32
     // cannot give one), so each test below decides by its comparison alone.
@@ -185,7 +196,7 @@ void Calculation::findRankRetestReference(int t) {
         // can, at DCFPs too small for float32 to resolve below 1 (about 1e-8). No rank
         // of this walk has passed, so cfp(t, 1) would still hold a value from an earlier
         // run: the rank kept, k - 1, is evaluated instead, so that the CFP shown is its own.
-        s.cfp[t][1] = evaluateRetestCandidateReference(t, k - 1, false);
+        s.cfp[t][1] = evaluateCandidate(s, t, k - 1, false);
       }
       s.cfp[t][2] = s.cfp[t][1];
       s.optRank[t] = static_cast<std::int16_t>(k - 1);

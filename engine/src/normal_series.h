@@ -1,11 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The truncated normal series of the power step for many arguments at once.
+// The power step's standard normal distribution: its truncated series for one argument and
+// for many at once, and its quantile search.
+
+#include "calculation_state.h"
 
 namespace velmora {
 
+// The standard normal distribution function and quantile search of the power step
+// (power_and_rating.cpp). `wholeArgument` marks an argument held as a whole number, for
+// which the running sum of the series is rounded to float32 after every addition;
+// `fromFloat32` marks a target read from a float32 field, whose mirror 1 - p is then rounded
+// to float32 as well. Both leave their working values in the record `state`.
+double normalCdf(double x, bool wholeArgument, CalculationState& state);
+double normalQuantile(double p, bool fromFloat32, CalculationState& state);
+
 // out[i] = normalCdf(x[i], false, state) for i < count, digit for digit, without touching a
-// record's series terms (calculation.h). out may be x.
+// record's series terms. out may be x.
 void normalCdfBatch(const double* x, int count, double* out);
 
 // From this argument up to 6 the truncated series (normalCdf with a fractional argument)

@@ -7,7 +7,7 @@
 //
 // Working values of the power step that the calculation holds as variants (a value
 // whose type, whole number or float64, steers its later arithmetic) live as locals of
-// that step with their types spelled out; see calculation.cpp.
+// that step with their types spelled out (power_and_rating.cpp).
 
 #include <array>
 #include <cstdint>
