@@ -25,7 +25,7 @@ constexpr std::array<Design, 4> kDesigns = {{{"0.1", 20, 5}, {"0.05", 50, 10}, {
 velmora::Results resultsOf(const Design& design) {
   const std::string n = std::to_string(design.n);
   velmora::Calculation calculation;
-  return calculation.calculate({design.dcfp, n, std::to_string(design.r), n}).results;
+  return calculation.calculate({design.dcfp, n, std::to_string(design.r), n})->results;
 }
 
 void label(benchmark::State& state, const Design& design) {
