@@ -49,3 +49,13 @@ if(EMSCRIPTEN)
 else()
   target_include_directories(velmora_expected SYSTEM INTERFACE "${VELMORA_EXPECTED_INCLUDE_DIR}")
 endif()
+
+# nlohmann/json (header only): the records' json. The WebAssembly build takes Debian's
+# headers through the host-headers folder above, as it does fast_float's and fmt's.
+add_library(velmora_json INTERFACE)
+if(EMSCRIPTEN)
+  target_link_libraries(velmora_json INTERFACE velmora_host_headers)
+else()
+  find_package(nlohmann_json 3 REQUIRED)
+  target_link_libraries(velmora_json INTERFACE nlohmann_json::nlohmann_json)
+endif()
