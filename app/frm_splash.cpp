@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frm_splash.h"
+#include "velmora/app/frm_splash.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,9 +8,9 @@
 #include <QShowEvent>
 #include <QTimer>
 
-#include "app_identity.h"
-#include "fonts.h"
-#include "window_geometry.h"
+#include "velmora/app/app_identity.h"
+#include "velmora/platform/fonts.h"
+#include "velmora/platform/window_geometry.h"
 
 namespace velmora::app {
 

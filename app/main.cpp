@@ -3,8 +3,8 @@
 // the event loop. The splash hands over to the main window; the program ends when that closes.
 #include <QApplication>
 
-#include "app_identity.h"
-#include "start_up.h"
+#include "velmora/app/app_identity.h"
+#include "velmora/app/start_up.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "start_up.h"
+#include "velmora/app/start_up.h"
 
-#include "frm_splash.h"
+#include "velmora/app/frm_splash.h"
 #include "velmora/ui/main_window.h"
 
 namespace velmora::app {

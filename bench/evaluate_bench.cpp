@@ -18,7 +18,7 @@
 #include <streambuf>
 #include <string>
 
-#include "evaluate_command.h"
+#include "velmora/cli/evaluate_command.h"
 
 namespace {
 

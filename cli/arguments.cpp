@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of velmora-cli, read by CLI11.
-#include "arguments.h"
+#include "velmora/cli/arguments.h"
 
 #include <CLI/CLI.hpp>
 

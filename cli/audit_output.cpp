@@ -4,7 +4,7 @@
 
 #include "table.h"
 #include "velmora/analysis/exact_cfp.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

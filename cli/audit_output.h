@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "json_output.h"
+#include "velmora/cli/json_output.h"
 #include "velmora/analysis/audit.h"
 
 namespace velmora::cli {

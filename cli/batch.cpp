@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From the records of a CSV batch to the cases of a run.
-#include "batch.h"
+#include "velmora/cli/batch.h"
 
 #include <algorithm>
 #include <utility>

@@ -9,12 +9,12 @@
 #include <mutex>
 #include <vector>
 
-#include "batch.h"
-#include "case_result.h"
-#include "commands.h"
+#include "velmora/cli/batch.h"
+#include "velmora/cli/case_result.h"
+#include "velmora/cli/commands.h"
 #include "velmora/records/csv_reader.h"
 #include "velmora/engine/parallel.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One case of the command line: its four texts and what the engine made of them.
-#include "case_result.h"
+#include "velmora/cli/case_result.h"
 
 namespace velmora::cli {
 

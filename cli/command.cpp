@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli as a whole: arguments in, records out, an exit status back.
-#include "command.h"
+#include "velmora/cli/command.h"
 
-#include "arguments.h"
-#include "commands.h"
+#include "velmora/cli/arguments.h"
+#include "velmora/cli/commands.h"
 
 namespace velmora::cli {
 

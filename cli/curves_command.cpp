@@ -3,12 +3,12 @@
 // csv table of points or one json object.
 #include <string>
 
-#include "case_result.h"
-#include "commands.h"
+#include "velmora/cli/case_result.h"
+#include "velmora/cli/commands.h"
 #include "number_text.h"
 #include "velmora/analysis/curves.h"
 #include "velmora/analysis/exact_cfp.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

@@ -3,11 +3,11 @@
 // the calculation on them.
 #include <optional>
 
-#include "case_result.h"
-#include "commands.h"
+#include "velmora/cli/case_result.h"
+#include "velmora/cli/commands.h"
 #include "number_text.h"
 #include "velmora/analysis/design_helper.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

@@ -2,7 +2,7 @@
 // The best rank of a strategy for a design, for evaluate --dcfp: the one place that asks the
 // exact arithmetic of the strategies for it. That arithmetic is not in yet, so this refuses
 // and says what to give instead; replacing the body is all that --dcfp needs.
-#include "evaluate_command.h"
+#include "velmora/cli/evaluate_command.h"
 
 namespace velmora::cli {
 

@@ -2,7 +2,7 @@
 // velmora-cli evaluate: the limit of each constituent's background and each compliance
 // well's verdict, as a report (text), one row per well (csv) or one object per constituent
 // (json).
-#include "evaluate_command.h"
+#include "velmora/cli/evaluate_command.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The records of the json format.
-#include "json_output.h"
+#include "velmora/cli/json_output.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
+#include "velmora/cli/command.h"
 
 int main(int argc, char* argv[]) {
   // The batch reader takes standard input byte by byte; unsynchronised streams keep that fast.

@@ -3,11 +3,11 @@
 // arithmetic and by the calculator's own float32 arithmetic.
 #include <string_view>
 
-#include "commands.h"
+#include "velmora/cli/commands.h"
 #include "number_text.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/planner.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What velmora-cli reports on standard error.
-#include "problem.h"
+#include "velmora/cli/problem.h"
 
 namespace velmora::cli {
 

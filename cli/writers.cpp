@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three output formats of velmora-cli for the calculation's cases.
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 #include <algorithm>
 #include <vector>

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "batch.h"
-#include "command.h"
+#include "velmora/cli/batch.h"
+#include "velmora/cli/command.h"
 #include "velmora/records/csv_reader.h"
 #include "fuzz_common.h"
 

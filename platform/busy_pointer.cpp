@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "busy_pointer.h"
+#include "velmora/platform/busy_pointer.h"
 
 #include <QApplication>
 #include <QCursor>

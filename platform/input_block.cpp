@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "input_block.h"
+#include "velmora/platform/input_block.h"
 
 #include <QCoreApplication>
 #include <QEvent>

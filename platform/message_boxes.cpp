@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "message_boxes.h"
+#include "velmora/platform/message_boxes.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -56,19 +56,6 @@ void QtMessageBoxes::showWarning(const QString& title, const QString& prompt) {
 
 void QtMessageBoxes::showInformation(const QString& title, const QString& prompt) {
   showBox(m_parent, QMessageBox::Information, title, prompt);
-}
-
-void RecordingMessageBoxes::showWarning(const QString& title, const QString& prompt) {
-  record(Icon::warning, title, prompt);
-}
-
-void RecordingMessageBoxes::showInformation(const QString& title, const QString& prompt) {
-  record(Icon::information, title, prompt);
-}
-
-void RecordingMessageBoxes::record(Icon icon, const QString& title, const QString& prompt) {
-  m_boxes.append(Box{icon, title, prompt});
-  if (onShow) onShow(m_boxes.last());
 }
 
 }  // namespace velmora::platform

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "printer.h"
+#include "velmora/platform/printer.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -95,16 +95,6 @@ bool DefaultPrinter::printImage(const QImage& image, QString* error) {
     return false;
   }
   return handOverSucceeded(name, error);
-}
-
-bool CapturingPrinter::printImage(const QImage& image, QString* error) {
-  if (onPrint) onPrint(image);
-  if (!m_failure.isEmpty()) {
-    setError(error, m_failure);
-    return false;
-  }
-  m_pages.append(image);
-  return true;
 }
 
 }  // namespace velmora::platform

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "regional.h"
+#include "velmora/platform/regional.h"
 
 #include <QLocale>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_geometry.h"
+#include "velmora/platform/window_geometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/ui/analysis_charts.h"
+#include "analysis_charts.h"
 
 #include <QChart>
 #include <QLegend>

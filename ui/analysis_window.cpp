@@ -19,7 +19,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "velmora/ui/analysis_charts.h"
+#include "analysis_charts.h"
 #include "velmora/ui/results_table.h"
 
 namespace velmora::ui {

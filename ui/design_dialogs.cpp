@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "busy_pointer.h"
-#include "frm_main.h"
+#include "velmora/platform/busy_pointer.h"
+#include "velmora/ui/frm_main.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora::ui {

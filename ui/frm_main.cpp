@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frm_main.h"
+#include "velmora/ui/frm_main.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -15,11 +15,11 @@
 
 #include <limits>
 
-#include "busy_pointer.h"
-#include "fonts.h"
-#include "message_boxes.h"
-#include "printer.h"
-#include "regional.h"
+#include "velmora/platform/busy_pointer.h"
+#include "velmora/platform/fonts.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/platform/printer.h"
+#include "velmora/platform/regional.h"
 
 namespace velmora::ui {
 

@@ -15,10 +15,10 @@
 #include <optional>
 #include <vector>
 
-#include "frm_main.h"
-#include "input_block.h"
-#include "message_boxes.h"
-#include "printer.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/input_block.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/platform/printer.h"
 
 namespace velmora::ui {
 

@@ -14,17 +14,17 @@
 
 #include <atomic>
 
-#include "busy_pointer.h"
-#include "frm_main.h"
-#include "message_boxes.h"
+#include "velmora/platform/busy_pointer.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
-#include "velmora/ui/report.h"
+#include "report.h"
 #include "velmora/ui/results_table.h"
 #include "velmora/version.h"
-#include "window_geometry.h"
+#include "velmora/platform/window_geometry.h"
 
 namespace velmora::ui {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "velmora/ui/report.h"
+#include "report.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QChart>
@@ -13,10 +13,10 @@
 
 #include <memory>
 
-#include "fonts.h"
+#include "velmora/platform/fonts.h"
 #include "velmora/engine/input_checks.h"
 #include "velmora/platform/documents.h"
-#include "velmora/ui/analysis_charts.h"
+#include "analysis_charts.h"
 
 namespace velmora::ui {
 

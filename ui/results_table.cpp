@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "frm_main.h"
+#include "velmora/ui/frm_main.h"
 #include "velmora/ui/analysis_data.h"
 
 namespace velmora::ui {

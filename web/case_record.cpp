@@ -9,10 +9,10 @@
 #include <cstddef>
 #include <utility>
 
-#include "batch.h"
+#include "velmora/cli/batch.h"
 #include "velmora/records/csv_reader.h"
-#include "json_output.h"
-#include "problem.h"
+#include "velmora/cli/json_output.h"
+#include "velmora/cli/problem.h"
 
 namespace velmora::web {
 

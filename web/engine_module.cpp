@@ -17,7 +17,7 @@
 #include <string>
 
 #include "case_record.h"
-#include "json_output.h"
+#include "velmora/cli/json_output.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app_identity.h"
+#include "velmora/app/app_identity.h"
 
 #include <QGuiApplication>
 

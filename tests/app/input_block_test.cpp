@@ -13,7 +13,7 @@
 #include <memory>
 #include <optional>
 
-#include "input_block.h"
+#include "velmora/platform/input_block.h"
 
 using velmora::platform::InputBlock;
 

@@ -5,7 +5,8 @@
 
 #include <QPrinterInfo>
 
-#include "printer.h"
+#include "capturing_printer.h"
+#include "velmora/platform/printer.h"
 
 using velmora::platform::placeImageOnPage;
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app_identity.h"
+#include "velmora/app/app_identity.h"
 
 namespace {
 

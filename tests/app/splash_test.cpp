@@ -9,8 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "fonts.h"
-#include "frm_splash.h"
+#include "velmora/platform/fonts.h"
+#include "velmora/app/frm_splash.h"
 
 using velmora::app::frmSplash;
 

@@ -8,10 +8,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "frm_main.h"
-#include "app_identity.h"
-#include "frm_splash.h"
-#include "start_up.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/app/app_identity.h"
+#include "velmora/app/frm_splash.h"
+#include "velmora/app/start_up.h"
 
 namespace {
 

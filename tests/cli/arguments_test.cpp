@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of velmora-cli.
-#include "arguments.h"
+#include "velmora/cli/arguments.h"
 
 #include <gtest/gtest.h>
 

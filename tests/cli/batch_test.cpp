@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From CSV records to the cases of a batch.
-#include "batch.h"
+#include "velmora/cli/batch.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
+#include "velmora/cli/command.h"
 
 namespace velmora::cli {
 

@@ -2,7 +2,7 @@
 // velmora-cli end to end: in-process runs of the whole command, and a few runs of the
 // built executable.
 #include "cli_run.h"
-#include "commands.h"
+#include "velmora/cli/commands.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "evaluate_command.h"
+#include "velmora/cli/evaluate_command.h"
 
 namespace velmora::cli {
 namespace {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The text, csv and json records of velmora-cli.
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 #include <gtest/gtest.h>
 

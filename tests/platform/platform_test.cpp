@@ -13,10 +13,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "busy_pointer.h"
-#include "fonts.h"
-#include "message_boxes.h"
-#include "regional.h"
+#include "recording_message_boxes.h"
+#include "velmora/platform/busy_pointer.h"
+#include "velmora/platform/fonts.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/platform/regional.h"
 
 using namespace velmora::platform;
 

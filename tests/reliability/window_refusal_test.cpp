@@ -14,8 +14,9 @@
 #include <memory>
 #include <vector>
 
-#include "frm_main.h"
-#include "message_boxes.h"
+#include "recording_message_boxes.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/message_boxes.h"
 #include "record_compare.h"
 #include "result_cells.h"
 #include "velmora/engine/testing/calculation_seam.h"

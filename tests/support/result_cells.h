@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "frm_main.h"
+#include "velmora/ui/frm_main.h"
 
 namespace velmora::testsupport {
 

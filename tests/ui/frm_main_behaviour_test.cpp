@@ -15,9 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "frm_main.h"
-#include "message_boxes.h"
-#include "printer.h"
+#include "capturing_printer.h"
+#include "recording_message_boxes.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/platform/printer.h"
 #include "result_cells.h"
 #include "velmora/engine/testing/calculation_seam.h"
 #include "velmora/engine/calculation.h"

@@ -12,8 +12,9 @@
 
 #include <vector>
 
-#include "frm_main.h"
-#include "message_boxes.h"
+#include "recording_message_boxes.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/message_boxes.h"
 #include "result_cells.h"
 
 using velmora::platform::RecordingMessageBoxes;

@@ -29,9 +29,11 @@
 
 #include <memory>
 
-#include "frm_main.h"
-#include "message_boxes.h"
-#include "printer.h"
+#include "capturing_printer.h"
+#include "recording_message_boxes.h"
+#include "velmora/ui/frm_main.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/platform/printer.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/engine/numbers.h"
 #include "velmora/ui/analysis_window.h"

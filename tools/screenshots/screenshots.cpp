@@ -13,8 +13,8 @@
 
 #include <cstdio>
 
-#include "app_identity.h"
-#include "frm_main.h"
+#include "velmora/app/app_identity.h"
+#include "velmora/ui/frm_main.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"

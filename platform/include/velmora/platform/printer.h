@@ -4,16 +4,14 @@
 // The window hands over an image of its client area; the printer puts it on one page, at the
 // top left of the printable area, at the size it has on a 96 dots-per-inch screen, and shrinks
 // it (keeping its proportions) only when it would not fit. There is no dialog and no choice of
-// printer. Tests use CapturingPrinter, which keeps the pages instead of printing them.
+// printer. Tests use CapturingPrinter (tests/support/capturing_printer.h), which keeps the
+// pages instead of printing them.
 #pragma once
 
 #include <QImage>
-#include <QList>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-
-#include <functional>
 
 namespace velmora::platform {
 
@@ -36,22 +34,6 @@ QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable);
 class DefaultPrinter final : public Printer {
  public:
   bool printImage(const QImage& image, QString* error) override;
-};
-
-/// Keeps every printed image; can be told to refuse the next jobs with a given reason.
-class CapturingPrinter final : public Printer {
- public:
-  bool printImage(const QImage& image, QString* error) override;
-
-  void failWith(const QString& reason) { m_failure = reason; }
-  const QList<QImage>& pages() const { return m_pages; }
-  /// Called with each image just before it is kept (or refused); lets a test look at the
-  /// window while the print is under way.
-  std::function<void(const QImage&)> onPrint;
-
- private:
-  QList<QImage> m_pages;
-  QString m_failure;
 };
 
 }  // namespace velmora::platform

@@ -19,7 +19,7 @@
 #include <optional>
 
 #include "velmora/engine/calculation.h"
-#include "window_geometry.h"
+#include "velmora/platform/window_geometry.h"
 
 class QGroupBox;
 class QLabel;

@@ -30,7 +30,7 @@
 
 #include "velmora/analysis/strategy.h"
 #include "velmora/engine/problem.h"
-#include "writers.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Modal message boxes: the interface the window talks to, the real boxes, and a recording
-// stand-in for tests.
+// Modal message boxes: the interface the window talks to and the real boxes (the tests'
+// recording stand-in is tests/support/recording_message_boxes.h).
 //
 // A prompt is built the classic way: its lines are joined by a lone carriage return ("\r"),
 // and every carriage return starts a new line in the box (two in a row leave an empty line).
 // Each box has one OK button; its answer is never used, so the calls return nothing.
 #pragma once
 
-#include <QList>
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -41,33 +38,6 @@ class QtMessageBoxes final : public MessageBoxes {
 
  private:
   QWidget* m_parent;
-};
-
-/// Keeps every box instead of showing it; for tests.
-class RecordingMessageBoxes final : public MessageBoxes {
- public:
-  enum class Icon { warning, information };
-
-  struct Box {
-    Icon icon;
-    QString title;
-    QString prompt;  // as given, with its "\r" separators
-  };
-
-  void showWarning(const QString& title, const QString& prompt) override;
-  void showInformation(const QString& title, const QString& prompt) override;
-
-  const QList<Box>& boxes() const { return m_boxes; }
-  void clear() { m_boxes.clear(); }
-
-  /// Called with each box right after it is recorded, while the caller is still "inside"
-  /// the modal call; lets a test look at the window while the box would be open.
-  std::function<void(const Box&)> onShow;
-
- private:
-  void record(Icon icon, const QString& title, const QString& prompt);
-
-  QList<Box> m_boxes;
 };
 
 }  // namespace velmora::platform

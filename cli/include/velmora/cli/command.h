@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "problem.h"  // the exit statuses
+#include "velmora/cli/problem.h"  // the exit statuses
 
 namespace velmora::cli {
 

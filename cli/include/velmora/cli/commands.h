@@ -8,7 +8,7 @@
 #include <istream>
 #include <ostream>
 
-#include "arguments.h"
+#include "velmora/cli/arguments.h"
 
 namespace velmora::cli {
 

@@ -16,10 +16,10 @@
 #include <string>
 #include <string_view>
 
-#include "batch.h"
-#include "case_result.h"
-#include "json_output.h"
-#include "problem.h"
+#include "velmora/cli/batch.h"
+#include "velmora/cli/case_result.h"
+#include "velmora/cli/json_output.h"
+#include "velmora/cli/problem.h"
 
 namespace velmora::cli {
 

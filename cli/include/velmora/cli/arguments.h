@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "problem.h"
-#include "writers.h"
+#include "velmora/cli/problem.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 
