@@ -25,7 +25,7 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
   const ParsedArguments parsed = parseArguments(args);
   switch (parsed.action) {
     case ParsedArguments::Action::help:
-      out << usageText() << std::flush;
+      out << usageText(parsed.command) << std::flush;
       return out ? kExitOk : kExitIoError;
     case ParsedArguments::Action::version:
       out << versionText() << std::flush;
@@ -40,6 +40,8 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
     case ParsedArguments::Command::design: return finish(out, err, runDesign(parsed.design, out, err));
     case ParsedArguments::Command::plan: return finish(out, err, runPlan(parsed.plan, out, err));
     case ParsedArguments::Command::curves: return finish(out, err, runCurves(parsed.curves, out, err));
+    case ParsedArguments::Command::strategies: return finish(out, err, runStrategies(parsed.strategies, out, err));
+    case ParsedArguments::Command::evaluate: return runEvaluate(parsed.evaluate, out, err);
   }
   return kExitUsage;
 }

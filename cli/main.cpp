@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "velmora/cli/command.h"
+#include "velmora/cli/problem.h"
 
 int main(int argc, char* argv[]) {
   // The batch reader takes standard input byte by byte; unsynchronised streams keep that fast.
@@ -21,5 +22,5 @@ int main(int argc, char* argv[]) {
   } catch (...) {
     std::cerr << "velmora-cli: unexpected failure\n";
   }
-  return 70;  // internal software error
+  return velmora::cli::kExitSoftware;
 }

@@ -52,6 +52,17 @@ TEST(Arguments, HelpAndVersionWinOverWhatFollows) {
   EXPECT_EQ(parseArguments({"--bogus", "--help"}).action, Action::usageError);
 }
 
+// Every command has its help, under the same rule: it ends the reading unless a problem came first.
+TEST(Arguments, EachCommandHasItsHelp) {
+  for (const char* command : {"design", "plan", "curves", "strategies", "evaluate"}) {
+    const auto parsed = parseArguments({command, "--format", "json", "-h", "--bogus"});
+    ASSERT_EQ(parsed.action, Action::help) << command;
+    EXPECT_TRUE(usageText(parsed.command).starts_with(std::string("Usage: velmora-cli ") + command)) << command;
+    EXPECT_EQ(parseArguments({command, "--bogus", "--help"}).action, Action::usageError) << command;
+  }
+  EXPECT_EQ(parseArguments({"--dcfp", "0.1", "plan", "--help"}).action, Action::usageError);  // a command is the first word
+}
+
 struct UsageErrorRow {
   const char* name;
   std::vector<std::string> args;
@@ -86,7 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A flag is its exact word, and a command keeps every argument after its own.
         UsageErrorRow{"FlagWithValue", {"--dcfp", "0.1", "--n", "20", "--r", "5", "--audit=1"}, "unknown option '--audit'"},
         UsageErrorRow{"HelpCluster", {"-hx"}, "unknown option '-hx'"},
-        UsageErrorRow{"CommandKeepsDashDash", {"plan", "--dcfp", "0.1", "--r", "5", "--", "--help"}, "unknown option '--'"}),
+        UsageErrorRow{"CommandKeepsDashDash", {"plan", "--dcfp", "0.1", "--r", "5", "--", "--help"}, "unknown option '--'"},
+        UsageErrorRow{"CommandKeepsPlusPlus", {"plan", "--dcfp", "0.1", "++", "--r", "5"}, "unexpected argument '++'"},
+        UsageErrorRow{"CommandAfterOptions", {"--dcfp", "0.1", "plan"}, "unexpected argument 'plan'"}),
     [](const testing::TestParamInfo<UsageErrorRow>& row) { return std::string(row.param.name); });
 
 TEST(Arguments, VersionIsTheProjectVersion) {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The command line of velmora-cli: the calculation's options, and the commands design and plan.
+// The command line of velmora-cli: the calculation's options, and the commands design, plan,
+// curves, strategies and evaluate.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "velmora/cli/evaluate_command.h"
 #include "velmora/cli/problem.h"
 #include "velmora/cli/writers.h"
 
@@ -57,16 +59,32 @@ struct CurvesOptions {
   OutputFormat format = OutputFormat::csv;
 };
 
+// velmora-cli strategies --dcfp D --n N --r R [--j J] [--rules LIST] [--rank K] [--shifted S]
+//                        [--format text|csv|json]
+struct StrategiesOptions {
+  std::optional<std::string> dcfp;
+  std::optional<std::string> n;
+  std::optional<std::string> r;
+  std::optional<std::string> j;
+  std::optional<std::string> rules;    // names separated by commas; the default list without it
+  std::optional<std::string> rank;     // every strategy at this rank instead of its best one
+  std::optional<std::string> shifted;  // S: the power of S shifted comparisons too
+  OutputFormat format = OutputFormat::text;
+};
+
 struct ParsedArguments {
   enum class Action { run, help, version, usageError };
-  enum class Command { calculate, design, plan, curves };
+  enum class Command { calculate, design, plan, curves, strategies, evaluate };
   Action action = Action::run;
-  Command command = Command::calculate;  // design, plan and curves only as the first argument
-  Options options;       // for Command::calculate
-  DesignOptions design;  // for Command::design
-  PlanOptions plan;      // for Command::plan
-  CurvesOptions curves;  // for Command::curves
-  Problem error;         // for Action::usageError
+  // A command only as the first argument; with Action::help, whose help was asked for.
+  Command command = Command::calculate;
+  Options options;                // for Command::calculate
+  DesignOptions design;           // for Command::design
+  PlanOptions plan;               // for Command::plan
+  CurvesOptions curves;           // for Command::curves
+  StrategiesOptions strategies;   // for Command::strategies
+  EvaluateOptions evaluate;       // for Command::evaluate
+  Problem error;                  // for Action::usageError
 };
 
 // Reads the arguments after the program name. An option's value is the next argument,
@@ -76,7 +94,9 @@ struct ParsedArguments {
 // one reported, and --help and --version end the reading where they stand.
 [[nodiscard]] ParsedArguments parseArguments(const std::vector<std::string>& args);
 
+// The whole usage (--help), and the help of one command (velmora-cli COMMAND --help).
 [[nodiscard]] std::string usageText();
+[[nodiscard]] std::string usageText(ParsedArguments::Command command);
 [[nodiscard]] std::string versionText();  // "velmora-cli <version>" with its line end
 
 }  // namespace velmora::cli

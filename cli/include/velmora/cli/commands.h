@@ -36,4 +36,8 @@ struct BatchProgress {
 // calculation refuses the texts (reported as the calculation reports it).
 [[nodiscard]] int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err);
 
+// Every retest strategy of a list for one design, or at one rank (strategies_command.cpp):
+// 0; 64 for a refused request.
+[[nodiscard]] int runStrategies(const StrategiesOptions& options, std::ostream& out, std::ostream& err);
+
 }  // namespace velmora::cli

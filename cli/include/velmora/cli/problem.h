@@ -31,6 +31,7 @@ inline constexpr int kExitWellFails = 3;  // evaluate: a well fails (whatever th
 inline constexpr int kExitUsage = 64;     // bad arguments, a refused request or an unreadable batch file
 inline constexpr int kExitUnreadableData = 65;  // a data file with a line that cannot be used
 inline constexpr int kExitIoError = 74;   // the input or output failed part-way
+inline constexpr int kExitSoftware = 70;  // an internal failure (an exception escaped a command)
 
 using velmora::Problem;
 using velmora::ProblemKind;
