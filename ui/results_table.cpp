@@ -84,7 +84,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     QString exactRank = QString::number(audit.exactRank);
     if (audit.exactExceeded) exactRank += QStringLiteral(" (exceeded)");
     if (rankDiffers) exactRank += QStringLiteral(" - DIFFERS");
-    QString rating = QString::fromLatin1(ratingCaption(data.exactRatings[i]));
+    QString rating = QString::fromLatin1(ratingCaption(audit.ratingExact));
     if (ratingDiffers) rating += QStringLiteral(" - DIFFERS");
     const QStringList cells{rank,
                             QString::fromStdString(audit.cfpShown),
@@ -94,7 +94,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
                             QString::number(static_cast<double>(audit.margin), 'g', 4),
                             exactRank,
                             powersText(design.power[0], design.power[1], design.power[2]),
-                            powersText(data.exactPowers[i]),
+                            powersText(audit.powerExact),
                             QString::fromLatin1(ratingCaption(design.rating)),
                             rating};
     for (int row = 0; row < cells.size(); ++row) table.rows[row].append(cells[row]);
@@ -117,7 +117,7 @@ QString auditDifferences(const AnalysisData& data) {
       differences.append(QStringLiteral("1:%1: the design rates its power %2, the exact power rates %3.")
                              .arg(audit.test)
                              .arg(QLatin1String(ratingCaption(design.rating)),
-                                  QLatin1String(ratingCaption(data.exactRatings[static_cast<std::size_t>(audit.test - 1)]))));
+                                  QLatin1String(ratingCaption(audit.ratingExact))));
     }
   }
   if (differences.isEmpty()) {
