@@ -9,9 +9,7 @@ std::size_t indexOf(int t) { return static_cast<std::size_t>(t - 1); }
 
 bool AnalysisData::rankDiffers(int t) const { return !audit.schemes[indexOf(t)].agrees(); }
 
-bool AnalysisData::ratingDiffers(int t) const {
-  return exactRatings[indexOf(t)] != results.schemes[indexOf(t)].rating;
-}
+bool AnalysisData::ratingDiffers(int t) const { return !audit.schemes[indexOf(t)].ratingAgrees(); }
 
 std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
@@ -26,15 +24,8 @@ std::optional<AnalysisData> computeAnalysis(const Results& results, const InputT
   data.texts = texts;
   if (stop.load()) return std::nullopt;
   data.audit = auditCalculation(results, texts.txtAL);
+  // The audit holds the exact powers of the chosen ranks and their ratings too.
   if (!done()) return std::nullopt;
-  const int n = results.inputs.n;
-  for (const SchemeResult& scheme : results.schemes) {
-    const std::size_t i = indexOf(scheme.test);
-    const std::array<double, 3> powers = analysis::exactPowers(n, scheme.rank, scheme.test);
-    data.exactPowers[i] = powers;
-    data.exactRatings[i] = analysis::ratePowers(powers[1], powers[2]);
-    if (!done()) return std::nullopt;
-  }
   data.curves = analysis::computeCurves(results);
   done();
   return data;

@@ -155,8 +155,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::copyResults() {
-  if (!m_form->lastOutcome()) return;
-  const ResultsTable table = resultsTableOf(*m_form);
+  const auto& outcome = m_form->lastOutcome();
+  if (!outcome) return;
+  const ResultsTable table = resultsTableOf(*m_form, outcome->captions);
   platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
 }
 void MainWindow::exportReport() {
@@ -170,7 +171,7 @@ void MainWindow::exportReport() {
 
   ReportContent content;
   content.texts = m_form->lastTexts();
-  content.grid = resultsTableOf(*m_form);
+  content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
   QByteArray pdf;
