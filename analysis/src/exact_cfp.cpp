@@ -16,7 +16,7 @@
 
 #include "velmora/engine/limits.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
 // X / Y for Y > 0, rounded toward zero to 64 significant bits.
@@ -43,6 +43,11 @@ long double quotientToLongDouble(const mpz_class& x, const mpz_class& y) {
 // Decimal exponents beyond this are clamped: such a DCFP is more than 10^30000 away from
 // every CFP (all lie between 1e-17 and 1), so no comparison changes.
 constexpr long kExponentClamp = 30000;
+
+tl::unexpected<Problem> outsideDomain() {
+  return fail(ProblemKind::refusedRequest,
+              "the exact CFP needs a test from 1:1 to 1:4, r at least 1, a rank from 1 to n and n + 4r at most 32767");
+}
 
 // The DCFP as typed, as an exact fraction: the same number the box's numeric value reads.
 mpq_class readExactly(std::string_view text) {
@@ -92,14 +97,14 @@ bool inExactCfpDomain(int n, int r, int t, int k) {
          static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
 }
 
-long double exactCfp(int n, int r, int t, int k) {
+Expected<long double> exactCfp(int n, int r, int t, int k) {
   static_assert(LDBL_MANT_DIG >= 64, "the exact audit needs a long double of at least 64 significant bits");
-  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   return firstFalsePositiveSum<long double>(n, r, t, k);
 }
 
-long double exactCfpQuad(int n, int r, int t, int k) {
-  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+Expected<long double> exactCfpQuad(int n, int r, int t, int k) {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   return static_cast<long double>(firstFalsePositiveSum<__float128>(n, r, t, k));
 }
 
@@ -129,7 +134,8 @@ ExactDcfp& ExactDcfp::operator=(ExactDcfp&&) noexcept = default;
 
 std::string ExactDcfp::fractionText() const { return m_value->value.get_str(); }
 
-int ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margin) const {
+Expected<int> ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margin) const {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   mpz_class num;
   mpz_class den;
   passFraction(n, r, t, k, num, den);
@@ -141,9 +147,11 @@ int ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margi
   return -sgn(difference);  // the sign of CFP - DCFP
 }
 
-ExactDcfp::Comparison ExactDcfp::compare(int n, int r, int t, int k) const {
+Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k) const {
+  const Expected<long double> cfp = exactCfp(n, r, t, k);
+  if (!cfp) return fail(cfp.error());
   Comparison comparison;
-  comparison.cfp = exactCfp(n, r, t, k);
+  comparison.cfp = *cfp;
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
   const long double doubt = 4.0L * (exactCfpRelativeErrorBound(r, t) * comparison.cfp + u * std::fabs(m_approx));
   comparison.margin = m_approx - comparison.cfp;
@@ -152,8 +160,8 @@ ExactDcfp::Comparison ExactDcfp::compare(int n, int r, int t, int k) const {
     return comparison;
   }
   comparison.decidedByFractions = true;
-  comparison.meets = compareByFractions(n, r, t, k, &comparison.margin) <= 0;
+  comparison.meets = *compareByFractions(n, r, t, k, &comparison.margin) <= 0;  // in the domain, as above
   return comparison;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -20,7 +20,7 @@ namespace velmora::ui {
 struct AnalysisData {
   Results results;
   InputTexts texts;
-  CalculationAudit audit;
+  analysis::CalculationAudit audit;
   std::array<std::array<double, 3>, kSchemeCount> exactPowers{};  // at 2, 3 and 4 sigma
   std::array<Rating, kSchemeCount> exactRatings{};
   analysis::CalculationCurves curves;
@@ -36,7 +36,8 @@ inline constexpr int kAnalysisSteps = 2 + kSchemeCount;
 
 /// Computes everything for an accepted run, calling `stepDone(k)` after step k of
 /// kAnalysisSteps. Stops early, returning nothing, as soon as `stop` is set between steps.
-std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+/// Refused when the exact tools refuse the results, which those of an accepted run never are.
+Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
                                             const std::function<void(int)>& stepDone = {});
 
