@@ -356,6 +356,7 @@ TEST(StrategyArithmetic, DecidesTheDcfpAsTypedExactly) {
   EXPECT_TRUE(decide("1-of-1", "0.99963387844765", 3, 8191, 1).meets);
   EXPECT_FALSE(decide("1-of-1", "0.99963387844764", 3, 8191, 1).meets);
   EXPECT_EQ(oneOfFour.compareByFractions(*DcfpFraction::read("0.2"), 50, 200, 5), -1);
+  EXPECT_FALSE(oneOfFour.compareByFractions(*DcfpFraction::read("0.2"), 50, 200, 51).has_value());  // k > n
 }
 
 TEST(DcfpFraction, ReadsWhatTheBoxAcceptsExactly) {
