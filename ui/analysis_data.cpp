@@ -11,7 +11,7 @@ bool AnalysisData::rankDiffers(int t) const { return !audit.schemes[indexOf(t)].
 
 bool AnalysisData::ratingDiffers(int t) const { return !audit.schemes[indexOf(t)].ratingAgrees(); }
 
-std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
                                             const std::function<void(int)>& stepDone) {
   int step = 0;
@@ -23,10 +23,14 @@ std::optional<AnalysisData> computeAnalysis(const Results& results, const InputT
   data.results = results;
   data.texts = texts;
   if (stop.load()) return std::nullopt;
-  data.audit = auditCalculation(results, texts.txtAL);
+  Expected<analysis::CalculationAudit> audit = analysis::auditCalculation(results, texts.txtAL);
+  if (!audit) return fail(std::move(audit.error()));
   // The audit holds the exact powers of the chosen ranks and their ratings too.
+  data.audit = std::move(*audit);
   if (!done()) return std::nullopt;
-  data.curves = analysis::computeCurves(results);
+  Expected<analysis::CalculationCurves> curves = analysis::computeCurves(results);
+  if (!curves) return fail(std::move(curves.error()));
+  data.curves = std::move(*curves);
   done();
   return data;
 }

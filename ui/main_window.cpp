@@ -175,6 +175,7 @@ void MainWindow::exportReport() {
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
   QByteArray pdf;
+  QString reason;
   {
     const platform::BusyPointer busy;
     // The analysis window's figures when they are those of this run; else computed here.
@@ -185,12 +186,16 @@ void MainWindow::exportReport() {
       content.analysis = *shown->data();
     } else {
       const std::atomic<bool> never{false};
-      content.analysis = *computeAnalysis(outcome->results, content.texts, never);
+      const Expected<std::optional<AnalysisData>> computed = computeAnalysis(outcome->results, content.texts, never);
+      if (computed) {
+        content.analysis = **computed;  // never stopped
+      } else {
+        reason = QString::fromStdString(computed.error().lines.front());
+      }
     }
-    pdf = drawReport(content);
+    if (reason.isEmpty()) pdf = drawReport(content);
   }
-  QString reason;
-  if (pdf.isEmpty()) reason = QStringLiteral("The report could not be drawn.");
+  if (reason.isEmpty() && pdf.isEmpty()) reason = QStringLiteral("The report could not be drawn.");
   if (reason.isEmpty() && platform::writeWholeFile(path, pdf, &reason)) return;
   // Nothing in the window changes; the user may choose another place and export again.
   m_messageBoxes->showWarning(QStringLiteral("Export Error"),

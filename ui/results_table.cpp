@@ -72,7 +72,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     table.rows.append(QStringList{quantity});
     table.differing.append(QList<int>{});
   }
-  for (const SchemeAudit& audit : data.audit.schemes) {
+  for (const analysis::SchemeAudit& audit : data.audit.schemes) {
     const auto i = static_cast<std::size_t>(audit.test - 1);
     const SchemeResult& design = data.results.schemes[i];
     const int column = static_cast<int>(table.header.size());
@@ -106,7 +106,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
 
 QString auditDifferences(const AnalysisData& data) {
   QStringList differences;
-  for (const SchemeAudit& audit : data.audit.schemes) {
+  for (const analysis::SchemeAudit& audit : data.audit.schemes) {
     const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
     if (data.rankDiffers(audit.test)) {
       differences.append(QStringLiteral("1:%1: the design chose rank %2, exact arithmetic gives rank %3%4.")

@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, ProgramDesignWritesRAndADcfpTheBoxReadsBackToTheSameFloat
   EXPECT_EQ(form().txtR->text(), "40");
   const QString dcfp = form().txtAL->text();
   EXPECT_TRUE(dcfp.startsWith("0.0104807")) << dcfp.toStdString();
-  const double exact = velmora::designMonitoringProgram("20", "10", "2").dcfp;
+  const double exact = velmora::analysis::designMonitoringProgram("20", "10", "2").value().dcfp;
   EXPECT_EQ(static_cast<float>(velmora::numericValue(dcfp.toStdString())), static_cast<float>(exact));
   EXPECT_TRUE(form().txtN->text().isEmpty());
 }
@@ -231,7 +231,7 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   QTest::mouseClick(planning->btnUse, Qt::LeftButton);
   EXPECT_FALSE(planning->isVisible());
 
-  const velmora::SampleSizePlan plan = velmora::planSampleSize("0.05", "5", "2", "1:2");
+  const velmora::analysis::SampleSizePlan plan = velmora::analysis::planSampleSize("0.05", "5", "2", "1:2").value();
   ASSERT_TRUE(plan.schemes.front().designN.has_value());
   EXPECT_EQ(form().txtN->text(), QString::number(*plan.schemes.front().designN));
   EXPECT_EQ(form().txtMDET->text(), form().txtN->text());

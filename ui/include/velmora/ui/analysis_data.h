@@ -18,7 +18,7 @@ namespace velmora::ui {
 struct AnalysisData {
   Results results;
   InputTexts texts;
-  CalculationAudit audit;  // with each scheme's exact powers and the rating they earn
+  analysis::CalculationAudit audit;  // with each scheme's exact powers and the rating they earn
   analysis::CalculationCurves curves;
 
   /// Where the design's and the exact arithmetic part for scheme 1:t: another rank, or
@@ -32,7 +32,8 @@ inline constexpr int kAnalysisSteps = 2;
 
 /// Computes everything for an accepted run, calling `stepDone(k)` after step k of
 /// kAnalysisSteps. Stops early, returning nothing, as soon as `stop` is set between steps.
-std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+/// Refused when the exact tools refuse the results, which those of an accepted run never are.
+Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
                                             const std::function<void(int)>& stepDone = {});
 
