@@ -31,8 +31,9 @@ void BM_AuditTypical(benchmark::State& state) {
   const velmora::Expected<velmora::CalculationResult> outcome = calculation.calculate(texts);
   int evaluations = 0;
   for (auto _ : state) {
-    const velmora::CalculationAudit audit = velmora::auditCalculation(outcome->results, texts.txtAL);
-    evaluations = audit.evaluations;
+    const velmora::Expected<velmora::analysis::CalculationAudit> audit =
+        velmora::analysis::auditCalculation(outcome->results, texts.txtAL);
+    evaluations = audit->evaluations;
     benchmark::DoNotOptimize(audit);
   }
   state.counters["exact_cfps"] = evaluations;
@@ -42,7 +43,7 @@ void BM_AuditTypical(benchmark::State& state) {
 void BM_PlanAllSchemes(benchmark::State& state) {
   const std::string r = std::to_string(state.range(0));
   for (auto _ : state) {
-    const velmora::SampleSizePlan plan = velmora::planSampleSize("0.05", r);
+    const velmora::Expected<velmora::analysis::SampleSizePlan> plan = velmora::analysis::planSampleSize("0.05", r);
     benchmark::DoNotOptimize(plan);
   }
 }

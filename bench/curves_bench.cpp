@@ -39,7 +39,7 @@ void BM_AuditExactPowers(benchmark::State& state) {
   const velmora::Results results = resultsOf(design);
   for (auto _ : state) {
     for (const velmora::SchemeResult& scheme : results.schemes) {
-      const std::array<double, 3> powers = velmora::analysis::exactPowers(design.n, scheme.rank, scheme.test);
+      const std::array<double, 3> powers = velmora::analysis::exactPowers(design.n, scheme.rank, scheme.test).value();
       benchmark::DoNotOptimize(velmora::analysis::ratePowers(powers[1], powers[2]));
     }
   }
@@ -52,7 +52,7 @@ void BM_Curves(benchmark::State& state) {
   const velmora::Results results = resultsOf(design);
   std::size_t points = 0;
   for (auto _ : state) {
-    const velmora::analysis::CalculationCurves curves = velmora::analysis::computeCurves(results);
+    const velmora::analysis::CalculationCurves curves = velmora::analysis::computeCurves(results).value();
     points = 0;
     for (const auto& scheme : curves.schemes) points += scheme.cfp.size() + scheme.power.size();
     benchmark::DoNotOptimize(curves);

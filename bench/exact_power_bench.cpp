@@ -17,7 +17,7 @@ void BM_ExactPowersDesign(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     for (int t = 1; t <= 4; ++t) {
-      const std::array<double, 3> powers = velmora::analysis::exactPowers(n, kRanks[t - 1], t);
+      const std::array<double, 3> powers = velmora::analysis::exactPowers(n, kRanks[t - 1], t).value();
       benchmark::DoNotOptimize(velmora::analysis::ratePowers(powers[1], powers[2]));
     }
   }

@@ -74,7 +74,7 @@ BENCHMARK(BM_OneOfTPower)->DenseRange(1, 4)->Unit(benchmark::kMicrosecond)->Repe
 // Today's exact CFP of scheme 1:t at the same sizes, for comparison.
 void BM_ExactCfpToday(benchmark::State& state) {
   const int t = static_cast<int>(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(velmora::exactCfp(kN, kR, t, kRank));
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::exactCfp(kN, kR, t, kRank));
 }
 BENCHMARK(BM_ExactCfpToday)->DenseRange(1, 4, 3)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 

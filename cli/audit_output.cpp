@@ -10,6 +10,10 @@ namespace velmora::cli {
 
 namespace {
 
+using analysis::CalculationAudit;
+using analysis::formatSignificant;
+using analysis::SchemeAudit;
+
 std::string exact(long double value) { return formatSignificant(value, kAuditDigits); }
 
 std::string exact(double value) { return exact(static_cast<long double>(value)); }

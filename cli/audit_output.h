@@ -20,13 +20,13 @@ inline constexpr const char* kCsvAuditColumns =
 // {"cfp_exact": "...", "next_rank": 3 or null, "next_cfp_exact": "..." or null, "margin": "...",
 //  "exact_rank": 2, "exact_exceeded": false, "agrees": true,
 //  "power_exact": ["...", "...", "..."], "rating_exact": "Good"}
-[[nodiscard]] Json auditRecord(const SchemeAudit& audit);
+[[nodiscard]] Json auditRecord(const analysis::SchemeAudit& audit);
 
 // The cells of kCsvAuditColumns, joined by commas; a missing next rank leaves two empty cells.
-[[nodiscard]] std::string csvAuditCells(const SchemeAudit& audit);
+[[nodiscard]] std::string csvAuditCells(const analysis::SchemeAudit& audit);
 
 // The audit block under the result grid, with one line per scheme whose exact rank differs
 // from the design's and one per scheme whose exact rating differs from the design's.
-[[nodiscard]] std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText);
+[[nodiscard]] std::string textAudit(const analysis::CalculationAudit& audit, std::string_view dcfpText);
 
 }  // namespace velmora::cli

@@ -2,6 +2,8 @@
 // One case of the command line: its four texts and what the engine made of them.
 #include "velmora/cli/case_result.h"
 
+#include <utility>
+
 namespace velmora::cli {
 
 InputTexts boxTexts(const std::string& dcfp, const std::string& n, const std::string& r,
@@ -18,7 +20,16 @@ CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool a
   CaseResult result;
   result.texts = texts;
   result.outcome = calculation.calculate(texts, kDecimalSymbol);
-  if (result.outcome && audit) result.audit = auditCalculation(result.outcome->results, texts.txtAL);
+  if (result.outcome && audit) {
+    // An accepted case always lies in the audit's domain; were it refused, the case reports
+    // the refusal rather than records without their audit.
+    Expected<analysis::CalculationAudit> audited = analysis::auditCalculation(result.outcome->results, texts.txtAL);
+    if (audited) {
+      result.audit = std::move(*audited);
+    } else {
+      result.outcome = fail(std::move(audited.error()));
+    }
+  }
   return result;
 }
 

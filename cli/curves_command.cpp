@@ -21,7 +21,7 @@ constexpr int kExactDigits = 10;
 constexpr int kShiftDigits = 6;
 
 std::string designText(double value) { return generalText(value, kFloat32Digits); }
-std::string exactText(double value) { return formatSignificant(static_cast<long double>(value), kExactDigits); }
+std::string exactText(double value) { return analysis::formatSignificant(static_cast<long double>(value), kExactDigits); }
 std::string shiftText(double shift) { return generalText(shift, kShiftDigits); }
 const char* boolean(bool value) { return value ? "true" : "false"; }
 const char* schemeName(const analysis::SchemeCurves& scheme) {
@@ -94,8 +94,9 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
     makeRecordWriter(json ? OutputFormat::json : OutputFormat::text, out, err)->writeCase(result, 0);
     return kExitRefused;
   }
-  const analysis::CalculationCurves curves = analysis::computeCurves(result.outcome->results);
-  out << (json ? jsonText(curvesRecord(texts, curves)) + "\n" : curvesCsv(texts, curves));
+  const Expected<analysis::CalculationCurves> curves = analysis::computeCurves(result.outcome->results);
+  if (!curves) return report(err, withContext("curves:", curves.error()));
+  out << (json ? jsonText(curvesRecord(texts, *curves)) + "\n" : curvesCsv(texts, *curves));
   return kExitOk;
 }
 

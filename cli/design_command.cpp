@@ -16,7 +16,7 @@ namespace {
 // Significant digits of the site-wide rate as it is echoed.
 constexpr int kRateDigits = 15;
 
-Json designRecord(const MonitoringDesign& design, const std::string& rate, const std::optional<CaseResult>& result) {
+Json designRecord(const analysis::MonitoringDesign& design, const std::string& rate, const std::optional<CaseResult>& result) {
   Json record = Json::object({{"wells", design.wells},
                               {"constituents", design.constituents},
                               {"evaluations", design.evaluations},
@@ -28,7 +28,7 @@ Json designRecord(const MonitoringDesign& design, const std::string& rate, const
   return record;
 }
 
-std::string designText(const MonitoringDesign& design, const std::string& rate) {
+std::string designText(const analysis::MonitoringDesign& design, const std::string& rate) {
   return "Monitoring program: " + std::to_string(design.wells) + " wells, " + std::to_string(design.constituents) +
          " constituents, " + std::to_string(design.evaluations) +
          " evaluations a year, site-wide annual false-positive rate A = " + rate + "\n" + design.rFormula +
@@ -38,10 +38,11 @@ std::string designText(const MonitoringDesign& design, const std::string& rate) 
 }  // namespace
 
 int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err) {
-  const MonitoringDesign design =
-      designMonitoringProgram(options.wells.value_or(""), options.constituents.value_or(""),
-                              options.evaluations.value_or(""), options.swfpr.value_or(""), options.n.value_or(""));
-  if (design.error) return report(err, withContext("design:", *design.error));
+  const Expected<analysis::MonitoringDesign> designed = analysis::designMonitoringProgram(
+      options.wells.value_or(""), options.constituents.value_or(""), options.evaluations.value_or(""),
+      options.swfpr.value_or(""), options.n.value_or(""));
+  if (!designed) return report(err, withContext("design:", designed.error()));
+  const analysis::MonitoringDesign& design = *designed;
   const std::string rate = generalText(design.swfpr, kRateDigits);
 
   std::optional<CaseResult> result;

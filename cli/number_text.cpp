@@ -8,7 +8,7 @@ namespace velmora::cli {
 
 std::string generalText(double value, int significantDigits) {
   // A float64 is exactly a long double, so its digits are the same.
-  return formatSignificant(static_cast<long double>(value), significantDigits);
+  return analysis::formatSignificant(static_cast<long double>(value), significantDigits);
 }
 
 }  // namespace velmora::cli

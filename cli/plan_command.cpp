@@ -13,6 +13,10 @@ namespace velmora::cli {
 
 namespace {
 
+using analysis::formatSignificant;
+using analysis::SampleSizePlan;
+using analysis::SchemePlan;
+
 // Enough digits to tell every float32 apart.
 constexpr int kFloat32Digits = 9;
 
@@ -64,10 +68,10 @@ std::string planText(const SampleSizePlan& plan) {
 }  // namespace
 
 int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
-  const SampleSizePlan plan = planSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
-                                             options.rank.value_or(""), options.test.value_or(""));
-  if (plan.error) return report(err, withContext("plan:", *plan.error));
-  out << (options.format == OutputFormat::json ? jsonText(planRecord(plan)) + "\n" : planText(plan));
+  const Expected<SampleSizePlan> plan = analysis::planSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
+                                                                 options.rank.value_or(""), options.test.value_or(""));
+  if (!plan) return report(err, withContext("plan:", plan.error()));
+  out << (options.format == OutputFormat::json ? jsonText(planRecord(*plan)) + "\n" : planText(*plan));
   return kExitOk;
 }
 

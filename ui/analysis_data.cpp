@@ -9,11 +9,9 @@ std::size_t indexOf(int t) { return static_cast<std::size_t>(t - 1); }
 
 bool AnalysisData::rankDiffers(int t) const { return !audit.schemes[indexOf(t)].agrees(); }
 
-bool AnalysisData::ratingDiffers(int t) const {
-  return exactRatings[indexOf(t)] != results.schemes[indexOf(t)].rating;
-}
+bool AnalysisData::ratingDiffers(int t) const { return !audit.schemes[indexOf(t)].ratingAgrees(); }
 
-std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
                                             const std::function<void(int)>& stepDone) {
   int step = 0;
@@ -25,17 +23,14 @@ std::optional<AnalysisData> computeAnalysis(const Results& results, const InputT
   data.results = results;
   data.texts = texts;
   if (stop.load()) return std::nullopt;
-  data.audit = auditCalculation(results, texts.txtAL);
+  Expected<analysis::CalculationAudit> audit = analysis::auditCalculation(results, texts.txtAL);
+  if (!audit) return fail(std::move(audit.error()));
+  // The audit holds the exact powers of the chosen ranks and their ratings too.
+  data.audit = std::move(*audit);
   if (!done()) return std::nullopt;
-  const int n = results.inputs.n;
-  for (const SchemeResult& scheme : results.schemes) {
-    const std::size_t i = indexOf(scheme.test);
-    const std::array<double, 3> powers = analysis::exactPowers(n, scheme.rank, scheme.test);
-    data.exactPowers[i] = powers;
-    data.exactRatings[i] = analysis::ratePowers(powers[1], powers[2]);
-    if (!done()) return std::nullopt;
-  }
-  data.curves = analysis::computeCurves(results);
+  Expected<analysis::CalculationCurves> curves = analysis::computeCurves(results);
+  if (!curves) return fail(std::move(curves.error()));
+  data.curves = std::move(*curves);
   done();
   return data;
 }

@@ -27,7 +27,8 @@ namespace velmora::ui {
 struct AnalysisWindow::Job {
   std::atomic<bool> stop{false};
   std::atomic<int> stepsDone{0};
-  std::optional<AnalysisData> result;  // written by the worker before its thread finishes
+  // Written by the worker before its thread finishes: none when stopped.
+  Expected<std::optional<AnalysisData>> result = std::optional<AnalysisData>();
 };
 
 namespace {
@@ -133,7 +134,11 @@ void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
     m_progressTimer->stop();
     progress->setVisible(false);
     btnStop->setVisible(false);
-    if (job->result) showAnalysis(*job->result);
+    if (!job->result) {
+      lblStatus->setText(QString::fromStdString(job->result.error().lines.front()));
+    } else if (*job->result) {
+      showAnalysis(**job->result);
+    }
   });
   lblStatus->setText(QStringLiteral("Computing the exact values and the curves of n = %1, r = %2 ...")
                          .arg(results.inputs.n).arg(results.inputs.r));

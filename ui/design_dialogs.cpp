@@ -105,9 +105,9 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   showDesign();
 }
 
-MonitoringDesign ProgramDesignDialog::design() const {
+Expected<analysis::MonitoringDesign> ProgramDesignDialog::design() const {
   // The form's background size, when it is a number, bounds r as the calculation will.
-  return designMonitoringProgram(txtWells->text().toStdString(), txtConstituents->text().toStdString(),
+  return analysis::designMonitoringProgram(txtWells->text().toStdString(), txtConstituents->text().toStdString(),
                                  txtEvaluations->text().toStdString(),
                                  txtSiteWideRate->text().toStdString(),
                                  m_form.txtN->text().trimmed().toStdString());
@@ -120,27 +120,27 @@ void ProgramDesignDialog::showDesign() {
     lblResults->setText(QStringLiteral("Type the wells, constituents and evaluations a year."));
     return;
   }
-  const MonitoringDesign result = design();
-  if (result.error) {
+  const Expected<analysis::MonitoringDesign> result = design();
+  if (!result) {
     lblResults->clear();
-    lblMessage->setText(expected(*result.error));
+    lblMessage->setText(expected(result.error()));
     return;
   }
   lblResults->setText(QStringLiteral("r = %1\nDCFP = %2 (as the DCFP box takes it)\n\n%3\n%4")
-                          .arg(result.r)
-                          .arg(dcfpBoxText(result.dcfp, QString::fromStdString(result.dcfpText)),
-                               QString::fromStdString(result.rFormula),
-                               QString::fromStdString(result.dcfpFormula)));
+                          .arg(result->r)
+                          .arg(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)),
+                               QString::fromStdString(result->rFormula),
+                               QString::fromStdString(result->dcfpFormula)));
 }
 
 bool ProgramDesignDialog::useValues() {
-  const MonitoringDesign result = design();
-  if (result.error) {
-    lblMessage->setText(expected(*result.error));
+  const Expected<analysis::MonitoringDesign> result = design();
+  if (!result) {
+    lblMessage->setText(expected(result.error()));
     return false;
   }
-  m_form.enterValues(dcfpBoxText(result.dcfp, QString::fromStdString(result.dcfpText)), std::nullopt,
-                     QString::number(result.r));
+  m_form.enterValues(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)), std::nullopt,
+                     QString::number(result->r));
   return true;
 }
 
@@ -210,30 +210,30 @@ void SampleSizePlanningDialog::takeFromForm() {
 }
 
 void SampleSizePlanningDialog::plan() {
-  SampleSizePlan result;
+  Expected<analysis::SampleSizePlan> result;
   {
     const platform::BusyPointer busy;
-    result = planSampleSize(txtDcfp->text().toStdString(), txtR->text().toStdString(),
+    result = analysis::planSampleSize(txtDcfp->text().toStdString(), txtR->text().toStdString(),
                             txtRank->text().toStdString(), cboScheme->currentText().toStdString());
   }
   lblMessage->clear();
-  if (result.error) {
+  if (!result) {
     lblResults->clear();
-    lblMessage->setText(expected(*result.error));
+    lblMessage->setText(expected(result.error()));
     m_plan = result;
     return;
   }
-  const SchemePlan& scheme = result.schemes.front();
+  const analysis::SchemePlan& scheme = result->schemes.front();
   const auto line = [&](const char* what, const std::optional<int>& n, double cfp) {
     if (n) {
       return QStringLiteral("%1: n = %2 (CFP %3)").arg(QLatin1String(what)).arg(*n).arg(cfp, 0, 'g', 6);
     }
     return QStringLiteral("%1: no n up to %2 (CFP %3 there)")
-        .arg(QLatin1String(what)).arg(result.largestN).arg(cfp, 0, 'g', 6);
+        .arg(QLatin1String(what)).arg(result->largestN).arg(cfp, 0, 'g', 6);
   };
   lblResults->setText(
       QStringLiteral("Scheme %1, rank %2, n from %3 to %4\n")
-          .arg(cboScheme->currentText()).arg(result.rank).arg(result.smallestN).arg(result.largestN) +
+          .arg(cboScheme->currentText()).arg(result->rank).arg(result->smallestN).arg(result->largestN) +
       line("Exact", scheme.exactN, static_cast<double>(scheme.exactCfp)) + QLatin1Char('\n') +
       line("Design's arithmetic", scheme.designN, static_cast<double>(scheme.designCfp)));
   m_plan = result;
@@ -241,15 +241,15 @@ void SampleSizePlanningDialog::plan() {
 
 bool SampleSizePlanningDialog::useValues() {
   if (!m_plan) plan();
-  if (m_plan->error) {
-    lblMessage->setText(expected(*m_plan->error));
+  if (!*m_plan) {
+    lblMessage->setText(expected(m_plan->error()));
     return false;
   }
-  const SchemePlan& scheme = m_plan->schemes.front();
+  const analysis::SchemePlan& scheme = (*m_plan)->schemes.front();
   if (!scheme.designN) {
     lblMessage->setText(QStringLiteral("No background size up to %1 meets the DCFP at this rank: "
                                        "a larger DCFP, fewer comparisons or a lower rank is expected.")
-                            .arg(m_plan->largestN));
+                            .arg((*m_plan)->largestN));
     return false;
   }
   // The form reads the DCFP text itself, so the text as typed reads back to the same value.

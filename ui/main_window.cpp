@@ -155,8 +155,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::copyResults() {
-  if (!m_form->lastOutcome()) return;
-  const ResultsTable table = resultsTableOf(*m_form);
+  const auto& outcome = m_form->lastOutcome();
+  if (!outcome) return;
+  const ResultsTable table = resultsTableOf(*m_form, outcome->captions);
   platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
 }
 void MainWindow::exportReport() {
@@ -170,10 +171,11 @@ void MainWindow::exportReport() {
 
   ReportContent content;
   content.texts = m_form->lastTexts();
-  content.grid = resultsTableOf(*m_form);
+  content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
   QByteArray pdf;
+  QString reason;
   {
     const platform::BusyPointer busy;
     // The analysis window's figures when they are those of this run; else computed here.
@@ -184,12 +186,16 @@ void MainWindow::exportReport() {
       content.analysis = *shown->data();
     } else {
       const std::atomic<bool> never{false};
-      content.analysis = *computeAnalysis(outcome->results, content.texts, never);
+      const Expected<std::optional<AnalysisData>> computed = computeAnalysis(outcome->results, content.texts, never);
+      if (computed) {
+        content.analysis = **computed;  // never stopped
+      } else {
+        reason = QString::fromStdString(computed.error().lines.front());
+      }
     }
-    pdf = drawReport(content);
+    if (reason.isEmpty()) pdf = drawReport(content);
   }
-  QString reason;
-  if (pdf.isEmpty()) reason = QStringLiteral("The report could not be drawn.");
+  if (reason.isEmpty() && pdf.isEmpty()) reason = QStringLiteral("The report could not be drawn.");
   if (reason.isEmpty() && platform::writeWholeFile(path, pdf, &reason)) return;
   // Nothing in the window changes; the user may choose another place and export again.
   m_messageBoxes->showWarning(QStringLiteral("Export Error"),

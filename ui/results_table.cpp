@@ -4,13 +4,15 @@
 #include <QLabel>
 
 #include <array>
+#include <cstddef>
+#include <string>
 
 #include "velmora/ui/frm_main.h"
 #include "velmora/ui/analysis_data.h"
 
 namespace velmora::ui {
 
-ResultsTable resultsTableOf(const frmMain& form) {
+ResultsTable resultsTableOf(const frmMain& form, const ResultCaptions& captions) {
   ResultsTable table;
   // The column headings as the form words them, on one line each.
   const QString power = form.Label21->text().simplified();  // "Power @"
@@ -21,12 +23,14 @@ ResultsTable resultsTableOf(const frmMain& form) {
                   form.Label20->text().simplified()};
   for (const QString& sigma : sigmas) table.header.append(power + QLatin1Char(' ') + sigma);
 
+  // The cells are the run's captions, not the labels read back: a label is only their copy
+  // on the screen.
+  const auto text = [](const std::string& caption) { return QString::fromStdString(caption); };
   const std::array<const QLabel*, 4> schemes{form.Label9, form.Label10, form.Label11, form.Label12};
-  for (int t = 1; t <= 4; ++t) {
-    QStringList row{schemes[static_cast<std::size_t>(t - 1)]->text(), form.lblCU(t)->text(),
-                    form.lblPOW(t)->text(), form.lblENT(t)->text(), form.lblP(t)->text(),
-                    form.lblQ(t)->text()};
-    for (int sigma = 2; sigma <= 4; ++sigma) row.append(form.lblPW(3 * (t - 1) + sigma - 1)->text());
+  for (std::size_t i = 0; i < schemes.size(); ++i) {
+    QStringList row{schemes[i]->text(),           text(captions.lblCU[i]), text(captions.lblPOW[i]),
+                    text(captions.lblENT[i]),     text(captions.lblP[i]),  text(captions.lblQ[i])};
+    for (std::size_t sigma = 0; sigma < 3; ++sigma) row.append(text(captions.lblPW[3 * i + sigma]));
     table.rows.append(row);
   }
   return table;
@@ -68,7 +72,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     table.rows.append(QStringList{quantity});
     table.differing.append(QList<int>{});
   }
-  for (const SchemeAudit& audit : data.audit.schemes) {
+  for (const analysis::SchemeAudit& audit : data.audit.schemes) {
     const auto i = static_cast<std::size_t>(audit.test - 1);
     const SchemeResult& design = data.results.schemes[i];
     const int column = static_cast<int>(table.header.size());
@@ -80,7 +84,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     QString exactRank = QString::number(audit.exactRank);
     if (audit.exactExceeded) exactRank += QStringLiteral(" (exceeded)");
     if (rankDiffers) exactRank += QStringLiteral(" - DIFFERS");
-    QString rating = QString::fromLatin1(ratingCaption(data.exactRatings[i]));
+    QString rating = QString::fromLatin1(ratingCaption(audit.ratingExact));
     if (ratingDiffers) rating += QStringLiteral(" - DIFFERS");
     const QStringList cells{rank,
                             QString::fromStdString(audit.cfpShown),
@@ -90,7 +94,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
                             QString::number(static_cast<double>(audit.margin), 'g', 4),
                             exactRank,
                             powersText(design.power[0], design.power[1], design.power[2]),
-                            powersText(data.exactPowers[i]),
+                            powersText(audit.powerExact),
                             QString::fromLatin1(ratingCaption(design.rating)),
                             rating};
     for (int row = 0; row < cells.size(); ++row) table.rows[row].append(cells[row]);
@@ -102,7 +106,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
 
 QString auditDifferences(const AnalysisData& data) {
   QStringList differences;
-  for (const SchemeAudit& audit : data.audit.schemes) {
+  for (const analysis::SchemeAudit& audit : data.audit.schemes) {
     const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
     if (data.rankDiffers(audit.test)) {
       differences.append(QStringLiteral("1:%1: the design chose rank %2, exact arithmetic gives rank %3%4.")
@@ -113,7 +117,7 @@ QString auditDifferences(const AnalysisData& data) {
       differences.append(QStringLiteral("1:%1: the design rates its power %2, the exact power rates %3.")
                              .arg(audit.test)
                              .arg(QLatin1String(ratingCaption(design.rating)),
-                                  QLatin1String(ratingCaption(data.exactRatings[static_cast<std::size_t>(audit.test - 1)]))));
+                                  QLatin1String(ratingCaption(audit.ratingExact))));
     }
   }
   if (differences.isEmpty()) {

@@ -8,25 +8,33 @@
 #include "velmora/analysis/monotone_search.h"
 #include "velmora/engine/numbers.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
-// Exact comparisons of one scheme's ranks against the DCFP, each computed once.
+// Exact comparisons of one scheme's ranks against the DCFP, each computed once. The caller
+// checks the sizes first (checkSizes), so every rank from 1 to n lies in the domain.
 class RankProbe {
  public:
   RankProbe(const ExactDcfp& dcfp, int n, int r, int t) : m_dcfp(dcfp), m_n(n), m_r(r), m_t(t) {}
 
+  Expected<void> checkSizes() const {
+    if (inExactCfpDomain(m_n, m_r, m_t, 1)) return {};
+    return fail(ProblemKind::refusedRequest,
+                "the exact audit needs a test from 1:1 to 1:4, r at least 1, n at least 1 and n + 4r at most 32767");
+  }
+
+  // Rank k's comparison, for 1 <= k <= n.
   const ExactDcfp::Comparison& at(int k) {
     auto found = m_cache.find(k);
-    if (found == m_cache.end()) found = m_cache.emplace(k, m_dcfp.compare(m_n, m_r, m_t, k)).first;
+    if (found == m_cache.end()) found = m_cache.emplace(k, m_dcfp.compare(m_n, m_r, m_t, k).value()).first;
     return found->second;
   }
   bool meets(int k) { return at(k).meets; }
   int evaluations() const { return static_cast<int>(m_cache.size()); }
 
-  // The largest rank in 1..maxRank that meets the DCFP, 0 when none does. The exact CFP
-  // rises with the rank, so the ranks that meet it form a prefix.
-  int lastMeetingRank(int maxRank, int hint) {
+  // The largest rank in 1..maxRank (maxRank <= n) that meets the DCFP, none when none does.
+  // The exact CFP rises with the rank, so the ranks that meet it form a prefix.
+  std::optional<int> lastMeetingRank(int maxRank, int hint) {
     return lastHolding(1, maxRank, hint, [this](int k) { return meets(k); });
   }
 
@@ -40,14 +48,17 @@ class RankProbe {
 
 }  // namespace
 
-int findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint, int* evaluations) {
+Expected<std::optional<int>> findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint,
+                                           int* evaluations) {
   RankProbe probe(dcfp, n, r, t);
-  const int rank = probe.lastMeetingRank(std::min(maxRank, n), hint);
+  if (auto sizes = probe.checkSizes(); !sizes) return fail(std::move(sizes.error()));
+  if (maxRank < 1) return fail(ProblemKind::refusedRequest, "the largest rank must be at least 1");
+  const std::optional<int> rank = probe.lastMeetingRank(std::min(maxRank, n), hint);
   if (evaluations != nullptr) *evaluations = probe.evaluations();
   return rank;
 }
 
-CalculationAudit auditCalculation(const Results& results, std::string_view dcfpText) {
+Expected<CalculationAudit> auditCalculation(const Results& results, std::string_view dcfpText) {
   const ExactDcfp dcfp(dcfpText);
   const int n = results.inputs.n;
   const int r = results.inputs.r;
@@ -56,8 +67,12 @@ CalculationAudit auditCalculation(const Results& results, std::string_view dcfpT
   CalculationAudit audit;
   for (const SchemeResult& result : results.schemes) {
     const int t = result.test;
-    SchemeAudit& scheme = audit.schemes[static_cast<std::size_t>(t - 1)];
     RankProbe probe(dcfp, n, r, t);
+    if (auto sizes = probe.checkSizes(); !sizes) return fail(std::move(sizes.error()));
+    if (result.rank < 1 || result.rank > n) return fail(ProblemKind::refusedRequest, "the chosen rank must lie from 1 to n");
+    const Expected<std::array<double, 3>> powers = exactPowers(n, result.rank, t);
+    if (!powers) return fail(powers.error());
+    SchemeAudit& scheme = audit.schemes[static_cast<std::size_t>(t - 1)];
     scheme.test = t;
     scheme.rank = result.rank;
     scheme.exceeded = result.exceeded;
@@ -70,15 +85,15 @@ CalculationAudit auditCalculation(const Results& results, std::string_view dcfpT
       scheme.nextRank = scheme.rank + 1;
       scheme.nextCfpExact = probe.at(scheme.rank + 1).cfp;
     }
-    const int exact = probe.lastMeetingRank(maxRank, scheme.rank);
-    scheme.exactExceeded = exact == 0;
-    scheme.exactRank = std::max(exact, 1);
-    scheme.powerExact = analysis::exactPowers(n, scheme.rank, t);
-    scheme.ratingExact = analysis::ratePowers(scheme.powerExact[1], scheme.powerExact[2]);
+    const std::optional<int> exact = probe.lastMeetingRank(maxRank, scheme.rank);
+    scheme.exactExceeded = !exact;
+    scheme.exactRank = exact.value_or(1);
+    scheme.powerExact = *powers;
+    scheme.ratingExact = ratePowers(scheme.powerExact[1], scheme.powerExact[2]);
     scheme.rating = result.rating;
     audit.evaluations += probe.evaluations();
   }
   return audit;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

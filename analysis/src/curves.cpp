@@ -29,10 +29,14 @@ double rankSeconds(int t, int r) {
 }
 
 // The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
-std::vector<long double> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
+// The sizes are checked first, so that no rank is refused on a worker.
+Expected<std::vector<long double>> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
+  for (const int k : ranks) {
+    if (!inExactCfpDomain(n, r, t, k)) return fail(exactCfp(n, r, t, k).error());
+  }
   std::vector<long double> cfps(ranks.size());
   const bool costly = rankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
-  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = exactCfp(n, r, t, ranks[i]); }, costly ? 0 : 1);
+  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = exactCfp(n, r, t, ranks[i]).value(); }, costly ? 0 : 1);
   return cfps;
 }
 
@@ -97,7 +101,7 @@ std::vector<int> curveRanks(const Results& results, int t) {
   return {chosen.begin(), chosen.end()};
 }
 
-CalculationCurves computeCurves(const Results& results) {
+Expected<CalculationCurves> computeCurves(const Results& results) {
   CalculationCurves curves;
   const int n = results.inputs.n;
   const int r = results.inputs.r;
@@ -111,7 +115,11 @@ CalculationCurves computeCurves(const Results& results) {
   const std::vector<double> shifts = curveShifts();
   std::vector<double> reference;
   reference.reserve(shifts.size());
-  for (const double shift : shifts) reference.push_back(referencePower(shift));
+  for (const double shift : shifts) {
+    const Expected<double> power = referencePower(shift);
+    if (!power) return fail(power.error());
+    reference.push_back(*power);
+  }
 
   for (const SchemeResult& result : results.schemes) {
     const int t = result.test;
@@ -122,20 +130,25 @@ CalculationCurves computeCurves(const Results& results) {
 
     const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const std::vector<float> design = designCfps(n, r, t, ranks).value();
-    const std::vector<long double> exact = exactCfps(n, r, t, ranks);
+    const Expected<std::vector<float>> design = designCfps(n, r, t, ranks);
+    if (!design) return fail(design.error());
+    const Expected<std::vector<long double>> exact = exactCfps(n, r, t, ranks);
+    if (!exact) return fail(exact.error());
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
       const int k = ranks[i];
-      scheme.cfp.push_back({k, static_cast<double>(design[i]), static_cast<double>(exact[i]),
+      scheme.cfp.push_back({k, static_cast<double>((*design)[i]), static_cast<double>((*exact)[i]),
                             k == result.rank, k == curves.jBound});
     }
 
     scheme.power.reserve(shifts.size());
     for (std::size_t i = 0; i < shifts.size(); ++i) {
       const double shift = shifts[i];
-      scheme.power.push_back({shift, static_cast<double>(designPower(n, result.percentile, t, shift).value()),
-                              exactPower(n, result.rank, t, shift), reference[i]});
+      const Expected<float> designed = designPower(n, result.percentile, t, shift);
+      if (!designed) return fail(designed.error());
+      const Expected<double> power = exactPower(n, result.rank, t, shift);
+      if (!power) return fail(power.error());
+      scheme.power.push_back({shift, static_cast<double>(*designed), *power, reference[i]});
     }
   }
   return curves;

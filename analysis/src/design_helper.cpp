@@ -9,39 +9,36 @@
 #include "velmora/engine/numbers.h"
 #include "request_values.h"
 
-namespace velmora {
+namespace velmora::analysis {
 
 namespace {
 
-using analysis_detail::refused;
+using detail::refused;
 
 // Counts above a billion describe no monitoring program.
 constexpr double kLargestCount = 1e9;
 
-std::optional<long> countAboveZero(std::string_view text) { return analysis_detail::wholeNumberFromOne(text, kLargestCount); }
+std::optional<long> countAboveZero(std::string_view text) { return detail::wholeNumberFromOne(text, kLargestCount); }
 
 std::string significant(double value, int digits) { return formatSignificant(static_cast<long double>(value), digits); }
 
 }  // namespace
 
-MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_view constituents,
-                                         std::string_view evaluations, std::string_view swfpr,
-                                         std::string_view nText) {
+Expected<MonitoringDesign> designMonitoringProgram(std::string_view wells, std::string_view constituents,
+                                                   std::string_view evaluations, std::string_view swfpr,
+                                                   std::string_view nText) {
   MonitoringDesign design;
   const auto w = countAboveZero(wells);
   if (!w) {
-    design.error = refused("the number of wells must be a whole number above zero");
-    return design;
+    return fail(refused("the number of wells must be a whole number above zero"));
   }
   const auto c = countAboveZero(constituents);
   if (!c) {
-    design.error = refused("the number of constituents must be a whole number above zero");
-    return design;
+    return fail(refused("the number of constituents must be a whole number above zero"));
   }
   const auto e = countAboveZero(evaluations);
   if (!e) {
-    design.error = refused("the number of evaluations a year must be a whole number above zero");
-    return design;
+    return fail(refused("the number of evaluations a year must be a whole number above zero"));
   }
   design.wells = *w;
   design.constituents = *c;
@@ -49,8 +46,7 @@ MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_vie
   if (!swfpr.empty()) {
     const NumericReading a = readNumericValue(swfpr);
     if (!isNumeric(swfpr) || !a.inRange || !(a.value > 0.0 && a.value < 1.0)) {
-      design.error = refused("the site-wide false-positive rate must lie strictly between 0 and 1");
-      return design;
+      return fail(refused("the site-wide false-positive rate must lie strictly between 0 and 1"));
     }
     design.swfpr = a.value;
   }
@@ -68,10 +64,9 @@ MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_vie
     }
   }
   if (comparisons > static_cast<double>(largestR)) {
-    design.error = refused("r = W x E = " + formatInteger(design.wells) + " x " + formatInteger(design.evaluations) + " = " +
-                   significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
-                   formatInteger(largestR) + ": " + room + ")");
-    return design;
+    return fail(refused("r = W x E = " + formatInteger(design.wells) + " x " + formatInteger(design.evaluations) +
+                        " = " + significant(comparisons, 15) + " comparisons is more than the calculator takes (at most " +
+                        formatInteger(largestR) + ": " + room + ")"));
   }
   design.r = static_cast<long>(comparisons);
 
@@ -85,4 +80,4 @@ MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_vie
   return design;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

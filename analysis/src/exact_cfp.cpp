@@ -4,78 +4,101 @@
 #include "velmora/engine/detail/first_false_positive.h"
 #include "velmora/engine/numbers.h"
 
-#include <gmpxx.h>
+// Boost's fractions rather than GMP's: the exact tools stay header-only in what they need
+// beyond the engine, and the sums below multiply a large number by a small one at each step,
+// which costs the same in either.
+#include <boost/multiprecision/cpp_int.hpp>
 
 #include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <limits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "velmora/engine/limits.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
+namespace mp = boost::multiprecision;
+using mp::cpp_int;
+using mp::cpp_rational;
+
+// The number of bits of x > 0.
+long bitLength(const cpp_int& x) { return static_cast<long>(mp::msb(x)) + 1; }
+
 // X / Y for Y > 0, rounded toward zero to 64 significant bits.
-long double quotientToLongDouble(const mpz_class& x, const mpz_class& y) {
-  static_assert(sizeof(unsigned long) == 8, "the 64 leading bits are read as one unsigned long");
-  if (sgn(x) == 0) return 0.0L;
-  const bool negative = sgn(x) < 0;
-  const mpz_class magnitude = abs(x);
-  const long shift = 66 - (static_cast<long>(mpz_sizeinbase(magnitude.get_mpz_t(), 2)) -
-                           static_cast<long>(mpz_sizeinbase(y.get_mpz_t(), 2)));
-  mpz_class quotient;
+long double quotientToLongDouble(const cpp_int& x, const cpp_int& y) {
+  if (x.is_zero()) return 0.0L;
+  const bool negative = x.sign() < 0;
+  const cpp_int magnitude = abs(x);
+  const long shift = 66 - (bitLength(magnitude) - bitLength(y));
+  cpp_int quotient;
   if (shift >= 0) {
-    quotient = (magnitude << static_cast<mp_bitcnt_t>(shift)) / y;
+    quotient = (magnitude << static_cast<unsigned>(shift)) / y;
   } else {
-    quotient = magnitude / (y << static_cast<mp_bitcnt_t>(-shift));
+    quotient = magnitude / (y << static_cast<unsigned>(-shift));
   }
-  const long extra = static_cast<long>(mpz_sizeinbase(quotient.get_mpz_t(), 2)) - 64;
-  if (extra > 0) quotient >>= static_cast<mp_bitcnt_t>(extra);
-  const long double leading = static_cast<long double>(mpz_get_ui(quotient.get_mpz_t()));
+  const long extra = bitLength(quotient) - 64;
+  if (extra > 0) quotient >>= static_cast<unsigned>(extra);
+  const long double leading = static_cast<long double>(quotient.convert_to<std::uint64_t>());
   const long double value = std::ldexp(leading, static_cast<int>((extra > 0 ? extra : 0) - shift));
   return negative ? -value : value;
+}
+
+// The whole number the digits spell in `radix` (10, 16 or 8), digit by digit: Boost's own
+// reader takes a leading 0 for an octal number.
+cpp_int digitsValue(const std::string& digits, int radix) {
+  cpp_int value = 0;
+  for (const char c : digits) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c - 'A' + 10;
+    value = value * radix + digit;
+  }
+  return value;
 }
 
 // Decimal exponents beyond this are clamped: such a DCFP is more than 10^30000 away from
 // every CFP (all lie between 1e-17 and 1), so no comparison changes.
 constexpr long kExponentClamp = 30000;
 
-// The DCFP as typed, as an exact fraction: the same number the box's numeric value reads.
-mpq_class readExactly(std::string_view text) {
-  const NumericParts parts = scanNumericValue(text);
-  if (parts.digits.empty()) return mpq_class(0);
-  if (parts.radix != 10) return mpq_class(mpz_class(parts.digits, parts.radix == 0 ? 10 : parts.radix));
+tl::unexpected<Problem> outsideDomain() {
+  return fail(ProblemKind::refusedRequest,
+              "the exact CFP needs a test from 1:1 to 1:4, r at least 1, a rank from 1 to n and n + 4r at most 32767");
+}
 
-  const mpz_class mantissa(parts.digits, 10);
+// The DCFP as typed, as an exact fraction: the same number the box's numeric value reads.
+cpp_rational readExactly(std::string_view text) {
+  const NumericParts parts = scanNumericValue(text);
+  if (parts.digits.empty()) return cpp_rational(0);
+  if (parts.radix != 10) return cpp_rational(digitsValue(parts.digits, parts.radix == 0 ? 10 : parts.radix));
+
+  const cpp_int mantissa = digitsValue(parts.digits, 10);
   long long scale = parts.exponent - parts.fractionDigits;
   if (scale > kExponentClamp) scale = kExponentClamp;
   if (scale < -kExponentClamp) scale = -kExponentClamp;
-  mpz_class power;
-  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(scale < 0 ? -scale : scale));
-  mpq_class value = scale >= 0 ? mpq_class(mantissa * power) : mpq_class(mantissa, power);
-  value.canonicalize();
-  return parts.negative ? mpq_class(-value) : value;
+  const cpp_int power = mp::pow(cpp_int(10), static_cast<unsigned>(scale < 0 ? -scale : scale));
+  // A fraction made of a numerator and a denominator is kept in lowest terms.
+  const cpp_rational value = scale >= 0 ? cpp_rational(mantissa * power) : cpp_rational(mantissa, power);
+  return parts.negative ? cpp_rational(-value) : value;
 }
 
 // 1 - CFP_t(k) as an exact fraction num / den, from the alternating sum
 // P = sum over i of (-1)^i C(r, i) E[W^(t i)], E[W^m] = prod over h < m of (k + h) / (n + 1 + h),
 // in Horner form from the last term down. The fraction is not reduced.
-void passFraction(int n, int r, int t, int k, mpz_class& num, mpz_class& den) {
+void passFraction(int n, int r, int t, int k, cpp_int& num, cpp_int& den) {
   num = 1;
   den = 1;
   for (long i = r; i >= 1; --i) {
-    mpz_class stepNum = r - i + 1;
-    mpz_class stepDen = i;
+    cpp_int stepNum = r - i + 1;
+    cpp_int stepDen = i;
     for (long h = t * (i - 1); h <= t * i - 1; ++h) {
-      stepNum *= static_cast<unsigned long>(k + h);
-      stepDen *= static_cast<unsigned long>(n + 1 + h);
+      stepNum *= k + h;
+      stepDen *= n + 1 + h;
     }
     // acc <- 1 - step * acc
-    const mpz_class newNum = stepDen * den - stepNum * num;
+    const cpp_int newNum = stepDen * den - stepNum * num;
     den = stepDen * den;
     num = newNum;
   }
@@ -84,7 +107,7 @@ void passFraction(int n, int r, int t, int k, mpz_class& num, mpz_class& den) {
 }  // namespace
 
 struct ExactDcfp::Fraction {
-  mpq_class value;
+  cpp_rational value;
 };
 
 bool inExactCfpDomain(int n, int r, int t, int k) {
@@ -92,14 +115,14 @@ bool inExactCfpDomain(int n, int r, int t, int k) {
          static_cast<long>(n) + 4L * r <= kMaxBackgroundPlusFourComparisons;
 }
 
-long double exactCfp(int n, int r, int t, int k) {
+Expected<long double> exactCfp(int n, int r, int t, int k) {
   static_assert(LDBL_MANT_DIG >= 64, "the exact audit needs a long double of at least 64 significant bits");
-  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   return firstFalsePositiveSum<long double>(n, r, t, k);
 }
 
-long double exactCfpQuad(int n, int r, int t, int k) {
-  if (!inExactCfpDomain(n, r, t, k)) return std::numeric_limits<long double>::quiet_NaN();
+Expected<long double> exactCfpQuad(int n, int r, int t, int k) {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   return static_cast<long double>(firstFalsePositiveSum<__float128>(n, r, t, k));
 }
 
@@ -121,29 +144,32 @@ std::string formatSignificant(long double value, int digits) {
 
 ExactDcfp::ExactDcfp(std::string_view text) : m_value(std::make_unique<Fraction>()) {
   m_value->value = readExactly(text);
-  m_approx = quotientToLongDouble(m_value->value.get_num(), m_value->value.get_den());
+  m_approx = quotientToLongDouble(mp::numerator(m_value->value), mp::denominator(m_value->value));
 }
 ExactDcfp::~ExactDcfp() = default;
 ExactDcfp::ExactDcfp(ExactDcfp&&) noexcept = default;
 ExactDcfp& ExactDcfp::operator=(ExactDcfp&&) noexcept = default;
 
-std::string ExactDcfp::fractionText() const { return m_value->value.get_str(); }
+std::string ExactDcfp::fractionText() const { return m_value->value.str(); }
 
-int ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margin) const {
-  mpz_class num;
-  mpz_class den;
+Expected<int> ExactDcfp::compareByFractions(int n, int r, int t, int k, long double* margin) const {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
+  cpp_int num;
+  cpp_int den;
   passFraction(n, r, t, k, num, den);
   // CFP = (den - num) / den, DCFP = p / q; DCFP - CFP = (p den - (den - num) q) / (q den).
-  const mpz_class& p = m_value->value.get_num();
-  const mpz_class& q = m_value->value.get_den();
-  const mpz_class difference = p * den - (den - num) * q;
+  const cpp_int p = mp::numerator(m_value->value);
+  const cpp_int q = mp::denominator(m_value->value);
+  const cpp_int difference = p * den - (den - num) * q;
   if (margin != nullptr) *margin = quotientToLongDouble(difference, q * den);
-  return -sgn(difference);  // the sign of CFP - DCFP
+  return -difference.sign();  // the sign of CFP - DCFP
 }
 
-ExactDcfp::Comparison ExactDcfp::compare(int n, int r, int t, int k) const {
+Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k) const {
+  const Expected<long double> cfp = exactCfp(n, r, t, k);
+  if (!cfp) return fail(cfp.error());
   Comparison comparison;
-  comparison.cfp = exactCfp(n, r, t, k);
+  comparison.cfp = *cfp;
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
   const long double doubt = 4.0L * (exactCfpRelativeErrorBound(r, t) * comparison.cfp + u * std::fabs(m_approx));
   comparison.margin = m_approx - comparison.cfp;
@@ -152,8 +178,8 @@ ExactDcfp::Comparison ExactDcfp::compare(int n, int r, int t, int k) const {
     return comparison;
   }
   comparison.decidedByFractions = true;
-  comparison.meets = compareByFractions(n, r, t, k, &comparison.margin) <= 0;
+  comparison.meets = *compareByFractions(n, r, t, k, &comparison.margin) <= 0;  // in the domain, as above
   return comparison;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -147,8 +147,12 @@ bool inExactPowerDomain(int n, int k, int t, double delta) {
   return n >= 2 && n <= 32767 && k >= 1 && k <= n && t >= 1 && t <= 4 && delta >= 0.0 && delta <= 6.0;
 }
 
-double exactPower(int n, int k, int t, double delta) {
-  if (!inExactPowerDomain(n, k, t, delta)) return std::numeric_limits<double>::quiet_NaN();
+Expected<double> exactPower(int n, int k, int t, double delta) {
+  if (!inExactPowerDomain(n, k, t, delta)) {
+    return fail(ProblemKind::refusedRequest,
+                "the exact power needs n from 2 to 32767, a rank from 1 to n, a test from 1:1 to 1:4 and a shift "
+                "from 0 to 6 standard deviations");
+  }
   LogIntegrand integrand(n, k, t, delta);
 
   // The mode. Start from the limit's median, about Phi^-1(1 - k/(n + 1)); since (log g)'' <= -1
@@ -189,22 +193,29 @@ double exactPower(int n, int k, int t, double delta) {
   return std::clamp(atPeak * sum, 0.0, 1.0);
 }
 
-std::array<double, 3> exactPowers(int n, int k, int t) {
-  return {exactPower(n, k, t, 2.0), exactPower(n, k, t, 3.0), exactPower(n, k, t, 4.0)};
+Expected<std::array<double, 3>> exactPowers(int n, int k, int t) {
+  std::array<double, 3> powers{};
+  for (std::size_t i = 0; i < powers.size(); ++i) {
+    const Expected<double> power = exactPower(n, k, t, static_cast<double>(i + 2));
+    if (!power) return fail(power.error());
+    powers[i] = *power;
+  }
+  return powers;
 }
 
 int powerThousandths(double power) { return VELMORA_IN_RANGE(toInt16(power * 1000.0)); }
 
-PowerRating ratePowers(double power3, double power4) {
+Rating ratePowers(double power3, double power4) {
   // The calculator keeps the rounded powers in float32.
   const float p3 = static_cast<float>(static_cast<double>(powerThousandths(power3)) / 1000.0);
   const float p4 = static_cast<float>(static_cast<double>(powerThousandths(power4)) / 1000.0);
   return rateByCriteria(p3, p4);
 }
 
-PowerRating exactRating(int n, int k, int t) {
-  const std::array<double, 3> powers = exactPowers(n, k, t);
-  return ratePowers(powers[1], powers[2]);
+Expected<Rating> exactRating(int n, int k, int t) {
+  const Expected<std::array<double, 3>> powers = exactPowers(n, k, t);
+  if (!powers) return fail(powers.error());
+  return ratePowers((*powers)[1], (*powers)[2]);
 }
 
 }  // namespace velmora::analysis

@@ -8,7 +8,6 @@
 // exceeds K / sqrt(1 + 1/10).
 
 #include <cmath>
-#include <limits>
 
 #include <boost/math/distributions/non_central_t.hpp>
 #include <boost/math/distributions/students_t.hpp>
@@ -17,8 +16,8 @@
 
 namespace velmora::analysis {
 
-double referencePower(double delta) {
-  if (!std::isfinite(delta)) return std::numeric_limits<double>::quiet_NaN();
+Expected<double> referencePower(double delta) {
+  if (!std::isfinite(delta)) return fail(ProblemKind::refusedRequest, "the shift of the reference power must be a finite number");
   constexpr double kBackground = 10.0;
   constexpr double kDegrees = kBackground - 1.0;
   static const double kScale = std::sqrt(1.0 + 1.0 / kBackground);

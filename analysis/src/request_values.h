@@ -12,7 +12,7 @@
 #include "velmora/engine/numbers.h"
 #include "velmora/engine/problem.h"
 
-namespace velmora::analysis_detail {
+namespace velmora::analysis::detail {
 
 // A whole number from 1 to `largest`: numeric as the boxes take it, its value whole.
 inline std::optional<long> wholeNumberFromOne(std::string_view text, double largest) {
@@ -26,4 +26,4 @@ inline std::optional<long> wholeNumberFromOne(std::string_view text, double larg
 // A request refused, in one sentence.
 inline Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
 
-}  // namespace velmora::analysis_detail
+}  // namespace velmora::analysis::detail

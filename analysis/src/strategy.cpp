@@ -105,9 +105,10 @@ std::string Strategy::canonicalName() const {
   return name;
 }
 
-int Strategy::scheme() const {
+std::optional<int> Strategy::scheme() const {
   const bool oneOfT = kind == Kind::kOfM && passesNeeded == 1 && median == 1 && units <= 4;
-  return oneOfT ? units : 0;
+  if (!oneOfT) return std::nullopt;
+  return units;
 }
 
 std::string strategyGrammar() {

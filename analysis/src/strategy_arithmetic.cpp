@@ -100,7 +100,8 @@ Expected<double> StrategyArithmetic::power(int n, int k, double shift, int shift
   return std::exp(integral.logValue);
 }
 
-int StrategyArithmetic::compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const {
+Expected<int> StrategyArithmetic::compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
   using mp::cpp_int;
   const int degree = m_polynomial.degree;
   const long m = static_cast<long>(degree) * r;
@@ -173,7 +174,7 @@ Expected<CfpDecision> StrategyArithmetic::meets(const DcfpFraction& dcfp, int n,
       return CfpDecision{byFail ? below : !below, DecidedBy::multiprecision};
     }
   }
-  return CfpDecision{compareByFractions(dcfp, n, r, k) <= 0, DecidedBy::fractions};
+  return CfpDecision{*compareByFractions(dcfp, n, r, k) <= 0, DecidedBy::fractions};  // sizes checked above
 }
 
 }  // namespace velmora::analysis

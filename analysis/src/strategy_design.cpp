@@ -50,7 +50,7 @@ double estimatedCfp(const StrategyPolynomial& polynomial, int n, int r, int k) {
 }
 
 int estimatedRank(const StrategyPolynomial& polynomial, double dcfp, int n, int r, int maxRank) {
-  return std::max(1, lastHolding(1, maxRank, 1, [&](int k) { return estimatedCfp(polynomial, n, r, k) <= dcfp; }));
+  return lastHolding(1, maxRank, 1, [&](int k) { return estimatedCfp(polynomial, n, r, k) <= dcfp; }).value_or(1);
 }
 
 Expected<StrategyRow> describe(const StrategyArithmetic& arithmetic, int n, int r, int k, std::optional<int> shifted) {
@@ -104,11 +104,11 @@ Expected<StrategyRow> design(const StrategyArithmetic& arithmetic, const DcfpFra
   const int maxRank = std::min(j, n);
   Probe probe(arithmetic, dcfp);
   const int hint = estimatedRank(arithmetic.polynomial(), dcfp.approx(), n, r, maxRank);
-  const int best = lastHolding(1, maxRank, hint, [&](int k) { return probe.meets(n, r, k); });
-  Expected<StrategyRow> row = describe(arithmetic, n, r, std::max(best, 1), shifted);
+  const std::optional<int> best = lastHolding(1, maxRank, hint, [&](int k) { return probe.meets(n, r, k); });
+  Expected<StrategyRow> row = describe(arithmetic, n, r, best.value_or(1), shifted);
   if (!row) return row;
-  row->exceeded = best == 0;
-  row->meets = best > 0;
+  row->exceeded = !best;
+  row->meets = best.has_value();
   row->evaluations = probe.evaluations();
   return row;
 }
@@ -171,9 +171,10 @@ Expected<std::optional<int>> smallestBackground(const Strategy& strategy, const 
   Probe probe(arithmetic, dcfp);
   const int highN = static_cast<int>(high);
   // The CFP falls as n grows: the sizes that fail form a run from the smallest.
-  const int lastFailing = lastHolding(low, highN, low, [&](int n) { return !probe.meets(n, r, rank); });
-  if (lastFailing == highN) return std::optional<int>();
-  return std::optional<int>(lastFailing + 1);
+  const std::optional<int> lastFailing = lastHolding(low, highN, low, [&](int n) { return !probe.meets(n, r, rank); });
+  if (!lastFailing) return std::optional<int>(low);
+  if (*lastFailing == highN) return std::optional<int>();
+  return std::optional<int>(*lastFailing + 1);
 }
 
 }  // namespace velmora::analysis

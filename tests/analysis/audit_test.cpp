@@ -6,14 +6,14 @@
 #include "velmora/analysis/audit.h"
 #include "velmora/engine/calculation.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
 CalculationAudit auditOf(const char* dcfp, const char* n, const char* r, const char* j) {
   Calculation calculation;
   const Expected<CalculationResult> outcome = calculation.calculate({dcfp, n, r, j});
   EXPECT_TRUE(outcome.has_value());
-  return auditCalculation(outcome->results, dcfp);
+  return auditCalculation(outcome->results, dcfp).value();
 }
 
 TEST(AuditCalculation, WorkedExampleAgreesScheme_by_scheme) {
@@ -90,16 +90,21 @@ TEST(AuditCalculation, ExactRankFarFromTheDesignRankIsFoundByBisection) {
     for (int t = 1; t <= 4; ++t) {
       for (int maxRank : {1, 2, 17, 60}) {
         int walked = 0;
-        for (int k = 1; k <= maxRank && dcfp.compare(60, 9, t, k).meets; ++k) walked = k;
+        for (int k = 1; k <= maxRank && dcfp.compare(60, 9, t, k)->meets; ++k) walked = k;
+        const std::optional<int> expected = walked > 0 ? std::optional<int>(walked) : std::nullopt;  // none: rank 1 fails
         for (int hint : {1, maxRank / 2 + 1, maxRank}) {
           int evaluations = 0;
-          EXPECT_EQ(findExactRank(dcfp, 60, 9, t, maxRank, hint, &evaluations), walked)
+          EXPECT_EQ(findExactRank(dcfp, 60, 9, t, maxRank, hint, &evaluations).value(), expected)
               << text << " 1:" << t << " max " << maxRank << " hint " << hint;
           EXPECT_LE(evaluations, 14);
         }
       }
     }
   }
+  // No scheme 1:5, no rank bound below 1: refused, not a rank.
+  const ExactDcfp dcfp("0.05");
+  EXPECT_EQ(findExactRank(dcfp, 60, 9, 5, 10).error().kind, ProblemKind::refusedRequest);
+  EXPECT_EQ(findExactRank(dcfp, 60, 9, 1, 0).error().kind, ProblemKind::refusedRequest);
 }
 
 TEST(AuditCalculation, DesignRanksAgreeWithExactRanksAcrossTypicalInputs) {
@@ -112,7 +117,7 @@ TEST(AuditCalculation, DesignRanksAgreeWithExactRanksAcrossTypicalInputs) {
         const std::string nText = std::to_string(n);
         const Expected<CalculationResult> outcome = calculation.calculate({dcfp, nText, std::to_string(r), nText});
         ASSERT_TRUE(outcome.has_value());
-        const CalculationAudit audit = auditCalculation(outcome->results, dcfp);
+        const CalculationAudit audit = auditCalculation(outcome->results, dcfp).value();
         for (const SchemeAudit& s : audit.schemes) {
           if (!s.agrees()) ++disagreements;
           // The design's CFP as shown is the exact one rounded, up to float32 digits.
@@ -125,4 +130,4 @@ TEST(AuditCalculation, DesignRanksAgreeWithExactRanksAcrossTypicalInputs) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -6,7 +6,7 @@
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/numbers.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
 TEST(ExactDcfp, ReadsTheCharactersTheBoxesRead) {
@@ -34,17 +34,17 @@ TEST(ExactDcfp, RoundsToTheValueTheBoxesRead) {
 TEST(ExactDcfp, AnExactTieMeetsTheDcfp) {
   // CFP of rank 1 of 1:1 with n 20, r 5 is 1 - 20/25 = 1/5 exactly.
   const ExactDcfp tie("0.2");
-  const ExactDcfp::Comparison comparison = tie.compare(20, 5, 1, 1);
+  const ExactDcfp::Comparison comparison = *tie.compare(20, 5, 1, 1);
   EXPECT_TRUE(comparison.meets);
   EXPECT_TRUE(comparison.decidedByFractions);
   EXPECT_EQ(comparison.margin, 0.0L);
 
-  const ExactDcfp::Comparison below = ExactDcfp("0.19999999999999999999999").compare(20, 5, 1, 1);
+  const ExactDcfp::Comparison below = *ExactDcfp("0.19999999999999999999999").compare(20, 5, 1, 1);
   EXPECT_FALSE(below.meets);
   EXPECT_TRUE(below.decidedByFractions);
   EXPECT_EQ(formatSignificant(below.margin), "-1e-23");
 
-  const ExactDcfp::Comparison above = ExactDcfp("0.20000000000000000000001").compare(20, 5, 1, 1);
+  const ExactDcfp::Comparison above = *ExactDcfp("0.20000000000000000000001").compare(20, 5, 1, 1);
   EXPECT_TRUE(above.meets);
   EXPECT_EQ(formatSignificant(above.margin), "1e-23");
 }
@@ -52,13 +52,13 @@ TEST(ExactDcfp, AnExactTieMeetsTheDcfp) {
 TEST(ExactDcfp, TiesOfTheRetestSchemes) {
   // 7187/118755 is not a finite decimal, so a typed DCFP can only come close: the digits
   // typed decide, down to the last one.
-  const ExactDcfp::Comparison under = ExactDcfp("0.060519557071281209212").compare(20, 5, 2, 2);
-  const ExactDcfp::Comparison over = ExactDcfp("0.060519557071281209213").compare(20, 5, 2, 2);
+  const ExactDcfp::Comparison under = *ExactDcfp("0.060519557071281209212").compare(20, 5, 2, 2);
+  const ExactDcfp::Comparison over = *ExactDcfp("0.060519557071281209213").compare(20, 5, 2, 2);
   EXPECT_FALSE(under.meets);
   EXPECT_TRUE(over.meets);
   // 31/1144 = 0.027097902097902...: 1:3, n 10, r 2, k 2.
-  EXPECT_FALSE(ExactDcfp("0.0270979020979020979").compare(10, 2, 3, 2).meets);
-  EXPECT_TRUE(ExactDcfp("0.0270979020979020980").compare(10, 2, 3, 2).meets);
+  EXPECT_FALSE(ExactDcfp("0.0270979020979020979").compare(10, 2, 3, 2)->meets);
+  EXPECT_TRUE(ExactDcfp("0.0270979020979020980").compare(10, 2, 3, 2)->meets);
 }
 
 TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
@@ -68,8 +68,8 @@ TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
       for (int t = 1; t <= 4; ++t) {
         for (int k = 1; k <= n; k += 3) {
           long double margin = 0.0L;
-          const int sign = dcfp.compareByFractions(n, r, t, k, &margin);
-          const ExactDcfp::Comparison fast = dcfp.compare(n, r, t, k);
+          const int sign = dcfp.compareByFractions(n, r, t, k, &margin).value();
+          const ExactDcfp::Comparison fast = dcfp.compare(n, r, t, k).value();
           EXPECT_EQ(fast.meets, sign <= 0) << n << " " << r << " 1:" << t << " k " << k;
           EXPECT_NEAR(static_cast<double>(fast.margin), static_cast<double>(margin), 1e-17);
           const mpq_class exact = mpq_class(1, 20) - testsupport::exactCfpFraction(n, r, t, k);
@@ -81,4 +81,4 @@ TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::analysis

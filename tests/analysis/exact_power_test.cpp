@@ -38,7 +38,7 @@ TEST(ExactPower, NoShiftGivesTheBetaMoments) {
       for (int t = 1; t <= 4; ++t) {
         double moment = 1.0;
         for (int i = 0; i < t; ++i) moment *= static_cast<double>(k + i) / static_cast<double>(n + 1 + i);
-        EXPECT_NEAR(exactPower(n, k, t, 0.0) / moment, 1.0, kRelativeTolerance)
+        EXPECT_NEAR(exactPower(n, k, t, 0.0).value() / moment, 1.0, kRelativeTolerance)
             << "n " << n << " k " << k << " t " << t;
       }
     }
@@ -59,7 +59,7 @@ TEST(ExactPower, MaximumTestOfOneSampleMatchesItsOwnIntegral) {
       for (double y = -10.0; y < 16.0; y += 0.25) {
         power += Quadrature::integrate([&](double x) { return integrand(x, delta); }, y, y + 0.25, 10, 1e-14);
       }
-      EXPECT_NEAR(exactPower(n, 1, 1, delta) / power, 1.0, kRelativeTolerance) << "n " << n << " delta " << delta;
+      EXPECT_NEAR(exactPower(n, 1, 1, delta).value() / power, 1.0, kRelativeTolerance) << "n " << n << " delta " << delta;
     }
   }
 }
@@ -119,29 +119,36 @@ TEST(ExactPower, AgreesWithWideArithmetic) {
   };
   for (const Case& c : cases) {
     const double wide = static_cast<double>(widePower(c));
-    EXPECT_NEAR(exactPower(c.n, c.k, c.t, c.delta) / wide, 1.0, kRelativeTolerance)
+    EXPECT_NEAR(exactPower(c.n, c.k, c.t, c.delta).value() / wide, 1.0, kRelativeTolerance)
         << "n " << c.n << " k " << c.k << " t " << c.t << " delta " << c.delta;
   }
 }
 
-TEST(ExactPower, NotANumberOutsideItsDomain) {
+TEST(ExactPower, RefusedOutsideItsDomain) {
   const Case outside[] = {{1, 1, 1, 2.0},  {32768, 1, 1, 2.0}, {10, 0, 1, 2.0},   {10, 11, 1, 2.0},
                           {10, 1, 0, 2.0}, {10, 1, 5, 2.0},    {10, 1, 1, -0.1}, {10, 1, 1, 6.1},
                           {10, 1, 1, NAN}};
-  for (const Case& c : outside) EXPECT_TRUE(std::isnan(exactPower(c.n, c.k, c.t, c.delta))) << c.n << " " << c.k;
+  for (const Case& c : outside) {
+    const Expected<double> power = exactPower(c.n, c.k, c.t, c.delta);
+    ASSERT_FALSE(power.has_value()) << c.n << " " << c.k;
+    EXPECT_EQ(power.error().kind, ProblemKind::refusedRequest);
+  }
+  // The three shifts and the rating of a size outside the domain are refused with it.
+  EXPECT_FALSE(exactPowers(1, 1, 1).has_value());
+  EXPECT_FALSE(exactRating(10, 11, 1).has_value());
 }
 
 // Exact binary halves of a thousandth: 0.5385 * 1000 is 538.5 in float64, and so on.
-TEST(PowerRating, PowersRoundedToThousandthsHalvesToEvenThenCompared) {
+TEST(RatePowers, PowersRoundedToThousandthsHalvesToEvenThenCompared) {
   EXPECT_EQ(powerThousandths(0.5385), 538);
   EXPECT_EQ(powerThousandths(0.8135), 814);
-  EXPECT_EQ(ratePowers(0.5385, 0.8145), PowerRating::acceptable);  // 538 misses, 814 meets
-  EXPECT_EQ(ratePowers(0.5395, 0.8135), PowerRating::good);        // 540 and 814
-  EXPECT_EQ(ratePowers(0.5385, 0.8125), PowerRating::low);         // 538 and 812
-  EXPECT_EQ(ratePowers(0.539, 0.8134), PowerRating::acceptable);   // exactly .539 meets, 813 misses
-  EXPECT_EQ(powerRatingCaption(PowerRating::good), "Good");
-  EXPECT_EQ(powerRatingCaption(PowerRating::acceptable), "Acceptable");
-  EXPECT_EQ(powerRatingCaption(PowerRating::low), "Low");
+  EXPECT_EQ(ratePowers(0.5385, 0.8145), Rating::acceptable);  // 538 misses, 814 meets
+  EXPECT_EQ(ratePowers(0.5395, 0.8135), Rating::good);        // 540 and 814
+  EXPECT_EQ(ratePowers(0.5385, 0.8125), Rating::low);         // 538 and 812
+  EXPECT_EQ(ratePowers(0.539, 0.8134), Rating::acceptable);   // exactly .539 meets, 813 misses
+  EXPECT_EQ(ratingCaption(Rating::good), "Good");
+  EXPECT_EQ(ratingCaption(Rating::acceptable), "Acceptable");
+  EXPECT_EQ(ratingCaption(Rating::low), "Low");
 }
 
 }  // namespace

@@ -7,14 +7,15 @@
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/planner.h"
 
-namespace velmora {
+namespace velmora::analysis {
 namespace {
 
 TEST(PlanSampleSize, ExactAndFloat32AnswersCanDifferAtATie) {
   // 1:1, rank 1: CFP = r / (n + r) = 5 / (n + 5) meets 0.1 exactly from n = 45 on, where
   // it equals 0.1; in float32 the CFP at 45 is 0.100000024 > 0.100000001.
-  const SampleSizePlan plan = planSampleSize("0.1", "5", "", "1:1");
-  ASSERT_FALSE(plan.error.has_value());
+  const Expected<SampleSizePlan> planned = planSampleSize("0.1", "5", "", "1:1");
+  ASSERT_TRUE(planned.has_value());
+  const SampleSizePlan& plan = *planned;
   ASSERT_EQ(plan.schemes.size(), 1u);
   EXPECT_EQ(plan.schemes[0].exactN, 45);
   EXPECT_EQ(formatSignificant(plan.schemes[0].exactCfp), "0.1");
@@ -26,16 +27,17 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
   for (const char* dcfp : {"0.05", "0.2"}) {
     for (int r : {1, 4, 10}) {
       for (int rank : {1, 2, 4}) {
-        const SampleSizePlan plan = planSampleSize(dcfp, std::to_string(r), std::to_string(rank));
-        ASSERT_FALSE(plan.error.has_value());
+        const Expected<SampleSizePlan> planned = planSampleSize(dcfp, std::to_string(r), std::to_string(rank));
+        ASSERT_TRUE(planned.has_value());
+        const SampleSizePlan& plan = *planned;
         ASSERT_EQ(plan.schemes.size(), 4u);
         const ExactDcfp exact(dcfp);
         const float single = std::stof(dcfp);
         for (const SchemePlan& s : plan.schemes) {
           ASSERT_TRUE(s.exactN.has_value());
           ASSERT_TRUE(s.designN.has_value());
-          EXPECT_TRUE(exact.compare(*s.exactN, r, s.test, rank).meets);
-          if (*s.exactN > plan.smallestN) EXPECT_FALSE(exact.compare(*s.exactN - 1, r, s.test, rank).meets);
+          EXPECT_TRUE(exact.compare(*s.exactN, r, s.test, rank)->meets);
+          if (*s.exactN > plan.smallestN) EXPECT_FALSE(exact.compare(*s.exactN - 1, r, s.test, rank)->meets);
           // A walk from the smallest size finds the same float32 answer: no wobble here.
           int walked = plan.smallestN;
           while (designCfp(walked, r, s.test, rank).value() > single) ++walked;
@@ -51,8 +53,9 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
 
 TEST(PlanSampleSize, NoBackgroundReachesATinyDcfp) {
   // 1:1 rank 1 needs 5 / (n + 5) <= 1e-4, n >= 49995: beyond 32767 - 20.
-  const SampleSizePlan plan = planSampleSize("0.0001", "5", "1", "1:1");
-  ASSERT_FALSE(plan.error.has_value());
+  const Expected<SampleSizePlan> planned = planSampleSize("0.0001", "5", "1", "1:1");
+  ASSERT_TRUE(planned.has_value());
+  const SampleSizePlan& plan = *planned;
   EXPECT_FALSE(plan.schemes[0].exactN.has_value());
   EXPECT_FALSE(plan.schemes[0].designN.has_value());
   EXPECT_EQ(plan.largestN, 32747);
@@ -60,17 +63,20 @@ TEST(PlanSampleSize, NoBackgroundReachesATinyDcfp) {
 }
 
 TEST(PlanSampleSize, RefusesRequestsOutsideTheCalculator) {
-  EXPECT_TRUE(planSampleSize("0", "5").error.has_value());
-  EXPECT_TRUE(planSampleSize("1.5", "5").error.has_value());
-  EXPECT_TRUE(planSampleSize("x", "5").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "0").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "2.5").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "8192").error.has_value());  // n + 4r > 32767 for every n >= 2
-  EXPECT_FALSE(planSampleSize("0.1", "8191", "", "1:1").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "5", "0").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "5", "32748").error.has_value());  // rank above every n that fits
-  EXPECT_TRUE(planSampleSize("0.1", "5", "1", "1:5").error.has_value());
-  EXPECT_TRUE(planSampleSize("0.1", "5", "1", "2").error.has_value());
+  const auto refused = [](const Expected<SampleSizePlan>& plan) {
+    return !plan.has_value() && plan.error().kind == ProblemKind::refusedRequest && plan.error().lines.size() == 1;
+  };
+  EXPECT_TRUE(refused(planSampleSize("0", "5")));
+  EXPECT_TRUE(refused(planSampleSize("1.5", "5")));
+  EXPECT_TRUE(refused(planSampleSize("x", "5")));
+  EXPECT_TRUE(refused(planSampleSize("0.1", "0")));
+  EXPECT_TRUE(refused(planSampleSize("0.1", "2.5")));
+  EXPECT_TRUE(refused(planSampleSize("0.1", "8192")));  // n + 4r > 32767 for every n >= 2
+  EXPECT_TRUE(planSampleSize("0.1", "8191", "", "1:1").has_value());
+  EXPECT_TRUE(refused(planSampleSize("0.1", "5", "0")));
+  EXPECT_TRUE(refused(planSampleSize("0.1", "5", "32748")));  // rank above every n that fits
+  EXPECT_TRUE(refused(planSampleSize("0.1", "5", "1", "1:5")));
+  EXPECT_TRUE(refused(planSampleSize("0.1", "5", "1", "2")));
 }
 
 TEST(SmallestMeetingN, GallopsAndBisects) {
@@ -92,4 +98,4 @@ TEST(SmallestMeetingN, GallopsAndBisects) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::analysis

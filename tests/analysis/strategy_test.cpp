@@ -22,7 +22,7 @@ TEST(Strategy, NamesAreReadLooselyAndWrittenOneWay) {
   EXPECT_EQ(parseStrategy("MODIFIED-california")->canonicalName(), "modified-california");
   EXPECT_EQ(parseStrategy("1-of-2 / Median-3")->canonicalName(), "1-of-2/median-3");
   EXPECT_EQ(parseStrategy("1-of-3")->scheme(), 3);
-  EXPECT_EQ(parseStrategy("1-of-2/median-3")->scheme(), 0);
+  EXPECT_EQ(parseStrategy("1-of-2/median-3")->scheme(), std::nullopt);
   for (const char* bad : {"", "0-of-2", "3-of-2", "1-of-9", "2:3", "california-1", "california-9", "1-of-2/median-4",
                           "1-of-2/median-11", "1-of-2/mean-3", "+1-of-2", "modified", "1-of-2,"}) {
     const Expected<Strategy> refused = parseStrategy(bad);

@@ -12,7 +12,7 @@
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/limits.h"
 
-namespace velmora {
+namespace velmora::analysis {
 
 struct SchemeAudit {
   int test = 0;                 // t of scheme 1:t
@@ -56,14 +56,16 @@ struct CalculationAudit {
 };
 
 // Audits the results of a completed run. `dcfpText` is the DCFP text of that run, read
-// exactly.
-[[nodiscard]] CalculationAudit auditCalculation(const Results& results, std::string_view dcfpText);
+// exactly. Refused when the results lie outside the exact tools' domain, which those of a
+// run the calculator accepted never do.
+[[nodiscard]] Expected<CalculationAudit> auditCalculation(const Results& results, std::string_view dcfpText);
 
-// The largest rank <= maxRank whose exact CFP meets the DCFP (0 when rank 1 fails), by
+// The largest rank <= maxRank whose exact CFP meets the DCFP, none when rank 1 fails, by
 // galloping from `hint` (a rank expected to lie near the answer) and bisection on the
 // rising CFP, so that it costs a few exact CFPs rather than a walk. `evaluations`, when
-// given, receives the number of exact CFPs computed.
-int findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank, int hint = 1,
-                  int* evaluations = nullptr);
+// given, receives the number of exact CFPs computed. Refused outside the exact CFP's domain
+// (and for maxRank below 1).
+[[nodiscard]] Expected<std::optional<int>> findExactRank(const ExactDcfp& dcfp, int n, int r, int t, int maxRank,
+                                                         int hint = 1, int* evaluations = nullptr);
 
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -33,6 +33,7 @@
 
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/limits.h"
+#include "velmora/engine/problem.h"
 
 namespace velmora::analysis {
 
@@ -88,7 +89,8 @@ struct CalculationCurves {
 // The ranks of scheme 1:t's CFP curve for these results (increasing, from 1 to lastRank).
 [[nodiscard]] std::vector<int> curveRanks(const Results& results, int t);
 
-// The curves of a completed run (Outcome::results of an accepted calculation).
-[[nodiscard]] CalculationCurves computeCurves(const Results& results);
+// The curves of a completed run (Outcome::results of an accepted calculation). Refused when
+// the results lie outside the exact tools' domain, which those of an accepted run never do.
+[[nodiscard]] Expected<CalculationCurves> computeCurves(const Results& results);
 
 }  // namespace velmora::analysis

@@ -4,8 +4,8 @@
 // read from the same characters as the calculator's input boxes read (ScanNumericValue) and
 // refused by the calculator's own rule (numeric, greater than zero, at most 1).
 //
-// Unlike ExactDcfp (GMP), this one is held in Boost's header-only fractions, so the page's
-// WebAssembly build can use it.
+// It is held in Boost's header-only fractions, as ExactDcfp is, and needs no extended
+// precision, so the page's WebAssembly build can use it.
 
 #include <boost/multiprecision/cpp_int.hpp>
 

@@ -7,20 +7,18 @@
 //   DCFP = 1 - (1 - A)^(1 / C)   so that C constituents, each tested at that DCFP,
 //                                keep the site-wide annual false-positive rate at A
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "velmora/engine/problem.h"
 
-namespace velmora {
+namespace velmora::analysis {
 
 inline constexpr double kDefaultSiteWideFalsePositiveRate = 0.10;
 // Digits of the DCFP text handed to the calculator.
 inline constexpr int kDesignDcfpDigits = 6;
 
 struct MonitoringDesign {
-  std::optional<Problem> error;  // the request refused (refusedRequest): one sentence
   long wells = 0;
   long constituents = 0;
   long evaluations = 0;
@@ -35,8 +33,10 @@ struct MonitoringDesign {
 // Wells, constituents and evaluations are whole numbers above zero; A (empty: 0.10) lies
 // strictly between 0 and 1. r must leave room for a background: n + 4r <= 32767 with
 // n >= 2 allows r up to 8191; with `nText` given (a whole number), n + 4r <= 32767 itself.
-MonitoringDesign designMonitoringProgram(std::string_view wells, std::string_view constituents,
-                                         std::string_view evaluations, std::string_view swfpr = {},
-                                         std::string_view nText = {});
+// A request outside these is refused (refusedRequest) in one sentence.
+[[nodiscard]] Expected<MonitoringDesign> designMonitoringProgram(std::string_view wells, std::string_view constituents,
+                                                                 std::string_view evaluations,
+                                                                 std::string_view swfpr = {},
+                                                                 std::string_view nText = {});
 
-}  // namespace velmora
+}  // namespace velmora::analysis

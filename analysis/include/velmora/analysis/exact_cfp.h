@@ -13,28 +13,30 @@
 #include <string>
 #include <string_view>
 
-namespace velmora {
+#include "velmora/engine/problem.h"
+
+namespace velmora::analysis {
 
 // The sizes the exact arithmetic accepts: 1 <= t <= 4, n >= 1, r >= 1, 1 <= k <= n and
 // n + 4r <= 32767 (the calculator's own limit).
-bool inExactCfpDomain(int n, int r, int t, int k);
+[[nodiscard]] bool inExactCfpDomain(int n, int r, int t, int k);
 
 // CFP_t(k) in extended precision (64-bit significand or more). Its relative error is at
 // most ExactCfpRelativeErrorBound(r, t), below 5e-15 everywhere in the domain, so at
-// least 14 significant digits are right. Outside the domain the result is NaN.
-long double exactCfp(int n, int r, int t, int k);
+// least 14 significant digits are right. Refused outside the domain.
+[[nodiscard]] Expected<long double> exactCfp(int n, int r, int t, int k);
 
 // The same sum carried in binary128 (113-bit significand) and rounded to long double at
 // the end: a slower second opinion, used to check ExactCfp on sizes where exact
-// fractions would be too large.
-long double exactCfpQuad(int n, int r, int t, int k);
+// fractions would be too large. Refused outside the domain.
+[[nodiscard]] Expected<long double> exactCfpQuad(int n, int r, int t, int k);
 
 // The proven bound on the relative error of ExactCfp for r comparisons of scheme 1:t.
-long double exactCfpRelativeErrorBound(int r, int t);
+[[nodiscard]] long double exactCfpRelativeErrorBound(int r, int t);
 
 // `digits` significant digits, correctly rounded from the value given, in the shorter of
 // plain decimal and exponent form (as printf's %g does): "0.06051955707", "2.082303572e-17".
-std::string formatSignificant(long double value, int digits = 10);
+[[nodiscard]] std::string formatSignificant(long double value, int digits = 10);
 
 // The DCFP exactly as its text reads: the same characters are read as by the numeric
 // value of the input boxes (blanks, tabs and line feeds skipped, a sign, digits with one
@@ -48,22 +50,24 @@ class ExactDcfp {
   ExactDcfp& operator=(ExactDcfp&&) noexcept;
 
   // The value, rounded to long double.
-  long double approx() const { return m_approx; }
+  [[nodiscard]] long double approx() const { return m_approx; }
   // The value as an exact fraction in lowest terms, "p/q" (or "p" when whole).
-  std::string fractionText() const;
+  [[nodiscard]] std::string fractionText() const;
 
   // CFP_t(k) set against this DCFP. `meets` is decided exactly: when the extended-precision
   // CFP lies within its error bound of the DCFP, the CFP is recomputed as an exact fraction.
+  // Refused outside ExactCfp's domain.
   struct Comparison {
     long double cfp = 0.0L;     // CFP_t(k), ExactCfp's value
     long double margin = 0.0L;  // DCFP - CFP (exact fraction rounded when the two are close)
     bool meets = false;         // CFP <= DCFP, exactly
     bool decidedByFractions = false;
   };
-  Comparison compare(int n, int r, int t, int k) const;
+  [[nodiscard]] Expected<Comparison> compare(int n, int r, int t, int k) const;
 
-  // The exact decision, always by fractions (slow for large r; for tests and near ties).
-  int compareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
+  // The exact decision, always by fractions (slow for large r; for tests and near ties): the
+  // sign of CFP - DCFP (-1, 0, 1). Refused outside ExactCfp's domain.
+  [[nodiscard]] Expected<int> compareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
 
  private:
   struct Fraction;
@@ -71,4 +75,4 @@ class ExactDcfp {
   long double m_approx = 0.0L;
 };
 
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -15,44 +15,42 @@
 // what the rating would be if the power were known exactly.
 
 #include <array>
-#include <string_view>
 
 #include "velmora/engine/calculation.h"
+#include "velmora/engine/problem.h"
 
 namespace velmora::analysis {
 
 // The sizes ExactPower accepts: 2 <= n <= 32767, 1 <= k <= n, 1 <= t <= 4, 0 <= delta <= 6.
-bool inExactPowerDomain(int n, int k, int t, double delta);
+[[nodiscard]] bool inExactPowerDomain(int n, int k, int t, double delta);
 
 // power_t(k, delta) with at least 10 correct significant digits everywhere in the domain
 // (relative error at most 2e-12 against 34-digit arithmetic, growing with n from the
-// rounding of (n - k) log Phi); NaN outside it.
-double exactPower(int n, int k, int t, double delta);
+// rounding of (n - k) log Phi); refused outside it.
+[[nodiscard]] Expected<double> exactPower(int n, int k, int t, double delta);
 
 // The exact powers at the calculator's three shifts, delta = 2, 3 and 4.
-std::array<double, 3> exactPowers(int n, int k, int t);
-
-// The calculator's own rating and its captions ("Good", "Acceptable", "Low").
-using PowerRating = ::velmora::Rating;
-inline std::string_view powerRatingCaption(PowerRating rating) { return ::velmora::ratingCaption(rating); }
+[[nodiscard]] Expected<std::array<double, 3>> exactPowers(int n, int k, int t);
 
 // A power rounded to thousandths as the calculator rounds its powers (halves to even).
-int powerThousandths(double power);
+[[nodiscard]] int powerThousandths(double power);
 
 // The rating the calculator gives to powers at 3 and 4 standard deviations: each rounded
 // to thousandths and compared in float32 with .539 and .814; Good when both reach their
 // criterion, Acceptable when one does, Low when neither does (the calculator's own rule,
 // RateByCriteria).
-PowerRating ratePowers(double power3, double power4);
+// The rating and its captions are the engine's own (Rating, ratingCaption).
+[[nodiscard]] Rating ratePowers(double power3, double power4);
 
 // The rating of rank k of scheme 1:t of a background of n by its exact powers.
-PowerRating exactRating(int n, int k, int t);
+[[nodiscard]] Expected<Rating> exactRating(int n, int k, int t);
 
 // The reference curve: the power of a 99% normal-theory prediction limit for one future
 // value from a background of 10, mean + K s with K = t(0.99; 9) sqrt(1 + 1/10), against a
 // shift of delta standard deviations (noncentral t with 9 degrees of freedom): the curve
 // the schemes' powers are judged against. At 3 and 4 standard deviations it is about
-// .5414 and .8148 (the rating's criteria are .539 and .814). NaN when delta is not finite.
-double referencePower(double delta);
+// .5414 and .8148 (the rating's criteria are .539 and .814). Refused when delta is not
+// finite.
+[[nodiscard]] Expected<double> referencePower(double delta);
 
 }  // namespace velmora::analysis

@@ -7,16 +7,17 @@
 // doubling steps until the condition changes, and bisects the last step.
 
 #include <algorithm>
+#include <optional>
 
-namespace velmora {
+namespace velmora::analysis {
 
 // The last value in [low, high] at which holds() is true, given that it is true on
-// [low, b] and false above b for some b; low - 1 when it holds nowhere. The search starts
+// [low, b] and false above b for some b; none when it holds nowhere. The search starts
 // at hint (clamped to the range): from a hint next to the answer it takes a few
 // evaluations, from anywhere at most about twice the logarithm of the range.
 template <class Holds>
-int lastHolding(int low, int high, int hint, Holds&& holds) {
-  if (high < low) return low - 1;
+[[nodiscard]] std::optional<int> lastHolding(int low, int high, int hint, Holds&& holds) {
+  if (high < low) return std::nullopt;
   hint = std::clamp(hint, low, high);
   int holding = low - 1;  // a value known to hold (low - 1: none known)
   int failing = high + 1; // a value known to fail (high + 1: none known)
@@ -34,7 +35,7 @@ int lastHolding(int low, int high, int hint, Holds&& holds) {
   } else {
     failing = hint;
     for (int step = 1; holding < low; step *= 2) {
-      if (failing == low) return low - 1;
+      if (failing == low) return std::nullopt;
       const int candidate = failing - low > step ? failing - step : low;
       if (holds(candidate)) {
         holding = candidate;
@@ -54,4 +55,4 @@ int lastHolding(int low, int high, int hint, Holds&& holds) {
   return holding;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

@@ -11,7 +11,7 @@
 #include "velmora/analysis/monotone_search.h"
 #include "velmora/engine/problem.h"
 
-namespace velmora {
+namespace velmora::analysis {
 
 struct SchemePlan {
   int test = 0;  // t of scheme 1:t
@@ -26,7 +26,6 @@ struct SchemePlan {
 };
 
 struct SampleSizePlan {
-  std::optional<Problem> error;  // the request refused (refusedRequest): one sentence
   std::string dcfpText;
   int r = 0;
   int rank = 1;
@@ -38,7 +37,8 @@ struct SampleSizePlan {
 
 // `rankText` empty means rank 1 (the background maximum); `testName` empty means every
 // scheme, otherwise one of "1:1" .. "1:4". The DCFP follows the calculator's own rule
-// (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0.
+// (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0. A request outside
+// these is refused (refusedRequest) in one sentence.
 //
 // The search over n: the exact CFP of a fixed rank falls as n grows, so the planner
 // gallops up from the smallest n and then bisects, a few dozen CFPs at most. The float32
@@ -46,17 +46,18 @@ struct SampleSizePlan {
 // where it is that close to the DCFP; the planner reads it as falling too and reports the
 // n where the same search lands: there the float32 CFP meets the DCFP and at n - 1 it
 // does not.
-SampleSizePlan planSampleSize(std::string_view dcfpText, std::string_view rText, std::string_view rankText = {},
-                              std::string_view testName = {});
+[[nodiscard]] Expected<SampleSizePlan> planSampleSize(std::string_view dcfpText, std::string_view rText,
+                                                     std::string_view rankText = {}, std::string_view testName = {});
 
 // The smallest n in [low, high] for which meets(n) holds, assuming it holds from some n
 // on; empty when it does not hold at high. The search gallops up from low.
 template <class Meets>
-std::optional<int> smallestMeetingN(int low, int high, Meets&& meets) {
+[[nodiscard]] std::optional<int> smallestMeetingN(int low, int high, Meets&& meets) {
   if (low > high) return std::nullopt;
-  const int lastFailing = lastHolding(low, high, low, [&meets](int n) { return !meets(n); });
-  if (lastFailing == high) return std::nullopt;
-  return lastFailing + 1;
+  const std::optional<int> lastFailing = lastHolding(low, high, low, [&meets](int n) { return !meets(n); });
+  if (!lastFailing) return low;
+  if (*lastFailing == high) return std::nullopt;
+  return *lastFailing + 1;
 }
 
-}  // namespace velmora
+}  // namespace velmora::analysis

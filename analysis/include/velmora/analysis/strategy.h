@@ -23,6 +23,7 @@
 // Names are read case-insensitively with blanks ignored; canonicalName() gives the one
 // spelling every output uses ("1-of-2", "california-3", "1-of-2/median-3").
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,8 +53,9 @@ struct Strategy {
   // "1-of-2", "2-of-3", "california-3", "modified-california", "1-of-2/median-3".
   [[nodiscard]] std::string canonicalName() const;
 
-  // The calculator's scheme 1:t that this strategy is, or 0.
-  [[nodiscard]] int scheme() const;
+  // The calculator's scheme 1:t that this strategy is (t), none when it is no scheme of the
+  // calculator's.
+  [[nodiscard]] std::optional<int> scheme() const;
 
   // Whether a unit passes when `passedValues` of its `median` values pass.
   [[nodiscard]] bool unitPasses(int passedValues) const { return 2 * passedValues > median; }

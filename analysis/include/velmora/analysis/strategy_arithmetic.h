@@ -70,7 +70,8 @@ class StrategyArithmetic {
   [[nodiscard]] Expected<CfpDecision> meets(const DcfpFraction& dcfp, int n, int r, int k) const;
 
   // The exact CFP(k) - DCFP sign by fractions alone (-1, 0, 1): for tests and near ties.
-  [[nodiscard]] int compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const;
+  // Refused outside the domain, as meets() is.
+  [[nodiscard]] Expected<int> compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const;
 
  private:
   struct Terms;

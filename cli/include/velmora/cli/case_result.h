@@ -18,7 +18,7 @@ struct CaseResult {
   InputTexts texts;
   Expected<CalculationResult> outcome;
   // The exact audit of an accepted case, when asked for (--audit).
-  std::optional<CalculationAudit> audit;
+  std::optional<analysis::CalculationAudit> audit;
 };
 
 // The decimal symbol of every command-line caption: output is for files and programs,

@@ -5,14 +5,12 @@
 // and stop between the steps.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <functional>
 #include <optional>
 
 #include "velmora/analysis/audit.h"
 #include "velmora/analysis/curves.h"
-#include "velmora/analysis/exact_power.h"
 #include "velmora/engine/calculation.h"
 
 namespace velmora::ui {
@@ -20,9 +18,7 @@ namespace velmora::ui {
 struct AnalysisData {
   Results results;
   InputTexts texts;
-  CalculationAudit audit;
-  std::array<std::array<double, 3>, kSchemeCount> exactPowers{};  // at 2, 3 and 4 sigma
-  std::array<Rating, kSchemeCount> exactRatings{};
+  analysis::CalculationAudit audit;  // with each scheme's exact powers and the rating they earn
   analysis::CalculationCurves curves;
 
   /// Where the design's and the exact arithmetic part for scheme 1:t: another rank, or
@@ -31,12 +27,13 @@ struct AnalysisData {
   bool ratingDiffers(int t) const;
 };
 
-/// The number of steps computeAnalysis reports.
-inline constexpr int kAnalysisSteps = 2 + kSchemeCount;
+/// The number of steps computeAnalysis reports: the audit, then the curves.
+inline constexpr int kAnalysisSteps = 2;
 
 /// Computes everything for an accepted run, calling `stepDone(k)` after step k of
 /// kAnalysisSteps. Stops early, returning nothing, as soon as `stop` is set between steps.
-std::optional<AnalysisData> computeAnalysis(const Results& results, const InputTexts& texts,
+/// Refused when the exact tools refuse the results, which those of an accepted run never are.
+Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                             const std::atomic<bool>& stop,
                                             const std::function<void(int)>& stepDone = {});
 

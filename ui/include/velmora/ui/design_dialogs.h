@@ -51,7 +51,7 @@ class ProgramDesignDialog final : public QDialog {
   bool useValues();
 
  private:
-  MonitoringDesign design() const;
+  Expected<analysis::MonitoringDesign> design() const;
   void showDesign();
 
   frmMain& m_form;
@@ -82,7 +82,7 @@ class SampleSizePlanningDialog final : public QDialog {
   void takeFromForm();
 
  private:
-  std::optional<SampleSizePlan> m_plan;  // of the texts as they stand, when planned
+  std::optional<Expected<analysis::SampleSizePlan>> m_plan;  // of the texts as they stand, when planned
   frmMain& m_form;
 };
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The form's result grid as a table: the captions of its columns and, per scheme, the cells
-// exactly as the form shows them. Copy Results and the report both read it.
+// exactly as the form shows them. Copy Results and the report both take it.
 #pragma once
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "velmora/engine/results.h"
 
 namespace velmora::ui {
 
@@ -30,8 +32,9 @@ ResultsTable auditTableOf(const AnalysisData& data);
 /// saying that they agree everywhere.
 QString auditDifferences(const AnalysisData& data);
 
-/// The grid of `form` now: one row per scheme, its cells as their labels show them.
-ResultsTable resultsTableOf(const frmMain& form);
+/// The grid of a run: the column headings and scheme names as `form` words them, and per
+/// scheme the cells from `captions`, the run's own texts, which are what its labels show.
+ResultsTable resultsTableOf(const frmMain& form, const ResultCaptions& captions);
 
 /// Tab-separated lines, the header first, each line ended by a line feed.
 QString tabSeparated(const ResultsTable& table);
