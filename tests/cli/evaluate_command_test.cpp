@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "velmora/analysis/exact_cfp.h"
+#include "velmora/analysis/strategy_design.h"
 #include "velmora/cli/evaluate_command.h"
 
 namespace velmora::cli {
@@ -192,11 +194,33 @@ TEST(CliEvaluate, ExitStatusesAndWhereProblemsAreTold) {
   design.rank.reset();
   design.dcfp = "0.05";
   design.r = "10";
-  const EvaluateRun notYet = evaluate(design);
-  EXPECT_EQ(notYet.status, kExitUsage);
-  EXPECT_NE(notYet.err.find("not available yet: give --rank K"), std::string::npos) << notYet.err;
+  // No rank of the strategy meets the DCFP with these 20 values: refused, not judged at rank 1.
+  design.dcfp = "0.001";
+  const EvaluateRun unmet = evaluate(design);
+  EXPECT_EQ(unmet.status, kExitUsage);
+  EXPECT_NE(unmet.err.find("no rank of 1-of-2 meets DCFP 0.001 with n = 20 and r = 10"), std::string::npos) << unmet.err;
   design.rank = "2";
   EXPECT_EQ(evaluate(design).status, kExitUsage);
+}
+
+// --dcfp and --r instead of --rank: the strategy's best rank for n = the background values,
+// the rank designStrategy gives, named in the report with its CFP.
+TEST(CliEvaluate, DesignGivesTheBestRankForTheBackground) {
+  EvaluateOptions options = mercury("1-of-2", "1", OutputFormat::text);
+  options.rank.reset();
+  options.dcfp = "0.05";
+  options.r = "10";
+  const EvaluateRun run = evaluate(options);
+  const Expected<analysis::Strategy> strategy = analysis::parseStrategy("1-of-2");
+  const Expected<analysis::DcfpFraction> dcfp = analysis::DcfpFraction::read("0.05");
+  const Expected<analysis::StrategyRow> row = analysis::designStrategy(*strategy, *dcfp, 20, 10, 20);
+  ASSERT_TRUE(row && !row->exceeded);
+  EXPECT_NE(run.out.find("1-of-2, rank " + std::to_string(row->rank) + ", the best rank of 1-of-2 for DCFP 0.05 and r = 10 "
+                         "with n = 20 background values; its CFP " + analysis::formatSignificant(row->cfp)),
+            std::string::npos)
+      << run.out;
+  options.format = OutputFormat::json;
+  EXPECT_NE(evaluate(options).out.find("\"rank\": " + std::to_string(row->rank) + ","), std::string::npos);
 }
 
 }  // namespace

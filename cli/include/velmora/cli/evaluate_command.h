@@ -53,8 +53,8 @@ struct DesignRank {
   std::string cfp;
 };
 
-// The seam to the exact arithmetic of the strategies: evaluate's --dcfp path calls this and
-// nothing else. Until that arithmetic is in, it refuses (refusedRequest) and asks for --rank.
+// evaluate's --dcfp path: the design of the strategies command (designStrategy), refused
+// (refusedRequest) when not even rank 1 meets the DCFP.
 [[nodiscard]] Expected<DesignRank> bestRankForDesign(const analysis::Strategy& strategy, std::string_view dcfp, std::size_t n,
                                                      std::string_view r, std::optional<std::string_view> j);
 
