@@ -2,6 +2,8 @@
 // The exact audit in the three output formats.
 #include "audit_output.h"
 
+#include <nlohmann/json.hpp>
+
 #include "table.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/cli/writers.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "velmora/cli/json_output.h"
+#include "json_values.h"
 #include "velmora/analysis/audit.h"
 
 namespace velmora::cli {

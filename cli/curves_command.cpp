@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli curves: the curves behind the results of one case (analysis/curves.h), as a
 // csv table of points or one json object.
+#include <nlohmann/json.hpp>
+
 #include <string>
 
+#include "json_values.h"
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
 #include "number_text.h"

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli design: r and the per-constituent DCFP of a monitoring program, and with --n
 // the calculation on them.
+#include <nlohmann/json.hpp>
+
 #include <optional>
 
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
+#include "json_values.h"
 #include "number_text.h"
 #include "velmora/analysis/design_helper.h"
 #include "velmora/cli/writers.h"
@@ -16,16 +19,20 @@ namespace {
 // Significant digits of the site-wide rate as it is echoed.
 constexpr int kRateDigits = 15;
 
-Json designRecord(const analysis::MonitoringDesign& design, const std::string& rate, const std::optional<CaseResult>& result) {
-  Json record = Json::object({{"wells", design.wells},
+// The design's record, with the calculation's record (the case record of the json format)
+// as its last member.
+std::string designRecord(const analysis::MonitoringDesign& design, const std::string& rate,
+                         const std::optional<CaseResult>& result) {
+  const Json record = Json::object({{"wells", design.wells},
                               {"constituents", design.constituents},
                               {"evaluations", design.evaluations},
                               {"swfpr", rate},
                               {"r", design.r},
                               {"dcfp", design.dcfpText},
                               {"formulas", Json::array({design.rFormula, design.dcfpFormula})}});
-  if (result) record["calculation"] = caseRecord(*result);
-  return record;
+  std::string line = jsonText(record);
+  if (result) line.insert(line.size() - 1, ", \"calculation\": " + jsonRecord(*result));
+  return line;
 }
 
 std::string designText(const analysis::MonitoringDesign& design, const std::string& rate) {
@@ -53,7 +60,7 @@ int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err
   }
 
   if (options.format == OutputFormat::json) {
-    out << jsonText(designRecord(design, rate, result)) << "\n";
+    out << designRecord(design, rate, result) << "\n";
   } else {
     out << designText(design, rate);
     if (result) {

@@ -4,12 +4,15 @@
 // (json).
 #include "velmora/cli/evaluate_command.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <span>
 #include <vector>
 
+#include "json_values.h"
 #include "velmora/analysis/verdicts.h"
 #include "velmora/records/monitoring_data.h"
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli plan: the smallest background size for which a rank meets the DCFP, by exact
 // arithmetic and by the calculator's own float32 arithmetic.
+#include <nlohmann/json.hpp>
+
 #include <string_view>
 
+#include "json_values.h"
 #include "velmora/cli/commands.h"
 #include "number_text.h"
 #include "velmora/analysis/exact_cfp.h"

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli strategies: every retest strategy of a list for one design (or at one rank), by
 // exact arithmetic, as a table (text), one row per strategy (csv) or one object (json).
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 #include <optional>
 #include <string_view>
 
+#include "json_values.h"
 #include "number_text.h"
 #include "table.h"
 #include "velmora/analysis/strategy_design.h"
 #include "velmora/cli/commands.h"
-#include "velmora/cli/json_output.h"
 #include "velmora/cli/writers.h"
 
 namespace velmora::cli {

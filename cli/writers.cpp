@@ -2,10 +2,13 @@
 // The three output formats of velmora-cli for the calculation's cases.
 #include "velmora/cli/writers.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <vector>
 
 #include "audit_output.h"
+#include "json_values.h"
 #include "table.h"
 
 namespace velmora::cli {
@@ -37,125 +40,19 @@ std::string padded(std::string text, std::size_t width) {
 
 }  // namespace
 
-Json inputsRecord(const InputTexts& texts) {
-  return Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
-}
-
 std::string csvInputFields(const InputTexts& texts) {
   return csvField(texts.txtAL) + "," + csvField(texts.txtN) + "," + csvField(texts.txtR) + "," +
          csvField(texts.txtMDET);
 }
 
-Json caseRecord(const CaseResult& result) {
-  Json record = inputsRecord(result.texts);
-  if (!result.outcome) {
-    const Problem& refusal = result.outcome.error();
-    record["error"] = Json::object({{"title", refusal.title},
-                                    {"lines", Json::array({refusal.lines.at(0), refusal.lines.at(1)})},
-                                    {"focus", inputBoxName(refusal.box.value())}});
-    return record;
-  }
-  const ResultCaptions& c = result.outcome->captions;
-  Json tests = Json::array();
-  for (std::size_t t = 0; t < kSchemeCount; ++t) {
-    Json test = Json::object({{"test", kSchemeNames[t]},
-                              {"status", c.lblCU[t]},
-                              {"rating", c.lblPOW[t]},
-                              {"samples", c.lblENT[t]},
-                              {"percentile", c.lblP[t]},
-                              {"cfp", c.lblQ[t]},
-                              {"power", Json::array({c.lblPW[3 * t], c.lblPW[3 * t + 1], c.lblPW[3 * t + 2]})}});
-    if (result.audit) test["audit"] = auditRecord(result.audit->schemes[t]);
-    tests.push_back(std::move(test));
-  }
-  record["tests"] = std::move(tests);
-  return record;
-}
-
-// The record is written straight into its line rather than built as a Json value and then
-// written: a batch spends most of its time outside the engine in building and freeing
-// those values. The text is the one jsonText(caseRecord(result)) gives, byte for byte.
 std::string jsonRecord(const CaseResult& result) {
-  std::string out;
-  out.reserve(640);
-  const auto key = [&](const char* name) {
-    out += '"';
-    out += name;
-    out += "\": ";
-  };
-  const auto member = [&](const char* name, std::string_view value) {
-    key(name);
-    appendJsonString(out, value);
-  };
-  out += '{';
-  member("dcfp", result.texts.txtAL);
-  out += ", ";
-  member("n", result.texts.txtN);
-  out += ", ";
-  member("r", result.texts.txtR);
-  out += ", ";
-  member("j", result.texts.txtMDET);
-  if (!result.outcome) {
-    const Problem& refusal = result.outcome.error();
-    out += ", ";
-    key("error");
-    out += '{';
-    member("title", refusal.title);
-    out += ", ";
-    key("lines");
-    out += '[';
-    appendJsonString(out, refusal.lines.at(0));
-    out += ", ";
-    appendJsonString(out, refusal.lines.at(1));
-    out += "], ";
-    member("focus", inputBoxName(refusal.box.value()));
-    out += "}}";
-    return out;
-  }
-  const ResultCaptions& c = result.outcome->captions;
-  out += ", ";
-  key("tests");
-  out += '[';
-  for (std::size_t t = 0; t < kSchemeCount; ++t) {
-    if (t > 0) out += ", ";
-    out += '{';
-    member("test", kSchemeNames[t]);
-    out += ", ";
-    member("status", c.lblCU[t]);
-    out += ", ";
-    member("rating", c.lblPOW[t]);
-    out += ", ";
-    member("samples", c.lblENT[t]);
-    out += ", ";
-    member("percentile", c.lblP[t]);
-    out += ", ";
-    member("cfp", c.lblQ[t]);
-    out += ", ";
-    key("power");
-    out += '[';
-    appendJsonString(out, c.lblPW[3 * t]);
-    out += ", ";
-    appendJsonString(out, c.lblPW[3 * t + 1]);
-    out += ", ";
-    appendJsonString(out, c.lblPW[3 * t + 2]);
-    out += ']';
-    if (result.audit) {
-      out += ", ";
-      key("audit");
-      out += jsonText(auditRecord(result.audit->schemes[t]));
-    }
-    out += '}';
-  }
-  out += "]}";
-  return out;
+  if (!result.audit) return records::caseRecordLine(result.texts, result.outcome);
+  std::vector<std::string> audits;
+  for (const analysis::SchemeAudit& scheme : result.audit->schemes) audits.push_back(jsonText(auditRecord(scheme)));
+  return records::caseRecordLine(result.texts, result.outcome, audits);
 }
 
-std::string jsonProblemRecord(const BatchProblem& problem) {
-  return jsonText(Json::object(
-      {{"line", problem.line},
-       {"fields", problem.fields},
-       {"error", Json::object({{"title", kBatchErrorTitle}, {"lines", Json::array({problem.lines[0], problem.lines[1]})}})}}));
-}
+std::string jsonProblemRecord(const BatchProblem& problem) { return records::batchProblemLine(problem); }
 
 std::string csvField(std::string_view text) {
   const bool needsQuotes =

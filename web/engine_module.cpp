@@ -15,16 +15,59 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
+#include <utility>
 
-#include "case_record.h"
-#include "velmora/cli/json_output.h"
+#include "velmora/engine/calculation.h"
+#include "velmora/records/batch.h"
+#include "velmora/records/case_record.h"
+#include "velmora/records/csv_reader.h"
+#include "velmora/records/json_text.h"
 
 namespace {
 
+// The command line's exit statuses for a batch (velmora/cli/problem.h): 2 when a case or a
+// line was refused, 70 for an internal failure.
+constexpr int kExitRefused = 2;
 constexpr int kExitInternalError = 70;
 
+// Command-line output is for files and programs: the decimal symbol is always ".".
+constexpr const char* kBatchDecimalSymbol = ".";
+
 std::string internalErrorRecord(const std::string& what) {
-  return "{\"internal_error\": " + velmora::cli::jsonString(what) + "}";
+  return "{\"internal_error\": " + velmora::records::jsonString(what) + "}";
+}
+
+// The outcome of the whole of a CSV batch, as `velmora-cli --batch - --format json` writes it.
+struct BatchOutput {
+  std::string lines;  // one record a line, each ending in "\n"
+  int status = 0;     // the command line's exit status: 0, or 2 when a case or line was refused
+};
+
+// The command line's batch with its own reader, line rules and records (the records
+// library), one case after the other.
+BatchOutput batchRecords(std::string_view csv) {
+  namespace records = velmora::records;
+  BatchOutput output;
+  // One calculation reused from case to case, as each job of the command line reuses its own.
+  velmora::Calculation calculation;
+  for (records::CsvRecord& record : records::parseCsv(csv)) {
+    records::BatchEntry entry = records::classifyRecord(std::move(record));
+    switch (entry.kind) {
+      case records::BatchEntry::Kind::blank:
+        continue;
+      case records::BatchEntry::Kind::problem:
+        output.lines += records::batchProblemLine(entry.problem) + "\n";
+        output.status = kExitRefused;
+        continue;
+      case records::BatchEntry::Kind::computable:
+        break;
+    }
+    const velmora::Expected<velmora::CalculationResult> outcome = calculation.calculate(entry.texts, kBatchDecimalSymbol);
+    output.lines += records::caseRecordLine(entry.texts, outcome) + "\n";
+    if (!outcome) output.status = kExitRefused;
+  }
+  return output;
 }
 
 std::string calculate(const std::string& dcfp, const std::string& n, const std::string& r, const std::string& j,
@@ -33,7 +76,7 @@ std::string calculate(const std::string& dcfp, const std::string& n, const std::
     const velmora::InputTexts texts{dcfp, n, r, j};
     velmora::Calculation calculation;
     const velmora::Expected<velmora::CalculationResult> outcome = calculation.calculate(texts, decimalSymbol);
-    return velmora::web::caseRecord(texts, outcome);
+    return velmora::records::caseRecordLine(texts, outcome);
   } catch (const std::exception& e) {
     return internalErrorRecord(e.what());
   } catch (...) {
@@ -44,7 +87,7 @@ std::string calculate(const std::string& dcfp, const std::string& n, const std::
 emscripten::val batch(const std::string& csv) {
   emscripten::val result = emscripten::val::object();
   try {
-    const velmora::web::BatchOutput output = velmora::web::batchRecords(csv);
+    const BatchOutput output = batchRecords(csv);
     result.set("lines", output.lines);
     result.set("status", output.status);
   } catch (const std::exception& e) {

@@ -1,47 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// From the records of a CSV batch to the cases of a run.
-//
-// A record of four fields is one case (DCFP, n, r, j); a record of three takes j from
-// the n text, as leaving the window's n box does. The fields are the box texts byte for
-// byte. A line of nothing but blanks and tabs is treated like an empty line and passed
-// over; any other record that is not a case becomes a problem report for its line.
+// The batch of the command line: the CSV reader and the batch line rules of the records
+// library (velmora/records/batch.h), which the page shares.
 
-#include <array>
-#include <cstddef>
-#include <optional>
-#include <string>
-#include <vector>
-
+#include "velmora/records/batch.h"
 #include "velmora/records/csv_reader.h"
-#include "velmora/engine/input_checks.h"
 
 namespace velmora::cli {
 
+using records::BatchEntry;
+using records::BatchProblem;
+using records::classifyRecord;
 using records::CsvError;
+using records::csvErrorText;
 using records::CsvReader;
 using records::CsvRecord;
-using records::csvErrorText;
+using records::kBatchErrorTitle;
 using records::parseCsv;
-
-// A batch line that holds no case: malformed quoting or a wrong number of fields.
-struct BatchProblem {
-  std::size_t line = 0;
-  std::vector<std::string> fields;   // what was read of the record
-  std::array<std::string, 2> lines;  // what is wrong, and what a case looks like
-};
-
-inline constexpr const char* kBatchErrorTitle = "Batch Error";
-
-// One record, sorted out.
-struct BatchEntry {
-  enum class Kind { blank, computable, problem };
-  Kind kind = Kind::blank;
-  std::size_t line = 0;
-  InputTexts texts;       // for Kind::computable
-  BatchProblem problem;   // for Kind::problem
-};
-
-[[nodiscard]] BatchEntry classifyRecord(CsvRecord record);
 
 }  // namespace velmora::cli

@@ -18,24 +18,23 @@
 
 #include "velmora/cli/batch.h"
 #include "velmora/cli/case_result.h"
-#include "velmora/cli/json_output.h"
 #include "velmora/cli/problem.h"
+#include "velmora/records/case_record.h"
+#include "velmora/records/json_text.h"
 
 namespace velmora::cli {
 
 enum class OutputFormat { text, csv, json };
 
-// Scheme names, element t - 1 for scheme 1:t.
-inline constexpr std::array<const char*, kSchemeCount> kSchemeNames = {"1:1", "1:2", "1:3", "1:4"};
+using records::appendJsonString;
+using records::jsonString;
+using records::kSchemeNames;
 
-// The four input texts of a case: the first keys of its json records, and the first
-// fields of its csv rows (without a comma after them).
-[[nodiscard]] Json inputsRecord(const InputTexts& texts);
+// The four input texts of a case: the first fields of its csv rows (without a comma after them).
 [[nodiscard]] std::string csvInputFields(const InputTexts& texts);
 
-// The json record of a case: its inputs, then its tests (or the refusal as "error").
-[[nodiscard]] Json caseRecord(const CaseResult& result);
-// The same as one line of the json format, without the line end.
+// The json record of a case (records::caseRecordLine, with the exact audit of an audited
+// case), as one line of the json format without the line end.
 [[nodiscard]] std::string jsonRecord(const CaseResult& result);
 [[nodiscard]] std::string jsonProblemRecord(const BatchProblem& problem);
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The records of the json format.
-#include "velmora/cli/json_output.h"
+// JSON string literals of the json records.
+#include "velmora/records/json_text.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstddef>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -48,46 +50,11 @@ int utf8SequenceLength(std::string_view text) {
 
 // The escaped characters of a valid UTF-8 text, without the quotes around them.
 std::string escapedValidText(std::string_view text) {
-  const std::string literal = Json(std::string(text)).dump();
+  const std::string literal = nlohmann::json(std::string(text)).dump();
   return literal.substr(1, literal.size() - 2);
 }
 
-void appendJson(std::string& out, const Json& value) {
-  // The layout is ours: dump() writes either no blanks at all or one item a line.
-  if (value.is_object()) {
-    out += '{';
-    const char* separator = "";
-    for (const auto& [key, item] : value.items()) {
-      out += separator;
-      appendJsonString(out, key);
-      out += ": ";
-      appendJson(out, item);
-      separator = ", ";
-    }
-    out += '}';
-  } else if (value.is_array()) {
-    out += '[';
-    const char* separator = "";
-    for (const Json& item : value) {
-      out += separator;
-      appendJson(out, item);
-      separator = ", ";
-    }
-    out += ']';
-  } else if (value.is_string()) {
-    appendJsonString(out, value.get_ref<const std::string&>());
-  } else {
-    out += value.dump();  // numbers, true, false, null
-  }
-}
-
 }  // namespace
-
-std::string jsonText(const Json& value) {
-  std::string out;
-  appendJson(out, value);
-  return out;
-}
 
 std::string jsonString(std::string_view text) {
   std::string out;
@@ -121,4 +88,4 @@ void appendJsonString(std::string& out, std::string_view text) {
   out += escapedValidText(text.substr(validStart)) + "\"";
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From the records of a CSV batch to the cases of a run.
-#include "velmora/cli/batch.h"
+#include "velmora/records/batch.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -63,4 +63,4 @@ BatchEntry classifyRecord(CsvRecord record) {
   return entry;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records
