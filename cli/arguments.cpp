@@ -497,7 +497,7 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
   --batch FILE     one case a line, DCFP,n,r[,j], with CSV quoting ("..." may hold
                    commas, blanks and line breaks; "" is a quote); FILE - reads
                    standard input. A line of three fields takes j from n; empty
-                   lines are skipped.
+                   lines, and a first line naming the columns, are skipped.
   --jobs N         compute up to N cases of a batch at once (default: one per
                    processor core); the records come out in the order of the lines
                    whatever N is. A batch that runs longer than a second shows its

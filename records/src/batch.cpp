@@ -3,6 +3,9 @@
 #include "velmora/records/batch.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
 #include <utility>
 
 namespace velmora::records {
@@ -13,6 +16,26 @@ bool isBlankLine(const CsvRecord& record) {
   if (record.error != CsvError::none || record.fields.size() != 1) return false;
   const std::string& text = record.fields.front();
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// A first line that names the columns, DCFP,n,r[,j] in any case and with blanks around the
+// names, as a spreadsheet writes its header. Only the first line: further down the same
+// words are a case like any other, which the calculator refuses.
+bool isHeaderLine(const CsvRecord& record) {
+  static constexpr std::array<std::string_view, 4> kNames = {"dcfp", "n", "r", "j"};
+  if (record.line != 1 || record.error != CsvError::none) return false;
+  if (record.fields.size() != 3 && record.fields.size() != 4) return false;
+  for (std::size_t i = 0; i < record.fields.size(); ++i) {
+    std::string_view name = record.fields[i];
+    const std::size_t begin = name.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) return false;
+    name = name.substr(begin, name.find_last_not_of(" \t") - begin + 1);
+    const bool same = std::equal(name.begin(), name.end(), kNames[i].begin(), kNames[i].end(), [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+    if (!same) return false;
+  }
+  return true;
 }
 
 BatchEntry problemEntry(CsvRecord&& record, std::string what, std::string expected) {
@@ -45,7 +68,7 @@ BatchEntry classifyRecord(CsvRecord record) {
 
   BatchEntry entry;
   entry.line = record.line;
-  if (isBlankLine(record)) return entry;
+  if (isBlankLine(record) || isHeaderLine(record)) return entry;
 
   std::vector<std::string>& fields = record.fields;
   if (fields.size() != 3 && fields.size() != 4) {

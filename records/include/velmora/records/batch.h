@@ -5,7 +5,8 @@
 // A record of four fields is one case (DCFP, n, r, j); a record of three takes j from
 // the n text, as leaving the window's n box does. The fields are the box texts byte for
 // byte. A line of nothing but blanks and tabs is treated like an empty line and passed
-// over; any other record that is not a case becomes a problem report for its line.
+// over, and so is a first line that names the columns (DCFP,n,r[,j], any case); any other
+// record that is not a case becomes a problem report for its line.
 
 #include <array>
 #include <cstddef>
@@ -28,7 +29,7 @@ inline constexpr const char* kBatchErrorTitle = "Batch Error";
 
 // One record, sorted out.
 struct BatchEntry {
-  enum class Kind { blank, computable, problem };
+  enum class Kind { blank, computable, problem };  // blank: an empty line or the header
   Kind kind = Kind::blank;
   std::size_t line = 0;
   InputTexts texts;       // for Kind::computable
