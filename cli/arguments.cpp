@@ -237,9 +237,9 @@ class CommandLine {
   bool m_ended = false;
 };
 
-std::optional<OutputFormat> formatNamed(std::string_view name, bool csvAllowed) {
+std::optional<OutputFormat> formatNamed(std::string_view name) {
   if (name == "text") return OutputFormat::text;
-  if (name == "csv" && csvAllowed) return OutputFormat::csv;
+  if (name == "csv") return OutputFormat::csv;
   if (name == "json") return OutputFormat::json;
   return std::nullopt;
 }
@@ -268,7 +268,7 @@ std::optional<std::string> checkCalculation(Options& options, const std::optiona
     options.jobs = count;
   }
   if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format, true);
+    const std::optional<OutputFormat> named = formatNamed(*format);
     if (!named) return "unknown format '" + *format + "' (use text, csv or json)";
     options.format = *named;
   }
@@ -283,11 +283,10 @@ std::optional<std::string> checkCalculation(Options& options, const std::optiona
   return std::nullopt;
 }
 
-// csv is refused for the commands: their answers are not one row per case and test.
 std::optional<std::string> checkCommandFormat(OutputFormat& target, const std::optional<std::string>& format) {
   if (!format) return std::nullopt;
-  const std::optional<OutputFormat> named = formatNamed(*format, false);
-  if (!named) return "unknown format '" + *format + "' here (use text or json)";
+  const std::optional<OutputFormat> named = formatNamed(*format);
+  if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
   target = *named;
   return std::nullopt;
 }
@@ -304,11 +303,11 @@ std::optional<std::string> checkDesign(DesignOptions& design, const std::optiona
   return std::nullopt;
 }
 
-// The curves are tables of numbers: csv (the default) or json, no text grid.
+// The curves are tables of numbers: csv by default.
 std::optional<std::string> checkCurves(CurvesOptions& curves, const std::optional<std::string>& format) {
   if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format, true);
-    if (!named || *named == OutputFormat::text) return "unknown format '" + *format + "' here (use csv or json)";
+    const std::optional<OutputFormat> named = formatNamed(*format);
+    if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
     curves.format = *named;
   }
   const std::string missing = missingNames({{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}});
@@ -327,7 +326,7 @@ std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std:
 
 std::optional<std::string> checkStrategies(StrategiesOptions& strategies, const std::optional<std::string>& format) {
   if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format, true);
+    const std::optional<OutputFormat> named = formatNamed(*format);
     if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
     strategies.format = *named;
   }
@@ -341,7 +340,7 @@ std::optional<std::string> checkStrategies(StrategiesOptions& strategies, const 
 // reads the data file.
 std::optional<std::string> checkEvaluate(EvaluateOptions& evaluate, const std::optional<std::string>& format) {
   if (!format) return std::nullopt;
-  const std::optional<OutputFormat> named = formatNamed(*format, true);
+  const std::optional<OutputFormat> named = formatNamed(*format);
   if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
   evaluate.format = *named;
   return std::nullopt;
@@ -413,9 +412,11 @@ namespace {
 
 constexpr const char* kDesignUsage =
     R"(velmora-cli design --wells W --constituents C --evaluations E [--swfpr A]
-                          [--n N [--j J] [--format text|json] [--audit]])";
-constexpr const char* kPlanUsage = "velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]";
-constexpr const char* kCurvesUsage = "velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|json]";
+                          [--n N [--j J] [--audit]] [--format text|csv|json])";
+constexpr const char* kPlanUsage =
+    "velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|csv|json]";
+constexpr const char* kCurvesUsage =
+    "velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|text|json]";
 constexpr const char* kStrategiesUsage =
     R"(velmora-cli strategies --dcfp D --n N --r R [--j J] [--rules LIST] [--rank K]
                               [--shifted S] [--format text|csv|json])";
@@ -426,11 +427,12 @@ constexpr const char* kEvaluateUsage =
 constexpr const char* kDesignText = R"(design: r = W x E comparisons per constituent per year, and the per-constituent
 DCFP = 1 - (1 - A)^(1/C) that keeps the site-wide annual false-positive rate at A
 (--swfpr, default 0.10). With --n the calculation runs on them (j defaults to n).
+csv: the program's numbers, with --n before each row of the calculation's csv.
 )";
 
 constexpr const char* kPlanText = R"(plan: the smallest background size n for which rank K (default 1, the maximum) of
 each test (or of --test 1:T) meets the DCFP with r comparisons, by exact arithmetic
-and by the calculator's own float32 arithmetic.
+and by the calculator's own float32 arithmetic. csv: a header and one row per test.
 )";
 
 constexpr const char* kCurvesText = R"(curves: after the calculation on the four texts (refused as the calculation refuses
@@ -443,7 +445,7 @@ calculator's power arithmetic (at 2, 3 and 4 the cells before their rounding) an
 exactly, with the reference power curve. The calculator's power is a normal-theory
 model of the test, so the two power curves differ by model error and arithmetic
 error together. --format csv (the default): a header, then one row per point;
-json: one object.
+text: two tables per test; json: one object.
 )";
 
 constexpr const char* kStrategiesText = R"(strategies: for each retest strategy of --rules (names separated by commas; by

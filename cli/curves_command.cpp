@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli curves: the curves behind the results of one case (analysis/curves.h), as a
-// csv table of points or one json object.
+// text table per test, a csv table of points or one json object.
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -9,6 +9,7 @@
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
 #include "number_text.h"
+#include "table.h"
 #include "velmora/analysis/curves.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/cli/writers.h"
@@ -48,6 +49,32 @@ std::string curvesCsv(const InputTexts& in, const analysis::CalculationCurves& c
       out += test + "power," + std::to_string(scheme.rank) + "," + shiftText(p.shift) + "," +
              designText(p.designPower) + "," + exactText(p.exactPower) + "," + exactText(p.referencePower) + ",,\n";
     }
+  }
+  return out;
+}
+
+// Per test: the CFP by rank, the chosen rank and the j bound marked, then the power of the
+// chosen rank by shift.
+std::string curvesText(const InputTexts& in, const analysis::CalculationCurves& curves) {
+  std::string out = "Curves for DCFP " + quotedText(in.txtAL) + ", n " + quotedText(in.txtN) + ", r " +
+                    quotedText(in.txtR) + ", j " + quotedText(in.txtMDET) + "; j bound min(j, n) = " +
+                    std::to_string(curves.jBound) + "\n";
+  for (const analysis::SchemeCurves& scheme : curves.schemes) {
+    out += "\n" + std::string(schemeName(scheme)) + ": chosen rank " + std::to_string(scheme.rank) +
+           (scheme.exceeded ? " (DCFP exceeded at max = 1)" : "") +
+           (scheme.sampled ? "; a sample of the ranks up to " + std::to_string(curves.lastRank) : "") + "\n";
+    TextTable cfp({"Rank", "Design CFP", "Exact CFP", ""});
+    for (const analysis::CfpCurvePoint& p : scheme.cfp) {
+      const std::string marks = std::string(p.chosen ? "chosen" : "") + (p.chosen && p.jBound ? ", " : "") +
+                                (p.jBound ? "j bound" : "");
+      cfp.addRow({std::to_string(p.rank), designText(p.designCfp), exactText(p.exactCfp), marks});
+    }
+    out += cfp.render();
+    TextTable power({"Shift", "Design power", "Exact power", "Reference"});
+    for (const analysis::PowerCurvePoint& p : scheme.power) {
+      power.addRow({shiftText(p.shift), designText(p.designPower), exactText(p.exactPower), exactText(p.referencePower)});
+    }
+    out += "Power of rank " + std::to_string(scheme.rank) + " by shift (standard deviations):\n" + power.render();
   }
   return out;
 }
@@ -99,7 +126,11 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
   }
   const Expected<analysis::CalculationCurves> curves = analysis::computeCurves(result.outcome->results);
   if (!curves) return report(err, withContext("curves:", curves.error()));
-  out << (json ? jsonText(curvesRecord(texts, *curves)) + "\n" : curvesCsv(texts, *curves));
+  switch (options.format) {
+    case OutputFormat::text: out << curvesText(texts, *curves); break;
+    case OutputFormat::csv: out << curvesCsv(texts, *curves); break;
+    case OutputFormat::json: out << jsonText(curvesRecord(texts, *curves)) << "\n"; break;
+  }
   return kExitOk;
 }
 

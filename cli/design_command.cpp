@@ -42,6 +42,27 @@ std::string designText(const analysis::MonitoringDesign& design, const std::stri
          " comparisons per constituent per year\n" + design.dcfpFormula + " per constituent\n";
 }
 
+// One row: the design's numbers; with --n, the calculation's csv rows (one per test), each
+// after the program's numbers.
+std::string designCsv(const analysis::MonitoringDesign& design, const std::string& rate,
+                      const std::optional<CaseResult>& result, bool audit) {
+  const std::string program = std::to_string(design.wells) + "," + std::to_string(design.constituents) + "," +
+                              std::to_string(design.evaluations) + "," + rate + ",";
+  if (!result) {
+    return "wells,constituents,evaluations,swfpr,r,dcfp\n" + program + std::to_string(design.r) + "," +
+           csvField(design.dcfpText) + "\n";
+  }
+  std::string out = "wells,constituents,evaluations,swfpr," + csvHeader(audit);
+  if (!result->outcome) return out;
+  const std::string rows = csvRows(*result);
+  for (std::size_t begin = 0; begin < rows.size();) {
+    const std::size_t end = rows.find('\n', begin) + 1;
+    out += program + rows.substr(begin, end - begin);
+    begin = end;
+  }
+  return out;
+}
+
 }  // namespace
 
 int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err) {
@@ -61,6 +82,12 @@ int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err
 
   if (options.format == OutputFormat::json) {
     out << designRecord(design, rate, result) << "\n";
+  } else if (options.format == OutputFormat::csv) {
+    out << designCsv(design, rate, result, options.audit);
+    if (result && !result->outcome) {
+      out.flush();
+      err << refusalMessage(*result, 0) << std::flush;
+    }
   } else {
     out << designText(design, rate);
     if (result) {

@@ -68,13 +68,29 @@ std::string planText(const SampleSizePlan& plan) {
   return out;
 }
 
+// A header, then one row per test; an n that none meets is empty.
+std::string planCsv(const SampleSizePlan& plan) {
+  std::string out = "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp\n";
+  const auto optionalText = [](const std::optional<int>& n) { return n ? std::to_string(*n) : std::string(); };
+  for (const SchemePlan& s : plan.schemes) {
+    out += csvField(plan.dcfpText) + "," + std::to_string(plan.r) + "," + std::to_string(plan.rank) + "," +
+           schemeName(s) + "," + optionalText(s.exactN) + "," + formatSignificant(s.exactCfp) + "," +
+           optionalText(s.designN) + "," + float32Text(s.designCfp) + "\n";
+  }
+  return out;
+}
+
 }  // namespace
 
 int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
   const Expected<SampleSizePlan> plan = analysis::planSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
                                                                  options.rank.value_or(""), options.test.value_or(""));
   if (!plan) return report(err, withContext("plan:", plan.error()));
-  out << (options.format == OutputFormat::json ? jsonText(planRecord(*plan)) + "\n" : planText(*plan));
+  switch (options.format) {
+    case OutputFormat::text: out << planText(*plan); break;
+    case OutputFormat::csv: out << planCsv(*plan); break;
+    case OutputFormat::json: out << jsonText(planRecord(*plan)) << "\n"; break;
+  }
   return kExitOk;
 }
 

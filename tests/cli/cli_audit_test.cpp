@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli_run.h"
+#include "velmora/cli/writers.h"
 
 namespace velmora::cli {
 namespace {
@@ -80,7 +81,7 @@ TEST(CliDesign, RefusesNonsenseWithUsageStatus) {
       {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--swfpr", "1"},
       {"design", "--wells", "100", "--constituents", "10", "--evaluations", "100"},
       {"design", "--wells", "20", "--constituents", "10"},
-      {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--format", "csv"},
+      {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--format", "xml"},
       {"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--audit"},
   };
   for (const auto& args : refused) {
@@ -106,6 +107,25 @@ TEST(CliPlan, AnswersExactlyAndInFloat32) {
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1"}).status, kExitUsage);
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:7"}).status, kExitUsage);
+}
+
+}  // namespace
+}  // namespace velmora::cli
+
+namespace velmora::cli {
+namespace {
+
+// plan and design in csv: the same numbers as their other formats, one row per test; design
+// with --n puts the program's numbers before each row of the calculation's csv.
+TEST(CliCsvCommands, PlanAndDesignRowsCarryTheirNumbers) {
+  const CliRun plan = cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:1", "--format", "csv"});
+  EXPECT_EQ(plan.out, "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp\n0.1,5,1,1:1,45,0.1,46,0.0980392098\n");
+  const CliRun design = cli({"design", "--wells", "5", "--constituents", "10", "--evaluations", "2", "--n", "20",
+                             "--format", "csv"});
+  const std::vector<std::string> lines = splitLines(design.out);
+  ASSERT_EQ(lines.size(), 5u) << design.out;
+  EXPECT_EQ(lines[0], "wells,constituents,evaluations,swfpr," + csvHeader().substr(0, csvHeader().size() - 1));
+  EXPECT_TRUE(lines[4].starts_with("5,10,2,0.1,0.0104807,20,10,20,1:4,DCFP OK at maximum = 2,2,")) << lines[4];
 }
 
 }  // namespace

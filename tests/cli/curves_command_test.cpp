@@ -22,9 +22,9 @@ TEST(CliCurves, RefusesACaseExactlyAsTheCalculation) {
     EXPECT_EQ(curves.err, calculation.err);
     EXPECT_EQ(curves.out, calculation.out);
   }
-  const CliRun text = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "text"});
-  EXPECT_EQ(text.status, kExitUsage);
-  EXPECT_NE(text.err.find("unknown format 'text' here (use csv or json)"), std::string::npos) << text.err;
+  const CliRun xml = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--format", "xml"});
+  EXPECT_EQ(xml.status, kExitUsage);
+  EXPECT_NE(xml.err.find("unknown format 'xml' here (use text, csv or json)"), std::string::npos) << xml.err;
   EXPECT_EQ(cli({"curves", "--dcfp", "0.1", "--r", "5"}).status, kExitUsage);
 }
 
@@ -57,6 +57,13 @@ TEST(CliCurves, JsonIsOneObjectWithTheCurvesOfEveryTest) {
                                   "\"0.2\", \"chosen\": true, \"j_bound\": false}, "))
       << run.out;
   EXPECT_NE(run.out.find("\"power\": [{\"shift\": 0.0, \"design\": "), std::string::npos);
+}
+
+TEST(CliCurves, TextMarksTheChosenRankAndTheJBound) {
+  const CliRun run = cli({"curves", "--dcfp", "0.1", "--n", "20", "--r", "5", "--j", "3", "--format", "text"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\n1:4: chosen rank 3\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("chosen, j bound\n"), std::string::npos) << run.out;
 }
 
 }  // namespace
