@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "velmora/platform/busy_pointer.h"
@@ -19,20 +20,28 @@ namespace velmora::ui {
 
 namespace {
 
-// A refused request as the dialog shows it: the tool's lines as sentences, capitalised and ended.
+// A refused request as the dialog shows it: the tool's lines as sentences, capitalised and
+// ended. A sentence that opens with a symbol ("r = W × E ...") keeps it as written: r is not R.
 QString expected(const Problem& refusal) {
   QStringList lines;
   for (const std::string& line : refusal.lines) lines.append(QString::fromStdString(line));
   QString text = lines.join(QLatin1Char(' '));
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  const bool opensWithSymbol = text.size() < 2 || !text[1].isLetter();
+  if (!opensWithSymbol) text[0] = text[0].toUpper();
   if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
   return text;
+}
+
+// A line of results or of a message: wrapped within the dialog's width, never widening it.
+void wrapWithin(QLabel* label) {
+  label->setWordWrap(true);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 QLabel* makeMessageLine(QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(QStringLiteral("lblMessage"));
-  label->setWordWrap(true);
+  wrapWithin(label);
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon
   label->setPalette(palette);
@@ -43,6 +52,12 @@ QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text = {}) 
   auto* box = new QLineEdit(text, parent);
   box->setObjectName(QLatin1String(name));
   return box;
+}
+
+// The dialog keeps the width it opens with while one types: a long message or formula wraps
+// instead of pulling the window wider under the pointer.
+void keepWidth(QDialog& dialog) {
+  dialog.setFixedWidth(std::max(dialog.sizeHint().width(), dialog.fontMetrics().averageCharWidth() * 72));
 }
 
 }  // namespace
@@ -83,6 +98,7 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   lblResults->setObjectName(QStringLiteral("lblResults"));
   lblResults->setTextFormat(Qt::PlainText);
   lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  wrapWithin(lblResults);
   lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 4);
   layout->addWidget(lblResults);
   lblMessage = makeMessageLine(this);
@@ -103,6 +119,7 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
     connect(box, &QLineEdit::textChanged, this, &ProgramDesignDialog::showDesign);
   }
   showDesign();
+  keepWidth(*this);
 }
 
 Expected<analysis::MonitoringDesign> ProgramDesignDialog::design() const {
@@ -126,11 +143,11 @@ void ProgramDesignDialog::showDesign() {
     lblMessage->setText(expected(result.error()));
     return;
   }
-  lblResults->setText(QStringLiteral("r = %1\nDCFP = %2 (as the DCFP box takes it)\n\n%3\n%4")
-                          .arg(result->r)
-                          .arg(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)),
-                               QString::fromStdString(result->rFormula),
-                               QString::fromStdString(result->dcfpFormula)));
+  // The DCFP once: the text the form's box will receive.
+  lblResults->setText(QStringLiteral("%1\n%2 = %3")
+                          .arg(QString::fromStdString(result->rFormula),
+                               QString::fromStdString(result->dcfpExpression),
+                               dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText))));
 }
 
 bool ProgramDesignDialog::useValues() {
@@ -177,6 +194,7 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   lblResults->setObjectName(QStringLiteral("lblResults"));
   lblResults->setTextFormat(Qt::PlainText);
   lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  wrapWithin(lblResults);
   lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 3);
   layout->addWidget(lblResults);
   lblMessage = makeMessageLine(this);
@@ -202,6 +220,7 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   };
   for (QLineEdit* box : {txtDcfp, txtR, txtRank}) connect(box, &QLineEdit::textChanged, this, stale);
   connect(cboScheme, &QComboBox::currentIndexChanged, this, stale);
+  keepWidth(*this);
 }
 
 void SampleSizePlanningDialog::takeFromForm() {

@@ -239,6 +239,48 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   EXPECT_EQ(form().txtR->text(), "5");
 }
 
+TEST_F(MainWindowTest, TheDialogsNameTheBoundARequestBreaksAndKeepTheirWidth) {
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
+  const int planningWidth = planning->width();
+  planning->txtDcfp->setText("0.05");
+  planning->txtR->setText("9000");  // no background fits beside it
+  planning->plan();
+  EXPECT_TRUE(planning->lblMessage->text().contains("from 1 to 8191")) << planning->lblMessage->text().toStdString();
+  EXPECT_FALSE(planning->lblMessage->text().contains("-")) << planning->lblMessage->text().toStdString();
+  planning->txtR->setText("5");
+  planning->txtRank->setText("40000");  // a whole number above zero, but above every n that fits
+  planning->plan();
+  EXPECT_TRUE(planning->lblMessage->text().contains("from 1 to 32747")) << planning->lblMessage->text().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(planning->width(), planningWidth);
+  planning->reject();
+
+  m_window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* design = m_window->programDesignDialog();
+  const int designWidth = design->width();
+  design->txtWells->setText("1e300");
+  design->txtConstituents->setText("10");
+  design->txtEvaluations->setText("2");
+  const QString tooMany = design->lblMessage->text();
+  EXPECT_TRUE(tooMany.contains("at most 8191")) << tooMany.toStdString();
+  EXPECT_FALSE(tooMany.contains("above zero")) << tooMany.toStdString();
+  design->txtWells->setText("5000");  // each count fits, their product does not
+  EXPECT_TRUE(design->lblMessage->text().contains("r = W \u00d7 E = 5000 \u00d7 2 = 10000"))
+      << design->lblMessage->text().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(design->width(), designWidth);
+
+  // The DCFP shows once, as the box will receive it.
+  design->txtWells->setText("20");
+  const QString results = design->lblResults->text();
+  const QString boxText = velmora::ui::dcfpBoxText(
+      velmora::analysis::designMonitoringProgram("20", "10", "2").value().dcfp, "0.0104807");
+  EXPECT_EQ(results.count("DCFP"), 1) << results.toStdString();
+  EXPECT_TRUE(results.endsWith("= " + boxText)) << results.toStdString();
+  design->reject();
+}
+
 // ---- the analysis window ----------------------------------------------------------------
 
 TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGoesWithTheWindow) {
