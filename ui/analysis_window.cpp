@@ -68,6 +68,14 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   statusRow->addWidget(progress);
   statusRow->addWidget(btnStop);
   layout->addLayout(statusRow);
+  lblStale = new QLabel(this);
+  lblStale->setObjectName(QStringLiteral("lblStale"));
+  lblStale->setWordWrap(true);
+  QPalette maroon = lblStale->palette();
+  maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon
+  lblStale->setPalette(maroon);
+  lblStale->setVisible(false);
+  layout->addWidget(lblStale);
 
   tabs = new QTabWidget(this);
   auto* cfpPage = new QWidget(tabs);
@@ -158,6 +166,11 @@ void AnalysisWindow::stop() {
   btnStop->setVisible(false);
   lblStatus->setText(QStringLiteral("Stopped: this run's exact values and curves were not finished. "
                                     "Calculate again to start over."));
+}
+
+void AnalysisWindow::setStaleNotice(const QString& notice) {
+  lblStale->setText(notice);
+  lblStale->setVisible(!notice.isEmpty());
 }
 
 void AnalysisWindow::clear() {

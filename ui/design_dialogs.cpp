@@ -60,6 +60,11 @@ void keepWidth(QDialog& dialog) {
   dialog.setFixedWidth(std::max(dialog.sizeHint().width(), dialog.fontMetrics().averageCharWidth() * 72));
 }
 
+// New values in the boxes beside the previous run's results would read as theirs: the form
+// calculates at once, as a press of Calculate does (a refusal shows its message and leaves
+// the earlier results, which the status line then marks as those of other inputs).
+void calculateAsPressed(frmMain& form) { form.btnCalculate->click(); }
+
 }  // namespace
 
 QString dcfpBoxText(double dcfp, const QString& rounded) {
@@ -112,9 +117,7 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   // The Use button decides itself whether the dialog closes.
   disconnect(buttons, &QDialogButtonBox::accepted, nullptr, nullptr);
-  connect(btnUse, &QPushButton::clicked, this, [this] {
-    if (useValues()) accept();
-  });
+  connect(btnUse, &QPushButton::clicked, this, &ProgramDesignDialog::useValuesAndCalculate);
   for (QLineEdit* box : {txtWells, txtConstituents, txtEvaluations, txtSiteWideRate}) {
     connect(box, &QLineEdit::textChanged, this, &ProgramDesignDialog::showDesign);
   }
@@ -159,6 +162,12 @@ bool ProgramDesignDialog::useValues() {
   m_form.enterValues(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)), std::nullopt,
                      QString::number(result->r));
   return true;
+}
+
+void ProgramDesignDialog::useValuesAndCalculate() {
+  if (!useValues()) return;
+  accept();
+  calculateAsPressed(m_form);
 }
 
 // ---- Sample-Size Planning -----------------------------------------------------------------
@@ -209,9 +218,7 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(btnPlan, &QPushButton::clicked, this, &SampleSizePlanningDialog::plan);
-  connect(btnUse, &QPushButton::clicked, this, [this] {
-    if (useValues()) accept();
-  });
+  connect(btnUse, &QPushButton::clicked, this, &SampleSizePlanningDialog::useValuesAndCalculate);
   // A plan belongs to the texts it was made from.
   const auto stale = [this] {
     m_plan.reset();
@@ -274,6 +281,12 @@ bool SampleSizePlanningDialog::useValues() {
   // The form reads the DCFP text itself, so the text as typed reads back to the same value.
   m_form.enterValues(txtDcfp->text().trimmed(), QString::number(*scheme.designN), txtR->text().trimmed());
   return true;
+}
+
+void SampleSizePlanningDialog::useValuesAndCalculate() {
+  if (!useValues()) return;
+  accept();
+  calculateAsPressed(m_form);
 }
 
 }  // namespace velmora::ui

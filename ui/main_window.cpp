@@ -7,10 +7,13 @@
 #include <QDate>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStatusBar>
 
 #include <atomic>
 
@@ -76,7 +79,19 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   bar->setNativeMenuBar(false);
   setMenuBar(bar);
   buildMenus();
-  resize(m_form->width(), m_form->height() + bar->sizeHint().height());
+  // The status line lives below the form, outside its client area; it is always there, so
+  // the form never moves or changes size as the line comes and goes.
+  lblResultsFor = new QLabel(this);
+  lblResultsFor->setObjectName(QStringLiteral("lblResultsFor"));
+  lblResultsFor->setMinimumHeight(lblResultsFor->fontMetrics().height());
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
+  statusBar()->addWidget(lblResultsFor, 1);
+  for (QLineEdit* box : {m_form->txtAL, m_form->txtN, m_form->txtR, m_form->txtMDET}) {
+    connect(box, &QLineEdit::textChanged, this, &MainWindow::showWhatTheResultsAreFor);
+  }
+  connect(m_form, &frmMain::calculated, this, &MainWindow::showWhatTheResultsAreFor);
+  connect(m_form, &frmMain::wasReset, this, &MainWindow::showWhatTheResultsAreFor);
+  resize(m_form->width(), m_form->height() + bar->sizeHint().height() + statusBar()->sizeHint().height());
 }
 
 MainWindow::~MainWindow() = default;
@@ -137,6 +152,22 @@ void MainWindow::buildMenus() {
   connect(actSampleSizePlanning, &QAction::triggered, this, &MainWindow::showSampleSizePlanning);
 }
 
+// Results never stand beside other inputs unmarked: once a box no longer holds what the
+// shown results were calculated from, the status line (and the analysis window) says so.
+void MainWindow::showWhatTheResultsAreFor() {
+  QString notice;
+  if (m_form->lastOutcome()) {
+    const InputTexts boxes{m_form->txtAL->text().toStdString(), m_form->txtN->text().toStdString(),
+                           m_form->txtR->text().toStdString(), m_form->txtMDET->text().toStdString()};
+    if (!(boxes == m_form->lastTexts())) {
+      notice = QStringLiteral("The results shown are for %1. Press Calculate for the values in the boxes.")
+                   .arg(inputsLine(m_form->lastTexts()));
+    }
+  }
+  lblResultsFor->setText(notice);
+  if (m_analysis != nullptr) m_analysis->setStaleNotice(notice);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (m_centred) return;
@@ -158,7 +189,11 @@ void MainWindow::copyResults() {
   const auto& outcome = m_form->lastOutcome();
   if (!outcome) return;
   const ResultsTable table = resultsTableOf(*m_form, outcome->captions);
-  platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
+  // The grid's own lines and cells stay as they are; the inputs go on a line before them.
+  const QString inputs = QStringLiteral("Results for %1").arg(inputsLine(m_form->lastTexts()));
+  QString html = htmlTable(table);
+  html.insert(html.indexOf(QStringLiteral("<table")), QStringLiteral("<p>%1</p>\n").arg(inputs.toHtmlEscaped()));
+  platform::putTableOnClipboard(inputs + QLatin1Char('\n') + tabSeparated(table), html);
 }
 void MainWindow::exportReport() {
   const auto& outcome = m_form->lastOutcome();
@@ -211,6 +246,7 @@ void MainWindow::showAnalysisWindow() {
     connect(m_form, &frmMain::calculated, m_analysis, follow);
     connect(m_form, &frmMain::wasReset, m_analysis, &AnalysisWindow::clear);
     follow();
+    showWhatTheResultsAreFor();
   }
   m_analysis->show();
   m_analysis->raise();

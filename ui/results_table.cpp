@@ -126,6 +126,12 @@ QString auditDifferences(const AnalysisData& data) {
   return QStringLiteral("DIFFERENCES: ") + differences.join(QLatin1Char(' '));
 }
 
+QString inputsLine(const InputTexts& texts) {
+  const auto text = [](const std::string& typed) { return QString::fromStdString(typed).trimmed(); };
+  return QStringLiteral("DCFP %1, n %2, r %3, j %4")
+      .arg(text(texts.txtAL), text(texts.txtN), text(texts.txtR), text(texts.txtMDET));
+}
+
 QString tabSeparated(const ResultsTable& table) {
   QString text = table.header.join(QLatin1Char('\t')) + QLatin1Char('\n');
   for (const QStringList& row : table.rows) text += row.join(QLatin1Char('\t')) + QLatin1Char('\n');

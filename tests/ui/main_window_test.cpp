@@ -147,10 +147,14 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
   const QMimeData* copied = QApplication::clipboard()->mimeData();
   ASSERT_NE(copied, nullptr);
   const QStringList lines = copied->text().split('\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), 5);
-  EXPECT_EQ(lines[0], "Test\tDCFP Status @ Opt. Maximum\tPower Rating\t# of Samps\tInd P\t"
+  ASSERT_EQ(lines.size(), 6);
+  // The inputs the results belong to come first, on a line of their own; the grid follows unchanged.
+  EXPECT_EQ(lines[0], "Results for DCFP 0.1, n 20, r 5, j 20");
+  EXPECT_TRUE(copied->text().endsWith(
+      velmora::ui::tabSeparated(velmora::ui::resultsTableOf(form(), form().lastOutcome()->captions))));
+  EXPECT_EQ(lines[1], "Test\tDCFP Status @ Opt. Maximum\tPower Rating\t# of Samps\tInd P\t"
                       "Achievable CFP Error\tPower @ 2Sig\tPower @ 3Sig\tPower @ 4Sig");
-  const QStringList row2 = lines[2].split('\t');
+  const QStringList row2 = lines[3].split('\t');
   ASSERT_EQ(row2.size(), 9);
   EXPECT_EQ(row2[0], "1:2");
   EXPECT_EQ(row2[1], form().lblCU(2)->text());
@@ -164,6 +168,7 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
   EXPECT_TRUE(html.contains(textCell + "0.20000</td>"));
   EXPECT_EQ(html.count("<td "), 36);
   EXPECT_TRUE(html.contains("<th style=\"mso-number-format:'\\@'\" sdnum=\"1033;0;@\">DCFP Status @ Opt. Maximum</th>"));
+  EXPECT_TRUE(html.contains("<p>Results for DCFP 0.1, n 20, r 5, j 20</p>"));
 
   form().btnReset->click();
   EXPECT_FALSE(m_window->actCopyResults->isEnabled());
@@ -279,6 +284,38 @@ TEST_F(MainWindowTest, TheDialogsNameTheBoundARequestBreaksAndKeepTheirWidth) {
   EXPECT_EQ(results.count("DCFP"), 1) << results.toStdString();
   EXPECT_TRUE(results.endsWith("= " + boxText)) << results.toStdString();
   design->reject();
+}
+
+TEST_F(MainWindowTest, UseTheseValuesCalculatesAndChangedBoxesMarkTheResultsAsThoseOfOtherInputs) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = m_window->analysisWindow();
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
+  planning->txtDcfp->setText("0.05");
+  planning->txtRank->setText("2");
+  planning->cboScheme->setCurrentText("1:2");
+  QTest::mouseClick(planning->btnUse, Qt::LeftButton);
+
+  // The grid shows the results of the values written, not those of the earlier run.
+  const QString n = form().txtN->text();
+  ASSERT_NE(n, "20");
+  EXPECT_EQ(form().lastTexts().txtAL, "0.05");
+  EXPECT_EQ(QString::fromStdString(form().lastTexts().txtN), n);
+  EXPECT_TRUE(m_boxes.boxes().isEmpty());
+  EXPECT_TRUE(m_window->lblResultsFor->text().isEmpty());
+  EXPECT_TRUE(analysis->lblStale->isHidden());
+
+  form().txtR->setText("6");
+  const QString notice = "The results shown are for DCFP 0.05, n " + n + ", r 5, j " + n +
+                         ". Press Calculate for the values in the boxes.";
+  EXPECT_EQ(m_window->lblResultsFor->text(), notice);
+  EXPECT_EQ(analysis->lblStale->text(), notice);
+  EXPECT_FALSE(analysis->lblStale->isHidden());
+  form().btnCalculate->click();
+  EXPECT_TRUE(m_window->lblResultsFor->text().isEmpty());
+  EXPECT_TRUE(analysis->lblStale->isHidden());
 }
 
 // ---- the analysis window ----------------------------------------------------------------

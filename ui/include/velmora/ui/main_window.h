@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace velmora::platform {
@@ -61,13 +62,18 @@ class MainWindow final : public QMainWindow {
   QAction* actNumberOfSamples = nullptr;
   QAction* actPowerRating = nullptr;
 
+  /// The status line below the form: once a box changes after a calculation, which inputs
+  /// the results shown belong to, until the next Calculate; empty otherwise.
+  QLabel* lblResultsFor = nullptr;
+
   /// The analysis window once Analysis Window has opened it (one instance, kept while this
   /// window lives, hidden when closed); null before.
   AnalysisWindow* analysisWindow() const { return m_analysis; }
   ProgramDesignDialog* programDesignDialog() const { return m_programDesign; }
   SampleSizePlanningDialog* sampleSizePlanningDialog() const { return m_planning; }
 
-  /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table.
+  /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table, each
+  /// after a line naming the inputs the results belong to.
   void copyResults();
   /// Export Report: asks for a file name and writes the PDF report there.
   void exportReport();
@@ -81,6 +87,7 @@ class MainWindow final : public QMainWindow {
 
  private:
   void buildMenus();
+  void showWhatTheResultsAreFor();
 
   frmMain* m_form = nullptr;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "velmora/engine/inputs.h"
 #include "velmora/engine/results.h"
 
 namespace velmora::ui {
@@ -35,6 +36,10 @@ QString auditDifferences(const AnalysisData& data);
 /// The grid of a run: the column headings and scheme names as `form` words them, and per
 /// scheme the cells from `captions`, the run's own texts, which are what its labels show.
 ResultsTable resultsTableOf(const frmMain& form, const ResultCaptions& captions);
+
+/// The inputs a run's results belong to, the four texts as they stood in the boxes (trimmed):
+/// "DCFP 0.1, n 20, r 5, j 20".
+QString inputsLine(const InputTexts& texts);
 
 /// Tab-separated lines, the header first, each line ended by a line feed.
 QString tabSeparated(const ResultsTable& table);
