@@ -209,9 +209,13 @@ void AnalysisWindow::showAnalysis(const AnalysisData& data) {
   auditTable->setColumnCount(static_cast<int>(table.header.size()));
   auditTable->setRowCount(static_cast<int>(table.rows.size()));
   auditTable->setHorizontalHeaderLabels(table.header);
+  for (int column = 0; column < table.headerTips.size(); ++column) {
+    auditTable->horizontalHeaderItem(column)->setToolTip(table.headerTips[column]);
+  }
   for (int row = 0; row < table.rows.size(); ++row) {
     for (int column = 0; column < table.rows[row].size(); ++column) {
       auto* item = new QTableWidgetItem(table.rows[row][column]);
+      if (column == 0) item->setToolTip(table.rowTips.value(row));
       if (table.differing[row].contains(column)) {
         // Marked three ways, so that no reader misses it: words, weight and colour.
         QFont bold = item->font();

@@ -97,6 +97,11 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   fields->addRow(QStringLiteral("C&onstituents (C):"), txtConstituents);
   fields->addRow(QStringLiteral("&Evaluations a year (E):"), txtEvaluations);
   fields->addRow(QStringLiteral("&Site-wide false-positive rate (A):"), txtSiteWideRate);
+  txtWells->setToolTip(QStringLiteral("The downgradient wells compared with the background: a whole number."));
+  txtConstituents->setToolTip(QStringLiteral("The constituents each well is tested for: a whole number."));
+  txtEvaluations->setToolTip(QStringLiteral("How often a year the wells are evaluated: a whole number."));
+  txtSiteWideRate->setToolTip(QStringLiteral("The false-positive rate allowed for the whole site in a year, "
+                                             "above 0 and below 1 (0.10 when empty)."));
   layout->addLayout(fields);
 
   lblResults = new QLabel(this);
@@ -197,6 +202,12 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   fields->addRow(QStringLiteral("&Comparisons (r):"), txtR);
   fields->addRow(QStringLiteral("Ran&k (1 = background maximum):"), txtRank);
   fields->addRow(QStringLiteral("&Scheme:"), cboScheme);
+  txtDcfp->setToolTip(QStringLiteral("The design cumulative false-positive error: above 0 and at most 1."));
+  txtR->setToolTip(QStringLiteral("The number of comparisons r with the same background: 1 to 8191."));
+  txtRank->setToolTip(QStringLiteral("The inverse rank of the limit: 1 is the background maximum, 2 the "
+                                     "second largest value, and so on; at most n."));
+  cboScheme->setToolTip(QStringLiteral("The scheme 1:t: a well passes when one of up to t samples (the first and "
+                                       "its verification resamples) does not exceed the limit."));
   layout->addLayout(fields);
 
   lblResults = new QLabel(this);

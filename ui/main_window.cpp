@@ -53,6 +53,28 @@ class MenuBar final : public QMenuBar {
   }
 };
 
+// What the form's result headings stand for, on hover. Set here, beside the form: a tooltip
+// changes nothing the form shows, and the form's own code stays as designed.
+void explainHeadings(frmMain& form) {
+  const auto tip = [](QLabel* heading, const char* text) { heading->setToolTip(QLatin1String(text)); };
+  for (QLabel* test : {form.Label5, form.Label17}) {
+    tip(test, "The scheme 1:t: a well passes when one of up to t samples (the first and its verification "
+              "resamples) does not exceed the limit.");
+  }
+  tip(form.Label7, "Whether the cumulative false-positive error (CFP) stays within the DCFP at the optimal "
+                   "maximum: the limit is the background value of that inverse rank (1 = the largest).");
+  tip(form.lblPowerRatingLabel, "Good, Acceptable or Low: the powers at 3 and 4 standard deviations against the "
+                                "reference criteria (.539 and .814). Click for the explanation.");
+  tip(form.lblNumberOfTests, "Number of samples for r tests against the same background: the r initial samples "
+                             "plus the repeats expected under background conditions. Click for the explanation.");
+  tip(form.Label19, "Ind P: the percentile of the background distribution the limit stands for, "
+                    "(n - rank + 0.5) / n.");
+  tip(form.Label20, "The cumulative false-positive error the optimal rank achieves with r comparisons.");
+  for (QLabel* power : {form.Label21, form.Label22}) {
+    tip(power, "The power: the chance of detecting a shift of 2, 3 and 4 standard deviations above background.");
+  }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* printer,
@@ -73,6 +95,7 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   setWindowTitle(QStringLiteral("Velmora"));
   m_form = new frmMain(messageBoxes, printer, this);
   setCentralWidget(m_form);
+  explainHeadings(*m_form);
   auto* bar = new MenuBar(this);
   bar->setObjectName(QStringLiteral("menuBar"));
   // Inside the window on every desktop, so the window is the form plus the bar's height.

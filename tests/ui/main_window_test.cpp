@@ -361,6 +361,37 @@ TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGo
   EXPECT_FALSE(analysis->isVisible());
 }
 
+TEST_F(MainWindowTest, HeadingsFieldsAndAuditColumnsExplainThemselvesOnHover) {
+  // The form's result headings carry a tooltip and nothing else: their captions stay.
+  EXPECT_EQ(form().Label19->text(), "Ind P");
+  EXPECT_TRUE(form().Label19->toolTip().contains("percentile"));
+  EXPECT_TRUE(form().lblNumberOfTests->toolTip().contains("Number of samples"));
+  for (QLabel* heading : {form().Label5, form().Label7, form().lblPowerRatingLabel, form().Label20, form().Label22}) {
+    EXPECT_FALSE(heading->toolTip().isEmpty()) << heading->objectName().toStdString();
+  }
+  m_window->actProgramDesign->trigger();
+  for (QLineEdit* field : m_window->programDesignDialog()->findChildren<QLineEdit*>()) {
+    EXPECT_FALSE(field->toolTip().isEmpty()) << field->objectName().toStdString();
+  }
+  m_window->programDesignDialog()->reject();
+  m_window->actSampleSizePlanning->trigger();
+  EXPECT_FALSE(m_window->sampleSizePlanningDialog()->txtRank->toolTip().isEmpty());
+  EXPECT_FALSE(m_window->sampleSizePlanningDialog()->cboScheme->toolTip().isEmpty());
+  m_window->sampleSizePlanningDialog()->reject();
+
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = m_window->analysisWindow();
+  QSignalSpy finished(analysis, &velmora::ui::AnalysisWindow::finished);
+  ASSERT_TRUE(finished.wait(60000));
+  QTableWidget* table = analysis->auditTable;
+  for (int column = 0; column < table->columnCount(); ++column) {
+    EXPECT_FALSE(table->horizontalHeaderItem(column)->toolTip().isEmpty()) << column;
+  }
+  for (int row = 0; row < table->rowCount(); ++row) EXPECT_FALSE(table->item(row, 0)->toolTip().isEmpty()) << row;
+}
+
 // ---- Export Report ----------------------------------------------------------------------
 
 TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGridCaption) {

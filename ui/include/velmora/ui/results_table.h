@@ -19,9 +19,15 @@ struct ResultsTable {
   QList<QStringList> rows;  // "1:1" .. "1:4" and that scheme's cells, as shown
   // Per row, the columns where the design's and the exact arithmetic part (the audit only).
   QList<QList<int>> differing;
+  // What each column and each row stands for, in a sentence (the audit only; empty else).
+  QStringList headerTips;
+  QStringList rowTips;
 };
 
 struct AnalysisData;
+
+/// What scheme 1:t does, in a sentence (for a tooltip).
+QString schemeTip(int t);
 
 /// The audit as a table, a column per scheme: the rank, the design's CFP, the exact CFP, the
 /// next rank and its exact CFP, the margin, the exact rank, both powers and both ratings; an
