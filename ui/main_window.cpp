@@ -22,6 +22,7 @@
 #include "velmora/platform/message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/platform/printer.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
 #include "report.h"
@@ -75,11 +76,27 @@ void explainHeadings(frmMain& form) {
   }
 }
 
+// Keeps the picture the form hands over for printing, for a dialog to take it afterwards:
+// the form is back as designed before any dialog opens over it.
+class KeptPage final : public platform::Printer {
+ public:
+  bool printImage(const QImage& image, QString* /*error*/) override {
+    page = image;
+    return true;
+  }
+  QImage page;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* printer,
-                       platform::FileDialogs* fileDialogs, QWidget* parent)
+                       platform::FileDialogs* fileDialogs, platform::PrintDialogs* printDialogs, QWidget* parent)
     : QMainWindow(parent) {
+  if (printDialogs == nullptr) {
+    m_ownPrintDialogs = std::make_unique<platform::QtPrintDialogs>();
+    printDialogs = m_ownPrintDialogs.get();
+  }
+  m_printDialogs = printDialogs;
   if (messageBoxes == nullptr) {
     m_ownMessageBoxes = std::make_unique<platform::QtMessageBoxes>(this);
     messageBoxes = m_ownMessageBoxes.get();
@@ -107,6 +124,9 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   lblResultsFor = new QLabel(this);
   lblResultsFor->setObjectName(QStringLiteral("lblResultsFor"));
   lblResultsFor->setMinimumHeight(lblResultsFor->fontMetrics().height());
+  QPalette maroon = lblResultsFor->palette();
+  maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon: a warning
+  lblResultsFor->setPalette(maroon);
   statusBar()->setObjectName(QStringLiteral("statusBar"));
   statusBar()->addWidget(lblResultsFor, 1);
   for (QLineEdit* box : {m_form->txtAL, m_form->txtN, m_form->txtR, m_form->txtMDET}) {
@@ -133,6 +153,8 @@ void MainWindow::buildMenus() {
   actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
   actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
   menuFile->addSeparator();
+  actPrintPreview = item(menuFile, "actPrintPreview", QStringLiteral("Print Pre&view…"));
+  actPrintWithDialog = item(menuFile, "actPrintWithDialog", QStringLiteral("&Print…"));
   actPrint = item(menuFile, "actPrint", QStringLiteral("Pr&int"));
   menuFile->addSeparator();
   actExit = item(menuFile, "actExit", QStringLiteral("Exi&t"));
@@ -159,6 +181,8 @@ void MainWindow::buildMenus() {
   connect(actNumberOfSamples, &QAction::triggered, m_form, &frmMain::explainNumberOfSamples);
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
+  connect(actPrintPreview, &QAction::triggered, this, &MainWindow::printPreview);
+  connect(actPrintWithDialog, &QAction::triggered, this, &MainWindow::printWithDialog);
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
   // The results exist from an accepted Calculate until Reset.
   const auto resultsShown = [this] {
@@ -260,6 +284,23 @@ void MainWindow::exportReport() {
                               QStringLiteral("The report could not be written to\r%1\r%2")
                                   .arg(QDir::toNativeSeparators(path), reason));
 }
+void MainWindow::printPreview() {
+  KeptPage kept;
+  m_form->printTo(kept);
+  if (!kept.page.isNull()) m_printDialogs->preview(kept.page, this);
+}
+
+void MainWindow::printWithDialog() {
+  KeptPage kept;
+  m_form->printTo(kept);
+  if (kept.page.isNull()) return;
+  QString reason;
+  if (m_printDialogs->print(kept.page, this, &reason)) return;
+  // As the Print button reports a failed print.
+  if (reason.isEmpty()) reason = QStringLiteral("The printer gave no reason.");
+  m_messageBoxes->showWarning(QStringLiteral("Print Error"), QStringLiteral("The window could not be printed.\r") + reason);
+}
+
 void MainWindow::showAnalysisWindow() {
   if (m_analysis == nullptr) {
     m_analysis = new AnalysisWindow(this);

@@ -47,10 +47,25 @@ using velmora::ui::MainWindow;
 
 namespace {
 
+// The print preview and print dialog as a test sees them: the page each was given, and the
+// answer of the print dialog's printer.
+class KeepingPrintDialogs final : public velmora::platform::PrintDialogs {
+ public:
+  void preview(const QImage& image, QWidget* /*parent*/) override { previewed.append(image); }
+  bool print(const QImage& image, QWidget* /*parent*/, QString* error) override {
+    printed.append(image);
+    if (!failure.isEmpty()) *error = failure;
+    return failure.isEmpty();
+  }
+  QList<QImage> previewed;
+  QList<QImage> printed;
+  QString failure;
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_window = std::make_unique<MainWindow>(&m_boxes, &m_printer, &m_dialogs);
+    m_window = std::make_unique<MainWindow>(&m_boxes, &m_printer, &m_dialogs, &m_printDialogs);
     m_window->show();
     m_window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
@@ -68,6 +83,7 @@ class MainWindowTest : public ::testing::Test {
   RecordingMessageBoxes m_boxes;
   velmora::platform::CapturingPrinter m_printer;
   velmora::platform::ScriptedFileDialogs m_dialogs;
+  KeepingPrintDialogs m_printDialogs;
   std::unique_ptr<MainWindow> m_window;
 };
 
@@ -80,6 +96,25 @@ TEST_F(MainWindowTest, TheFormKeepsItsNameAndSizeBelowTheBarAndPrintTakesOnlyThe
   m_window->actPrint->trigger();
   ASSERT_EQ(m_printer.pages().size(), 1);
   EXPECT_EQ(m_printer.pages().front().size(), form().size() * form().devicePixelRatio());
+}
+
+TEST_F(MainWindowTest, PrintPreviewAndPrintWithADialogTakeThePagePrintGivesTheDefaultPrinter) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actPrint->trigger();  // the default printer, as the button
+  ASSERT_EQ(m_printer.pages().size(), 1);
+  m_window->actPrintPreview->trigger();
+  m_printDialogs.failure = "The printer \"Office\" did not accept the print job.";
+  m_window->actPrintWithDialog->trigger();
+  EXPECT_EQ(m_printer.pages().size(), 1);  // neither went to the default printer
+  ASSERT_EQ(m_printDialogs.previewed.size(), 1);
+  ASSERT_EQ(m_printDialogs.printed.size(), 1);
+  EXPECT_EQ(m_printDialogs.previewed.front(), m_printer.pages().front());  // the printer-friendly page
+  EXPECT_EQ(m_printDialogs.printed.front(), m_printer.pages().front());
+  ASSERT_EQ(m_boxes.boxes().size(), 1);
+  EXPECT_EQ(m_boxes.boxes()[0].title, "Print Error");
+  EXPECT_TRUE(m_boxes.boxes()[0].prompt.contains("Office"));
+  EXPECT_TRUE(form().btnPrint->isVisible());  // the form is back as designed
 }
 
 TEST_F(MainWindowTest, ItemsThatRepeatAButtonDoWhatTheButtonDoes) {
