@@ -2,6 +2,8 @@
 #include "velmora/platform/printer.h"
 
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -56,6 +58,32 @@ bool handOverSucceeded(const QString& name, QString* error) {
 bool queueAcceptsJobs(const QString&, const QString&, QString*) { return true; }
 bool handOverSucceeded(const QString&, QString*) { return true; }
 #endif
+
+/// The image on the printer's one page, at the place placeImageOnPage gives. False, with the
+/// reason, when the printer `name` could not start or finish the page.
+bool paintPage(QPrinter& printer, const QImage& image, const QString& name, QString* error) {
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    setError(error, QStringLiteral("The printer \"%1\" could not start the print job.").arg(name));
+    return false;
+  }
+  const QSizeF natural = QSizeF(image.size()) / image.devicePixelRatio();
+  const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
+  const QRectF place = placeImageOnPage(natural, printer.resolution(), printable.size());
+  // no smoothing: the enlarged screen pixels stay sharp-edged, as text on screen is
+  painter.drawImage(place, image);
+  const bool ended = painter.end();
+  if (!ended || printer.printerState() == QPrinter::Error) {
+    setError(error, QStringLiteral("The printer \"%1\" did not accept the print job.").arg(name));
+    return false;
+  }
+  return true;
+}
+
+void prepare(QPrinter& printer) {
+  printer.setDocName(QStringLiteral("Velmora"));
+  printer.setFullPage(false);  // painter coordinates start at the printable area's corner
+}
 }  // namespace
 
 QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable) {
@@ -75,26 +103,31 @@ bool DefaultPrinter::printImage(const QImage& image, QString* error) {
   const QString name = target.description().isEmpty() ? target.printerName() : target.description();
   if (!queueAcceptsJobs(target.printerName(), name, error)) return false;
   QPrinter printer(target, QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("Velmora"));
+  prepare(printer);
   printer.setCopyCount(1);
-  printer.setFullPage(false);  // painter coordinates start at the printable area's corner
-
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    setError(error, QStringLiteral("The printer \"%1\" could not start the print job.").arg(name));
-    return false;
-  }
-  const QSizeF natural = QSizeF(image.size()) / image.devicePixelRatio();
-  const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
-  const QRectF place = placeImageOnPage(natural, printer.resolution(), printable.size());
-  // no smoothing: the enlarged screen pixels stay sharp-edged, as text on screen is
-  painter.drawImage(place, image);
-  const bool ended = painter.end();
-  if (!ended || printer.printerState() == QPrinter::Error) {
-    setError(error, QStringLiteral("The printer \"%1\" did not accept the print job.").arg(name));
-    return false;
-  }
+  if (!paintPage(printer, image, name, error)) return false;
   return handOverSucceeded(name, error);
+}
+
+void QtPrintDialogs::preview(const QImage& image, QWidget* parent) {
+  QPrinter printer(QPrinter::HighResolution);
+  prepare(printer);
+  QPrintPreviewDialog dialog(&printer, parent);
+  dialog.setWindowTitle(QStringLiteral("Print Preview"));
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [&image](QPrinter* target) { (void)paintPage(*target, image, {}, nullptr); });
+  dialog.exec();
+}
+
+bool QtPrintDialogs::print(const QImage& image, QWidget* parent, QString* error) {
+  QPrinter printer(QPrinter::HighResolution);
+  prepare(printer);
+  QPrintDialog dialog(&printer, parent);
+  if (dialog.exec() != QDialog::Accepted) return true;
+  const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
+  if (!paintPage(printer, image, name, error)) return false;
+  // Only a print system's queue has a hand-over to ask about; a file has been written.
+  return printer.outputFormat() != QPrinter::NativeFormat || handOverSucceeded(name, error);
 }
 
 }  // namespace velmora::platform

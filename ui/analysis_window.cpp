@@ -68,6 +68,14 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   statusRow->addWidget(progress);
   statusRow->addWidget(btnStop);
   layout->addLayout(statusRow);
+  lblStale = new QLabel(this);
+  lblStale->setObjectName(QStringLiteral("lblStale"));
+  lblStale->setWordWrap(true);
+  QPalette maroon = lblStale->palette();
+  maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon
+  lblStale->setPalette(maroon);
+  lblStale->setVisible(false);
+  layout->addWidget(lblStale);
 
   tabs = new QTabWidget(this);
   auto* cfpPage = new QWidget(tabs);
@@ -160,6 +168,11 @@ void AnalysisWindow::stop() {
                                     "Calculate again to start over."));
 }
 
+void AnalysisWindow::setStaleNotice(const QString& notice) {
+  lblStale->setText(notice);
+  lblStale->setVisible(!notice.isEmpty());
+}
+
 void AnalysisWindow::clear() {
   if (m_job) m_job->stop = true;
   m_job.reset();
@@ -196,9 +209,13 @@ void AnalysisWindow::showAnalysis(const AnalysisData& data) {
   auditTable->setColumnCount(static_cast<int>(table.header.size()));
   auditTable->setRowCount(static_cast<int>(table.rows.size()));
   auditTable->setHorizontalHeaderLabels(table.header);
+  for (int column = 0; column < table.headerTips.size(); ++column) {
+    auditTable->horizontalHeaderItem(column)->setToolTip(table.headerTips[column]);
+  }
   for (int row = 0; row < table.rows.size(); ++row) {
     for (int column = 0; column < table.rows[row].size(); ++column) {
       auto* item = new QTableWidgetItem(table.rows[row][column]);
+      if (column == 0) item->setToolTip(table.rowTips.value(row));
       if (table.differing[row].contains(column)) {
         // Marked three ways, so that no reader misses it: words, weight and colour.
         QFont bold = item->font();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "velmora/platform/busy_pointer.h"
@@ -19,20 +20,28 @@ namespace velmora::ui {
 
 namespace {
 
-// A refused request as the dialog shows it: the tool's lines as sentences, capitalised and ended.
+// A refused request as the dialog shows it: the tool's lines as sentences, capitalised and
+// ended. A sentence that opens with a symbol ("r = W × E ...") keeps it as written: r is not R.
 QString expected(const Problem& refusal) {
   QStringList lines;
   for (const std::string& line : refusal.lines) lines.append(QString::fromStdString(line));
   QString text = lines.join(QLatin1Char(' '));
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  const bool opensWithSymbol = text.size() < 2 || !text[1].isLetter();
+  if (!opensWithSymbol) text[0] = text[0].toUpper();
   if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
   return text;
+}
+
+// A line of results or of a message: wrapped within the dialog's width, never widening it.
+void wrapWithin(QLabel* label) {
+  label->setWordWrap(true);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 QLabel* makeMessageLine(QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(QStringLiteral("lblMessage"));
-  label->setWordWrap(true);
+  wrapWithin(label);
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon
   label->setPalette(palette);
@@ -44,6 +53,17 @@ QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text = {}) 
   box->setObjectName(QLatin1String(name));
   return box;
 }
+
+// The dialog keeps the width it opens with while one types: a long message or formula wraps
+// instead of pulling the window wider under the pointer.
+void keepWidth(QDialog& dialog) {
+  dialog.setFixedWidth(std::max(dialog.sizeHint().width(), dialog.fontMetrics().averageCharWidth() * 72));
+}
+
+// New values in the boxes beside the previous run's results would read as theirs: the form
+// calculates at once, as a press of Calculate does (a refusal shows its message and leaves
+// the earlier results, which the status line then marks as those of other inputs).
+void calculateAsPressed(frmMain& form) { form.btnCalculate->click(); }
 
 }  // namespace
 
@@ -77,12 +97,18 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   fields->addRow(QStringLiteral("C&onstituents (C):"), txtConstituents);
   fields->addRow(QStringLiteral("&Evaluations a year (E):"), txtEvaluations);
   fields->addRow(QStringLiteral("&Site-wide false-positive rate (A):"), txtSiteWideRate);
+  txtWells->setToolTip(QStringLiteral("The downgradient wells compared with the background: a whole number."));
+  txtConstituents->setToolTip(QStringLiteral("The constituents each well is tested for: a whole number."));
+  txtEvaluations->setToolTip(QStringLiteral("How often a year the wells are evaluated: a whole number."));
+  txtSiteWideRate->setToolTip(QStringLiteral("The false-positive rate allowed for the whole site in a year, "
+                                             "above 0 and below 1 (0.10 when empty)."));
   layout->addLayout(fields);
 
   lblResults = new QLabel(this);
   lblResults->setObjectName(QStringLiteral("lblResults"));
   lblResults->setTextFormat(Qt::PlainText);
   lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  wrapWithin(lblResults);
   lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 4);
   layout->addWidget(lblResults);
   lblMessage = makeMessageLine(this);
@@ -96,13 +122,12 @@ ProgramDesignDialog::ProgramDesignDialog(frmMain& form, QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   // The Use button decides itself whether the dialog closes.
   disconnect(buttons, &QDialogButtonBox::accepted, nullptr, nullptr);
-  connect(btnUse, &QPushButton::clicked, this, [this] {
-    if (useValues()) accept();
-  });
+  connect(btnUse, &QPushButton::clicked, this, &ProgramDesignDialog::useValuesAndCalculate);
   for (QLineEdit* box : {txtWells, txtConstituents, txtEvaluations, txtSiteWideRate}) {
     connect(box, &QLineEdit::textChanged, this, &ProgramDesignDialog::showDesign);
   }
   showDesign();
+  keepWidth(*this);
 }
 
 Expected<analysis::MonitoringDesign> ProgramDesignDialog::design() const {
@@ -126,11 +151,11 @@ void ProgramDesignDialog::showDesign() {
     lblMessage->setText(expected(result.error()));
     return;
   }
-  lblResults->setText(QStringLiteral("r = %1\nDCFP = %2 (as the DCFP box takes it)\n\n%3\n%4")
-                          .arg(result->r)
-                          .arg(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)),
-                               QString::fromStdString(result->rFormula),
-                               QString::fromStdString(result->dcfpFormula)));
+  // The DCFP once: the text the form's box will receive.
+  lblResults->setText(QStringLiteral("%1\n%2 = %3")
+                          .arg(QString::fromStdString(result->rFormula),
+                               QString::fromStdString(result->dcfpExpression),
+                               dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText))));
 }
 
 bool ProgramDesignDialog::useValues() {
@@ -142,6 +167,12 @@ bool ProgramDesignDialog::useValues() {
   m_form.enterValues(dcfpBoxText(result->dcfp, QString::fromStdString(result->dcfpText)), std::nullopt,
                      QString::number(result->r));
   return true;
+}
+
+void ProgramDesignDialog::useValuesAndCalculate() {
+  if (!useValues()) return;
+  accept();
+  calculateAsPressed(m_form);
 }
 
 // ---- Sample-Size Planning -----------------------------------------------------------------
@@ -171,12 +202,19 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   fields->addRow(QStringLiteral("&Comparisons (r):"), txtR);
   fields->addRow(QStringLiteral("Ran&k (1 = background maximum):"), txtRank);
   fields->addRow(QStringLiteral("&Scheme:"), cboScheme);
+  txtDcfp->setToolTip(QStringLiteral("The design cumulative false-positive error: above 0 and at most 1."));
+  txtR->setToolTip(QStringLiteral("The number of comparisons r with the same background: 1 to 8191."));
+  txtRank->setToolTip(QStringLiteral("The inverse rank of the limit: 1 is the background maximum, 2 the "
+                                     "second largest value, and so on; at most n."));
+  cboScheme->setToolTip(QStringLiteral("The scheme 1:t: a well passes when one of up to t samples (the first and "
+                                       "its verification resamples) does not exceed the limit."));
   layout->addLayout(fields);
 
   lblResults = new QLabel(this);
   lblResults->setObjectName(QStringLiteral("lblResults"));
   lblResults->setTextFormat(Qt::PlainText);
   lblResults->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  wrapWithin(lblResults);
   lblResults->setMinimumHeight(lblResults->fontMetrics().lineSpacing() * 3);
   layout->addWidget(lblResults);
   lblMessage = makeMessageLine(this);
@@ -191,9 +229,7 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(btnPlan, &QPushButton::clicked, this, &SampleSizePlanningDialog::plan);
-  connect(btnUse, &QPushButton::clicked, this, [this] {
-    if (useValues()) accept();
-  });
+  connect(btnUse, &QPushButton::clicked, this, &SampleSizePlanningDialog::useValuesAndCalculate);
   // A plan belongs to the texts it was made from.
   const auto stale = [this] {
     m_plan.reset();
@@ -202,6 +238,7 @@ SampleSizePlanningDialog::SampleSizePlanningDialog(frmMain& form, QWidget* paren
   };
   for (QLineEdit* box : {txtDcfp, txtR, txtRank}) connect(box, &QLineEdit::textChanged, this, stale);
   connect(cboScheme, &QComboBox::currentIndexChanged, this, stale);
+  keepWidth(*this);
 }
 
 void SampleSizePlanningDialog::takeFromForm() {
@@ -255,6 +292,12 @@ bool SampleSizePlanningDialog::useValues() {
   // The form reads the DCFP text itself, so the text as typed reads back to the same value.
   m_form.enterValues(txtDcfp->text().trimmed(), QString::number(*scheme.designN), txtR->text().trimmed());
   return true;
+}
+
+void SampleSizePlanningDialog::useValuesAndCalculate() {
+  if (!useValues()) return;
+  accept();
+  calculateAsPressed(m_form);
 }
 
 }  // namespace velmora::ui

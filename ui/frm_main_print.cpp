@@ -57,7 +57,9 @@ struct SavedBackground {
 
 }  // namespace
 
-void frmMain::btnPrintClick() {
+void frmMain::btnPrintClick() { printTo(*m_printer); }
+
+void frmMain::printTo(platform::Printer& printer) {
   // The surfaces and buttons in the order of their change, and of their return.
   const std::array<QWidget*, 4> frames{fraInputValues, fraOutputs, fraOutputsStatusAndPower,
                                        fraOutputsAdditionalInformation};
@@ -87,7 +89,7 @@ void frmMain::btnPrintClick() {
     for (QPushButton* button : buttons) button->hide();              // 4
     for (const SavedBackground& label : labelLooks) label.whiten();  // 5
 
-    printed = m_printer->printImage(grab().toImage(), &reason);      // 6
+    printed = printer.printImage(grab().toImage(), &reason);         // 6
 
     window.restore();                                                // 7
     for (const SavedBackground& frame : frameLooks) frame.restore(); // 8

@@ -7,10 +7,13 @@
 #include <QDate>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStatusBar>
 
 #include <atomic>
 
@@ -19,6 +22,7 @@
 #include "velmora/platform/message_boxes.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
+#include "velmora/platform/printer.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
 #include "report.h"
@@ -50,11 +54,49 @@ class MenuBar final : public QMenuBar {
   }
 };
 
+// What the form's result headings stand for, on hover. Set here, beside the form: a tooltip
+// changes nothing the form shows, and the form's own code stays as designed.
+void explainHeadings(frmMain& form) {
+  const auto tip = [](QLabel* heading, const char* text) { heading->setToolTip(QLatin1String(text)); };
+  for (QLabel* test : {form.Label5, form.Label17}) {
+    tip(test, "The scheme 1:t: a well passes when one of up to t samples (the first and its verification "
+              "resamples) does not exceed the limit.");
+  }
+  tip(form.Label7, "Whether the cumulative false-positive error (CFP) stays within the DCFP at the optimal "
+                   "maximum: the limit is the background value of that inverse rank (1 = the largest).");
+  tip(form.lblPowerRatingLabel, "Good, Acceptable or Low: the powers at 3 and 4 standard deviations against the "
+                                "reference criteria (.539 and .814). Click for the explanation.");
+  tip(form.lblNumberOfTests, "Number of samples for r tests against the same background: the r initial samples "
+                             "plus the repeats expected under background conditions. Click for the explanation.");
+  tip(form.Label19, "Ind P: the percentile of the background distribution the limit stands for, "
+                    "(n - rank + 0.5) / n.");
+  tip(form.Label20, "The cumulative false-positive error the optimal rank achieves with r comparisons.");
+  for (QLabel* power : {form.Label21, form.Label22}) {
+    tip(power, "The power: the chance of detecting a shift of 2, 3 and 4 standard deviations above background.");
+  }
+}
+
+// Keeps the picture the form hands over for printing, for a dialog to take it afterwards:
+// the form is back as designed before any dialog opens over it.
+class KeptPage final : public platform::Printer {
+ public:
+  bool printImage(const QImage& image, QString* /*error*/) override {
+    page = image;
+    return true;
+  }
+  QImage page;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* printer,
-                       platform::FileDialogs* fileDialogs, QWidget* parent)
+                       platform::FileDialogs* fileDialogs, platform::PrintDialogs* printDialogs, QWidget* parent)
     : QMainWindow(parent) {
+  if (printDialogs == nullptr) {
+    m_ownPrintDialogs = std::make_unique<platform::QtPrintDialogs>();
+    printDialogs = m_ownPrintDialogs.get();
+  }
+  m_printDialogs = printDialogs;
   if (messageBoxes == nullptr) {
     m_ownMessageBoxes = std::make_unique<platform::QtMessageBoxes>(this);
     messageBoxes = m_ownMessageBoxes.get();
@@ -70,13 +112,29 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   setWindowTitle(QStringLiteral("Velmora"));
   m_form = new frmMain(messageBoxes, printer, this);
   setCentralWidget(m_form);
+  explainHeadings(*m_form);
   auto* bar = new MenuBar(this);
   bar->setObjectName(QStringLiteral("menuBar"));
   // Inside the window on every desktop, so the window is the form plus the bar's height.
   bar->setNativeMenuBar(false);
   setMenuBar(bar);
   buildMenus();
-  resize(m_form->width(), m_form->height() + bar->sizeHint().height());
+  // The status line lives below the form, outside its client area; it is always there, so
+  // the form never moves or changes size as the line comes and goes.
+  lblResultsFor = new QLabel(this);
+  lblResultsFor->setObjectName(QStringLiteral("lblResultsFor"));
+  lblResultsFor->setMinimumHeight(lblResultsFor->fontMetrics().height());
+  QPalette maroon = lblResultsFor->palette();
+  maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));  // the form's maroon: a warning
+  lblResultsFor->setPalette(maroon);
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
+  statusBar()->addWidget(lblResultsFor, 1);
+  for (QLineEdit* box : {m_form->txtAL, m_form->txtN, m_form->txtR, m_form->txtMDET}) {
+    connect(box, &QLineEdit::textChanged, this, &MainWindow::showWhatTheResultsAreFor);
+  }
+  connect(m_form, &frmMain::calculated, this, &MainWindow::showWhatTheResultsAreFor);
+  connect(m_form, &frmMain::wasReset, this, &MainWindow::showWhatTheResultsAreFor);
+  resize(m_form->width(), m_form->height() + bar->sizeHint().height() + statusBar()->sizeHint().height());
 }
 
 MainWindow::~MainWindow() = default;
@@ -95,6 +153,8 @@ void MainWindow::buildMenus() {
   actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
   actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
   menuFile->addSeparator();
+  actPrintPreview = item(menuFile, "actPrintPreview", QStringLiteral("Print Pre&view…"));
+  actPrintWithDialog = item(menuFile, "actPrintWithDialog", QStringLiteral("&Print…"));
   actPrint = item(menuFile, "actPrint", QStringLiteral("Pr&int"));
   menuFile->addSeparator();
   actExit = item(menuFile, "actExit", QStringLiteral("Exi&t"));
@@ -121,6 +181,8 @@ void MainWindow::buildMenus() {
   connect(actNumberOfSamples, &QAction::triggered, m_form, &frmMain::explainNumberOfSamples);
   connect(actPowerRating, &QAction::triggered, m_form, &frmMain::explainPowerRating);
 
+  connect(actPrintPreview, &QAction::triggered, this, &MainWindow::printPreview);
+  connect(actPrintWithDialog, &QAction::triggered, this, &MainWindow::printWithDialog);
   connect(actCopyResults, &QAction::triggered, this, &MainWindow::copyResults);
   // The results exist from an accepted Calculate until Reset.
   const auto resultsShown = [this] {
@@ -135,6 +197,22 @@ void MainWindow::buildMenus() {
   connect(actAnalysisWindow, &QAction::triggered, this, &MainWindow::showAnalysisWindow);
   connect(actProgramDesign, &QAction::triggered, this, &MainWindow::showProgramDesign);
   connect(actSampleSizePlanning, &QAction::triggered, this, &MainWindow::showSampleSizePlanning);
+}
+
+// Results never stand beside other inputs unmarked: once a box no longer holds what the
+// shown results were calculated from, the status line (and the analysis window) says so.
+void MainWindow::showWhatTheResultsAreFor() {
+  QString notice;
+  if (m_form->lastOutcome()) {
+    const InputTexts boxes{m_form->txtAL->text().toStdString(), m_form->txtN->text().toStdString(),
+                           m_form->txtR->text().toStdString(), m_form->txtMDET->text().toStdString()};
+    if (!(boxes == m_form->lastTexts())) {
+      notice = QStringLiteral("The results shown are for %1. Press Calculate for the values in the boxes.")
+                   .arg(inputsLine(m_form->lastTexts()));
+    }
+  }
+  lblResultsFor->setText(notice);
+  if (m_analysis != nullptr) m_analysis->setStaleNotice(notice);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -158,7 +236,11 @@ void MainWindow::copyResults() {
   const auto& outcome = m_form->lastOutcome();
   if (!outcome) return;
   const ResultsTable table = resultsTableOf(*m_form, outcome->captions);
-  platform::putTableOnClipboard(tabSeparated(table), htmlTable(table));
+  // The grid's own lines and cells stay as they are; the inputs go on a line before them.
+  const QString inputs = QStringLiteral("Results for %1").arg(inputsLine(m_form->lastTexts()));
+  QString html = htmlTable(table);
+  html.insert(html.indexOf(QStringLiteral("<table")), QStringLiteral("<p>%1</p>\n").arg(inputs.toHtmlEscaped()));
+  platform::putTableOnClipboard(inputs + QLatin1Char('\n') + tabSeparated(table), html);
 }
 void MainWindow::exportReport() {
   const auto& outcome = m_form->lastOutcome();
@@ -202,6 +284,23 @@ void MainWindow::exportReport() {
                               QStringLiteral("The report could not be written to\r%1\r%2")
                                   .arg(QDir::toNativeSeparators(path), reason));
 }
+void MainWindow::printPreview() {
+  KeptPage kept;
+  m_form->printTo(kept);
+  if (!kept.page.isNull()) m_printDialogs->preview(kept.page, this);
+}
+
+void MainWindow::printWithDialog() {
+  KeptPage kept;
+  m_form->printTo(kept);
+  if (kept.page.isNull()) return;
+  QString reason;
+  if (m_printDialogs->print(kept.page, this, &reason)) return;
+  // As the Print button reports a failed print.
+  if (reason.isEmpty()) reason = QStringLiteral("The printer gave no reason.");
+  m_messageBoxes->showWarning(QStringLiteral("Print Error"), QStringLiteral("The window could not be printed.\r") + reason);
+}
+
 void MainWindow::showAnalysisWindow() {
   if (m_analysis == nullptr) {
     m_analysis = new AnalysisWindow(this);
@@ -211,6 +310,7 @@ void MainWindow::showAnalysisWindow() {
     connect(m_form, &frmMain::calculated, m_analysis, follow);
     connect(m_form, &frmMain::wasReset, m_analysis, &AnalysisWindow::clear);
     follow();
+    showWhatTheResultsAreFor();
   }
   m_analysis->show();
   m_analysis->raise();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "velmora/ui/frm_main.h"
 #include "velmora/ui/analysis_data.h"
@@ -49,6 +50,17 @@ QString powersText(const std::array<double, 3>& powers) {
       .arg(powers[0], 0, 'f', 3).arg(powers[1], 0, 'f', 3).arg(powers[2], 0, 'f', 3);
 }
 
+}  // namespace
+
+QString schemeTip(int t) {
+  if (t == 1) return QStringLiteral("Scheme 1:1: a well passes when its one sample does not exceed the limit.");
+  return QStringLiteral("Scheme 1:%1: a well passes when one of up to %1 samples (the first and its verification "
+                        "resamples) does not exceed the limit.")
+      .arg(t);
+}
+
+namespace {
+
 // The audit's rows, one quantity each; the schemes are its columns.
 enum AuditRow { exactRankRow = 6, exactRatingRow = 10 };
 
@@ -57,17 +69,34 @@ enum AuditRow { exactRankRow = 6, exactRatingRow = 10 };
 ResultsTable auditTableOf(const AnalysisData& data) {
   ResultsTable table;
   table.header = {QStringLiteral("Test")};
-  const QStringList quantities{QStringLiteral("Rank"),
-                               QStringLiteral("Design CFP"),
-                               QStringLiteral("Exact CFP"),
-                               QStringLiteral("Next rank"),
-                               QStringLiteral("Its exact CFP"),
-                               QStringLiteral("Margin (DCFP - exact CFP)"),
-                               QStringLiteral("Exact rank"),
-                               QStringLiteral("Design powers (2, 3, 4 SD)"),
-                               QStringLiteral("Exact powers (2, 3, 4 SD)"),
-                               QStringLiteral("Design rating"),
-                               QStringLiteral("Exact rating")};
+  table.headerTips = {QStringLiteral("What each row gives; the schemes 1:1 to 1:4 follow, one column each.")};
+  // Each quantity with what it stands for.
+  const QList<std::pair<QString, QString>> rows{
+      {QStringLiteral("Rank"), QStringLiteral("The inverse rank the calculator chose: the limit is the rank-th "
+                                              "largest background value.")},
+      {QStringLiteral("Design CFP"), QStringLiteral("The achievable CFP at that rank in the calculator's own "
+                                                    "single-precision arithmetic, as the form shows it.")},
+      {QStringLiteral("Exact CFP"), QStringLiteral("The CFP at the chosen rank by exact arithmetic.")},
+      {QStringLiteral("Next rank"), QStringLiteral("The first rank the calculator's walk refused: the one after the "
+                                                   "chosen rank (none where the walk stopped at min(j, n)).")},
+      {QStringLiteral("Its exact CFP"), QStringLiteral("The CFP at the next rank by exact arithmetic: above the "
+                                                       "DCFP, or the chosen rank was not the largest that meets it.")},
+      {QStringLiteral("Margin (DCFP - exact CFP)"),
+       QStringLiteral("How far the exact CFP of the chosen rank lies below the DCFP as typed; negative when above.")},
+      {QStringLiteral("Exact rank"), QStringLiteral("The largest rank up to min(j, n) whose exact CFP is at most the "
+                                                    "DCFP as typed.")},
+      {QStringLiteral("Design powers (2, 3, 4 SD)"),
+       QStringLiteral("The calculator's power at a shift of 2, 3 and 4 standard deviations, as the form shows it.")},
+      {QStringLiteral("Exact powers (2, 3, 4 SD)"),
+       QStringLiteral("The exact power of the chosen rank at a shift of 2, 3 and 4 standard deviations.")},
+      {QStringLiteral("Design rating"), QStringLiteral("The calculator's power rating: Good, Acceptable or Low.")},
+      {QStringLiteral("Exact rating"), QStringLiteral("The rating the exact powers earn under the same criteria "
+                                                      "(3 SD at least .539, 4 SD at least .814).")}};
+  QStringList quantities;
+  for (const auto& [quantity, tip] : rows) {
+    quantities.append(quantity);
+    table.rowTips.append(tip);
+  }
   for (const QString& quantity : quantities) {
     table.rows.append(QStringList{quantity});
     table.differing.append(QList<int>{});
@@ -77,6 +106,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     const SchemeResult& design = data.results.schemes[i];
     const int column = static_cast<int>(table.header.size());
     table.header.append(QStringLiteral("1:%1").arg(audit.test));
+    table.headerTips.append(schemeTip(audit.test));
     const bool rankDiffers = data.rankDiffers(audit.test);
     const bool ratingDiffers = data.ratingDiffers(audit.test);
     QString rank = QString::number(audit.rank);
@@ -124,6 +154,12 @@ QString auditDifferences(const AnalysisData& data) {
     return QStringLiteral("The design's and the exact ranks and ratings agree for every scheme.");
   }
   return QStringLiteral("DIFFERENCES: ") + differences.join(QLatin1Char(' '));
+}
+
+QString inputsLine(const InputTexts& texts) {
+  const auto text = [](const std::string& typed) { return QString::fromStdString(typed).trimmed(); };
+  return QStringLiteral("DCFP %1, n %2, r %3, j %4")
+      .arg(text(texts.txtAL), text(texts.txtN), text(texts.txtR), text(texts.txtMDET));
 }
 
 QString tabSeparated(const ResultsTable& table) {

@@ -16,9 +16,12 @@ namespace {
 
 using detail::refused;
 
-// A whole number above 0 that fits an int16.
-std::optional<int> wholeAboveZero(std::string_view text) {
-  const std::optional<long> whole = detail::wholeNumberFromOne(text, kInt16Max);
+// The smallest background the calculator takes.
+constexpr int kSmallestN = 2;
+
+// A whole number from 1 to `largest`.
+std::optional<int> wholeUpTo(std::string_view text, int largest) {
+  const std::optional<long> whole = detail::wholeNumberFromOne(text, largest);
   if (!whole) return std::nullopt;
   return static_cast<int>(*whole);
 }
@@ -33,15 +36,22 @@ Expected<SampleSizePlan> planSampleSize(std::string_view dcfpText, std::string_v
   if (!isNumeric(dcfpText) || !dcfpReading.inRange || dcfpReading.value <= 0.0 || dcfpReading.value > 1.0) {
     return fail(refused("the DCFP must be a number greater than zero and at most 1"));
   }
-  const auto comparisons = wholeAboveZero(rText);
+  // Each refusal names the bound the request breaks: r leaves room for a background of at
+  // least 2 within n + 4r <= 32767, and the rank is at most n, which is at most 32767 - 4r.
+  const int largestR = (kMaxBackgroundPlusFourComparisons - kSmallestN) / 4;
+  const auto comparisons = wholeUpTo(rText, largestR);
   if (!comparisons) {
-    return fail(refused("the number of comparisons r must be a whole number from 1 to 8191"));
+    return fail(refused("the number of comparisons r must be a whole number from 1 to " + std::to_string(largestR) +
+                        ", as n + 4r may not exceed 32767 with n at least " + std::to_string(kSmallestN)));
   }
   plan.r = *comparisons;
+  plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
   if (!rankText.empty()) {
-    const auto rank = wholeAboveZero(rankText);
+    const auto rank = wholeUpTo(rankText, plan.largestN);
     if (!rank) {
-      return fail(refused("the rank must be a whole number above zero"));
+      return fail(refused("the rank must be a whole number from 1 to " + std::to_string(plan.largestN) +
+                          ", as the rank is at most n and n + 4r may not exceed 32767 with r = " +
+                          std::to_string(plan.r)));
     }
     plan.rank = *rank;
   }
@@ -54,12 +64,8 @@ Expected<SampleSizePlan> planSampleSize(std::string_view dcfpText, std::string_v
       return fail(refused("the test must be one of 1:1, 1:2, 1:3 and 1:4"));
     }
   }
-  plan.smallestN = std::max(2, plan.rank);
-  plan.largestN = kMaxBackgroundPlusFourComparisons - 4 * plan.r;
-  if (plan.smallestN > plan.largestN) {
-    return fail(refused("no background size fits: n must be at least " + std::to_string(plan.smallestN) +
-                        " and n + 4r at most 32767, so n at most " + std::to_string(plan.largestN)));
-  }
+  // Never above largestN: r and the rank were bounded for that above.
+  plan.smallestN = std::max(kSmallestN, plan.rank);
 
   const ExactDcfp dcfp(dcfpText);
   const float dcfpSingle = static_cast<float>(dcfpReading.value);  // as a run holds it

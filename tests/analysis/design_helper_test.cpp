@@ -17,7 +17,7 @@ TEST(DesignMonitoringProgram, ComparisonsAndPerConstituentDcfp) {
   // 1 - 0.9^0.1 = 0.010480741793785607353...; 1 - pow(0.9, 0.1) is 5e-17 off.
   EXPECT_NEAR(design.dcfp, 0.0104807417937856074, 1e-18);
   EXPECT_EQ(design.dcfpText, "0.0104807");
-  EXPECT_EQ(design.rFormula, "r = W x E = 20 x 2 = 40");
+  EXPECT_EQ(design.rFormula, "r = W \u00d7 E = 20 \u00d7 2 = 40");
   EXPECT_EQ(design.dcfpFormula, "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10) = 0.0104807");
 }
 

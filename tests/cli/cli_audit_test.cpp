@@ -62,7 +62,7 @@ TEST(CliAudit, BatchAuditsEveryAcceptedCase) {
 TEST(CliDesign, PrintsTheFormulasAndRunsTheCalculation) {
   const CliRun design = cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2"});
   EXPECT_EQ(design.status, kExitOk);
-  EXPECT_NE(design.out.find("r = W x E = 20 x 2 = 40"), std::string::npos);
+  EXPECT_NE(design.out.find("r = W \u00d7 E = 20 \u00d7 2 = 40"), std::string::npos);
   EXPECT_NE(design.out.find("DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10) = 0.0104807"), std::string::npos);
 
   const CliRun run = cli({"design", "--wells", "20", "--constituents", "10", "--evaluations", "2", "--n", "30",

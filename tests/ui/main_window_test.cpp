@@ -47,10 +47,25 @@ using velmora::ui::MainWindow;
 
 namespace {
 
+// The print preview and print dialog as a test sees them: the page each was given, and the
+// answer of the print dialog's printer.
+class KeepingPrintDialogs final : public velmora::platform::PrintDialogs {
+ public:
+  void preview(const QImage& image, QWidget* /*parent*/) override { previewed.append(image); }
+  bool print(const QImage& image, QWidget* /*parent*/, QString* error) override {
+    printed.append(image);
+    if (!failure.isEmpty()) *error = failure;
+    return failure.isEmpty();
+  }
+  QList<QImage> previewed;
+  QList<QImage> printed;
+  QString failure;
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_window = std::make_unique<MainWindow>(&m_boxes, &m_printer, &m_dialogs);
+    m_window = std::make_unique<MainWindow>(&m_boxes, &m_printer, &m_dialogs, &m_printDialogs);
     m_window->show();
     m_window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
@@ -68,6 +83,7 @@ class MainWindowTest : public ::testing::Test {
   RecordingMessageBoxes m_boxes;
   velmora::platform::CapturingPrinter m_printer;
   velmora::platform::ScriptedFileDialogs m_dialogs;
+  KeepingPrintDialogs m_printDialogs;
   std::unique_ptr<MainWindow> m_window;
 };
 
@@ -80,6 +96,25 @@ TEST_F(MainWindowTest, TheFormKeepsItsNameAndSizeBelowTheBarAndPrintTakesOnlyThe
   m_window->actPrint->trigger();
   ASSERT_EQ(m_printer.pages().size(), 1);
   EXPECT_EQ(m_printer.pages().front().size(), form().size() * form().devicePixelRatio());
+}
+
+TEST_F(MainWindowTest, PrintPreviewAndPrintWithADialogTakeThePagePrintGivesTheDefaultPrinter) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actPrint->trigger();  // the default printer, as the button
+  ASSERT_EQ(m_printer.pages().size(), 1);
+  m_window->actPrintPreview->trigger();
+  m_printDialogs.failure = "The printer \"Office\" did not accept the print job.";
+  m_window->actPrintWithDialog->trigger();
+  EXPECT_EQ(m_printer.pages().size(), 1);  // neither went to the default printer
+  ASSERT_EQ(m_printDialogs.previewed.size(), 1);
+  ASSERT_EQ(m_printDialogs.printed.size(), 1);
+  EXPECT_EQ(m_printDialogs.previewed.front(), m_printer.pages().front());  // the printer-friendly page
+  EXPECT_EQ(m_printDialogs.printed.front(), m_printer.pages().front());
+  ASSERT_EQ(m_boxes.boxes().size(), 1);
+  EXPECT_EQ(m_boxes.boxes()[0].title, "Print Error");
+  EXPECT_TRUE(m_boxes.boxes()[0].prompt.contains("Office"));
+  EXPECT_TRUE(form().btnPrint->isVisible());  // the form is back as designed
 }
 
 TEST_F(MainWindowTest, ItemsThatRepeatAButtonDoWhatTheButtonDoes) {
@@ -147,10 +182,14 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
   const QMimeData* copied = QApplication::clipboard()->mimeData();
   ASSERT_NE(copied, nullptr);
   const QStringList lines = copied->text().split('\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), 5);
-  EXPECT_EQ(lines[0], "Test\tDCFP Status @ Opt. Maximum\tPower Rating\t# of Samps\tInd P\t"
+  ASSERT_EQ(lines.size(), 6);
+  // The inputs the results belong to come first, on a line of their own; the grid follows unchanged.
+  EXPECT_EQ(lines[0], "Results for DCFP 0.1, n 20, r 5, j 20");
+  EXPECT_TRUE(copied->text().endsWith(
+      velmora::ui::tabSeparated(velmora::ui::resultsTableOf(form(), form().lastOutcome()->captions))));
+  EXPECT_EQ(lines[1], "Test\tDCFP Status @ Opt. Maximum\tPower Rating\t# of Samps\tInd P\t"
                       "Achievable CFP Error\tPower @ 2Sig\tPower @ 3Sig\tPower @ 4Sig");
-  const QStringList row2 = lines[2].split('\t');
+  const QStringList row2 = lines[3].split('\t');
   ASSERT_EQ(row2.size(), 9);
   EXPECT_EQ(row2[0], "1:2");
   EXPECT_EQ(row2[1], form().lblCU(2)->text());
@@ -164,6 +203,7 @@ TEST_F(MainWindowTest, CopyResultsPutsTheGridAsShownAsTabSeparatedTextAndAsAText
   EXPECT_TRUE(html.contains(textCell + "0.20000</td>"));
   EXPECT_EQ(html.count("<td "), 36);
   EXPECT_TRUE(html.contains("<th style=\"mso-number-format:'\\@'\" sdnum=\"1033;0;@\">DCFP Status @ Opt. Maximum</th>"));
+  EXPECT_TRUE(html.contains("<p>Results for DCFP 0.1, n 20, r 5, j 20</p>"));
 
   form().btnReset->click();
   EXPECT_FALSE(m_window->actCopyResults->isEnabled());
@@ -239,6 +279,80 @@ TEST_F(MainWindowTest, PlanningWritesTheDesignsSmallestNAndTheRankFollowsIt) {
   EXPECT_EQ(form().txtR->text(), "5");
 }
 
+TEST_F(MainWindowTest, TheDialogsNameTheBoundARequestBreaksAndKeepTheirWidth) {
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
+  const int planningWidth = planning->width();
+  planning->txtDcfp->setText("0.05");
+  planning->txtR->setText("9000");  // no background fits beside it
+  planning->plan();
+  EXPECT_TRUE(planning->lblMessage->text().contains("from 1 to 8191")) << planning->lblMessage->text().toStdString();
+  EXPECT_FALSE(planning->lblMessage->text().contains("-")) << planning->lblMessage->text().toStdString();
+  planning->txtR->setText("5");
+  planning->txtRank->setText("40000");  // a whole number above zero, but above every n that fits
+  planning->plan();
+  EXPECT_TRUE(planning->lblMessage->text().contains("from 1 to 32747")) << planning->lblMessage->text().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(planning->width(), planningWidth);
+  planning->reject();
+
+  m_window->actProgramDesign->trigger();
+  velmora::ui::ProgramDesignDialog* design = m_window->programDesignDialog();
+  const int designWidth = design->width();
+  design->txtWells->setText("1e300");
+  design->txtConstituents->setText("10");
+  design->txtEvaluations->setText("2");
+  const QString tooMany = design->lblMessage->text();
+  EXPECT_TRUE(tooMany.contains("at most 8191")) << tooMany.toStdString();
+  EXPECT_FALSE(tooMany.contains("above zero")) << tooMany.toStdString();
+  design->txtWells->setText("5000");  // each count fits, their product does not
+  EXPECT_TRUE(design->lblMessage->text().contains("r = W \u00d7 E = 5000 \u00d7 2 = 10000"))
+      << design->lblMessage->text().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(design->width(), designWidth);
+
+  // The DCFP shows once, as the box will receive it.
+  design->txtWells->setText("20");
+  const QString results = design->lblResults->text();
+  const QString boxText = velmora::ui::dcfpBoxText(
+      velmora::analysis::designMonitoringProgram("20", "10", "2").value().dcfp, "0.0104807");
+  EXPECT_EQ(results.count("DCFP"), 1) << results.toStdString();
+  EXPECT_TRUE(results.endsWith("= " + boxText)) << results.toStdString();
+  design->reject();
+}
+
+TEST_F(MainWindowTest, UseTheseValuesCalculatesAndChangedBoxesMarkTheResultsAsThoseOfOtherInputs) {
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = m_window->analysisWindow();
+  m_window->actSampleSizePlanning->trigger();
+  velmora::ui::SampleSizePlanningDialog* planning = m_window->sampleSizePlanningDialog();
+  planning->txtDcfp->setText("0.05");
+  planning->txtRank->setText("2");
+  planning->cboScheme->setCurrentText("1:2");
+  QTest::mouseClick(planning->btnUse, Qt::LeftButton);
+
+  // The grid shows the results of the values written, not those of the earlier run.
+  const QString n = form().txtN->text();
+  ASSERT_NE(n, "20");
+  EXPECT_EQ(form().lastTexts().txtAL, "0.05");
+  EXPECT_EQ(QString::fromStdString(form().lastTexts().txtN), n);
+  EXPECT_TRUE(m_boxes.boxes().isEmpty());
+  EXPECT_TRUE(m_window->lblResultsFor->text().isEmpty());
+  EXPECT_TRUE(analysis->lblStale->isHidden());
+
+  form().txtR->setText("6");
+  const QString notice = "The results shown are for DCFP 0.05, n " + n + ", r 5, j " + n +
+                         ". Press Calculate for the values in the boxes.";
+  EXPECT_EQ(m_window->lblResultsFor->text(), notice);
+  EXPECT_EQ(analysis->lblStale->text(), notice);
+  EXPECT_FALSE(analysis->lblStale->isHidden());
+  form().btnCalculate->click();
+  EXPECT_TRUE(m_window->lblResultsFor->text().isEmpty());
+  EXPECT_TRUE(analysis->lblStale->isHidden());
+}
+
 // ---- the analysis window ----------------------------------------------------------------
 
 TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGoesWithTheWindow) {
@@ -280,6 +394,37 @@ TEST_F(MainWindowTest, TheAnalysisWindowFollowsEveryCalculateEmptiesOnResetAndGo
 
   m_window->close();
   EXPECT_FALSE(analysis->isVisible());
+}
+
+TEST_F(MainWindowTest, HeadingsFieldsAndAuditColumnsExplainThemselvesOnHover) {
+  // The form's result headings carry a tooltip and nothing else: their captions stay.
+  EXPECT_EQ(form().Label19->text(), "Ind P");
+  EXPECT_TRUE(form().Label19->toolTip().contains("percentile"));
+  EXPECT_TRUE(form().lblNumberOfTests->toolTip().contains("Number of samples"));
+  for (QLabel* heading : {form().Label5, form().Label7, form().lblPowerRatingLabel, form().Label20, form().Label22}) {
+    EXPECT_FALSE(heading->toolTip().isEmpty()) << heading->objectName().toStdString();
+  }
+  m_window->actProgramDesign->trigger();
+  for (QLineEdit* field : m_window->programDesignDialog()->findChildren<QLineEdit*>()) {
+    EXPECT_FALSE(field->toolTip().isEmpty()) << field->objectName().toStdString();
+  }
+  m_window->programDesignDialog()->reject();
+  m_window->actSampleSizePlanning->trigger();
+  EXPECT_FALSE(m_window->sampleSizePlanningDialog()->txtRank->toolTip().isEmpty());
+  EXPECT_FALSE(m_window->sampleSizePlanningDialog()->cboScheme->toolTip().isEmpty());
+  m_window->sampleSizePlanningDialog()->reject();
+
+  fill("0.1", "20", "5");
+  form().btnCalculate->click();
+  m_window->actAnalysisWindow->trigger();
+  velmora::ui::AnalysisWindow* analysis = m_window->analysisWindow();
+  QSignalSpy finished(analysis, &velmora::ui::AnalysisWindow::finished);
+  ASSERT_TRUE(finished.wait(60000));
+  QTableWidget* table = analysis->auditTable;
+  for (int column = 0; column < table->columnCount(); ++column) {
+    EXPECT_FALSE(table->horizontalHeaderItem(column)->toolTip().isEmpty()) << column;
+  }
+  for (int row = 0; row < table->rowCount(); ++row) EXPECT_FALSE(table->item(row, 0)->toolTip().isEmpty()) << row;
 }
 
 // ---- Export Report ----------------------------------------------------------------------

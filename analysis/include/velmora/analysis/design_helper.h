@@ -3,7 +3,7 @@
 // The monitoring-program design helper: from a site's wells, constituents and yearly
 // evaluations to the calculator's r and per-constituent DCFP.
 //
-//   r    = W x E                 comparisons per constituent per year
+//   r    = W × E                 comparisons per constituent per year
 //   DCFP = 1 - (1 - A)^(1 / C)   so that C constituents, each tested at that DCFP,
 //                                keep the site-wide annual false-positive rate at A
 
@@ -26,14 +26,19 @@ struct MonitoringDesign {
   long r = 0;
   double dcfp = 0.0;      // 1 - (1 - A)^(1 / C), to float64 precision
   std::string dcfpText;   // dcfp to six significant digits: the text the calculation uses
-  std::string rFormula;   // "r = W x E = 20 x 2 = 40"
+  std::string rFormula;   // "r = W × E = 20 × 2 = 40"
+  // "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10)": the formula without its result, for a
+  // front end that shows the DCFP in another text (the one its box reads back exactly).
+  std::string dcfpExpression;
   std::string dcfpFormula;  // "DCFP = 1 - (1 - A)^(1/C) = 1 - (1 - 0.1)^(1/10) = 0.0104807"
 };
 
 // Wells, constituents and evaluations are whole numbers above zero; A (empty: 0.10) lies
 // strictly between 0 and 1. r must leave room for a background: n + 4r <= 32767 with
 // n >= 2 allows r up to 8191; with `nText` given (a whole number), n + 4r <= 32767 itself.
-// A request outside these is refused (refusedRequest) in one sentence.
+// So wells and evaluations are each at most that r, and constituents at most a billion.
+// A request outside these is refused (refusedRequest) in one sentence that names the bound
+// it breaks.
 [[nodiscard]] Expected<MonitoringDesign> designMonitoringProgram(std::string_view wells, std::string_view constituents,
                                                                  std::string_view evaluations,
                                                                  std::string_view swfpr = {},

@@ -37,8 +37,9 @@ struct SampleSizePlan {
 
 // `rankText` empty means rank 1 (the background maximum); `testName` empty means every
 // scheme, otherwise one of "1:1" .. "1:4". The DCFP follows the calculator's own rule
-// (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0. A request outside
-// these is refused (refusedRequest) in one sentence.
+// (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0, r at most 8191 (room
+// for n >= 2 within n + 4r <= 32767) and the rank at most 32767 - 4r (a rank at most n). A
+// request outside these is refused (refusedRequest) in one sentence that names the bound.
 //
 // The search over n: the exact CFP of a fixed rank falls as n grows, so the planner
 // gallops up from the smallest n and then bisects, a few dozen CFPs at most. The float32

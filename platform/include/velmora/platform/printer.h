@@ -13,6 +13,8 @@
 #include <QSizeF>
 #include <QString>
 
+class QWidget;
+
 namespace velmora::platform {
 
 class Printer {
@@ -34,6 +36,26 @@ QRectF placeImageOnPage(QSizeF imageSize, double printerDpi, QSizeF printable);
 class DefaultPrinter final : public Printer {
  public:
   bool printImage(const QImage& image, QString* error) override;
+};
+
+/// The toolkit's print preview and print dialog, for a one-page image placed on the page as
+/// DefaultPrinter places it. Tests use a stand-in that keeps the image.
+class PrintDialogs {
+ public:
+  virtual ~PrintDialogs() = default;
+
+  /// Shows the preview of the page; the user may print from it, choosing the printer there.
+  virtual void preview(const QImage& image, QWidget* parent) = 0;
+  /// Asks for the printer and its settings, then prints the page there. True when printed
+  /// or when the user cancelled; false, with the reason as printImage gives it, when the
+  /// chosen printer did not take the page.
+  virtual bool print(const QImage& image, QWidget* parent, QString* error) = 0;
+};
+
+class QtPrintDialogs final : public PrintDialogs {
+ public:
+  void preview(const QImage& image, QWidget* parent) override;
+  bool print(const QImage& image, QWidget* parent, QString* error) override;
 };
 
 }  // namespace velmora::platform

@@ -41,6 +41,9 @@ class AnalysisWindow final : public QWidget {
   void clear();
   /// Stops the work under way; the window says it stopped.
   void stop();
+  /// Says, above the tabs, that the form's boxes no longer hold the inputs of what is shown
+  /// (`notice`), or nothing when they do (empty).
+  void setStaleNotice(const QString& notice);
 
   /// The analysis shown, once finished.
   const std::optional<AnalysisData>& data() const { return m_data; }
@@ -54,6 +57,7 @@ class AnalysisWindow final : public QWidget {
   QTableWidget* auditTable = nullptr;
   QLabel* lblDifferences = nullptr;
   QLabel* lblStatus = nullptr;
+  QLabel* lblStale = nullptr;  // hidden while the boxes hold the inputs shown
   QProgressBar* progress = nullptr;
   QPushButton* btnStop = nullptr;
 

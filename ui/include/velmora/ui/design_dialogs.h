@@ -5,7 +5,8 @@
 // false-positive rate give r and the per-constituent DCFP, with the formulas. Sample-Size
 // Planning: a DCFP, r, a rank and a scheme give the smallest background size n, by exact
 // arithmetic and by the design's own. Both compute with the exact tools; Use These Values
-// writes the results into the form's boxes as if typed. Values the tools refuse are refused
+// writes the results into the form's boxes as if typed, closes the dialog and calculates, as
+// a press of Calculate does. Values the tools refuse are refused
 // here, in a line of the dialog that says what is expected, and the form stays as it was.
 #pragma once
 
@@ -51,6 +52,7 @@ class ProgramDesignDialog final : public QDialog {
   bool useValues();
 
  private:
+  void useValuesAndCalculate();
   Expected<analysis::MonitoringDesign> design() const;
   void showDesign();
 
@@ -82,6 +84,7 @@ class SampleSizePlanningDialog final : public QDialog {
   void takeFromForm();
 
  private:
+  void useValuesAndCalculate();
   std::optional<Expected<analysis::SampleSizePlan>> m_plan;  // of the texts as they stand, when planned
   frmMain& m_form;
 };

@@ -136,6 +136,10 @@ class frmMain : public QWidget {
   void enterValues(const std::optional<QString>& dcfp, const std::optional<QString>& n,
                    const std::optional<QString>& r);
 
+  /// Print as the Print button does, but with `printer` taking the window's printer-friendly
+  /// picture (the button's printer is the default one); a failure says why in a message box.
+  void printTo(platform::Printer& printer);
+
   /// The explanations a click on the two navy headings shows.
   void explainNumberOfSamples() { lblNumberOfTestsClick(); }
   void explainPowerRating() { lblPowerRatingLabelClick(); }

@@ -17,11 +17,13 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace velmora::platform {
 class MessageBoxes;
 class Printer;
+class PrintDialogs;
 class FileDialogs;
 }  // namespace velmora::platform
 
@@ -36,11 +38,13 @@ class MainWindow final : public QMainWindow {
   Q_OBJECT
 
  public:
-  /// The services are those of frmMain, plus the save dialog of Export Report; a null one
-  /// is replaced by the real one. The window does not take ownership of a given one.
+  /// The services are those of frmMain, plus the save dialog of Export Report and the print
+  /// preview and print dialogs; a null one is replaced by the real one. The window does not
+  /// take ownership of a given one.
   explicit MainWindow(platform::MessageBoxes* messageBoxes = nullptr,
                       platform::Printer* printer = nullptr,
-                      platform::FileDialogs* fileDialogs = nullptr, QWidget* parent = nullptr);
+                      platform::FileDialogs* fileDialogs = nullptr,
+                      platform::PrintDialogs* printDialogs = nullptr, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   /// The design's form below the bar.
@@ -50,7 +54,9 @@ class MainWindow final : public QMainWindow {
   QMenu* menuFile = nullptr;
   QAction* actExportReport = nullptr;
   QAction* actCopyResults = nullptr;
-  QAction* actPrint = nullptr;
+  QAction* actPrintPreview = nullptr;
+  QAction* actPrintWithDialog = nullptr;  // "Print…": the printer chosen in the dialog
+  QAction* actPrint = nullptr;            // as the Print button: the default printer
   QAction* actExit = nullptr;
   QMenu* menuAnalysis = nullptr;
   QAction* actAnalysisWindow = nullptr;
@@ -61,16 +67,25 @@ class MainWindow final : public QMainWindow {
   QAction* actNumberOfSamples = nullptr;
   QAction* actPowerRating = nullptr;
 
+  /// The status line below the form: once a box changes after a calculation, which inputs
+  /// the results shown belong to, until the next Calculate; empty otherwise.
+  QLabel* lblResultsFor = nullptr;
+
   /// The analysis window once Analysis Window has opened it (one instance, kept while this
   /// window lives, hidden when closed); null before.
   AnalysisWindow* analysisWindow() const { return m_analysis; }
   ProgramDesignDialog* programDesignDialog() const { return m_programDesign; }
   SampleSizePlanningDialog* sampleSizePlanningDialog() const { return m_planning; }
 
-  /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table.
+  /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table, each
+  /// after a line naming the inputs the results belong to.
   void copyResults();
   /// Export Report: asks for a file name and writes the PDF report there.
   void exportReport();
+  /// Print Preview… and Print…: the picture the Print button prints, in the toolkit's
+  /// preview, or on the printer chosen in its print dialog.
+  void printPreview();
+  void printWithDialog();
   void showAnalysisWindow();
   void showProgramDesign();
   void showSampleSizePlanning();
@@ -81,12 +96,15 @@ class MainWindow final : public QMainWindow {
 
  private:
   void buildMenus();
+  void showWhatTheResultsAreFor();
 
   frmMain* m_form = nullptr;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
   platform::MessageBoxes* m_messageBoxes = nullptr;
   std::unique_ptr<platform::FileDialogs> m_ownFileDialogs;
   platform::FileDialogs* m_fileDialogs = nullptr;
+  std::unique_ptr<platform::PrintDialogs> m_ownPrintDialogs;
+  platform::PrintDialogs* m_printDialogs = nullptr;
   // Children of this window, made on first use.
   AnalysisWindow* m_analysis = nullptr;
   ProgramDesignDialog* m_programDesign = nullptr;
