@@ -152,7 +152,10 @@ class CommandLine {
   };
 
   void addOptions(Scope& scope, OptionTargets options) {
-    for (const auto& [name, target] : options) {
+    for (const auto& option : options) {
+      // Named copies: clang before 16 (clang-tidy 14 among them) cannot capture a structured binding.
+      const char* name = option.first;
+      std::optional<std::string>* target = option.second;
       scope.targets.push_back(target);
       scope.optionNames.emplace_back(name);
       scope.app

@@ -216,7 +216,7 @@ TEST(CliEvaluate, DesignGivesTheBestRankForTheBackground) {
   const Expected<analysis::StrategyRow> row = analysis::designStrategy(*strategy, *dcfp, 20, 10, 20);
   ASSERT_TRUE(row && !row->exceeded);
   EXPECT_NE(run.out.find("1-of-2, rank " + std::to_string(row->rank) + ", the best rank of 1-of-2 for DCFP 0.05 and r = 10 "
-                         "with n = 20 background values; its CFP " + analysis::formatSignificant(row->cfp)),
+                         "with n = 20 background values; its CFP " + analysis::formatSignificant(static_cast<long double>(row->cfp))),
             std::string::npos)
       << run.out;
   options.format = OutputFormat::json;
