@@ -146,9 +146,9 @@ TEST(RatePowers, PowersRoundedToThousandthsHalvesToEvenThenCompared) {
   EXPECT_EQ(ratePowers(0.5395, 0.8135), Rating::good);        // 540 and 814
   EXPECT_EQ(ratePowers(0.5385, 0.8125), Rating::low);         // 538 and 812
   EXPECT_EQ(ratePowers(0.539, 0.8134), Rating::acceptable);   // exactly .539 meets, 813 misses
-  EXPECT_EQ(ratingCaption(Rating::good), "Good");
-  EXPECT_EQ(ratingCaption(Rating::acceptable), "Acceptable");
-  EXPECT_EQ(ratingCaption(Rating::low), "Low");
+  EXPECT_STREQ(ratingCaption(Rating::good), "Good");
+  EXPECT_STREQ(ratingCaption(Rating::acceptable), "Acceptable");
+  EXPECT_STREQ(ratingCaption(Rating::low), "Low");
 }
 
 }  // namespace
