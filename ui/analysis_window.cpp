@@ -66,7 +66,7 @@ class AnalysisWindow::RankModel final : public QAbstractTableModel {
     if (!index.isValid()) return {};
     const QString& cell = m_table.rows[index.row()][index.column()];
     if (role == Qt::DisplayRole) return cell;
-    if (role == Qt::FontRole && m_table.rows[index.row()].back().contains(QStringLiteral("chosen"))) {
+    if (role == Qt::FontRole && m_table.rows[index.row()].back().startsWith(QStringLiteral("chosen"))) {
       QFont bold;
       bold.setBold(true);
       return bold;

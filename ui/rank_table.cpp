@@ -16,9 +16,11 @@ QString text(const std::string& value) { return QString::fromStdString(value); }
 
 enum Column { rankColumn, designColumn, exactColumn, meetsColumn, power2Column, power3Column, power4Column, ratingColumn };
 
-QString marks(const analysis::RankRow& row) {
+// The design's rank of a test whose status is "DCFP exceeded at max = 1" is no choice: it is
+// marked as what it is.
+QString marks(const analysis::RankRows& ranks, const analysis::RankRow& row) {
   QStringList marks;
-  if (row.chosen) marks.append(QStringLiteral("chosen"));
+  if (row.chosen) marks.append(ranks.exceeded ? QStringLiteral("DCFP exceeded at max = 1") : QStringLiteral("chosen"));
   if (row.jBound) marks.append(QStringLiteral("j bound"));
   return marks.join(QStringLiteral(", "));
 }
@@ -63,7 +65,7 @@ ResultsTable rankTableOf(const AnalysisData& data) {
                          cells[designColumn].empty() ? QStringLiteral("-") : text(cells[designColumn]),
                          text(cells[exactColumn]), row.meets ? QStringLiteral("Yes") : QStringLiteral("No"),
                          text(cells[power2Column]), text(cells[power3Column]), text(cells[power4Column]),
-                         text(cells[ratingColumn]), marks(row)});
+                         text(cells[ratingColumn]), marks(*ranks, row)});
       table.differing.append(QList<int>{});
     }
   }

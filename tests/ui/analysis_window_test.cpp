@@ -99,6 +99,9 @@ TEST(AnalysisWindowRanks, TheTableHoldsTheCommandLinesRowsAndCarriesItsInputs) {
   const QStringList first = expected[0].split(',');
   EXPECT_EQ(model->index(0, 0).data().toString(), first[0]);
   EXPECT_EQ(model->index(0, 3).data().toString(), first[3]);
+  // 1:1 is "DCFP exceeded at max = 1": its rank 1 is marked so, never as chosen; 1:4's 14 is.
+  EXPECT_EQ(model->index(0, 9).data().toString(), "DCFP exceeded at max = 1");
+  EXPECT_EQ(model->match(model->index(0, 9), Qt::DisplayRole, "chosen", -1, Qt::MatchExactly).size(), 3);
   QTest::mouseClick(window.btnCopyRanks, Qt::LeftButton);
   const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
   ASSERT_GT(copied.size(), 2);
