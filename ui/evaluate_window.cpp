@@ -257,6 +257,9 @@ EvaluateWindow::EvaluateWindow(platform::FileDialogs& fileDialogs, platform::Mes
   verdictTable->setObjectName(QStringLiteral("verdictTable"));
   verdictTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   verdictTable->verticalHeader()->setVisible(false);
+  verdictTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  verdictTable->setWordWrap(true);
+  verdictTable->setTextElideMode(Qt::ElideRight);
   splitter->addWidget(backgroundTable);
   splitter->addWidget(verdictTable);
   splitter->setStretchFactor(0, 2);
@@ -442,6 +445,7 @@ void EvaluateWindow::refuse(const Problem& problem) {
 }
 
 void EvaluateWindow::showEvaluation(Evaluation evaluation) {
+  m_backgroundModel->show(nullptr, nullptr);  // it points into the evaluation replaced here
   m_evaluation = std::move(evaluation);
   const Evaluation& shown = *m_evaluation;
   lblStatus->setText(requestLine(shown));
@@ -512,8 +516,17 @@ void EvaluateWindow::showConstituent(int index) {
     verdictTable->setItem(row, 3, new QTableWidgetItem(joined(wellValues.subspan(verdict.valuesUsed))));
     verdictTable->setItem(row, 4, reason);
   }
+  // The reason, the longest and the one to read, takes the width left and wraps; a well's
+  // long run of values is cut short in its cell and whole in its tooltip.
   verdictTable->resizeColumnsToContents();
-  verdictTable->horizontalHeader()->setStretchLastSection(true);
+  const int widest = verdictTable->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 28;
+  for (int column : {2, 3}) {
+    if (verdictTable->columnWidth(column) > widest) verdictTable->setColumnWidth(column, widest);
+    for (int row = 0; row < verdictTable->rowCount(); ++row) {
+      verdictTable->item(row, column)->setToolTip(verdictTable->item(row, column)->text());
+    }
+  }
+  verdictTable->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 }
 
 void EvaluateWindow::copy() {
