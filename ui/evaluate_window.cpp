@@ -102,8 +102,11 @@ class BackgroundModel final : public QAbstractTableModel {
 
 namespace {
 
-// The most problem lines a message box lists; the window's own list has the rest.
+// The most problem lines a message box lists.
 constexpr std::size_t kListedInBox = 25;
+// The most values of a well a verdict cell shows, and its tooltip.
+constexpr std::size_t kValuesInCell = 12;
+constexpr std::size_t kValuesInTip = 200;
 
 QLineEdit* smallBox(QWidget* parent, const char* name, int characters) {
   auto* box = new QLineEdit(parent);
@@ -495,10 +498,15 @@ void EvaluateWindow::showConstituent(int index) {
   for (std::size_t w = 0; w < values.compliance.size(); ++w) {
     const std::span<const analysis::Measurement> wellValues = values.compliance[w].values;
     const analysis::WellVerdict& verdict = constituent.evaluation.wells[w];
-    const auto joined = [](std::span<const analysis::Measurement> part) {
+    // A cell shows a well's first values and how many there are; its tooltip more of them.
+    // The values not used may be thousands, and a cell of thousands would wrap into a row
+    // taller than the table.
+    const auto joined = [](std::span<const analysis::Measurement> part, std::size_t most) {
       QStringList texts;
-      for (const analysis::Measurement& value : part) texts << QString::fromStdString(value.text);
-      return texts.join(QStringLiteral(", "));
+      for (std::size_t i = 0; i < part.size() && i < most; ++i) texts << QString::fromStdString(part[i].text);
+      QString text = texts.join(QStringLiteral(", "));
+      if (part.size() > most) text += QStringLiteral(", ... (%1 values)").arg(part.size());
+      return text;
     };
     const int row = static_cast<int>(w);
     const VerdictLook look = lookOf(verdict.verdict);
@@ -512,19 +520,19 @@ void EvaluateWindow::showConstituent(int index) {
     reason->setToolTip(reason->text());
     verdictTable->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(values.compliance[w].well)));
     verdictTable->setItem(row, 1, mark);
-    verdictTable->setItem(row, 2, new QTableWidgetItem(joined(wellValues.first(verdict.valuesUsed))));
-    verdictTable->setItem(row, 3, new QTableWidgetItem(joined(wellValues.subspan(verdict.valuesUsed))));
+    for (const auto& [column, part] : {std::pair{2, wellValues.first(verdict.valuesUsed)},
+                                       std::pair{3, wellValues.subspan(verdict.valuesUsed)}}) {
+      auto* item = new QTableWidgetItem(joined(part, kValuesInCell));
+      item->setToolTip(joined(part, kValuesInTip));
+      verdictTable->setItem(row, column, item);
+    }
     verdictTable->setItem(row, 4, reason);
   }
-  // The reason, the longest and the one to read, takes the width left and wraps; a well's
-  // long run of values is cut short in its cell and whole in its tooltip.
+  // The reason, the longest and the one to read, takes the width left and wraps.
   verdictTable->resizeColumnsToContents();
   const int widest = verdictTable->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 28;
   for (int column : {2, 3}) {
     if (verdictTable->columnWidth(column) > widest) verdictTable->setColumnWidth(column, widest);
-    for (int row = 0; row < verdictTable->rowCount(); ++row) {
-      verdictTable->item(row, column)->setToolTip(verdictTable->item(row, column)->text());
-    }
   }
   verdictTable->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 }
