@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Evaluate Data window from the main window: the examples' mercury data give the
-// verdicts of the guidance's worked example in the table, the copy and the report; a file
-// with a bad line changes nothing shown and names the line (and, skipped, is listed); a CSV
-// file dropped on the main window opens the window on it.
+// verdicts of the guidance's worked example in the table, the copy, the CSV and the report;
+// a file with a bad line changes nothing shown and names the line (and, skipped, is listed);
+// a CSV file dropped on the main window opens the window on it.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -85,7 +85,7 @@ class EvaluateWindowTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(EvaluateWindowTest, MercuryGivesTheWorkedExamplesVerdictsInTheTableTheCopyAndTheReport) {
+TEST_F(EvaluateWindowTest, MercuryGivesTheWorkedExamplesVerdictsInTheTableTheCopyTheCsvAndTheReport) {
   velmora::ui::frmMain& form = *m_window->form();
   form.txtAL->setText(QStringLiteral("0.05"));
   form.txtN->setText(QStringLiteral("20"));
@@ -128,11 +128,20 @@ TEST_F(EvaluateWindowTest, MercuryGivesTheWorkedExamplesVerdictsInTheTableTheCop
   EXPECT_TRUE(copied.contains("mercury\tCW-2\tfail\t0.36, 0.41, 0.28, 0.45\t0.43, 0.54\t" + cell(table, 1, 4)))
       << copied.join('\n').toStdString();
 
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  m_dialogs.answerWith(folder.filePath(QStringLiteral("verdicts")));  // the extension is added
+  window.btnExport->click();
+  QFile exported(folder.filePath(QStringLiteral("verdicts.csv")));
+  ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = exported.readAll().split('\n');
+  EXPECT_TRUE(rows.value(0).startsWith("constituent,unit,rule,rank,n,limit,"));
+  EXPECT_TRUE(rows.value(2).startsWith("mercury,ppb,modified-california,1,20,0.28,false,CW-2,fail,0.36; 0.41; 0.28; 0.45,"))
+      << rows.value(2).toStdString();
+
   // The report carries the verdicts beside the run.
   const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
   ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) reads the report back";
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
   const QString report = folder.filePath(QStringLiteral("report.pdf"));
   m_dialogs.answerWith(report);
   m_window->actExportReport->trigger();
