@@ -3,13 +3,13 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMarginsF>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <filesystem>
