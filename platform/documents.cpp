@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMarginsF>
 #include <QMimeData>
@@ -10,6 +11,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+
+#include <filesystem>
+#include <fstream>
 
 namespace velmora::platform {
 
@@ -59,6 +63,20 @@ bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error
     return false;
   }
   return true;
+}
+
+std::unique_ptr<std::istream> openForReading(const QString& path, QString* error) {
+  const auto fail = [error](const QString& why) {
+    if (error != nullptr) *error = why;
+    return nullptr;
+  };
+  const QFileInfo info(path);
+  if (!info.exists()) return fail(QStringLiteral("The file does not exist."));
+  if (info.isDir()) return fail(QStringLiteral("It is a folder, not a file."));
+  // The name as UTF-16, so that no name is lost to the local 8-bit code page.
+  auto file = std::make_unique<std::ifstream>(std::filesystem::path(path.toStdU16String()), std::ios::binary);
+  if (!file->is_open()) return fail(QStringLiteral("The file cannot be opened for reading."));
+  return file;
 }
 
 }  // namespace velmora::platform

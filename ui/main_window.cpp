@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,7 @@
 #include "velmora/platform/printer.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
+#include "velmora/ui/evaluate_window.h"
 #include "report.h"
 #include "velmora/ui/results_table.h"
 #include "velmora/version.h"
@@ -135,6 +138,8 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   connect(m_form, &frmMain::calculated, this, &MainWindow::showWhatTheResultsAreFor);
   connect(m_form, &frmMain::wasReset, this, &MainWindow::showWhatTheResultsAreFor);
   resize(m_form->width(), m_form->height() + bar->sizeHint().height() + statusBar()->sizeHint().height());
+  // A monitoring data file dropped anywhere on the window (the form takes no drops itself).
+  setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -152,6 +157,8 @@ void MainWindow::buildMenus() {
   menuFile->setObjectName(QStringLiteral("menuFile"));
   actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
   actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
+  menuFile->addSeparator();
+  actEvaluateData = item(menuFile, "actEvaluateData", QStringLiteral("Evaluate &Data…"));
   menuFile->addSeparator();
   actPrintPreview = item(menuFile, "actPrintPreview", QStringLiteral("Print Pre&view…"));
   actPrintWithDialog = item(menuFile, "actPrintWithDialog", QStringLiteral("&Print…"));
@@ -197,6 +204,7 @@ void MainWindow::buildMenus() {
   connect(actAnalysisWindow, &QAction::triggered, this, &MainWindow::showAnalysisWindow);
   connect(actProgramDesign, &QAction::triggered, this, &MainWindow::showProgramDesign);
   connect(actSampleSizePlanning, &QAction::triggered, this, &MainWindow::showSampleSizePlanning);
+  connect(actEvaluateData, &QAction::triggered, this, &MainWindow::evaluateData);
 }
 
 // Results never stand beside other inputs unmarked: once a box no longer holds what the
@@ -256,6 +264,7 @@ void MainWindow::exportReport() {
   content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
+  if (m_evaluate != nullptr && m_evaluate->evaluation()) content.verdictsHtml = verdictsHtml(*m_evaluate->evaluation());
   QByteArray pdf;
   QString reason;
   {
@@ -326,6 +335,33 @@ void MainWindow::showSampleSizePlanning() {
   if (m_planning == nullptr) m_planning = new SampleSizePlanningDialog(*m_form, this);
   m_planning->takeFromForm();
   m_planning->open();
+}
+
+// Evaluate Data: the window asks for the file first, then for the strategy and rank.
+void MainWindow::evaluateData() {
+  if (m_evaluate == nullptr) m_evaluate = new EvaluateWindow(*m_fileDialogs, *m_messageBoxes, this);
+  if (!m_evaluate->chooseFile()) return;
+  showEvaluateData({});
+}
+
+void MainWindow::showEvaluateData(const QString& path) {
+  if (m_evaluate == nullptr) m_evaluate = new EvaluateWindow(*m_fileDialogs, *m_messageBoxes, this);
+  if (!path.isEmpty()) m_evaluate->setFile(path);
+  m_evaluate->prefill(m_form->lastOutcome(), m_form->lastTexts());
+  m_evaluate->show();
+  m_evaluate->raise();
+  m_evaluate->activateWindow();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedCsvFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = droppedCsvFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  showEvaluateData(path);
 }
 
 }  // namespace velmora::ui

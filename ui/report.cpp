@@ -109,6 +109,7 @@ QString reportHtml(const ReportContent& content) {
   html += QStringLiteral("<h2>Exact audit</h2><table class=\"audit\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") +
           htmlRows(audit) + QStringLiteral("</table>");
   html += QStringLiteral("<p><b>%1</b></p>").arg(auditDifferences(content.analysis).toHtmlEscaped());
+  html += content.verdictsHtml;
   html += QStringLiteral("<h2>Method</h2>") + QLatin1String(methodText);
   html += QStringLiteral("<p>The charts follow on the next page.</p></body></html>");
   return html;

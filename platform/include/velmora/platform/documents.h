@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Documents the program hands out: a table on the clipboard, a PDF drawn in memory and a file
-// written in one piece.
+// written in one piece; and a file the user hands in, read as a stream.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <functional>
+#include <istream>
+#include <memory>
 
 class QPainter;
 class QPdfWriter;
@@ -34,5 +36,10 @@ QByteArray drawPdf(const QString& title, const QLocale& locale,
 /// old file only once everything is written, so a failure leaves any earlier file as it was.
 /// On failure returns false and, when `error` is given, says why in a short line.
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);
+
+/// `path` opened for reading as bytes, for a reader that takes a stream: a file of a million
+/// lines is read as it goes, never held whole. Null when it cannot be opened (missing, a
+/// folder, not permitted), with why in `error` when given. Safe on any thread.
+std::unique_ptr<std::istream> openForReading(const QString& path, QString* error);
 
 }  // namespace velmora::platform

@@ -4,7 +4,8 @@
 // The form itself is frmMain (frm_main.h), the widget named "frmMain" below the bar, with
 // every control, caption, colour, tab order and access key of the design. This window adds
 // only the bar and what its items open: the analysis window, the program-design and
-// sample-size planning dialogs, the report and the copy of the results.
+// sample-size planning dialogs, the report and the copy of the results, and the Evaluate
+// Data window (File › Evaluate Data…, or a CSV file dropped on the window).
 //
 // The bar's own access keys (Alt+F, Alt+N, Alt+H) leave Alt+C, P, R, X and A to the form's
 // buttons; a lone Alt does not move the focus to the bar, so Enter still presses Calculate;
@@ -33,6 +34,7 @@ class frmMain;
 class AnalysisWindow;
 class ProgramDesignDialog;
 class SampleSizePlanningDialog;
+class EvaluateWindow;
 
 class MainWindow final : public QMainWindow {
   Q_OBJECT
@@ -58,6 +60,7 @@ class MainWindow final : public QMainWindow {
   QAction* actPrintWithDialog = nullptr;  // "Print…": the printer chosen in the dialog
   QAction* actPrint = nullptr;            // as the Print button: the default printer
   QAction* actExit = nullptr;
+  QAction* actEvaluateData = nullptr;
   QMenu* menuAnalysis = nullptr;
   QAction* actAnalysisWindow = nullptr;
   QAction* actProgramDesign = nullptr;
@@ -90,9 +93,18 @@ class MainWindow final : public QMainWindow {
   void showProgramDesign();
   void showSampleSizePlanning();
 
+  /// Evaluate Data…: asks for a monitoring data file and opens the Evaluate Data window on
+  /// it; a dropped CSV file opens it the same way, named by `showEvaluateData(path)`.
+  void evaluateData();
+  void showEvaluateData(const QString& path);
+  /// The Evaluate Data window once opened (one instance, kept while this window lives).
+  EvaluateWindow* evaluateWindow() const { return m_evaluate; }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
@@ -109,6 +121,7 @@ class MainWindow final : public QMainWindow {
   AnalysisWindow* m_analysis = nullptr;
   ProgramDesignDialog* m_programDesign = nullptr;
   SampleSizePlanningDialog* m_planning = nullptr;
+  EvaluateWindow* m_evaluate = nullptr;
   bool m_centred = false;
 };
 
