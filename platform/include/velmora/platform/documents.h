@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Documents the program hands out: a table on the clipboard, a PDF drawn in memory and a file
-// written in one piece.
+// Documents the program hands out and takes in: a table on the clipboard, a PDF drawn in
+// memory, a file written in one piece and a small file read whole.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QPainter;
 class QPdfWriter;
@@ -34,5 +35,13 @@ QByteArray drawPdf(const QString& title, const QLocale& locale,
 /// old file only once everything is written, so a failure leaves any earlier file as it was.
 /// On failure returns false and, when `error` is given, says why in a short line.
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);
+
+/// The bytes of the file at `path`, at most `maxBytes` of them: a caller that refuses larger
+/// files asks for one byte more than it takes and sees the excess without reading a huge
+/// file whole. Empty (no value), with why in `error` when given, when it cannot be read.
+std::optional<QByteArray> readFileStart(const QString& path, qint64 maxBytes, QString* error);
+
+/// Whether a file (not a folder) exists at `path`.
+bool fileExists(const QString& path);
 
 }  // namespace velmora::platform
