@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMarginsF>
@@ -51,13 +52,18 @@ QByteArray drawPdf(const QString& title, const QLocale& locale,
 
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error) {
   QSaveFile file(path);
-  const auto fail = [&] {
-    if (error != nullptr) *error = file.errorString();
+  const auto fail = [&](const QString& why) {
+    if (error != nullptr) *error = why;
     file.cancelWriting();
     return false;
   };
-  if (!file.open(QIODevice::WriteOnly)) return fail();
-  if (file.write(bytes) != bytes.size()) return fail();
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  if (file.write(bytes) != bytes.size()) return fail(file.errorString());
+  // Flushed here, not left to commit(): when the disk takes only part of the bytes (full,
+  // or over a size limit) the toolkit's commit() closes the file without noticing and puts
+  // the cut-short file in place of the old one. flush() sees the short write, for which the
+  // toolkit has no better reason than "Unknown error".
+  if (!file.flush()) return fail(QStringLiteral("Only part of the file could be written; the disk may be full."));
   if (!file.commit()) {
     if (error != nullptr) *error = file.errorString();
     return false;
@@ -78,5 +84,20 @@ std::unique_ptr<std::istream> openForReading(const QString& path, QString* error
   if (!file->is_open()) return fail(QStringLiteral("The file cannot be opened for reading."));
   return file;
 }
+
+std::optional<QByteArray> readFileStart(const QString& path, qint64 maxBytes, QString* error) {
+  QFile file(path);
+  const auto fail = [&](const QString& why) -> std::optional<QByteArray> {
+    if (error != nullptr) *error = why;
+    return std::nullopt;
+  };
+  if (QFileInfo(path).isDir()) return fail(QStringLiteral("It is a folder, not a file."));
+  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+  QByteArray bytes = file.read(maxBytes);
+  if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+  return bytes;
+}
+
+bool fileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 }  // namespace velmora::platform

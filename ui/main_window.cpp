@@ -112,7 +112,6 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   m_fileDialogs = fileDialogs;
 
   setObjectName(QStringLiteral("MainWindow"));
-  setWindowTitle(QStringLiteral("Velmora"));
   m_form = new frmMain(messageBoxes, printer, this);
   setCentralWidget(m_form);
   explainHeadings(*m_form);
@@ -137,6 +136,10 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   }
   connect(m_form, &frmMain::calculated, this, &MainWindow::showWhatTheResultsAreFor);
   connect(m_form, &frmMain::wasReset, this, &MainWindow::showWhatTheResultsAreFor);
+  for (QLineEdit* box : {m_form->txtAL, m_form->txtN, m_form->txtR, m_form->txtMDET}) {
+    connect(box, &QLineEdit::textChanged, this, &MainWindow::showDesignState);
+  }
+  showDesignState();
   resize(m_form->width(), m_form->height() + bar->sizeHint().height() + statusBar()->sizeHint().height());
   // A monitoring data file dropped anywhere on the window (the form takes no drops itself).
   setAcceptDrops(true);
@@ -155,10 +158,12 @@ void MainWindow::buildMenus() {
 
   menuFile = bar->addMenu(QStringLiteral("&File"));
   menuFile->setObjectName(QStringLiteral("menuFile"));
+  buildDesignMenu();
+  menuFile->addSeparator();
   actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
   actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
   menuFile->addSeparator();
-  actEvaluateData = item(menuFile, "actEvaluateData", QStringLiteral("Evaluate &Data…"));
+  actEvaluateData = item(menuFile, "actEvaluateData", QStringLiteral("Eva&luate Data…"));
   menuFile->addSeparator();
   actPrintPreview = item(menuFile, "actPrintPreview", QStringLiteral("Print Pre&view…"));
   actPrintWithDialog = item(menuFile, "actPrintWithDialog", QStringLiteral("&Print…"));
@@ -231,8 +236,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 // The program ends with this window: every other window goes with it, so none keeps the
-// program running unseen.
+// program running unseen. Unsaved changes to the design are saved or discarded first, or
+// the window stays.
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!mayLeaveDesign()) {
+    event->ignore();
+    return;
+  }
   QMainWindow::closeEvent(event);
   if (!event->isAccepted()) return;
   for (QWidget* other : QApplication::topLevelWidgets()) {
@@ -261,6 +271,7 @@ void MainWindow::exportReport() {
 
   ReportContent content;
   content.texts = m_form->lastTexts();
+  content.site = m_site;
   content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
@@ -327,8 +338,15 @@ void MainWindow::showAnalysisWindow() {
 }
 // The dialogs are window-modal: the form waits for their values and cannot change under them.
 void MainWindow::showProgramDesign() {
-  if (m_programDesign == nullptr) m_programDesign = new ProgramDesignDialog(*m_form, this);
+  makeProgramDesign();
   m_programDesign->open();
+}
+
+void MainWindow::makeProgramDesign() {
+  if (m_programDesign != nullptr) return;
+  m_programDesign = new ProgramDesignDialog(*m_form, this);
+  // A saved design keeps the dialog's inputs while the boxes hold what it wrote.
+  connect(m_programDesign, &ProgramDesignDialog::valuesUsed, this, &MainWindow::programDesignUsed);
 }
 
 void MainWindow::showSampleSizePlanning() {

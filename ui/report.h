@@ -18,6 +18,7 @@ namespace velmora::ui {
 
 struct ReportContent {
   InputTexts texts;        // the four boxes as typed for the run
+  QString site;            // the site's name; empty leaves a line to fill in by hand
   ResultsTable grid;       // the form's grid as shown
   AnalysisData analysis;   // the audit and the curves of that run
   QDate date;

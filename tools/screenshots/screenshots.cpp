@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
     evaluate->evaluate();
   } else if (what == QLatin1String("report") && argc > 2) {
     dialogs.answerWith(QString::fromLocal8Bit(argv[2]));
+    window.editSiteAndNotes();  // the site line filled in, as a saved design fills it
+    window.siteAndNotesDialog()->txtSite->setText(QStringLiteral("North Landfill"));
+    window.siteAndNotesDialog()->accept();
     window.exportReport();
     return 0;
   }

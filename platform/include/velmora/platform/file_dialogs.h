@@ -18,11 +18,12 @@ class FileDialogs {
   /// such as "PDF documents (*.pdf)"; `suggested` is the proposed file name or path.
   virtual QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
                                const QString& filter) = 0;
-  /// Asks which existing file to open; empty when the user cancels.
+  /// Asks for an existing file to open; empty when the user cancels.
   virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
 };
 
-/// The toolkit's save dialog (it asks before replacing an existing file) and open dialog.
+/// The toolkit's dialogs. The save dialog adds the filter's extension to a name typed
+/// without one and asks before replacing an existing file under the name it returns.
 class QtFileDialogs final : public FileDialogs {
  public:
   QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
