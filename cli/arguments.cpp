@@ -275,6 +275,12 @@ std::optional<std::string> checkCalculation(Options& options, const std::optiona
     if (!named) return "unknown format '" + *format + "' (use text, csv or json)";
     options.format = *named;
   }
+  if (options.design) {
+    if (options.batch || options.dcfp || options.n || options.r || options.j) {
+      return "--design reads the four inputs from its file; it takes no --batch, --dcfp, --n, --r or --j";
+    }
+    return std::nullopt;
+  }
   if (options.batch) {
     if (options.dcfp || options.n || options.r || options.j) {
       return "--batch reads every case from its file; it takes no --dcfp, --n, --r or --j";
@@ -282,7 +288,7 @@ std::optional<std::string> checkCalculation(Options& options, const std::optiona
     return std::nullopt;
   }
   const std::string missing = missingNames({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}});
-  if (!missing.empty()) return "missing" + missing + " (or give --batch FILE)";
+  if (!missing.empty()) return "missing" + missing + " (or give --batch FILE or --design FILE)";
   return std::nullopt;
 }
 
@@ -364,7 +370,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
 
   CommandLine line(parsed);
   line.addOptions({{"--dcfp", &options.dcfp}, {"--n", &options.n}, {"--r", &options.r}, {"--j", &options.j},
-                   {"--batch", &options.batch}, {"--jobs", &jobs}, {"--format", &format}});
+                   {"--batch", &options.batch}, {"--jobs", &jobs}, {"--design", &options.design},
+                   {"--format", &format}});
   line.addFlag({"--audit"}, [&options] { options.audit = true; });
   line.addFlag({"--help", "-h"}, [&line] { line.endWith(Action::help); });
   line.addFlag({"--version"}, [&line] { line.endWith(Action::version); });
@@ -490,6 +497,7 @@ std::string commandHelp(const char* usage, const char* text) {
 std::string usageText() {
   return std::string(R"(Usage: velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format FORMAT] [--audit]
        velmora-cli --batch FILE [--jobs N] [--format FORMAT] [--audit]
+       velmora-cli --design FILE [--format FORMAT] [--audit]
        )") + kDesignUsage + "\n       " + kPlanUsage + "\n       " + kCurvesUsage + "\n       " +
          kStrategiesUsage + "\n       " + kEvaluateUsage + R"(
        velmora-cli COMMAND --help
@@ -508,6 +516,10 @@ Each TEXT is taken exactly as if typed into the calculator's box, blanks include
                    commas, blanks and line breaks; "" is a quote); FILE - reads
                    standard input. A line of three fields takes j from n; empty
                    lines, and a first line naming the columns, are skipped.
+  --design FILE    the one case of a design saved by the window (File > Save Design,
+                   a .velmora file): its four inputs exactly as typed there. A file
+                   that is damaged, cut short or not a design is refused with the
+                   reason (exit status 65).
   --jobs N         compute up to N cases of a batch at once (default: one per
                    processor core); the records come out in the order of the lines
                    whatever N is. A batch that runs longer than a second shows its

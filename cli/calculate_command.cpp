@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The calculation: one case from the options, or every case of a batch.
+// The calculation: one case from the options or from a design file, or every case of a batch.
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "velmora/cli/batch.h"
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
 #include "velmora/records/csv_reader.h"
+#include "velmora/records/design_file.h"
 #include "velmora/engine/parallel.h"
 #include "velmora/cli/writers.h"
 
@@ -128,12 +132,39 @@ int runBatchFile(const Options& options, std::istream& in, std::ostream& out, st
   return status;
 }
 
+// The four texts of a design file (what the window's Save Design writes). A file that
+// cannot be read or is no design is data that cannot be used, as a monitoring data file is.
+Expected<InputTexts> designTexts(const std::string& path) {
+  const auto refused = [&path](const std::string& why) {
+    return fail(ProblemKind::unreadableData, "design file '" + path + "': " + why);
+  };
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return refused("a folder, not a file");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return refused(std::string("cannot open it: ") + std::strerror(errno));
+  // One byte more than a design can be, so that a larger file is refused without reading it whole.
+  std::string text(records::kDesignFileMaxBytes + 1, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (file.bad()) return refused("cannot read it");
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  Expected<records::DesignFile> design = records::readDesignFile(text);
+  if (!design) return refused(design.error().lines.front());
+  return design->inputs;
+}
+
 }  // namespace
 
 int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
                    const BatchProgress& progress) {
   if (options.batch) return runBatchFile(options, in, out, err, progress);
-  const InputTexts texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
+  InputTexts texts;
+  if (options.design) {
+    Expected<InputTexts> saved = designTexts(*options.design);
+    if (!saved) return report(err, saved.error());
+    texts = std::move(*saved);
+  } else {
+    texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
+  }
   Calculation calculation;
   const CaseResult result = computeCase(calculation, texts, options.audit);
   makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);

@@ -58,4 +58,19 @@ void QtMessageBoxes::showInformation(const QString& title, const QString& prompt
   showBox(m_parent, QMessageBox::Information, title, prompt);
 }
 
+SaveChanges QtMessageBoxes::askToSaveChanges(const QString& title, const QString& prompt) {
+  // A question whose answer can lose work carries the warning icon, as the toolkit advises.
+  UnwrappedMessageBox box(QMessageBox::Warning, title, promptAsShown(prompt),
+                          QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(m_parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save: return SaveChanges::save;
+    case QMessageBox::Discard: return SaveChanges::discard;
+    default: return SaveChanges::cancel;  // Cancel, Escape, the window's close button
+  }
+}
+
 }  // namespace velmora::platform

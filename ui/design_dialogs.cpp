@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -172,7 +173,20 @@ bool ProgramDesignDialog::useValues() {
 void ProgramDesignDialog::useValuesAndCalculate() {
   if (!useValues()) return;
   accept();
+  emit valuesUsed();
   calculateAsPressed(m_form);
+}
+
+records::ProgramInputs ProgramDesignDialog::inputs() const {
+  return {txtWells->text().toStdString(), txtConstituents->text().toStdString(),
+          txtEvaluations->text().toStdString(), txtSiteWideRate->text().toStdString()};
+}
+
+void ProgramDesignDialog::setInputs(const records::ProgramInputs& inputs) {
+  txtWells->setText(QString::fromStdString(inputs.wells));
+  txtConstituents->setText(QString::fromStdString(inputs.constituents));
+  txtEvaluations->setText(QString::fromStdString(inputs.evaluations));
+  txtSiteWideRate->setText(QString::fromStdString(inputs.swfpr));
 }
 
 // ---- Sample-Size Planning -----------------------------------------------------------------
@@ -299,5 +313,38 @@ void SampleSizePlanningDialog::useValuesAndCalculate() {
   accept();
   calculateAsPressed(m_form);
 }
+
+// ---- Site and Notes -----------------------------------------------------------------------
+
+SiteAndNotesDialog::SiteAndNotesDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlgSiteAndNotes"));
+  setWindowTitle(QStringLiteral("Site and Notes"));
+  auto* layout = new QVBoxLayout(this);
+  auto* fields = new QFormLayout;
+  txtSite = makeBox(this, "txtSite");
+  txtSite->setToolTip(QStringLiteral("The site's name: the report's site line shows it."));
+  txtNotes = new QPlainTextEdit(this);
+  txtNotes->setObjectName(QStringLiteral("txtNotes"));
+  txtNotes->setToolTip(QStringLiteral("Anything worth keeping with the design; saved with it."));
+  // Tab moves on to the buttons, as in every other field of the program.
+  txtNotes->setTabChangesFocus(true);
+  fields->addRow(QStringLiteral("&Site:"), txtSite);
+  fields->addRow(QStringLiteral("&Notes:"), txtNotes);
+  layout->addLayout(fields);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  keepWidth(*this);
+}
+
+void SiteAndNotesDialog::setValues(const QString& site, const QString& notes) {
+  txtSite->setText(site);
+  txtNotes->setPlainText(notes);
+}
+
+QString SiteAndNotesDialog::site() const { return txtSite->text(); }
+
+QString SiteAndNotesDialog::notes() const { return txtNotes->toPlainText(); }
 
 }  // namespace velmora::ui

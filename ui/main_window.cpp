@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,7 @@
 #include "velmora/platform/printer.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
+#include "velmora/ui/evaluate_window.h"
 #include "report.h"
 #include "velmora/ui/results_table.h"
 #include "velmora/version.h"
@@ -109,7 +112,6 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   m_fileDialogs = fileDialogs;
 
   setObjectName(QStringLiteral("MainWindow"));
-  setWindowTitle(QStringLiteral("Velmora"));
   m_form = new frmMain(messageBoxes, printer, this);
   setCentralWidget(m_form);
   explainHeadings(*m_form);
@@ -134,7 +136,13 @@ MainWindow::MainWindow(platform::MessageBoxes* messageBoxes, platform::Printer* 
   }
   connect(m_form, &frmMain::calculated, this, &MainWindow::showWhatTheResultsAreFor);
   connect(m_form, &frmMain::wasReset, this, &MainWindow::showWhatTheResultsAreFor);
+  for (QLineEdit* box : {m_form->txtAL, m_form->txtN, m_form->txtR, m_form->txtMDET}) {
+    connect(box, &QLineEdit::textChanged, this, &MainWindow::showDesignState);
+  }
+  showDesignState();
   resize(m_form->width(), m_form->height() + bar->sizeHint().height() + statusBar()->sizeHint().height());
+  // A monitoring data file dropped anywhere on the window (the form takes no drops itself).
+  setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -150,8 +158,12 @@ void MainWindow::buildMenus() {
 
   menuFile = bar->addMenu(QStringLiteral("&File"));
   menuFile->setObjectName(QStringLiteral("menuFile"));
+  buildDesignMenu();
+  menuFile->addSeparator();
   actExportReport = item(menuFile, "actExportReport", QStringLiteral("&Export Report…"));
   actCopyResults = item(menuFile, "actCopyResults", QStringLiteral("C&opy Results"));
+  menuFile->addSeparator();
+  actEvaluateData = item(menuFile, "actEvaluateData", QStringLiteral("Eva&luate Data…"));
   menuFile->addSeparator();
   actPrintPreview = item(menuFile, "actPrintPreview", QStringLiteral("Print Pre&view…"));
   actPrintWithDialog = item(menuFile, "actPrintWithDialog", QStringLiteral("&Print…"));
@@ -197,6 +209,7 @@ void MainWindow::buildMenus() {
   connect(actAnalysisWindow, &QAction::triggered, this, &MainWindow::showAnalysisWindow);
   connect(actProgramDesign, &QAction::triggered, this, &MainWindow::showProgramDesign);
   connect(actSampleSizePlanning, &QAction::triggered, this, &MainWindow::showSampleSizePlanning);
+  connect(actEvaluateData, &QAction::triggered, this, &MainWindow::evaluateData);
 }
 
 // Results never stand beside other inputs unmarked: once a box no longer holds what the
@@ -223,8 +236,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 // The program ends with this window: every other window goes with it, so none keeps the
-// program running unseen.
+// program running unseen. Unsaved changes to the design are saved or discarded first, or
+// the window stays.
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!mayLeaveDesign()) {
+    event->ignore();
+    return;
+  }
   QMainWindow::closeEvent(event);
   if (!event->isAccepted()) return;
   for (QWidget* other : QApplication::topLevelWidgets()) {
@@ -253,9 +271,11 @@ void MainWindow::exportReport() {
 
   ReportContent content;
   content.texts = m_form->lastTexts();
+  content.site = m_site;
   content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);
+  if (m_evaluate != nullptr && m_evaluate->evaluation()) content.verdictsHtml = verdictsHtml(*m_evaluate->evaluation());
   QByteArray pdf;
   QString reason;
   {
@@ -318,14 +338,48 @@ void MainWindow::showAnalysisWindow() {
 }
 // The dialogs are window-modal: the form waits for their values and cannot change under them.
 void MainWindow::showProgramDesign() {
-  if (m_programDesign == nullptr) m_programDesign = new ProgramDesignDialog(*m_form, this);
+  makeProgramDesign();
   m_programDesign->open();
+}
+
+void MainWindow::makeProgramDesign() {
+  if (m_programDesign != nullptr) return;
+  m_programDesign = new ProgramDesignDialog(*m_form, this);
+  // A saved design keeps the dialog's inputs while the boxes hold what it wrote.
+  connect(m_programDesign, &ProgramDesignDialog::valuesUsed, this, &MainWindow::programDesignUsed);
 }
 
 void MainWindow::showSampleSizePlanning() {
   if (m_planning == nullptr) m_planning = new SampleSizePlanningDialog(*m_form, this);
   m_planning->takeFromForm();
   m_planning->open();
+}
+
+// Evaluate Data: the window asks for the file first, then for the strategy and rank.
+void MainWindow::evaluateData() {
+  if (m_evaluate == nullptr) m_evaluate = new EvaluateWindow(*m_fileDialogs, *m_messageBoxes, this);
+  if (!m_evaluate->chooseFile()) return;
+  showEvaluateData({});
+}
+
+void MainWindow::showEvaluateData(const QString& path) {
+  if (m_evaluate == nullptr) m_evaluate = new EvaluateWindow(*m_fileDialogs, *m_messageBoxes, this);
+  if (!path.isEmpty()) m_evaluate->setFile(path);
+  m_evaluate->prefill(m_form->lastOutcome(), m_form->lastTexts());
+  m_evaluate->show();
+  m_evaluate->raise();
+  m_evaluate->activateWindow();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedCsvFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = droppedCsvFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  showEvaluateData(path);
 }
 
 }  // namespace velmora::ui

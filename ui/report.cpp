@@ -84,13 +84,16 @@ void drawChart(QPainter& painter, QChart* chart, const QRectF& target, QSizeF si
 
 QString reportHtml(const ReportContent& content) {
   const ResultsTable audit = auditTableOf(content.analysis);
+  const QString site = content.site.trimmed().isEmpty()
+                           ? QStringLiteral("____________________________________________")
+                           : content.site.toHtmlEscaped();
   QString html = QStringLiteral(
       "<html><body>"
       "<h1>Velmora: detection-monitoring design report</h1>"
       "<p>Date: %1<br>Velmora version %2</p>"
-      "<p>Site: ____________________________________________</p>")
+      "<p>Site: %3</p>")
                      .arg(content.locale.toString(content.date, QLocale::LongFormat).toHtmlEscaped(),
-                          content.version.toHtmlEscaped());
+                          content.version.toHtmlEscaped(), site);
   html += QStringLiteral("<h2>Inputs</h2><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
   const std::array<std::pair<InputBox, const std::string*>, 4> boxes{{
       {InputBox::txtAL, &content.texts.txtAL},
@@ -109,6 +112,7 @@ QString reportHtml(const ReportContent& content) {
   html += QStringLiteral("<h2>Exact audit</h2><table class=\"audit\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") +
           htmlRows(audit) + QStringLiteral("</table>");
   html += QStringLiteral("<p><b>%1</b></p>").arg(auditDifferences(content.analysis).toHtmlEscaped());
+  html += content.verdictsHtml;
   html += QStringLiteral("<h2>Method</h2>") + QLatin1String(methodText);
   html += QStringLiteral("<p>The charts follow on the next page.</p></body></html>");
   return html;
@@ -128,7 +132,8 @@ QByteArray drawReport(const ReportContent& content) {
         text.setDefaultFont(font);
         text.setDefaultStyleSheet(QStringLiteral(
             "h1 { font-size: 16pt; } h2 { font-size: 12pt; } th { background-color: #e8e8e8; }"
-            "table.grid td, table.grid th { white-space: nowrap; font-size: 7pt; }"
+            // The grid in the inputs' face and size; its long headings wrap, its cells do not.
+            "table.grid td { white-space: nowrap; }"
             "table.audit td, table.audit th { font-size: 7pt; }"));
         text.setHtml(reportHtml(content));
         text.setPageSize(page.size());

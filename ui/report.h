@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report of a run, as a PDF: title, date and version, room for the site's name, the four
-// inputs as typed, the form's result grid, the exact audit, both charts and a paragraph on
-// the method. Text stays text and the charts stay lines (vector), in scalable faces that the
-// PDF embeds; the paper is A4 or Letter by the locale.
+// inputs as typed, the form's result grid, the exact audit, the monitoring data's limit and
+// verdicts when there are any, both charts and a paragraph on the method. Text stays text and
+// the charts stay lines (vector), in scalable faces that the PDF embeds; the paper is A4 or
+// Letter by the locale.
 #pragma once
 
 #include <QByteArray>
@@ -17,11 +18,13 @@ namespace velmora::ui {
 
 struct ReportContent {
   InputTexts texts;        // the four boxes as typed for the run
+  QString site;            // the site's name; empty leaves a line to fill in by hand
   ResultsTable grid;       // the form's grid as shown
   AnalysisData analysis;   // the audit and the curves of that run
   QDate date;
   QString version;
   QLocale locale;          // decides the paper
+  QString verdictsHtml;    // the Evaluate Data window's limit and verdicts (empty: none)
 };
 
 /// The report as the bytes of a PDF file; empty when it could not be drawn.

@@ -3,6 +3,7 @@
 // built executable.
 #include "cli_run.h"
 #include "velmora/cli/commands.h"
+#include "velmora/records/design_file.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora::cli {
@@ -140,6 +142,45 @@ TEST(CommandSingleCase, HelpGoesToStandardOutput) {
   EXPECT_EQ(run.status, kExitOk);
   EXPECT_TRUE(run.out.starts_with("Usage: velmora-cli")) << run.out;
   EXPECT_EQ(run.err, "");
+}
+
+// --- design files ---------------------------------------------------------------------
+
+// The window's saved design is one case: its texts exactly as typed, j included, and a file
+// that is no design is refused in one line with status 65 and nothing on standard output.
+TEST(CommandDesignFile, ReadsTheFourTextsAsTypedAndRefusesAnythingElse) {
+  records::DesignFile design;
+  design.inputs = {" 0.10", "21", "4", "3"};
+  design.site = "North Landfill";
+  const std::string saved = records::writeDesignFile(design);
+  const std::string path = tempPath("design.velmora");
+  std::ofstream(path, std::ios::binary) << saved;
+  const RunResult run = cli({"--design", path, "--format", "json", "--audit"});
+  const RunResult typed = cli({"--dcfp", " 0.10", "--n", "21", "--r", "4", "--j", "3", "--format", "json", "--audit"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, typed.out);
+  EXPECT_EQ(cli({"--design", path, "--n", "20"}).status, kExitUsage);  // the file is the whole case
+  EXPECT_NE(cli({"--help"}).out.find("--design FILE"), std::string::npos);
+
+  const std::string folder = testing::TempDir();
+  for (const auto& [text, reason] : {std::pair<std::string, std::string>{saved.substr(0, saved.size() / 2), "cut short"},
+                                     {R"({"format": "other-program", "version": 1})", "format"},
+                                     {"", "cut short"}}) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    const RunResult bad = cli({"--design", path});
+    EXPECT_EQ(bad.status, kExitUnreadableData) << text;
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(splitLines(bad.err).size(), 1u) << bad.err;
+    EXPECT_TRUE(bad.err.starts_with("velmora-cli: design file '" + path + "': ")) << bad.err;
+    EXPECT_NE(bad.err.find(reason), std::string::npos) << bad.err;
+  }
+  std::remove(path.c_str());
+  for (const std::string& unreadable : {path, folder}) {
+    const RunResult bad = cli({"--design", unreadable});
+    EXPECT_EQ(bad.status, kExitUnreadableData) << unreadable;
+    EXPECT_EQ(bad.out, "");
+  }
 }
 
 // --- batches --------------------------------------------------------------------------

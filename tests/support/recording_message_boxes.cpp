@@ -11,6 +11,11 @@ void RecordingMessageBoxes::showInformation(const QString& title, const QString&
   record(Icon::information, title, prompt);
 }
 
+SaveChanges RecordingMessageBoxes::askToSaveChanges(const QString& /*title*/, const QString& prompt) {
+  m_questions.append(prompt);
+  return m_answer;
+}
+
 void RecordingMessageBoxes::record(Icon icon, const QString& title, const QString& prompt) {
   m_boxes.append(Box{icon, title, prompt});
   if (onShow) onShow(m_boxes.last());

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Puts the program's windows into the states the README shows, for screenshots taken of a
 // virtual display (tools/screenshots/take.sh): the main window after a run, the analysis
-// window, both dialogs, and the report written to a file. Not installed.
+// window, both dialogs, the Evaluate Data window on a data file, and the report written to a
+// file. Not installed.
 //
-//   velmora-screenshots main | analysis [tab] | design | planning | report FILE
+//   velmora-screenshots main | analysis [tab] | design | planning | evaluate DATA | report FILE
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -18,6 +20,7 @@
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/ui/analysis_window.h"
 #include "velmora/ui/design_dialogs.h"
+#include "velmora/ui/evaluate_window.h"
 #include "velmora/ui/main_window.h"
 
 using namespace velmora;
@@ -58,8 +61,21 @@ int main(int argc, char** argv) {
     dialog->txtRank->setText(QStringLiteral("2"));
     dialog->cboScheme->setCurrentText(QStringLiteral("1:2"));
     dialog->plan();
+  } else if (what == QLatin1String("evaluate") && argc > 2) {
+    window.showEvaluateData(QString::fromLocal8Bit(argv[2]));
+    ui::EvaluateWindow* evaluate = window.evaluateWindow();
+    evaluate->resize(1180, 560);
+    evaluate->move(20, 20);
+    window.move(60, 60);  // behind it, out of the picture
+    evaluate->cboStrategy->setCurrentText(QStringLiteral("modified-california"));
+    evaluate->optRank->setChecked(true);
+    evaluate->txtRank->setText(QStringLiteral("1"));
+    evaluate->evaluate();
   } else if (what == QLatin1String("report") && argc > 2) {
     dialogs.answerWith(QString::fromLocal8Bit(argv[2]));
+    window.editSiteAndNotes();  // the site line filled in, as a saved design fills it
+    window.siteAndNotesDialog()->txtSite->setText(QStringLiteral("North Landfill"));
+    window.siteAndNotesDialog()->accept();
     window.exportReport();
     return 0;
   }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The README's screenshots, taken of a virtual display: the main window with its menu bar (at
-# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, both dialogs
-# and the report's first page. Needs xvfb, openbox, imagemagick and poppler-utils.
+# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, both dialogs,
+# the Evaluate Data window on examples/mercury.csv and the report's first page. Needs xvfb, openbox, imagemagick and poppler-utils.
 #
 #   tools/screenshots/take.sh BUILD_DIR [OUT_DIR]     (OUT_DIR defaults to docs/screenshots)
 set -euo pipefail
@@ -42,6 +42,7 @@ shot analysis-power 1 analysis 1
 shot analysis-audit 1 analysis 2
 shot program-design 1 design
 shot sample-size-planning 1 planning
+shot evaluate-verdicts 1 evaluate "$(dirname "$0")/../../examples/mercury.csv"
 
 report=$(mktemp --suffix=.pdf)
 QT_QPA_PLATFORM=offscreen "$tool" report "$report"

@@ -16,13 +16,15 @@ namespace velmora::cli {
 // The most cases of a batch computed at once (--jobs): more threads than that only cost memory.
 inline constexpr int kMaxJobs = 256;
 
-// velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] | --batch FILE [--jobs N], [--format FORMAT] [--audit]
+// velmora-cli --dcfp TEXT --n TEXT --r TEXT [--j TEXT] | --batch FILE [--jobs N] | --design FILE,
+//             [--format FORMAT] [--audit]
 struct Options {
   std::optional<std::string> dcfp;
   std::optional<std::string> n;
   std::optional<std::string> r;
   std::optional<std::string> j;
   std::optional<std::string> batch;  // a file name, or "-" for standard input
+  std::optional<std::string> design;  // a design file saved by the window (.velmora): its four texts
   int jobs = 0;                      // --jobs: cases of a batch computed at once; 0 for one per core
   OutputFormat format = OutputFormat::text;
   bool audit = false;  // --audit: the exact audit of every accepted case

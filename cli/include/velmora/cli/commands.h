@@ -19,9 +19,9 @@ struct BatchProgress {
   std::chrono::milliseconds after{1000};
 };
 
-// One case from --dcfp, --n, --r and --j, or every case of --batch (`in` for "--batch -").
-// 0 when every case was computed, 2 when one was refused, 64 or 74 when the batch could
-// not be read.
+// One case from --dcfp, --n, --r and --j or from the design file of --design, or every case
+// of --batch (`in` for "--batch -"). 0 when every case was computed, 2 when one was refused,
+// 64 or 74 when the batch could not be read, 65 when the design file cannot be used.
 [[nodiscard]] int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
                                  const BatchProgress& progress = {});
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Documents the program hands out: a table on the clipboard, a PDF drawn in memory and a file
-// written in one piece.
+// Documents the program hands out and takes in: a table on the clipboard, a PDF drawn in
+// memory, a file written in one piece, a small file read whole and a large one read as a stream.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +9,9 @@
 #include <QString>
 
 #include <functional>
+#include <istream>
+#include <memory>
+#include <optional>
 
 class QPainter;
 class QPdfWriter;
@@ -34,5 +37,18 @@ QByteArray drawPdf(const QString& title, const QLocale& locale,
 /// old file only once everything is written, so a failure leaves any earlier file as it was.
 /// On failure returns false and, when `error` is given, says why in a short line.
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);
+
+/// `path` opened for reading as bytes, for a reader that takes a stream: a file of a million
+/// lines is read as it goes, never held whole. Null when it cannot be opened (missing, a
+/// folder, not permitted), with why in `error` when given. Safe on any thread.
+std::unique_ptr<std::istream> openForReading(const QString& path, QString* error);
+
+/// The bytes of the file at `path`, at most `maxBytes` of them: a caller that refuses larger
+/// files asks for one byte more than it takes and sees the excess without reading a huge
+/// file whole. Empty (no value), with why in `error` when given, when it cannot be read.
+std::optional<QByteArray> readFileStart(const QString& path, qint64 maxBytes, QString* error);
+
+/// Whether a file (not a folder) exists at `path`.
+bool fileExists(const QString& path);
 
 }  // namespace velmora::platform

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Choosing a file to save to: the interface the windows ask, the toolkit's save dialog, and
-// a stand-in for tests that answers with a name given beforehand.
+// Choosing a file to save to or to open: the interface the windows ask, the toolkit's
+// dialogs, and a stand-in for tests that answers with a name given beforehand.
 #pragma once
 
 #include <QString>
@@ -18,13 +18,17 @@ class FileDialogs {
   /// such as "PDF documents (*.pdf)"; `suggested` is the proposed file name or path.
   virtual QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
                                const QString& filter) = 0;
+  /// Asks for an existing file to open; empty when the user cancels.
+  virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
 };
 
-/// The toolkit's save dialog (it asks before replacing an existing file).
+/// The toolkit's dialogs. The save dialog adds the filter's extension to a name typed
+/// without one and asks before replacing an existing file under the name it returns.
 class QtFileDialogs final : public FileDialogs {
  public:
   QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
                        const QString& filter) override;
+  QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
 };
 
 /// Answers every question with the name it was given (empty: as if cancelled) and keeps the
@@ -36,6 +40,7 @@ class ScriptedFileDialogs final : public FileDialogs {
 
   QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
                        const QString& filter) override;
+  QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
 
  private:
   QString m_answer;

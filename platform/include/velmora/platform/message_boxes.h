@@ -4,7 +4,8 @@
 //
 // A prompt is built the classic way: its lines are joined by a lone carriage return ("\r"),
 // and every carriage return starts a new line in the box (two in a row leave an empty line).
-// Each box has one OK button; its answer is never used, so the calls return nothing.
+// Each box has one OK button; its answer is never used, so those calls return nothing. The
+// one question is whether to save a changed design before it is set aside.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,9 @@
 class QWidget;
 
 namespace velmora::platform {
+
+/// The answers to "save the changes first?".
+enum class SaveChanges { save, discard, cancel };
 
 class MessageBoxes {
  public:
@@ -21,6 +25,8 @@ class MessageBoxes {
   virtual void showWarning(const QString& title, const QString& prompt) = 0;
   /// A modal box with the information icon and a single OK button.
   virtual void showInformation(const QString& title, const QString& prompt) = 0;
+  /// A modal question with Save, Discard and Cancel (the default: Save).
+  virtual SaveChanges askToSaveChanges(const QString& title, const QString& prompt) = 0;
 };
 
 /// The prompt as a box shows it: every lone "\r" (and "\r\n") becomes a line break.
@@ -35,6 +41,7 @@ class QtMessageBoxes final : public MessageBoxes {
 
   void showWarning(const QString& title, const QString& prompt) override;
   void showInformation(const QString& title, const QString& prompt) override;
+  SaveChanges askToSaveChanges(const QString& title, const QString& prompt) override;
 
  private:
   QWidget* m_parent;

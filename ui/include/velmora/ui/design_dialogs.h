@@ -8,6 +8,9 @@
 // writes the results into the form's boxes as if typed, closes the dialog and calculates, as
 // a press of Calculate does. Values the tools refuse are refused
 // here, in a line of the dialog that says what is expected, and the form stays as it was.
+//
+// Site and Notes (File menu): the site's name and notes a saved design carries and the
+// report's site line shows.
 #pragma once
 
 #include <QDialog>
@@ -17,10 +20,12 @@
 
 #include "velmora/analysis/design_helper.h"
 #include "velmora/analysis/planner.h"
+#include "velmora/records/design_file.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace velmora::ui {
@@ -50,6 +55,14 @@ class ProgramDesignDialog final : public QDialog {
   /// Use These Values: the design's r and DCFP into the form's boxes, or the refusal here.
   /// True when the values went into the form.
   bool useValues();
+
+  /// The four fields as typed (a saved design keeps them), and putting them back.
+  records::ProgramInputs inputs() const;
+  void setInputs(const records::ProgramInputs& inputs);
+
+ signals:
+  /// After Use These Values wrote the design's values into the form, before it calculates.
+  void valuesUsed();
 
  private:
   void useValuesAndCalculate();
@@ -87,6 +100,20 @@ class SampleSizePlanningDialog final : public QDialog {
   void useValuesAndCalculate();
   std::optional<Expected<analysis::SampleSizePlan>> m_plan;  // of the texts as they stand, when planned
   frmMain& m_form;
+};
+
+class SiteAndNotesDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit SiteAndNotesDialog(QWidget* parent = nullptr);
+
+  QLineEdit* txtSite = nullptr;
+  QPlainTextEdit* txtNotes = nullptr;
+
+  void setValues(const QString& site, const QString& notes);
+  QString site() const;
+  QString notes() const;
 };
 
 }  // namespace velmora::ui

@@ -4,7 +4,14 @@
 // The form itself is frmMain (frm_main.h), the widget named "frmMain" below the bar, with
 // every control, caption, colour, tab order and access key of the design. This window adds
 // only the bar and what its items open: the analysis window, the program-design and
-// sample-size planning dialogs, the report and the copy of the results.
+// sample-size planning dialogs, the report, the copy of the results, the Evaluate Data window
+// (File › Evaluate Data…, or a CSV file dropped on the window), and the design kept in a
+// file (velmora/records/design_file.h: the four boxes as typed, the site's name and notes,
+// the Program Design inputs while the boxes hold what that dialog wrote).
+//
+// The title names the design's file and marks unsaved changes; Open Design and closing the
+// window ask first whether to save them. A file that is not a design is refused with the
+// reason and changes nothing; a save that fails says so and leaves the earlier file whole.
 //
 // The bar's own access keys (Alt+F, Alt+N, Alt+H) leave Alt+C, P, R, X and A to the form's
 // buttons; a lone Alt does not move the focus to the bar, so Enter still presses Calculate;
@@ -14,7 +21,13 @@
 
 #include <QMainWindow>
 
+#include <QString>
+
 #include <memory>
+#include <optional>
+
+#include "velmora/platform/recent_files.h"
+#include "velmora/records/design_file.h"
 
 class QAction;
 class QLabel;
@@ -33,6 +46,8 @@ class frmMain;
 class AnalysisWindow;
 class ProgramDesignDialog;
 class SampleSizePlanningDialog;
+class EvaluateWindow;
+class SiteAndNotesDialog;
 
 class MainWindow final : public QMainWindow {
   Q_OBJECT
@@ -52,12 +67,18 @@ class MainWindow final : public QMainWindow {
 
   // The bar's items.
   QMenu* menuFile = nullptr;
+  QAction* actOpenDesign = nullptr;
+  QMenu* menuRecentDesigns = nullptr;  // an item per file, newest first
+  QAction* actSaveDesign = nullptr;
+  QAction* actSaveDesignAs = nullptr;
+  QAction* actSiteAndNotes = nullptr;
   QAction* actExportReport = nullptr;
   QAction* actCopyResults = nullptr;
   QAction* actPrintPreview = nullptr;
   QAction* actPrintWithDialog = nullptr;  // "Print…": the printer chosen in the dialog
   QAction* actPrint = nullptr;            // as the Print button: the default printer
   QAction* actExit = nullptr;
+  QAction* actEvaluateData = nullptr;
   QMenu* menuAnalysis = nullptr;
   QAction* actAnalysisWindow = nullptr;
   QAction* actProgramDesign = nullptr;
@@ -76,6 +97,26 @@ class MainWindow final : public QMainWindow {
   AnalysisWindow* analysisWindow() const { return m_analysis; }
   ProgramDesignDialog* programDesignDialog() const { return m_programDesign; }
   SampleSizePlanningDialog* sampleSizePlanningDialog() const { return m_planning; }
+  SiteAndNotesDialog* siteAndNotesDialog() const { return m_siteAndNotes; }
+
+  // ---- the design in a file (main_window_design.cpp) ----
+  /// The design as it stands in the window, as Save would write it.
+  records::DesignFile currentDesign() const;
+  /// The file the design was last opened from or saved to; empty for a new design.
+  const QString& designPath() const { return m_designPath; }
+  /// Save Design: to its file, or as Save Design As when it has none. True when saved.
+  bool saveDesign();
+  /// Save Design As: asks for a file name (".velmora" added when missing) and saves there.
+  bool saveDesignAs();
+  /// Open Design: asks for a file and opens it.
+  void openDesign();
+  /// Opens the design in `path`: its texts into the boxes, calculated as Calculate does.
+  /// A file that cannot be read or is no design is refused with the reason in a message box
+  /// and nothing changes; so does Cancel at the question whether to save unsaved changes.
+  /// True when opened.
+  bool openDesignFile(const QString& path);
+  /// Site and Notes…: the small dialog for the site's name and the notes.
+  void editSiteAndNotes();
 
   /// Copy Results: the grid on the clipboard as tab-separated text and as an HTML table, each
   /// after a line naming the inputs the results belong to.
@@ -90,13 +131,33 @@ class MainWindow final : public QMainWindow {
   void showProgramDesign();
   void showSampleSizePlanning();
 
+  /// Evaluate Data…: asks for a monitoring data file and opens the Evaluate Data window on
+  /// it; a dropped CSV file opens it the same way, named by `showEvaluateData(path)`.
+  void evaluateData();
+  void showEvaluateData(const QString& path);
+  /// The Evaluate Data window once opened (one instance, kept while this window lives).
+  EvaluateWindow* evaluateWindow() const { return m_evaluate; }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
+  void buildDesignMenu();  // main_window_design.cpp
   void showWhatTheResultsAreFor();
+  void makeProgramDesign();
+
+  // The design in a file (main_window_design.cpp).
+  bool saveDesignTo(const QString& path);
+  void openRecentDesign(const QString& path);
+  void fillRecentDesigns();
+  void programDesignUsed();
+  void showDesignState();
+  bool mayLeaveDesign();  // no unsaved changes, or they were saved or discarded
+  QString designName() const;
 
   frmMain* m_form = nullptr;
   std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
@@ -109,7 +170,22 @@ class MainWindow final : public QMainWindow {
   AnalysisWindow* m_analysis = nullptr;
   ProgramDesignDialog* m_programDesign = nullptr;
   SampleSizePlanningDialog* m_planning = nullptr;
+  EvaluateWindow* m_evaluate = nullptr;
+  SiteAndNotesDialog* m_siteAndNotes = nullptr;
   bool m_centred = false;
+
+  // The design in a file.
+  struct UsedProgram {
+    records::ProgramInputs inputs;
+    QString dcfp;  // what Program Design wrote into the DCFP and r boxes: the inputs are the
+    QString r;     // design's only while the boxes still hold these
+  };
+  QString m_designPath;
+  records::DesignFile m_savedDesign;  // as the file holds it; empty boxes for a new design
+  QString m_site;
+  QString m_notes;
+  std::optional<UsedProgram> m_program;
+  platform::RecentFiles m_recentDesigns{QStringLiteral("recentDesigns"), 6};
 };
 
 }  // namespace velmora::ui
