@@ -385,7 +385,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
                    {"--format", &format}});
   line.addCommand(kCurvesWord, Command::curves,
                   {{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}, {"--j", &curves.j},
-                   {"--format", &format}});
+                   {"--rule", &curves.rule}, {"--format", &format}});
   line.addCommand(kStrategiesWord, Command::strategies,
                   {{"--dcfp", &strategies.dcfp}, {"--n", &strategies.n}, {"--r", &strategies.r},
                    {"--j", &strategies.j}, {"--rules", &strategies.rules}, {"--rank", &strategies.rank},
@@ -426,7 +426,7 @@ constexpr const char* kDesignUsage =
 constexpr const char* kPlanUsage =
     "velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|csv|json]";
 constexpr const char* kCurvesUsage =
-    "velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|text|json]";
+    "velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--rule NAME] [--format csv|text|json]";
 constexpr const char* kStrategiesUsage =
     R"(velmora-cli strategies --dcfp D --n N --r R [--j J] [--rules LIST] [--rank K]
                               [--shifted S] [--format text|csv|json])";
@@ -446,16 +446,21 @@ and by the calculator's own float32 arithmetic. csv: a header and one row per te
 )";
 
 constexpr const char* kCurvesText = R"(curves: after the calculation on the four texts (refused as the calculation refuses
-them), for each test the CFP by rank, from 1 to a few ranks past the largest chosen
-rank (a sample of them beyond a few hundred ranks, or where ranks are costly, that
-keeps every chosen rank and its neighbours), by the calculator's float32 arithmetic
-and exactly, with the chosen rank and the j bound min(j, n) marked; and the power of
-the chosen rank by shift, 0 to 5 standard deviations in steps of 0.25, by the
-calculator's power arithmetic (at 2, 3 and 4 the cells before their rounding) and
-exactly, with the reference power curve. The calculator's power is a normal-theory
-model of the test, so the two power curves differ by model error and arithmetic
-error together. --format csv (the default): a header, then one row per point;
-text: two tables per test; json: one object.
+them), for each test and every rank from 1 to a few ranks past the largest chosen
+rank: the CFP by the calculator's float32 arithmetic and exactly, whether the exact
+CFP meets the DCFP as typed, the exact power at 2, 3 and 4 standard deviations and
+the rating it earns, with the chosen rank and the j bound min(j, n) marked (the
+rows of the analysis window's table of every rank); and the power of the chosen
+rank by shift, 0 to 5 standard deviations in steps of 0.25, by the calculator's
+power arithmetic (at 2, 3 and 4 the cells before their rounding) and exactly, with
+the reference power curve. The calculator's power is a normal-theory model of the
+test, so the two power curves differ by model error and arithmetic error together.
+With --rule NAME (a retest strategy, as strategies takes it) the same for that
+strategy alone, with its own chosen rank (the largest rank <= min(j, n) whose exact
+CFP meets the DCFP), read and refused as strategies reads and refuses a design;
+the calculator's float32 CFP only for a rule that is one of its tests (1-of-1 to
+1-of-4). --format csv (the default): a header, then one row per rank and per
+shift; text: two tables per test; json: one object.
 )";
 
 constexpr const char* kStrategiesText = R"(strategies: for each retest strategy of --rules (names separated by commas; by

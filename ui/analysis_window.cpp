@@ -16,19 +16,75 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QAbstractTableModel>
+#include <QDir>
+#include <QTableView>
+
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 
 #include "analysis_charts.h"
+#include "velmora/platform/documents.h"
+#include "velmora/platform/file_dialogs.h"
+#include "velmora/platform/message_boxes.h"
+#include "velmora/ui/rank_table.h"
 #include "velmora/ui/results_table.h"
 
 namespace velmora::ui {
 
+// What the worker and the window share. The worker writes the progress and each finished part
+// under the lock; the window's timer reads them. No widget is touched from the worker.
 struct AnalysisWindow::Job {
   std::atomic<bool> stop{false};
-  std::atomic<int> stepsDone{0};
+  std::mutex lock;
+  AnalysisProgress progress;           // under lock
+  std::optional<AnalysisData> parts;   // under lock: what is finished so far
+  int partCount = 0;                   // under lock: how many parts were handed over
   // Written by the worker before its thread finishes: none when stopped.
   Expected<std::optional<AnalysisData>> result = std::optional<AnalysisData>();
+};
+
+// The table of every rank for a view: thousands of rows, so a model rather than an item each.
+class AnalysisWindow::RankModel final : public QAbstractTableModel {
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+
+  void setTable(ResultsTable table) {
+    beginResetModel();
+    m_table = std::move(table);
+    endResetModel();
+  }
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(m_table.rows.size());
+  }
+  int columnCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(m_table.header.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return {};
+    const QString& cell = m_table.rows[index.row()][index.column()];
+    if (role == Qt::DisplayRole) return cell;
+    if (role == Qt::FontRole && m_table.rows[index.row()].back().startsWith(QStringLiteral("chosen"))) {
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
+    if (role == Qt::TextAlignmentRole && index.column() > 0) {
+      return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return {};
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_table.header.size()) return {};
+    if (role == Qt::DisplayRole) return m_table.header[section];
+    if (role == Qt::ToolTipRole) return m_table.headerTips.value(section);
+    return {};
+  }
+
+ private:
+  ResultsTable m_table;
 };
 
 namespace {
@@ -59,7 +115,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   lblStatus = new QLabel(kWaiting, this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
   progress = new QProgressBar(this);
-  progress->setRange(0, kAnalysisSteps);
+  progress->setRange(0, 1000);  // permille of the whole job
   progress->setVisible(false);
   btnStop = new QPushButton(QStringLiteral("&Stop"), this);
   btnStop->setObjectName(QStringLiteral("btnStop"));
@@ -98,7 +154,44 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auditLayout->addWidget(auditTable, 1);
   auditLayout->addWidget(lblDifferences);
   tabs->addTab(auditPage, QStringLiteral("&Audit"));
+
+  auto* ranksPage = new QWidget(tabs);
+  auto* ranksLayout = new QVBoxLayout(ranksPage);
+  lblRanksFor = new QLabel(ranksPage);
+  lblRanksFor->setObjectName(QStringLiteral("lblRanksFor"));
+  lblRanksFor->setWordWrap(true);
+  rankTable = new QTableView(ranksPage);
+  rankTable->setObjectName(QStringLiteral("rankTable"));
+  m_rankModel = new RankModel(rankTable);
+  rankTable->setModel(m_rankModel);
+  rankTable->verticalHeader()->setVisible(false);
+  rankTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+  rankTable->setAccessibleName(QStringLiteral("Every rank"));
+  rankTable->setAccessibleDescription(QStringLiteral(
+      "For each test and every rank up to the charts' last: the design's and the exact CFP, whether it meets the "
+      "DCFP, the exact power at 2, 3 and 4 standard deviations and its rating."));
+  auto* rankButtons = new QHBoxLayout;
+  btnCopyRanks = new QPushButton(QStringLiteral("&Copy"), ranksPage);
+  btnCopyRanks->setObjectName(QStringLiteral("btnCopyRanks"));
+  btnCopyRanks->setToolTip(QStringLiteral("Puts the table on the clipboard, after the line naming its inputs."));
+  btnExportRanks = new QPushButton(QStringLiteral("&Export CSV..."), ranksPage);
+  btnExportRanks->setObjectName(QStringLiteral("btnExportRanks"));
+  btnExportRanks->setToolTip(QStringLiteral("Writes the table to a csv file, its first line naming its inputs."));
+  rankButtons->addStretch(1);
+  rankButtons->addWidget(btnCopyRanks);
+  rankButtons->addWidget(btnExportRanks);
+  ranksLayout->addWidget(lblRanksFor);
+  ranksLayout->addWidget(rankTable, 1);
+  ranksLayout->addLayout(rankButtons);
+  tabs->addTab(ranksPage, QStringLiteral("Every Ran&k"));
   layout->addWidget(tabs, 1);
+
+  m_ownFileDialogs = std::make_unique<platform::QtFileDialogs>();
+  m_ownMessageBoxes = std::make_unique<platform::QtMessageBoxes>(this);
+  m_fileDialogs = m_ownFileDialogs.get();
+  m_messageBoxes = m_ownMessageBoxes.get();
+  connect(btnCopyRanks, &QPushButton::clicked, this, &AnalysisWindow::copyRankTable);
+  connect(btnExportRanks, &QPushButton::clicked, this, &AnalysisWindow::exportRankTable);
 
   m_progressTimer = new QTimer(this);
   m_progressTimer->setInterval(100);
@@ -124,12 +217,23 @@ AnalysisWindow::~AnalysisWindow() {
 void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
   if (m_job) m_job->stop = true;
   m_data.reset();
+  m_shown.reset();
+  m_partsShown = 0;
   emptyViews();
   auto job = std::make_shared<Job>();
   m_job = job;
   QThread* thread = QThread::create([job, results, texts] {
-    job->result = computeAnalysis(results, texts, job->stop,
-                                  [&job](int steps) { job->stepsDone = steps; });
+    AnalysisListener listener;
+    listener.progress = [&job](const AnalysisProgress& told) {
+      const std::lock_guard<std::mutex> held(job->lock);
+      job->progress = told;
+    };
+    listener.partDone = [&job](const AnalysisData& parts) {
+      const std::lock_guard<std::mutex> held(job->lock);
+      job->parts = parts;
+      ++job->partCount;
+    };
+    job->result = computeAnalysis(results, texts, job->stop, listener);
   });
   m_workers.push_back({thread, job});
   connect(thread, &QThread::finished, this, [this, thread, job] {
@@ -159,13 +263,51 @@ void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
 
 void AnalysisWindow::stop() {
   if (!m_job) return;
-  m_job->stop = true;
-  m_job.reset();
+  std::shared_ptr<Job> job = std::move(m_job);
+  job->stop = true;
   m_progressTimer->stop();
   progress->setVisible(false);
   btnStop->setVisible(false);
-  lblStatus->setText(QStringLiteral("Stopped: this run's exact values and curves were not finished. "
-                                    "Calculate again to start over."));
+  std::optional<AnalysisData> parts;
+  {
+    const std::lock_guard<std::mutex> held(job->lock);
+    parts = job->parts;
+  }
+  if (parts && !parts->complete) {
+    showParts(*parts);
+    lblStatus->setText(QStringLiteral("Stopped: what was finished is shown, marked incomplete. "
+                                      "Calculate again for the rest."));
+  } else if (parts) {
+    showAnalysis(*parts);  // it had just finished
+  } else {
+    lblStatus->setText(QStringLiteral("Stopped before any part was finished. Calculate again to start over."));
+  }
+}
+
+void AnalysisWindow::setPlatform(platform::FileDialogs* fileDialogs, platform::MessageBoxes* messageBoxes) {
+  m_fileDialogs = fileDialogs != nullptr ? fileDialogs : m_ownFileDialogs.get();
+  m_messageBoxes = messageBoxes != nullptr ? messageBoxes : m_ownMessageBoxes.get();
+}
+
+void AnalysisWindow::copyRankTable() {
+  if (!m_shown) return;
+  const ResultsTable table = rankTableOf(*m_shown);
+  const QString heading = rankTableHeading(*m_shown);
+  QString html = htmlTable(table);
+  html.insert(html.indexOf(QStringLiteral("<table")), QStringLiteral("<p>%1</p>\n").arg(heading.toHtmlEscaped()));
+  platform::putTableOnClipboard(heading + QLatin1Char('\n') + tabSeparated(table), html);
+}
+
+void AnalysisWindow::exportRankTable() {
+  if (!m_shown) return;
+  QString path = m_fileDialogs->saveFileName(this, QStringLiteral("Export CSV"), QStringLiteral("velmora-ranks.csv"),
+                                             QStringLiteral("CSV files (*.csv)"));
+  if (path.isEmpty()) return;
+  if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) path += QStringLiteral(".csv");
+  QString reason;
+  if (platform::writeWholeFile(path, rankTableCsv(*m_shown).toUtf8(), &reason)) return;
+  m_messageBoxes->showWarning(QStringLiteral("Export Error"), QStringLiteral("The table could not be written to\r%1\r%2")
+                                                                  .arg(QDir::toNativeSeparators(path), reason));
 }
 
 void AnalysisWindow::setStaleNotice(const QString& notice) {
@@ -180,12 +322,28 @@ void AnalysisWindow::clear() {
   progress->setVisible(false);
   btnStop->setVisible(false);
   m_data.reset();
+  m_shown.reset();
   emptyViews();
   lblStatus->setText(kWaiting);
 }
 
+// On the window's thread: the bar (never lower than it stands), the part under way in words,
+// and the parts finished since the last look.
 void AnalysisWindow::showProgress() {
-  if (m_job) progress->setValue(m_job->stepsDone.load());
+  if (!m_job) return;
+  AnalysisProgress now;
+  std::optional<AnalysisData> parts;
+  {
+    const std::lock_guard<std::mutex> held(m_job->lock);
+    now = m_job->progress;
+    if (m_job->partCount != m_partsShown) {
+      parts = m_job->parts;
+      m_partsShown = m_job->partCount;
+    }
+  }
+  progress->setValue(std::max(progress->value(), now.permille));
+  if (!now.stage.empty()) lblStatus->setText(QStringLiteral("Computing: %1 ...").arg(QString::fromStdString(now.stage)));
+  if (parts && !parts->complete) showParts(*parts);
 }
 
 void AnalysisWindow::emptyViews() {
@@ -195,6 +353,10 @@ void AnalysisWindow::emptyViews() {
   auditTable->setRowCount(0);
   auditTable->setColumnCount(0);
   lblDifferences->clear();
+  m_rankModel->setTable({});
+  lblRanksFor->clear();
+  btnCopyRanks->setEnabled(false);
+  btnExportRanks->setEnabled(false);
 }
 
 void AnalysisWindow::showAnalysis(const AnalysisData& data) {
@@ -203,9 +365,15 @@ void AnalysisWindow::showAnalysis(const AnalysisData& data) {
   lblStatus->setText(QStringLiteral("DCFP %1, n = %2, r = %3, j = %4")
                          .arg(QString::fromStdString(data.texts.txtAL).trimmed())
                          .arg(in.n).arg(in.r).arg(in.j));
-  showCharts();
+  showParts(data);
+  emit finished();
+}
 
+// The audit and the table of what is finished; the charts once their curves are.
+void AnalysisWindow::showParts(const AnalysisData& data) {
+  m_shown = data;
   const ResultsTable table = auditTableOf(data);
+  auditTable->clear();
   auditTable->setColumnCount(static_cast<int>(table.header.size()));
   auditTable->setRowCount(static_cast<int>(table.rows.size()));
   auditTable->setHorizontalHeaderLabels(table.header);
@@ -227,19 +395,28 @@ void AnalysisWindow::showAnalysis(const AnalysisData& data) {
     }
   }
   auditTable->resizeColumnsToContents();
-  const QString differences = auditDifferences(data);
+  const bool audited = std::all_of(data.audited.begin(), data.audited.end(), [](bool done) { return done; });
+  const QString differences = audited ? auditDifferences(data)
+                                      : QStringLiteral("Incomplete: the audit of the tests not shown was not finished.");
   lblDifferences->setText(differences);
   QFont font = lblDifferences->font();
   font.setBold(differences.startsWith(QStringLiteral("DIFFERENCES")));
   lblDifferences->setFont(font);
-  emit finished();
+
+  m_rankModel->setTable(rankTableOf(data));
+  rankTable->resizeColumnsToContents();
+  lblRanksFor->setText(rankTableHeading(data));
+  const bool anyRows = std::any_of(data.ranks.begin(), data.ranks.end(), [](const auto& rows) { return rows.has_value(); });
+  btnCopyRanks->setEnabled(anyRows);
+  btnExportRanks->setEnabled(anyRows);
+  if (data.curvesDone) showCharts();
 }
 
 void AnalysisWindow::showCharts() {
-  if (!m_data) return;
-  replaceChart(cfpView, makeCfpChart(m_data->curves, chkLogarithmic->isChecked() ? CfpAxis::logarithmic
-                                                                                 : CfpAxis::linear));
-  replaceChart(powerView, makePowerChart(m_data->curves));
+  if (!m_shown || !m_shown->curvesDone) return;
+  replaceChart(cfpView, makeCfpChart(m_shown->curves, chkLogarithmic->isChecked() ? CfpAxis::logarithmic
+                                                                                  : CfpAxis::linear));
+  replaceChart(powerView, makePowerChart(m_shown->curves));
 }
 
 }  // namespace velmora::ui

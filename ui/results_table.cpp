@@ -102,6 +102,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
     table.differing.append(QList<int>{});
   }
   for (const analysis::SchemeAudit& audit : data.audit.schemes) {
+    if (audit.test == 0) continue;  // not audited yet (a stopped analysis keeps what was done)
     const auto i = static_cast<std::size_t>(audit.test - 1);
     const SchemeResult& design = data.results.schemes[i];
     const int column = static_cast<int>(table.header.size());
@@ -137,6 +138,7 @@ ResultsTable auditTableOf(const AnalysisData& data) {
 QString auditDifferences(const AnalysisData& data) {
   QStringList differences;
   for (const analysis::SchemeAudit& audit : data.audit.schemes) {
+    if (audit.test == 0) continue;  // not audited yet
     const SchemeResult& design = data.results.schemes[static_cast<std::size_t>(audit.test - 1)];
     if (data.rankDiffers(audit.test)) {
       differences.append(QStringLiteral("1:%1: the design chose rank %2, exact arithmetic gives rank %3%4.")

@@ -58,7 +58,8 @@ Expected<std::optional<int>> findExactRank(const ExactDcfp& dcfp, int n, int r, 
   return rank;
 }
 
-Expected<CalculationAudit> auditCalculation(const Results& results, std::string_view dcfpText) {
+Expected<CalculationAudit> auditCalculation(const Results& results, std::string_view dcfpText,
+                                           const std::function<void(const SchemeAudit&)>& schemeDone) {
   const ExactDcfp dcfp(dcfpText);
   const int n = results.inputs.n;
   const int r = results.inputs.r;
@@ -92,6 +93,7 @@ Expected<CalculationAudit> auditCalculation(const Results& results, std::string_
     scheme.ratingExact = ratePowers(scheme.powerExact[1], scheme.powerExact[2]);
     scheme.rating = result.rating;
     audit.evaluations += probe.evaluations();
+    if (schemeDone) schemeDone(scheme);
   }
   return audit;
 }

@@ -6,9 +6,12 @@
 #include <cmath>
 #include <cstddef>
 #include <set>
+#include <utility>
 
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
+#include "velmora/analysis/strategy_arithmetic.h"
+#include "velmora/analysis/strategy_design.h"
 #include "velmora/engine/design_arithmetic.h"
 #include "velmora/engine/parallel.h"
 
@@ -150,6 +153,182 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
       if (!power) return fail(power.error());
       scheme.power.push_back({shift, static_cast<double>(*designed), *power, reference[i]});
     }
+  }
+  return curves;
+}
+
+namespace {
+
+// The seconds one row of scheme 1:t costs, roughly: the design's CFP (the engine's float32
+// row, about (t - 1)^2 r^2 / 2 operations at about 0.4 ns each on this project's machines)
+// and the exact values (under a millisecond at any size). It only sizes the chunks between
+// which progress is told and a stop is heard.
+double rowSeconds(int t, int r) {
+  const double rr = static_cast<double>(r) * static_cast<double>(r);
+  const double tt = static_cast<double>(t);
+  return 4e-10 * (0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r)) + 1e-3;
+}
+
+// A quarter of a second of work between two reports, at least one row per core.
+constexpr double kSecondsPerChunk = 0.25;
+constexpr int kMostRowsPerChunk = 512;
+
+// The exact values of one row.
+Expected<void> fillExact(const StrategyArithmetic& arithmetic, const DcfpFraction& dcfp, int n, int r, RankRow& row) {
+  const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, row.rank);
+  if (!cfp) return fail(cfp.error());
+  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank);
+  if (!decision) return fail(decision.error());
+  row.exactCfp = cfp->value;
+  row.meets = decision->meets;
+  for (std::size_t i = 0; i < kDesignShifts.size(); ++i) {
+    const Expected<double> power = arithmetic.power(n, row.rank, kDesignShifts[i]);
+    if (!power) return fail(power.error());
+    row.power[i] = *power;
+  }
+  row.rating = ratePowers(row.power[1], row.power[2]);
+  return {};
+}
+
+// Ranks 1 to lastRank of one strategy, a chunk at a time: the design's CFPs of the chunk
+// (a scheme of the calculator only) and the exact values of its ranks side by side.
+Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy, const DcfpFraction& dcfp, int n, int r,
+                                                      int lastRank, int chosenRank, int jBoundRank,
+                                                      const RankProgress& progress) {
+  const StrategyArithmetic arithmetic(strategy);
+  const std::optional<int> scheme = strategy.scheme();
+  std::vector<RankRow> rows(static_cast<std::size_t>(std::max(lastRank, 0)));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    RankRow& row = rows[i];
+    row.rank = static_cast<int>(i) + 1;
+    row.chosen = row.rank == chosenRank;
+    row.jBound = row.rank == jBoundRank;
+  }
+  if (progress && !progress(0, lastRank)) return std::nullopt;
+  const double perRow = rowSeconds(scheme.value_or(kSchemeCount), r);
+  const int chunk = std::clamp(static_cast<int>(kSecondsPerChunk / perRow), parallelWidth(), kMostRowsPerChunk);
+  for (int done = 0; done < lastRank;) {
+    const int size = std::min(chunk, lastRank - done);
+    std::vector<int> ranks(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i) ranks[static_cast<std::size_t>(i)] = done + i + 1;
+    if (scheme) {
+      const Expected<std::vector<float>> design = designCfps(n, r, *scheme, ranks);
+      if (!design) return fail(design.error());
+      for (std::size_t i = 0; i < ranks.size(); ++i) {
+        rows[static_cast<std::size_t>(done) + i].designCfp = static_cast<double>((*design)[i]);
+      }
+    }
+    std::vector<std::optional<Problem>> problems(ranks.size());
+    parallelFor(ranks.size(), [&](std::size_t i) {
+      Expected<void> filled = fillExact(arithmetic, dcfp, n, r, rows[static_cast<std::size_t>(done) + i]);
+      if (!filled) problems[i] = std::move(filled.error());
+    });
+    for (std::optional<Problem>& problem : problems) {
+      if (problem) return fail(std::move(*problem));
+    }
+    done += size;
+    if (progress && !progress(done, lastRank)) return std::nullopt;
+  }
+  return rows;
+}
+
+std::string rankText(int rank) { return std::to_string(rank); }
+
+std::string schemeName(int t) { return "1:" + std::to_string(t); }
+
+}  // namespace
+
+std::array<std::string, kRankRowColumns.size()> rankRowTexts(const RankRow& row) {
+  // Nine digits tell every float32 apart; the exact values carry ten.
+  const auto exact = [](double value) { return formatSignificant(static_cast<long double>(value), 10); };
+  return {rankText(row.rank),
+          row.designCfp ? formatSignificant(static_cast<long double>(*row.designCfp), 9) : std::string(),
+          exact(row.exactCfp),
+          row.meets ? "true" : "false",
+          exact(row.power[0]),
+          exact(row.power[1]),
+          exact(row.power[2]),
+          ratingCaption(row.rating)};
+}
+
+int rankRowCount(const Results& results) { return lastRank(results); }
+
+AnalysisCost estimatedCost(const Results& results, int t) {
+  // The audit's few exact CFPs (a search of about four ranks), the curves' own ranks and the
+  // rows; a hundredth of a second at least for each, so that no part weighs nothing.
+  const int r = results.inputs.r;
+  AnalysisCost cost;
+  cost.audit = 0.01 + 4.0 * rankSeconds(t, r);
+  cost.curves = 0.01 + static_cast<double>(curveRanks(results, t).size()) * rankSeconds(t, r);
+  cost.rows = 0.01 + static_cast<double>(lastRank(results)) * rowSeconds(t, r);
+  return cost;
+}
+
+Expected<std::optional<RankRows>> schemeRankRows(const Results& results, std::string_view dcfpText, int t,
+                                                 const RankProgress& progress) {
+  if (t < 1 || t > kSchemeCount) return fail(ProblemKind::refusedRequest, "the test must be one of 1:1 to 1:4");
+  const Expected<DcfpFraction> dcfp = DcfpFraction::read(dcfpText);
+  if (!dcfp) return fail(dcfp.error());
+  const SchemeResult& result = results.schemes[static_cast<std::size_t>(t - 1)];
+  const Expected<Strategy> strategy = parseStrategy("1-of-" + std::to_string(t));
+  if (!strategy) return fail(strategy.error());
+  Expected<std::optional<std::vector<RankRow>>> rows = rankRows(
+      *strategy, *dcfp, results.inputs.n, results.inputs.r, lastRank(results), result.rank, jBound(results), progress);
+  if (!rows) return fail(std::move(rows.error()));
+  if (!*rows) return std::nullopt;
+  RankRows out;
+  out.rule = strategy->canonicalName();
+  out.test = schemeName(t);
+  out.rank = result.rank;
+  out.exceeded = result.exceeded;
+  out.rows = std::move(**rows);
+  return out;
+}
+
+Expected<std::vector<PowerCurvePoint>> powerCurve(const Results& results, int t) {
+  if (t < 1 || t > kSchemeCount) return fail(ProblemKind::refusedRequest, "the test must be one of 1:1 to 1:4");
+  const SchemeResult& result = results.schemes[static_cast<std::size_t>(t - 1)];
+  std::vector<PowerCurvePoint> points;
+  for (const double shift : curveShifts()) {
+    const Expected<float> designed = designPower(results.inputs.n, result.percentile, t, shift);
+    if (!designed) return fail(designed.error());
+    const Expected<double> power = exactPower(results.inputs.n, result.rank, t, shift);
+    if (!power) return fail(power.error());
+    const Expected<double> reference = referencePower(shift);
+    if (!reference) return fail(reference.error());
+    points.push_back({shift, static_cast<double>(*designed), *power, *reference});
+  }
+  return points;
+}
+
+Expected<RuleCurves> computeRuleCurves(const Strategy& strategy, std::string_view dcfpText, int n, int r, int j) {
+  const Expected<DcfpFraction> dcfp = DcfpFraction::read(dcfpText);
+  if (!dcfp) return fail(dcfp.error());
+  const Expected<StrategyRow> design = designStrategy(strategy, *dcfp, n, r, j);
+  if (!design) return fail(design.error());
+  RuleCurves curves;
+  curves.n = n;
+  curves.r = r;
+  curves.j = j;
+  curves.jBound = std::min(j, n);
+  curves.lastRank = std::min(n, design->rank + kCurveRanksPastChosen);
+  curves.ranks.rule = design->rule;
+  const std::optional<int> scheme = strategy.scheme();
+  curves.ranks.test = scheme ? schemeName(*scheme) : design->rule;
+  curves.ranks.rank = design->rank;
+  curves.ranks.exceeded = design->exceeded;
+  Expected<std::optional<std::vector<RankRow>>> rows =
+      rankRows(strategy, *dcfp, n, r, curves.lastRank, design->rank, curves.jBound, {});
+  if (!rows) return fail(std::move(rows.error()));
+  curves.ranks.rows = std::move(**rows);  // nothing stops it
+
+  const StrategyArithmetic arithmetic(strategy);
+  for (const double shift : curveShifts()) {
+    const Expected<double> power = arithmetic.power(n, design->rank, shift);
+    if (!power) return fail(power.error());
+    const Expected<double> reference = referencePower(shift);
+    if (!reference) return fail(reference.error());
+    curves.power.push_back({shift, *power, *reference});
   }
   return curves;
 }

@@ -4,6 +4,7 @@
 // the CFP computed to full precision and the DCFP as typed.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,7 +59,11 @@ struct CalculationAudit {
 // Audits the results of a completed run. `dcfpText` is the DCFP text of that run, read
 // exactly. Refused when the results lie outside the exact tools' domain, which those of a
 // run the calculator accepted never do.
-[[nodiscard]] Expected<CalculationAudit> auditCalculation(const Results& results, std::string_view dcfpText);
+// `schemeDone`, when given, is told each scheme's audit as soon as it is complete (a window
+// shows them as they arrive).
+[[nodiscard]] Expected<CalculationAudit> auditCalculation(
+    const Results& results, std::string_view dcfpText,
+    const std::function<void(const SchemeAudit&)>& schemeDone = {});
 
 // The largest rank <= maxRank whose exact CFP meets the DCFP, none when rank 1 fails, by
 // galloping from `hint` (a rank expected to lie near the answer) and bisection on the

@@ -29,8 +29,14 @@
 // No toolkit, no I/O: plain structs of ints, doubles and bools.
 
 #include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "velmora/analysis/dcfp_fraction.h"
+#include "velmora/analysis/strategy.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/problem.h"
@@ -92,5 +98,93 @@ struct CalculationCurves {
 // The curves of a completed run (Outcome::results of an accepted calculation). Refused when
 // the results lie outside the exact tools' domain, which those of an accepted run never do.
 [[nodiscard]] Expected<CalculationCurves> computeCurves(const Results& results);
+
+// ---- The table of every rank --------------------------------------------------------------
+//
+// For a test and every rank from 1 to the last rank of the curves (none left out, unlike the
+// charts' sample): the design's CFP, the exact CFP, whether it meets the DCFP as typed
+// (decided exactly), the exact power of one shifted comparison at 2, 3 and 4 standard
+// deviations and the rating those powers earn. The window's table, its Copy and Export and
+// velmora-cli curves all take these rows and their texts (rankRowTexts), so that they show the
+// same digits. The exact values come from the retest strategies' arithmetic
+// (StrategyArithmetic), one for every strategy, so that a scheme 1:t and the rule 1-of-t
+// give the same rows, and any other rule its own (curves --rule).
+
+struct RankRow {
+  int rank = 0;
+  std::optional<double> designCfp;  // the design's float32 CFP; only a scheme 1:t of the calculator has one
+  double exactCfp = 0.0;            // relative error below kCfpRelativeErrorBound
+  bool meets = false;               // exact CFP <= the DCFP as typed, decided exactly
+  std::array<double, 3> power{};    // one comparison shifted by 2, 3 and 4 standard deviations
+  Rating rating = Rating::low;      // the calculator's rule on the powers at 3 and 4 (RatePowers)
+  bool chosen = false;              // the test's chosen rank
+  bool jBound = false;              // min(j, n)
+};
+
+struct RankRows {
+  std::string rule;         // the strategy's canonical name: "1-of-2", "modified-california"
+  std::string test;         // "1:2" for a scheme of the calculator, else the rule
+  int rank = 0;             // the chosen rank
+  bool exceeded = false;    // "DCFP exceeded at max = 1": even rank 1 fails the DCFP
+  std::vector<RankRow> rows;  // ranks 1 .. the last rank, increasing
+};
+
+// Told the ranks done of `total` as they are done (on the calling thread, never from two
+// threads at once); returns false to stop the work.
+using RankProgress = std::function<bool(int done, int total)>;
+
+// The columns of rankRowTexts, as csv names them.
+inline constexpr std::array<const char*, 8> kRankRowColumns{
+    "rank", "design_cfp", "exact_cfp", "meets", "power_2sd", "power_3sd", "power_4sd", "rating"};
+
+// A row as text, locale-free, one text per kRankRowColumns: the design's CFP with the nine
+// digits that tell float32 values apart (empty where there is none), the exact values to ten
+// significant digits, "true"/"false", the rating's caption.
+[[nodiscard]] std::array<std::string, kRankRowColumns.size()> rankRowTexts(const RankRow& row);
+
+// The rows of scheme 1:t of an accepted run, ranks 1 to CalculationCurves::lastRank, the
+// DCFP read from `dcfpText` (the run's text). None when `progress` stops the work.
+[[nodiscard]] Expected<std::optional<RankRows>> schemeRankRows(const Results& results, std::string_view dcfpText, int t,
+                                                               const RankProgress& progress = {});
+
+// Scheme 1:t's power curve alone (SchemeCurves::power), for a front end that takes the CFP
+// by rank from the rows.
+[[nodiscard]] Expected<std::vector<PowerCurvePoint>> powerCurve(const Results& results, int t);
+
+// The ranks of a run's rows (1 to CalculationCurves::lastRank), for a progress total.
+[[nodiscard]] int rankRowCount(const Results& results);
+
+// Rough seconds of the parts of scheme 1:t's analysis: the audit, the curves and the rows.
+// Only a progress bar's weights, never a result.
+struct AnalysisCost {
+  double audit = 0.0;
+  double curves = 0.0;
+  double rows = 0.0;
+};
+[[nodiscard]] AnalysisCost estimatedCost(const Results& results, int t);
+
+// A retest strategy's curves for a design: its chosen rank (the largest rank <= min(j, n)
+// whose exact CFP meets the DCFP, as the strategies command chooses it), the rows of ranks 1
+// to kCurveRanksPastChosen past it (at most n), and the exact power of the chosen rank by
+// shift beside the reference power curve.
+struct RulePowerPoint {
+  double shift = 0.0;
+  double exactPower = 0.0;      // StrategyArithmetic::power, one shifted comparison
+  double referencePower = 0.0;  // ReferencePower
+};
+
+struct RuleCurves {
+  int n = 0;
+  int r = 0;
+  int j = 0;
+  int jBound = 0;    // min(j, n)
+  int lastRank = 0;  // min(n, chosen rank + kCurveRanksPastChosen)
+  RankRows ranks;
+  std::vector<RulePowerPoint> power;  // kCurveShiftCount shifts, 0 .. 5
+};
+
+// Refused as the strategies command refuses a design (sizes, the DCFP's text).
+[[nodiscard]] Expected<RuleCurves> computeRuleCurves(const Strategy& strategy, std::string_view dcfpText, int n, int r,
+                                                     int j);
 
 }  // namespace velmora::analysis

@@ -52,12 +52,13 @@ struct PlanOptions {
   OutputFormat format = OutputFormat::text;
 };
 
-// velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--format csv|json]
+// velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--rule NAME] [--format text|csv|json]
 struct CurvesOptions {
   std::optional<std::string> dcfp;
   std::optional<std::string> n;
   std::optional<std::string> r;
   std::optional<std::string> j;
+  std::optional<std::string> rule;  // a retest strategy's curves instead of the calculation's four tests
   OutputFormat format = OutputFormat::csv;
 };
 

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the analysis window and the report show beside a run: the exact audit, the exact
-// powers and ratings at the chosen ranks, and the curves. All of it comes from the exact
-// tools; this only gathers it, step by step, so that a worker thread can report progress
-// and stop between the steps.
+// powers and ratings at the chosen ranks, the curves and the rows of every rank. All of it
+// comes from the exact tools; this only gathers it, part by part, so that a worker thread can
+// tell its progress in words, hand over each finished part and stop between parts.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "velmora/analysis/audit.h"
 #include "velmora/analysis/curves.h"
@@ -20,6 +22,13 @@ struct AnalysisData {
   InputTexts texts;
   analysis::CalculationAudit audit;  // with each scheme's exact powers and the rating they earn
   analysis::CalculationCurves curves;
+  std::array<std::optional<analysis::RankRows>, kSchemeCount> ranks;  // element t - 1: 1:t's rows, once computed
+
+  // What is finished: the audit of scheme 1:t (audited[t - 1]), the curves, everything. A
+  // stopped analysis keeps what was finished, with `complete` false.
+  std::array<bool, kSchemeCount> audited{};
+  bool curvesDone = false;
+  bool complete = false;
 
   /// Where the design's and the exact arithmetic part for scheme 1:t: another rank, or
   /// another rating.
@@ -27,14 +36,27 @@ struct AnalysisData {
   bool ratingDiffers(int t) const;
 };
 
-/// The number of steps computeAnalysis reports: the audit, then the curves.
-inline constexpr int kAnalysisSteps = 2;
+/// Where the work stands: a share of the whole that never goes back, and the part under way
+/// in words ("exact CFP, 1:3, rank 15 of 40").
+struct AnalysisProgress {
+  int permille = 0;
+  std::string stage;
+};
 
-/// Computes everything for an accepted run, calling `stepDone(k)` after step k of
-/// kAnalysisSteps. Stops early, returning nothing, as soon as `stop` is set between steps.
-/// Refused when the exact tools refuse the results, which those of an accepted run never are.
+/// Told, on the worker's thread, how far the work is and each time a part is finished (the
+/// analysis so far, `complete` false until the last part).
+struct AnalysisListener {
+  std::function<void(const AnalysisProgress&)> progress;
+  std::function<void(const AnalysisData&)> partDone;
+};
+
+/// Computes everything for an accepted run: the audit scheme by scheme, the rows of every rank
+/// test by test, then the curves. Stops early, returning nothing, as soon as `stop` is set
+/// (between parts, and between chunks of rows); what was finished by then was handed to
+/// `listener.partDone`. Refused when the exact tools refuse the results, which those of an
+/// accepted run never are.
 Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
-                                            const std::atomic<bool>& stop,
-                                            const std::function<void(int)>& stepDone = {});
+                                                      const std::atomic<bool>& stop,
+                                                      const AnalysisListener& listener = {});
 
 }  // namespace velmora::ui

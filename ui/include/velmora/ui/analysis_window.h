@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The analysis window: beside the form, what exact arithmetic says about its last run. Three
-// tabs: the CFP by rank, the power by shift, and the audit.
+// The analysis window: beside the form, what exact arithmetic says about its last run. Four
+// tabs: the CFP by rank, the power by shift, the audit, and the table of every rank (with
+// Copy and Export CSV).
 //
 // It is modeless and there is one of it: closing it hides it, and it comes back where it was.
 // It follows every accepted Calculate of the form and empties on Reset. The exact values and
-// the curves are computed on a worker thread with a progress bar and a Stop button, so the
-// form never waits for them; a newer run, Reset or Stop leaves the older work unused.
+// the curves are computed on a worker thread, so the form never waits for them: one progress
+// bar over the whole job, never going back, says in words what is under way, and the audit
+// and the table fill test by test as their parts are finished. The worker never touches a
+// widget: it leaves its progress and finished parts in the job, and a timer on the window's
+// thread shows them. Stop keeps what was finished, marked incomplete; a newer run or Reset
+// leaves the older work unused.
 #pragma once
 
 #include <QWidget>
@@ -16,11 +21,17 @@
 
 #include "velmora/ui/analysis_data.h"
 
+namespace velmora::platform {
+class FileDialogs;
+class MessageBoxes;
+}  // namespace velmora::platform
+
 class QChartView;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 class QTabWidget;
 class QThread;
@@ -39,14 +50,23 @@ class AnalysisWindow final : public QWidget {
   void follow(const Results& results, const InputTexts& texts);
   /// Empties the window (Reset of the form), stopping any work under way.
   void clear();
-  /// Stops the work under way; the window says it stopped.
+  /// Stops the work under way; the window keeps what was finished, marked incomplete.
   void stop();
+  /// Where Export CSV asks for a file and tells a failure (the toolkit's dialogs unless set;
+  /// the window does not own them).
+  void setPlatform(platform::FileDialogs* fileDialogs, platform::MessageBoxes* messageBoxes);
+  /// The table of every rank: on the clipboard, or into a csv file chosen in a dialog.
+  void copyRankTable();
+  void exportRankTable();
   /// Says, above the tabs, that the form's boxes no longer hold the inputs of what is shown
   /// (`notice`), or nothing when they do (empty).
   void setStaleNotice(const QString& notice);
 
-  /// The analysis shown, once finished.
+  /// The analysis of the last run, once finished (none when stopped).
   const std::optional<AnalysisData>& data() const { return m_data; }
+  /// What the window shows: the finished analysis, or the parts finished so far (complete
+  /// false), which Stop keeps.
+  const std::optional<AnalysisData>& shown() const { return m_shown; }
   /// True while a worker computes for the last run.
   bool working() const { return m_job != nullptr; }
 
@@ -56,6 +76,10 @@ class AnalysisWindow final : public QWidget {
   QChartView* powerView = nullptr;
   QTableWidget* auditTable = nullptr;
   QLabel* lblDifferences = nullptr;
+  QLabel* lblRanksFor = nullptr;  // the inputs the table's rows belong to
+  QTableView* rankTable = nullptr;
+  QPushButton* btnCopyRanks = nullptr;
+  QPushButton* btnExportRanks = nullptr;
   QLabel* lblStatus = nullptr;
   QLabel* lblStale = nullptr;  // hidden while the boxes hold the inputs shown
   QProgressBar* progress = nullptr;
@@ -73,11 +97,20 @@ class AnalysisWindow final : public QWidget {
   };
 
   void showAnalysis(const AnalysisData& data);
+  void showParts(const AnalysisData& data);
   void showCharts();
   void showProgress();
   void emptyViews();
 
   std::optional<AnalysisData> m_data;
+  std::optional<AnalysisData> m_shown;
+  class RankModel;
+  RankModel* m_rankModel = nullptr;
+  std::unique_ptr<platform::FileDialogs> m_ownFileDialogs;
+  std::unique_ptr<platform::MessageBoxes> m_ownMessageBoxes;
+  platform::FileDialogs* m_fileDialogs = nullptr;
+  platform::MessageBoxes* m_messageBoxes = nullptr;
+  int m_partsShown = 0;  // the job's parts shown so far
   std::shared_ptr<Job> m_job;     // the work for the last run; null when none is under way
   std::vector<Worker> m_workers;  // every thread still running, current or left unused
   QTimer* m_progressTimer = nullptr;
