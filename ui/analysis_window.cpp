@@ -35,8 +35,9 @@ namespace {
 
 const QString kWaiting = QStringLiteral("No results yet: press Calculate in the main window.");
 
-QChartView* makeChartView(QWidget* parent) {
+QChartView* makeChartView(QWidget* parent, const QString& accessibleName) {
   auto* view = new QChartView(parent);
+  view->setAccessibleName(accessibleName);  // else a screen reader announces an unnamed graphic
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumSize(560, 380);
   return view;
@@ -80,12 +81,12 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   tabs = new QTabWidget(this);
   auto* cfpPage = new QWidget(tabs);
   auto* cfpLayout = new QVBoxLayout(cfpPage);
-  cfpView = makeChartView(cfpPage);
+  cfpView = makeChartView(cfpPage, QStringLiteral("CFP by rank chart"));
   chkLogarithmic = new QCheckBox(QStringLiteral("&Logarithmic CFP axis"), cfpPage);
   cfpLayout->addWidget(cfpView, 1);
   cfpLayout->addWidget(chkLogarithmic);
   tabs->addTab(cfpPage, QStringLiteral("CFP by &Rank"));
-  powerView = makeChartView(tabs);
+  powerView = makeChartView(tabs, QStringLiteral("Power by shift chart"));
   tabs->addTab(powerView, QStringLiteral("&Power by Shift"));
 
   auto* auditPage = new QWidget(tabs);
@@ -191,6 +192,8 @@ void AnalysisWindow::showProgress() {
 void AnalysisWindow::emptyViews() {
   replaceChart(cfpView, new QChart);
   replaceChart(powerView, new QChart);
+  cfpView->setAccessibleDescription(kWaiting);
+  powerView->setAccessibleDescription(kWaiting);
   auditTable->clear();
   auditTable->setRowCount(0);
   auditTable->setColumnCount(0);
@@ -240,6 +243,8 @@ void AnalysisWindow::showCharts() {
   replaceChart(cfpView, makeCfpChart(m_data->curves, chkLogarithmic->isChecked() ? CfpAxis::logarithmic
                                                                                  : CfpAxis::linear));
   replaceChart(powerView, makePowerChart(m_data->curves));
+  cfpView->setAccessibleDescription(cfpChartDescription(m_data->curves));
+  powerView->setAccessibleDescription(powerChartDescription(m_data->curves));
 }
 
 }  // namespace velmora::ui
