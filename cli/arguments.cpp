@@ -447,13 +447,12 @@ and by the calculator's own float32 arithmetic. csv: a header and one row per te
 
 constexpr const char* kCurvesText = R"(curves: after the calculation on the four texts (refused as the calculation refuses
 them), for each test the CFP by rank, from 1 to a few ranks past the largest chosen
-rank (every rank while that costs under a second; else the test's chosen rank, its
-neighbours and both ends, and as the time allows ranks around every chosen rank and
-over the whole range), by the calculator's float32 arithmetic and exactly, with the
-chosen rank and the j bound min(j, n) marked; and the power of the chosen rank by
-shift, 0 to 5 standard deviations in steps of 0.25, by the calculator's power
-arithmetic (at 2, 3 and 4 the cells before their rounding) and exactly, with the
-reference power curve. The calculator's power is a normal-theory
+rank (a sample of them beyond a few hundred ranks, or where ranks are costly, that
+keeps every chosen rank and its neighbours), by the calculator's float32 arithmetic
+and exactly, with the chosen rank and the j bound min(j, n) marked; and the power of
+the chosen rank by shift, 0 to 5 standard deviations in steps of 0.25, by the
+calculator's power arithmetic (at 2, 3 and 4 the cells before their rounding) and
+exactly, with the reference power curve. The calculator's power is a normal-theory
 model of the test, so the two power curves differ by model error and arithmetic
 error together. --format csv (the default): a header, then one row per point;
 text: two tables per test; json: one object.

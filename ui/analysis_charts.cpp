@@ -55,6 +55,9 @@ constexpr int kMostExactMarksAcross = 45;
 // The share of an axis's span left free beyond the outermost values, so that no mark is cut.
 constexpr double kRangePadding = 0.03;
 
+// The chart's dynamic property that carries its description (chartDescription).
+constexpr const char* kDescriptionProperty = "velmoraDescription";
+
 std::size_t indexOf(int t) { return static_cast<std::size_t>(t - 1); }
 
 QString schemeName(int t) { return QStringLiteral("1:%1").arg(t); }
@@ -316,6 +319,34 @@ QString schemeStatus(const analysis::SchemeCurves& scheme) {
                          : QStringLiteral("%1 chosen rank %2").arg(schemeName(scheme.test)).arg(scheme.rank);
 }
 
+QString cfpChartDescription(const analysis::CalculationCurves& curves) {
+  QStringList statuses;
+  QStringList sampled;
+  for (const analysis::SchemeCurves& scheme : curves.schemes) {
+    statuses << schemeStatus(scheme);
+    if (scheme.sampled) sampled << schemeName(scheme.test);
+  }
+  QString text = QStringLiteral("CFP of tests 1:1 to 1:4 by rank, 1 to %1, against the DCFP %2 (design as lines, exact as marks): %3; j bound %4")
+                     .arg(curves.lastRank)
+                     .arg(float32Text(curves.dcfp), statuses.join(QStringLiteral(", ")))
+                     .arg(curves.jBound);
+  if (!sampled.isEmpty()) {
+    text += QStringLiteral("; ranks of %1 sampled, lone ranks drawn as marks").arg(sampled.join(QStringLiteral(", ")));
+  }
+  return text + QLatin1Char('.');
+}
+
+QString powerChartDescription(const analysis::CalculationCurves& curves) {
+  QStringList ranks;
+  for (const analysis::SchemeCurves& scheme : curves.schemes) {
+    ranks << QStringLiteral("%1 rank %2").arg(schemeName(scheme.test)).arg(scheme.rank);
+  }
+  return QStringLiteral("Power of tests 1:1 to 1:4 at their chosen ranks (%1) by shift, 0 to 5 standard "
+                        "deviations, design as lines and exact as marks, beside the reference curve and the "
+                        "rating criteria .539 at 3 and .814 at 4.")
+      .arg(ranks.join(QStringLiteral(", ")));
+}
+
 }  // namespace
 
 QColor schemeColour(int t) { return QColor::fromRgb(kPalette[indexOf(std::clamp(t, 1, 4))]); }
@@ -479,6 +510,7 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   }
   for (QAbstractSeries* series : onTop) attach(chart, series, x, y);
   addLegend(chart, std::move(legend));
+  chart->setProperty(kDescriptionProperty, cfpChartDescription(curves));
   return chart;
 }
 
@@ -545,35 +577,12 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
   legend.push_back({QPen(Qt::NoPen), {{0, true}}, {QColor::fromRgb(kVermillion)}, 18.0,
                     QStringLiteral("Criteria .539, .814")});
   addLegend(chart, std::move(legend));
+  chart->setProperty(kDescriptionProperty, powerChartDescription(curves));
   return chart;
 }
 
-QString cfpChartDescription(const analysis::CalculationCurves& curves) {
-  QStringList statuses;
-  QStringList sampled;
-  for (const analysis::SchemeCurves& scheme : curves.schemes) {
-    statuses << schemeStatus(scheme);
-    if (scheme.sampled) sampled << schemeName(scheme.test);
-  }
-  QString text = QStringLiteral("CFP of tests 1:1 to 1:4 by rank, 1 to %1, against the DCFP %2 (design as lines, exact as marks): %3; j bound %4")
-                     .arg(curves.lastRank)
-                     .arg(float32Text(curves.dcfp), statuses.join(QStringLiteral(", ")))
-                     .arg(curves.jBound);
-  if (!sampled.isEmpty()) {
-    text += QStringLiteral("; ranks of %1 sampled, lone ranks drawn as marks").arg(sampled.join(QStringLiteral(", ")));
-  }
-  return text + QLatin1Char('.');
-}
-
-QString powerChartDescription(const analysis::CalculationCurves& curves) {
-  QStringList ranks;
-  for (const analysis::SchemeCurves& scheme : curves.schemes) {
-    ranks << QStringLiteral("%1 rank %2").arg(schemeName(scheme.test)).arg(scheme.rank);
-  }
-  return QStringLiteral("Power of tests 1:1 to 1:4 at their chosen ranks (%1) by shift, 0 to 5 standard "
-                        "deviations, design as lines and exact as marks, beside the reference curve and the "
-                        "rating criteria .539 at 3 and .814 at 4.")
-      .arg(ranks.join(QStringLiteral(", ")));
+QString chartDescription(const QChart* chart) {
+  return chart->property(kDescriptionProperty).toString();
 }
 
 }  // namespace velmora::ui

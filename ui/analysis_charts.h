@@ -45,8 +45,8 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis);
 /// exact power against the shift, the reference power curve and the rating criteria.
 QChart* makePowerChart(const analysis::CalculationCurves& curves);
 
-/// One line for a screen reader on what each chart shows.
-QString cfpChartDescription(const analysis::CalculationCurves& curves);
-QString powerChartDescription(const analysis::CalculationCurves& curves);
+/// The one line for a screen reader on what a chart of makeCfpChart or makePowerChart shows
+/// (the chart carries it); empty for any other chart.
+QString chartDescription(const QChart* chart);
 
 }  // namespace velmora::ui

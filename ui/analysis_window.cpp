@@ -47,6 +47,8 @@ void replaceChart(QChartView* view, QChart* chart) {
   QChart* old = view->chart();
   view->setChart(chart);  // the view gives up the old chart without deleting it
   delete old;
+  const QString description = chartDescription(chart);
+  view->setAccessibleDescription(description.isEmpty() ? kWaiting : description);
 }
 
 }  // namespace
@@ -192,8 +194,6 @@ void AnalysisWindow::showProgress() {
 void AnalysisWindow::emptyViews() {
   replaceChart(cfpView, new QChart);
   replaceChart(powerView, new QChart);
-  cfpView->setAccessibleDescription(kWaiting);
-  powerView->setAccessibleDescription(kWaiting);
   auditTable->clear();
   auditTable->setRowCount(0);
   auditTable->setColumnCount(0);
@@ -243,8 +243,6 @@ void AnalysisWindow::showCharts() {
   replaceChart(cfpView, makeCfpChart(m_data->curves, chkLogarithmic->isChecked() ? CfpAxis::logarithmic
                                                                                  : CfpAxis::linear));
   replaceChart(powerView, makePowerChart(m_data->curves));
-  cfpView->setAccessibleDescription(cfpChartDescription(m_data->curves));
-  powerView->setAccessibleDescription(powerChartDescription(m_data->curves));
 }
 
 }  // namespace velmora::ui
