@@ -2,10 +2,19 @@
 // The two charts of the analysis window and the report, drawn from the curves' data: the CFP
 // by rank against the DCFP, and the power by shift against the reference power curve.
 //
-// Each scheme keeps one colour of a palette that colour-blind readers tell apart (blue,
-// orange, bluish green, reddish purple) and one line style (solid, dashed, dotted,
-// dash-dotted) and one mark shape, so the charts stay readable printed in grey: the design's
-// values are lines, the exact values marks on them.
+// Each test keeps one colour of a palette that colour-blind readers tell apart (blue,
+// orange, bluish green, reddish purple), one line style (solid, dashed, dotted, dash-dotted)
+// and one mark shape (circle, square, triangle, diamond), so the charts stay readable printed
+// in grey: the design's values are lines, the exact values hollow marks on them. The DCFP
+// (black long dashes) and the j bound (grey dash-dot-dot) take styles and colours no test
+// uses. A chart joins only ranks evaluated next to each other: where the curves' data is a
+// sample, the design's values at lone ranks are small filled marks, never a line across
+// ranks not computed. A test's chosen rank is its mark, large and filled; a test whose
+// rank 1 already exceeds the DCFP has a star there instead, labelled, and no chosen mark.
+// The axes tick at 1, 2 or 5 times a power of ten, and the ranges leave room for every mark.
+//
+// The legend is drawn beside the plot by the chart itself, with samples long enough to show
+// each line style (the toolkit's own legend draws a line sample of a few pixels).
 #pragma once
 
 #include <QColor>
@@ -19,15 +28,25 @@ namespace velmora::ui {
 
 enum class CfpAxis { linear, logarithmic };
 
-/// The colour of scheme 1:t.
+/// The colour of test 1:t.
 QColor schemeColour(int t);
 
-/// A new chart (owned by the caller): per scheme the design's and the exact CFP against the
-/// rank, the DCFP as a line, each scheme's chosen rank marked and the j bound drawn.
+/// The step between ticks for `span` with at most `maxTicks` intervals: 1, 2 or 5 times a
+/// power of ten, at least `smallest`.
+double niceTickStep(double span, int maxTicks, double smallest = 0.0);
+
+/// A new chart (owned by the caller): per test the design's and the exact CFP against the
+/// rank, the DCFP as a line, each test's chosen rank (or its exceeded DCFP) marked and the
+/// j bound drawn. Its series are named by object name for what they show: "design-T",
+/// "sampledDesign-T", "exact-T", "chosen-T", "exceeded-T" (T the test's t), "dcfp", "jBound".
 QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis);
 
-/// A new chart (owned by the caller): per scheme at its chosen rank the design's and the
+/// A new chart (owned by the caller): per test at its chosen rank the design's and the
 /// exact power against the shift, the reference power curve and the rating criteria.
 QChart* makePowerChart(const analysis::CalculationCurves& curves);
+
+/// The one line for a screen reader on what a chart of makeCfpChart or makePowerChart shows
+/// (the chart carries it); empty for any other chart.
+QString chartDescription(const QChart* chart);
 
 }  // namespace velmora::ui

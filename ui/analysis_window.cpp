@@ -91,8 +91,9 @@ namespace {
 
 const QString kWaiting = QStringLiteral("No results yet: press Calculate in the main window.");
 
-QChartView* makeChartView(QWidget* parent) {
+QChartView* makeChartView(QWidget* parent, const QString& accessibleName) {
   auto* view = new QChartView(parent);
+  view->setAccessibleName(accessibleName);  // else a screen reader announces an unnamed graphic
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumSize(560, 380);
   return view;
@@ -102,6 +103,8 @@ void replaceChart(QChartView* view, QChart* chart) {
   QChart* old = view->chart();
   view->setChart(chart);  // the view gives up the old chart without deleting it
   delete old;
+  const QString description = chartDescription(chart);
+  view->setAccessibleDescription(description.isEmpty() ? kWaiting : description);
 }
 
 }  // namespace
@@ -136,12 +139,12 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   tabs = new QTabWidget(this);
   auto* cfpPage = new QWidget(tabs);
   auto* cfpLayout = new QVBoxLayout(cfpPage);
-  cfpView = makeChartView(cfpPage);
+  cfpView = makeChartView(cfpPage, QStringLiteral("CFP by rank chart"));
   chkLogarithmic = new QCheckBox(QStringLiteral("&Logarithmic CFP axis"), cfpPage);
   cfpLayout->addWidget(cfpView, 1);
   cfpLayout->addWidget(chkLogarithmic);
   tabs->addTab(cfpPage, QStringLiteral("CFP by &Rank"));
-  powerView = makeChartView(tabs);
+  powerView = makeChartView(tabs, QStringLiteral("Power by shift chart"));
   tabs->addTab(powerView, QStringLiteral("&Power by Shift"));
 
   auto* auditPage = new QWidget(tabs);

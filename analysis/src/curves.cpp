@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 #include <set>
 #include <utility>
 
@@ -66,42 +67,46 @@ std::vector<double> curveShifts() {
 
 std::vector<int> curveRanks(const Results& results, int t) {
   const int last = lastRank(results);
-  // How many ranks the time allows: every rank when all of them fit in it and in the count.
-  const double affordable = std::floor(kCurveSecondsPerScheme / rankSeconds(t, results.inputs.r));
-  const int budget = static_cast<int>(std::min(affordable, 1e6));
+  const int r = results.inputs.r;
+  // Every rank while the schemes up to this one, every rank of each, fit in the time.
+  double everyRankCost = 0.0;
+  for (int u = 1; u <= t; ++u) everyRankCost += static_cast<double>(last) * rankSeconds(u, r);
   std::vector<int> ranks;
-  if (last <= std::min(budget, kCurveAllRanksUpTo)) {
-    for (int k = 1; k <= last; ++k) ranks.push_back(k);
+  if (everyRankCost <= kCurveEveryRankSeconds) {
+    ranks.resize(static_cast<std::size_t>(last));
+    std::iota(ranks.begin(), ranks.end(), 1);
     return ranks;
   }
-  std::set<int> chosen;
-  const auto addWithNeighbours = [&](std::vector<int>& to, int k) {
-    for (int m = k - 1; m <= k + 1; ++m) {
-      if (m >= 1 && m <= last) to.push_back(m);
-    }
+  std::set<int> sample;
+  const auto add = [&](int k) {
+    if (k >= 1 && k <= last) sample.insert(k);
   };
-  // The scheme's own chosen rank and its neighbours, whatever they cost.
-  std::vector<int> own;
-  addWithNeighbours(own, results.schemes[static_cast<std::size_t>(t - 1)].rank);
-  chosen.insert(own.begin(), own.end());
-  // Then, while the time allows, the other schemes' chosen ranks, the j bound (each with
-  // its neighbours) and the ends, and last the evenly spaced ranks.
-  std::vector<int> marks;
-  for (const SchemeResult& scheme : results.schemes) addWithNeighbours(marks, scheme.rank);
-  addWithNeighbours(marks, jBound(results));
-  marks.push_back(1);
-  marks.push_back(last);
-  int room = budget - static_cast<int>(chosen.size());
-  for (const int k : marks) {
-    if (room <= 0) break;
-    if (chosen.insert(k).second) --room;
+  // The least sample, whatever it costs: where this scheme crosses the DCFP, and both ends.
+  const int own = results.schemes[static_cast<std::size_t>(t - 1)].rank;
+  for (int k = own - 1; k <= own + 1; ++k) add(k);
+  add(1);
+  add(last);
+  // Then, while the time allows, every marked rank, and in turn an even grid of twice as
+  // many ranks and one step farther around each marked rank, until the time is spent or
+  // every rank is in.
+  const double affordable = std::floor(kCurveSampleSeconds / rankSeconds(t, r));
+  const std::size_t budget = static_cast<std::size_t>(std::min(affordable, static_cast<double>(last)));
+  std::vector<int> centres{own};
+  for (const SchemeResult& scheme : results.schemes) centres.push_back(scheme.rank);
+  centres.push_back(jBound(results));
+  const auto full = [&] { return sample.size() >= budget; };
+  for (int step = 0, intervals = 1; !full() && static_cast<int>(sample.size()) < last; ++step, intervals *= 2) {
+    for (int i = 1; i < intervals && !full(); ++i) {
+      add(1 + static_cast<int>(std::lround(static_cast<double>(last - 1) * static_cast<double>(i) /
+                                           static_cast<double>(intervals))));
+    }
+    for (const int centre : centres) {
+      for (const int k : {centre - step, centre + step}) {
+        if (!full()) add(k);
+      }
+    }
   }
-  const int spaced = std::min(room, kCurveAllRanksUpTo);
-  for (int i = 0; spaced >= 2 && i < spaced; ++i) {
-    const double at = 1.0 + static_cast<double>(last - 1) * static_cast<double>(i) / static_cast<double>(spaced - 1);
-    chosen.insert(static_cast<int>(std::lround(at)));
-  }
-  return {chosen.begin(), chosen.end()};
+  return {sample.begin(), sample.end()};
 }
 
 Expected<CalculationCurves> computeCurves(const Results& results) {

@@ -112,27 +112,43 @@ TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
   EXPECT_NEAR(curves.schemes[0].power[16].referencePower, 0.8148, 5e-5);
 }
 
-TEST(Curves, ManyRanksAreSampledKeepingEveryChosenRankAndItsNeighbours) {
-  Calculation calculation;
-  const Expected<CalculationResult> outcome = calculation.calculate({"0.2", "5000", "2", "5000"});
+// Cheap ranks are all evaluated, however many (every rank of 0.2/5000/2 costs a few
+// milliseconds); costly ones (r = 1000) are a sample with every chosen rank, the crossing of
+// the DCFP and both ends, spread over the whole range.
+TEST(Curves, EveryRankWhileCheapElseASampleAroundEveryChosenRankOverTheWholeRange) {
+  Calculation cheap;
+  const Expected<CalculationResult> many = cheap.calculate({"0.2", "5000", "2", "5000"});
+  ASSERT_TRUE(many.has_value());
+  ASSERT_GT(many->results.schemes[3].rank, 2000);
+  const CalculationCurves everyRank = computeCurves(many->results).value();
+  for (const SchemeCurves& scheme : everyRank.schemes) {
+    EXPECT_FALSE(scheme.sampled) << "1:" << scheme.test;
+    EXPECT_EQ(static_cast<int>(curveRanks(many->results, scheme.test).size()),
+              std::min(5000, many->results.schemes[3].rank + kCurveRanksPastChosen));
+  }
+
+  Calculation costly;
+  const Expected<CalculationResult> outcome = costly.calculate({"0.05", "1000", "1000", "1000"});
   ASSERT_TRUE(outcome.has_value());
   const Results& results = outcome->results;
-  ASSERT_GT(results.schemes[3].rank, kCurveAllRanksUpTo);
   const CalculationCurves curves = computeCurves(results).value();
+  EXPECT_FALSE(curves.schemes[0].sampled);  // 1:1 costs next to nothing
   for (const SchemeCurves& scheme : curves.schemes) {
-    EXPECT_TRUE(scheme.sampled);
-    EXPECT_LE(scheme.cfp.size(), static_cast<std::size_t>(kCurveAllRanksUpTo + 20));
-    EXPECT_EQ(scheme.cfp.front().rank, 1);
-    EXPECT_EQ(scheme.cfp.back().rank, curves.lastRank);
     std::vector<int> ranks;
     for (const CfpCurvePoint& p : scheme.cfp) ranks.push_back(p.rank);
+    EXPECT_EQ(ranks, curveRanks(results, scheme.test));
+    if (scheme.test == 1) continue;
+    EXPECT_TRUE(scheme.sampled) << "1:" << scheme.test;
     EXPECT_TRUE(std::is_sorted(ranks.begin(), ranks.end()));
     EXPECT_EQ(std::adjacent_find(ranks.begin(), ranks.end()), ranks.end());
-    for (const SchemeResult& chosen : results.schemes) {
-      for (int k = chosen.rank - 1; k <= chosen.rank + 1; ++k) {
-        EXPECT_TRUE(std::binary_search(ranks.begin(), ranks.end(), k)) << "1:" << scheme.test << " lacks rank " << k;
-      }
+    std::vector<int> wanted{1, curves.lastRank, scheme.rank - 1, scheme.rank + 1};
+    for (const SchemeResult& chosen : results.schemes) wanted.push_back(chosen.rank);
+    for (const int k : wanted) {
+      EXPECT_TRUE(std::binary_search(ranks.begin(), ranks.end(), k)) << "1:" << scheme.test << " lacks rank " << k;
     }
+    int widestGap = 0;
+    for (std::size_t i = 1; i < ranks.size(); ++i) widestGap = std::max(widestGap, ranks[i] - ranks[i - 1]);
+    EXPECT_LE(widestGap, curves.lastRank / 2) << "1:" << scheme.test;
   }
 }
 

@@ -4,7 +4,9 @@
 // window, both dialogs, the Evaluate Data window on a data file, and the report written to a
 // file. Not installed.
 //
-//   velmora-screenshots main | analysis [tab] | design | planning | evaluate DATA | report FILE
+//   velmora-screenshots main | analysis [tab [DCFP N R]] | design | planning | evaluate DATA | report FILE
+//
+// The design is DCFP 0.1, n 20, r 5 unless the analysis window is asked for with another.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -33,10 +35,11 @@ int main(int argc, char** argv) {
   ui::MainWindow window(nullptr, nullptr, &dialogs);
   window.show();
   ui::frmMain& form = *window.form();
-  form.txtAL->setText(QStringLiteral("0.1"));
-  form.txtN->setText(QStringLiteral("20"));
-  form.txtR->setText(QStringLiteral("5"));
-  form.txtMDET->setText(QStringLiteral("20"));
+  const bool design = what == QLatin1String("analysis") && argc > 5;
+  form.txtAL->setText(design ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("0.1"));
+  form.txtN->setText(design ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("20"));
+  form.txtR->setText(design ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("5"));
+  form.txtMDET->setText(form.txtN->text());
   form.btnCalculate->click();
 
   if (what == QLatin1String("analysis")) {

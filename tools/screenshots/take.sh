@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The README's screenshots, taken of a virtual display: the main window with its menu bar (at
-# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, both dialogs,
-# the Evaluate Data window on examples/mercury.csv and the report's first page. Needs xvfb, openbox, imagemagick and poppler-utils.
+# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, the CFP chart
+# of a heavy design (DCFP 0.05, n 1000, r 1000: sampled ranks, a test exceeded at rank 1),
+# both dialogs, the Evaluate Data window on examples/mercury.csv and the report's first page.
+# Needs xvfb, openbox, imagemagick and poppler-utils.
 #
 #   tools/screenshots/take.sh BUILD_DIR [OUT_DIR]     (OUT_DIR defaults to docs/screenshots)
 set -euo pipefail
@@ -22,13 +24,13 @@ wm=$!
 sleep 1
 
 # shot NAME SCALE ARGS...: runs the tool in the given state and keeps the windows' part of the
-# screen (the root window, trimmed to what is drawn on it).
+# screen (the root window, trimmed to what is drawn on it), SETTLE seconds (4) after its start.
 shot() {
   local name=$1 scale=$2
   shift 2
   DISPLAY=$display QT_SCALE_FACTOR=$scale "$tool" "$@" &
   local app=$!
-  sleep 4
+  sleep "${SETTLE:-4}"
   DISPLAY=$display import -window root "$out/$name.png"
   kill $app
   wait $app 2>/dev/null || true
@@ -40,6 +42,7 @@ shot main-window-ratio-2 2 main
 shot analysis-cfp 1 analysis 0
 shot analysis-power 1 analysis 1
 shot analysis-audit 1 analysis 2
+SETTLE=20 shot analysis-cfp-heavy 1 analysis 0 0.05 1000 1000
 shot program-design 1 design
 shot sample-size-planning 1 planning
 shot evaluate-verdicts 1 evaluate "$(dirname "$0")/../../examples/mercury.csv"

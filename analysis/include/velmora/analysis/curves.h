@@ -17,14 +17,15 @@
 // itself, so the difference between the two curves is model error and arithmetic error
 // together.
 //
-// Up to kCurveAllRanksUpTo ranks every rank is drawn. Beyond that the ranks are a sample:
-// every scheme's chosen rank and its two neighbours, the j bound and its neighbours, the
-// first and the last rank, and about kCurveAllRanksUpTo evenly spaced ranks between.
-// A rank of scheme 1:t costs about (t r)^2 operations, so where ranks are costly (many
-// comparisons r) a curve is sampled even below kCurveAllRanksUpTo ranks, to cost about
-// kCurveSecondsPerScheme at most: it keeps its own chosen rank and its neighbours
-// whatever they cost (at r = 8000 a rank of 1:4 alone takes seconds), then as many of
-// the other marked ranks, and then of the evenly spaced ones, as the time allows.
+// Every rank is evaluated while that costs under kCurveEveryRankSeconds, estimated from n and
+// r (a rank of scheme 1:t costs about (t r)^2 operations, whatever the rank): the schemes
+// in turn from 1:1, the cheapest, each with every rank while the total of those so far
+// stays within it. A scheme beyond that gets a sample costing about kCurveSampleSeconds:
+// its own chosen rank and its two neighbours and the first and the last rank whatever
+// they cost (at r = 8000 a rank of 1:4 alone takes seconds), then, while the time allows,
+// ranks ever farther around every scheme's chosen rank and the j bound (a dense stretch
+// about each) and an ever finer even grid over the whole range, alternately. A chart joins
+// only ranks evaluated next to each other, so the sample's gaps stay visible.
 //
 // No toolkit, no I/O: plain structs of ints, doubles and bools.
 
@@ -45,13 +46,14 @@ namespace velmora::analysis {
 
 // Ranks drawn past the largest chosen rank (so that the curve shows where the DCFP is crossed).
 inline constexpr int kCurveRanksPastChosen = 5;
-// Up to this many ranks every rank is drawn; beyond, about this many are sampled.
-inline constexpr int kCurveAllRanksUpTo = 300;
 // The shifts of the power curves: kCurveShiftCount of them, kCurveShiftStep apart from 0 (0 .. 5).
 inline constexpr double kCurveShiftStep = 0.25;
 inline constexpr int kCurveShiftCount = 21;
-// The time a scheme's CFP curve may take, in seconds, when its ranks are sampled.
-inline constexpr double kCurveSecondsPerScheme = 0.5;
+// The estimated time within which every rank of the CFP curves is evaluated, in seconds.
+inline constexpr double kCurveEveryRankSeconds = 1.0;
+// The estimated time of a sampled scheme's CFP curve, in seconds (more where its least
+// sample, the chosen rank, its neighbours and the two ends, costs more).
+inline constexpr double kCurveSampleSeconds = 1.0;
 
 // One rank of a CFP curve.
 struct CfpCurvePoint {
