@@ -324,6 +324,8 @@ void MainWindow::printWithDialog() {
 void MainWindow::showAnalysisWindow() {
   if (m_analysis == nullptr) {
     m_analysis = new AnalysisWindow(this);
+    // Its Export CSV asks and reports through the same dialogs as the rest of the window.
+    m_analysis->setPlatform(m_fileDialogs, m_messageBoxes);
     const auto follow = [this] {
       if (const auto& outcome = m_form->lastOutcome()) m_analysis->follow(outcome->results, m_form->lastTexts());
     };
