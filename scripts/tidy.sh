@@ -8,6 +8,11 @@
 #   scripts/tidy.sh            the files changed against the merge base with main (a changed
 #                              header brings every file that includes it), committed or not
 #   scripts/tidy.sh --all      every translation unit of the project
+#   scripts/tidy.sh --since REV  the files changed since commit REV (continuous integration
+#                              gives the commit in .ci/tidy-clean); every file when REV is
+#                              not in the history or .clang-tidy changed since it
+#   scripts/tidy.sh --all --record   every file, and on no finding writes the commit checked
+#                              into .ci/tidy-clean (only from a worktree without changes)
 #
 # The dev build (build/, or $VELMORA_BUILD_DIR) must have been configured and built first
 # (scripts/build.sh): the window's files include headers that the build generates.
@@ -17,10 +22,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${VELMORA_BUILD_DIR:-$root/build}")
 jobs=${TIDY_JOBS:-$(nproc)}
 all=false
+since=
+record=false
 case "${1:-}" in
-  --all) all=true ;;
+  --all) all=true; [ "${2:-}" = --record ] && record=true ;;
+  --since) since=${2:?"usage: $0 --since REV"} ;;
   "") ;;
-  *) echo "usage: $0 [--all]" >&2; exit 64 ;;
+  *) echo "usage: $0 [--all [--record] | --since REV]" >&2; exit 64 ;;
 esac
 
 if ! command -v run-clang-tidy-14 >/dev/null; then
@@ -42,15 +50,34 @@ fi
 list=$(mktemp /tmp/velmora-tidy-files.XXXXXX)
 db=$(mktemp -d /tmp/velmora-tidy-db.XXXXXX)
 trap 'rm -rf "$list" "$db"' EXIT
+# A file unchanged since a commit at which every file passed can only gain a finding
+# through a header it includes (which brings it in below) or a changed configuration.
+if [ -n "$since" ]; then
+  if ! git cat-file -e "$since^{commit}" 2>/dev/null; then
+    echo "tidy: $since is not in this clone's history: every file"
+    all=true
+  elif ! git diff --quiet "$since" -- .clang-tidy scripts/tidy.sh; then
+    echo "tidy: the configuration changed since $(git rev-parse --short "$since"): every file"
+    all=true
+  fi
+fi
+if $record && [ -n "$(git status --porcelain)" ]; then
+  echo "tidy: --record needs a worktree without changes (the record names a commit)" >&2
+  exit 64
+fi
 if $all; then
   changed=()
 else
-  base=$(git merge-base HEAD main 2>/dev/null || git merge-base HEAD origin/main)
+  if [ -n "$since" ]; then
+    base=$since
+  else
+    base=$(git merge-base HEAD main 2>/dev/null || git merge-base HEAD origin/main)
+  fi
   # Committed since the merge base, staged, unstaged and new files alike; deleted ones are gone.
   mapfile -t changed < <({ git diff --name-only --diff-filter=d "$base"; git ls-files --others --exclude-standard; } |
                          grep -E '\.(cpp|h|hpp)$' | sort -u)
   if [ ${#changed[@]} -eq 0 ]; then
-    echo "tidy: no C++ file changed against $(git rev-parse --short "$base") (main's merge base)"
+    echo "tidy: no C++ file changed since $(git rev-parse --short "$base")"
     exit 0
   fi
 fi
@@ -129,3 +156,7 @@ if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
   exit 1
 fi
 echo "tidy: no findings in $count translation units"
+if $record; then
+  git rev-parse HEAD >.ci/tidy-clean
+  echo "tidy: recorded $(git rev-parse --short HEAD) in .ci/tidy-clean (commit it)"
+fi
