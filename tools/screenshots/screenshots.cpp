@@ -4,7 +4,9 @@
 // window, both dialogs, the Evaluate Data window on a data file, and the report written to a
 // file. Not installed.
 //
-//   velmora-screenshots main | analysis [tab [DCFP N R]] | design | planning | evaluate DATA | report FILE
+//   velmora-screenshots main | stale | analysis [tab [DCFP N R]] | design | planning | evaluate DATA | report FILE
+//
+// stale: the main window after the run with n changed to 30 and not yet calculated again.
 //
 // The design is DCFP 0.1, n 20, r 5 unless the analysis window is asked for with another.
 #include <QApplication>
@@ -42,7 +44,9 @@ int main(int argc, char** argv) {
   form.txtMDET->setText(form.txtN->text());
   form.btnCalculate->click();
 
-  if (what == QLatin1String("analysis")) {
+  if (what == QLatin1String("stale")) {
+    form.txtN->setText(QStringLiteral("30"));
+  } else if (what == QLatin1String("analysis")) {
     window.showAnalysisWindow();
     ui::AnalysisWindow* analysis = window.analysisWindow();
     analysis->resize(1000, 720);

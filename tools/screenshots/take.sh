@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The README's screenshots, taken of a virtual display: the main window with its menu bar (at
-# device pixel ratios 1 and 2), the analysis window after DCFP 0.1, n 20, r 5, the CFP chart
+# device pixel ratios 1 and 2, and with a box changed after the run), the analysis window after DCFP 0.1, n 20, r 5, the CFP chart
 # of a heavy design (DCFP 0.05, n 1000, r 1000: sampled ranks, a test exceeded at rank 1),
 # both dialogs, the Evaluate Data window on examples/mercury.csv and the report's first page.
 # Needs xvfb, openbox, imagemagick and poppler-utils.
@@ -39,9 +39,11 @@ shot() {
 
 shot main-window 1 main
 shot main-window-ratio-2 2 main
+shot main-window-stale 1 stale
 shot analysis-cfp 1 analysis 0
 shot analysis-power 1 analysis 1
 shot analysis-audit 1 analysis 2
+shot analysis-every-rank 1 analysis 3
 SETTLE=20 shot analysis-cfp-heavy 1 analysis 0 0.05 1000 1000
 shot program-design 1 design
 shot sample-size-planning 1 planning
