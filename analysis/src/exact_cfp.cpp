@@ -246,31 +246,48 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k, b
   return comparison;
 }
 
-// The quadrature's path: the decision as the retest strategies make it (doubles, then 50 digits,
-// then fractions), the CFP by FastExactCfp, and the margin from 50 digits where the doubles
-// cannot give its 10 significant digits (near a tie, where DCFP - CFP cancels).
+// The quadrature's path. Without the digits, the decision as the retest strategies make it
+// (doubles, then 50 digits, then fractions). With them, the doubles serve when they settle the
+// margin's 10 digits (and so its sign); otherwise one 50-digit pass gives the CFP, the margin
+// and the decision together, and fractions only the ties that even it cannot tell.
 Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int t, int k, bool tenDigits) const {
   const StrategyArithmetic& arithmetic = schemeArithmetic(t);
   const DcfpFraction& dcfp = *m_value->strategies;
-  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, k);
-  if (!decision) return fail(decision.error());
   Comparison comparison;
-  comparison.meets = decision->meets;
-  comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
   if (!tenDigits) {
+    const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, k);
+    if (!decision) return fail(decision.error());
+    comparison.meets = decision->meets;
+    comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
     comparison.cfp = arithmetic.cfp(n, r, k)->value;  // sizes checked by meets()
     comparison.margin = m_approx - comparison.cfp;
     return comparison;
   }
-  const QuadratureCfp cfp = quadratureCfp(n, r, t, k);
-  comparison.cfp = cfp.value;
-  comparison.margin = m_approx - cfp.value;
+  const Expected<ExactProbability> fast = arithmetic.cfp(n, r, k);
+  if (!fast) return fail(fast.error());
+  const long double cfp = fast->value;
+  const long double cfpError = static_cast<long double>(fast->relativeError);
+  const long double margin = m_approx - cfp;
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
-  const long double marginError = cfp.relativeError * cfp.value + 2.0L * u * std::fabs(m_approx);
-  if (comparison.margin == 0.0L || !digitsSettled(comparison.margin, marginError / std::fabs(comparison.margin))) {
-    const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();  // sizes checked
-    comparison.margin = precise.margin;
-    if (!precise.marginSettled) (void)compareByFractions(n, r, t, k, &comparison.margin);
+  const long double marginError = cfpError * cfp + 2.0L * u * std::fabs(m_approx);
+  if (cfp > 0.0L && digitsSettled(cfp, cfpError) && margin != 0.0L &&
+      digitsSettled(margin, marginError / std::fabs(margin))) {
+    const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, k);
+    if (!decision) return fail(decision.error());
+    comparison.meets = decision->meets;
+    comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
+    comparison.cfp = cfp;
+    comparison.margin = margin;
+    return comparison;
+  }
+  const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();  // sizes checked
+  comparison.cfp = precise.cfp;
+  comparison.margin = precise.margin;
+  comparison.decidedByFractions = true;
+  if (precise.marginSettled) {
+    comparison.meets = precise.margin >= 0.0L;
+  } else {
+    comparison.meets = *compareByFractions(n, r, t, k, &comparison.margin) <= 0;  // in the domain, as above
   }
   return comparison;
 }
