@@ -148,7 +148,12 @@ QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
   if (cfp && cfp->value > 0.0 && digitsSettled(cfp->value, cfp->relativeError)) {
     return {static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError)};
   }
-  return {arithmetic.preciseCfp(n, r, k).value(), 0.0L};  // the caller checked the sizes
+  // The caller checked the sizes.
+  const StrategyArithmetic::ExtendedCfp extended = arithmetic.extendedCfp(nullptr, n, r, k).value();
+  if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp)) {
+    return {extended.cfp, extended.cfpError / extended.cfp};
+  }
+  return {arithmetic.preciseCfp(n, r, k).value(), 0.0L};
 }
 
 // Whether the quadrature serves this size (StrategyArithmetic takes n >= 2).
@@ -280,10 +285,19 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int
     comparison.margin = margin;
     return comparison;
   }
-  const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();  // sizes checked
+  // Extended precision settles all but the nearest ties (sizes checked by cfp()).
+  const StrategyArithmetic::ExtendedCfp extended = arithmetic.extendedCfp(&dcfp, n, r, k).value();
+  comparison.decidedByFractions = true;
+  if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp) &&
+      extended.margin != 0.0L && digitsSettled(extended.margin, extended.marginError / std::fabs(extended.margin))) {
+    comparison.cfp = extended.cfp;
+    comparison.margin = extended.margin;
+    comparison.meets = extended.margin > 0.0L;  // its 10 digits settled: |margin| > its error
+    return comparison;
+  }
+  const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();
   comparison.cfp = precise.cfp;
   comparison.margin = precise.margin;
-  comparison.decidedByFractions = true;
   if (precise.marginSettled) {
     comparison.meets = precise.margin >= 0.0L;
   } else {

@@ -86,6 +86,21 @@ TEST(ExactDcfp, TheQuadraturePathPrintsExactCfpsDigits) {
     EXPECT_EQ(comparison.meets, sign <= 0);
     EXPECT_EQ(formatSignificant(comparison.margin), formatSignificant(margin));
   }
+  // A DCFP near 1 and a tiny one, margins far below the CFP's double error: extended precision
+  // from the smaller side gives the exact margin's digits.
+  for (const char* text : {"0.999995203", "0.9999999", "1.024e-5", "0.6598"}) {
+    const ExactDcfp dcfp(text);
+    for (int t = 2; t <= 4; ++t) {
+      for (const int k : {1, 2, 3, 30}) {
+        long double margin = 0.0L;
+        const int sign = dcfp.compareByFractions(41, 300, t, k, &margin).value();
+        const ExactDcfp::Comparison comparison = dcfp.compare(41, 300, t, k).value();
+        EXPECT_EQ(comparison.meets, sign <= 0) << text << " 1:" << t << " k " << k;
+        EXPECT_EQ(formatSignificant(comparison.margin), formatSignificant(margin)) << text << " 1:" << t << " k " << k;
+        EXPECT_EQ(formatSignificant(comparison.cfp), formatSignificant(exactCfp(41, 300, t, k).value()));
+      }
+    }
+  }
 }
 
 TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
