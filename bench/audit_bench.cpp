@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact audit, the planner and whole typical calculations.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "velmora/analysis/audit.h"
+#include "velmora/analysis/curves.h"
+#include "velmora/analysis/exact_cfp.h"
 #include "velmora/engine/calculation.h"
 #include "velmora/analysis/planner.h"
 
@@ -48,8 +51,56 @@ void BM_PlanAllSchemes(benchmark::State& state) {
   }
 }
 
+// The exact tools at the domain's slowest design for the calculation (DCFP 0.6598, n 297,
+// r 8077): the calculation, its audit on top, and the curves on top; the audit should cost at
+// most the calculation's time again, the curves at most twice it.
+constexpr const char* kHeavyTexts[] = {"0.6598", "297", "8077", "297"};
+
+void BM_HeavyCalculation(benchmark::State& state) {
+  velmora::Calculation calculation;
+  for (auto _ : state) benchmark::DoNotOptimize(calculation.calculate({kHeavyTexts[0], kHeavyTexts[1], kHeavyTexts[2], kHeavyTexts[3]}));
+}
+
+void BM_HeavyAudit(benchmark::State& state) {
+  velmora::Calculation calculation;
+  const velmora::Expected<velmora::CalculationResult> outcome =
+      calculation.calculate({kHeavyTexts[0], kHeavyTexts[1], kHeavyTexts[2], kHeavyTexts[3]});
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::auditCalculation(outcome->results, kHeavyTexts[0]));
+}
+
+void BM_HeavyCurves(benchmark::State& state) {
+  velmora::Calculation calculation;
+  const velmora::Expected<velmora::CalculationResult> outcome =
+      calculation.calculate({kHeavyTexts[0], kHeavyTexts[1], kHeavyTexts[2], kHeavyTexts[3]});
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::computeCurves(outcome->results));
+}
+
+// The planner for all four schemes where every CFP is costly: DCFP 0.01, r 8000.
+void BM_PlanManyComparisons(benchmark::State& state) {
+  int evaluations = 0;
+  for (auto _ : state) {
+    const velmora::Expected<velmora::analysis::SampleSizePlan> plan = velmora::analysis::planSampleSize("0.01", "8000");
+    evaluations = plan->evaluations;
+    benchmark::DoNotOptimize(plan);
+  }
+  state.counters["cfps"] = evaluations;
+}
+
+// A near tie at the most comparisons: 1:4, n 3, r 8191, the maximum, against a DCFP typed as
+// its CFP's first 16 significant digits (the exact decision and the margin's digits).
+void BM_NearTieManyComparisons(benchmark::State& state) {
+  const velmora::analysis::ExactDcfp dcfp(
+      velmora::analysis::formatSignificant(velmora::analysis::fastExactCfp(3, 8191, 4, 1).value(), 16));
+  for (auto _ : state) benchmark::DoNotOptimize(dcfp.compare(3, 8191, 4, 1));
+}
+
 }  // namespace
 
+BENCHMARK(BM_HeavyCalculation)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_HeavyAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_HeavyCurves)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PlanManyComparisons)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NearTieManyComparisons)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CalculateTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AuditTypical)->ArgsProduct({{20, 50, 100}, {5, 20, 50}})->Args({100, 100})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlanAllSchemes)->Arg(5)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);

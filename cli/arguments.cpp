@@ -330,6 +330,7 @@ std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std:
   if (!missing.empty()) return "plan: missing" + missing;
   if (plan.rank && plan.rank->empty()) return "plan: --rank needs a whole number above zero";
   if (plan.test && plan.test->empty()) return "plan: --test needs one of 1:1, 1:2, 1:3 and 1:4";
+  if (plan.rule && plan.test) return "plan: --rule and --test each name what to plan for; give one of them";
   return std::nullopt;
 }
 
@@ -382,7 +383,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
                   {{{"--audit"}, [&design] { design.audit = true; }}});
   line.addCommand(kPlanWord, Command::plan,
                   {{"--dcfp", &plan.dcfp}, {"--r", &plan.r}, {"--rank", &plan.rank}, {"--test", &plan.test},
-                   {"--format", &format}});
+                   {"--rule", &plan.rule}, {"--format", &format}});
   line.addCommand(kCurvesWord, Command::curves,
                   {{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}, {"--j", &curves.j},
                    {"--rule", &curves.rule}, {"--format", &format}});
@@ -424,7 +425,7 @@ constexpr const char* kDesignUsage =
     R"(velmora-cli design --wells W --constituents C --evaluations E [--swfpr A]
                           [--n N [--j J] [--audit]] [--format text|csv|json])";
 constexpr const char* kPlanUsage =
-    "velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|csv|json]";
+    "velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T | --rule NAME] [--format text|csv|json]";
 constexpr const char* kCurvesUsage =
     "velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--rule NAME] [--format csv|text|json]";
 constexpr const char* kStrategiesUsage =
@@ -443,6 +444,10 @@ csv: the program's numbers, with --n before each row of the calculation's csv.
 constexpr const char* kPlanText = R"(plan: the smallest background size n for which rank K (default 1, the maximum) of
 each test (or of --test 1:T) meets the DCFP with r comparisons, by exact arithmetic
 and by the calculator's own float32 arithmetic. csv: a header and one row per test.
+With --rule NAME, for that retest strategy instead (the names of the strategies
+command: 1-of-2, 2-of-3, california-3, modified-california, 1-of-2/median-3, ...), by
+exact arithmetic alone. A plan that runs longer than a second shows its progress on
+standard error when that is a terminal.
 )";
 
 constexpr const char* kCurvesText = R"(curves: after the calculation on the four texts (refused as the calculation refuses

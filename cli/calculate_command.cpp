@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "velmora/records/design_file.h"
 #include "velmora/engine/parallel.h"
 #include "velmora/cli/writers.h"
+#include "progress.h"
 
 namespace velmora::cli {
 
@@ -28,41 +28,6 @@ namespace {
 // computed on every job at once, then written in the order of their lines, so that the
 // output never depends on the number of jobs and a long batch never sits in memory whole.
 constexpr std::size_t kBlockSize = 512;
-
-// The progress of a batch on standard error, once it has run for `after`: the cases
-// computed so far on one line that is written over, and wiped when the batch ends.
-class ProgressLine {
- public:
-  ProgressLine(std::ostream& err, const BatchProgress& progress)
-      : m_err(err), m_enabled(progress.enabled), m_after(progress.after), m_start(Clock::now()) {}
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-  ~ProgressLine() {
-    if (m_shown) m_err << "\r\x1b[K" << std::flush;
-  }
-
-  // Called by one job after each case, `done` counting every case so far.
-  void caseDone(std::size_t done) {
-    if (!m_enabled) return;
-    const Clock::time_point now = Clock::now();
-    if (now - m_start < m_after) return;
-    const std::lock_guard lock(m_mutex);
-    if (m_shown && now - m_lastShown < std::chrono::milliseconds(200)) return;
-    m_err << "\rvelmora-cli: " << done << (done == 1 ? " case" : " cases") << " computed\x1b[K" << std::flush;
-    m_shown = true;
-    m_lastShown = now;
-  }
-
- private:
-  using Clock = std::chrono::steady_clock;
-  std::ostream& m_err;
-  const bool m_enabled;
-  const Clock::duration m_after;
-  const Clock::time_point m_start;
-  std::mutex m_mutex;
-  bool m_shown = false;
-  Clock::time_point m_lastShown;
-};
 
 int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std::ostream& err,
              const BatchProgress& progress) {
@@ -92,7 +57,8 @@ int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std
           const CaseResult result = computeCase(calculation, block[i].texts, options.audit);
           rendered[i] = writer.render(result, block[i].line);
           refused[i] = !result.outcome;
-          progressLine.caseDone(++computed);
+          const std::size_t done = ++computed;
+          progressLine.update([done] { return std::to_string(done) + (done == 1 ? " case" : " cases") + " computed"; });
         },
         options.jobs);
     for (std::size_t i = 0; i < block.size(); ++i) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli plan: the smallest background size for which a rank meets the DCFP, by exact
-// arithmetic and by the calculator's own float32 arithmetic.
+// arithmetic and by the calculator's own float32 arithmetic; with --rule, for one retest
+// strategy by exact arithmetic.
 #include <nlohmann/json.hpp>
 
 #include <string_view>
@@ -11,12 +12,14 @@
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/planner.h"
 #include "velmora/cli/writers.h"
+#include "progress.h"
 
 namespace velmora::cli {
 
 namespace {
 
 using analysis::formatSignificant;
+using analysis::RulePlan;
 using analysis::SampleSizePlan;
 using analysis::SchemePlan;
 
@@ -80,11 +83,67 @@ std::string planCsv(const SampleSizePlan& plan) {
   return out;
 }
 
+// --rule: one strategy, by exact arithmetic alone.
+Json rulePlanRecord(const RulePlan& plan) {
+  return Json::object({{"dcfp", plan.dcfpText},
+                       {"r", plan.r},
+                       {"rank", plan.rank},
+                       {"smallest_n", plan.smallestN},
+                       {"largest_n", plan.largestN},
+                       {"rule", plan.rule},
+                       {"exact_n", optionalNumber(plan.exactN)},
+                       {"exact_cfp", formatSignificant(plan.exactCfp)}});
+}
+
+std::string rulePlanText(const RulePlan& plan) {
+  std::string out = "Smallest background size n for rank " + std::to_string(plan.rank) + " of " + plan.rule +
+                    " to meet DCFP " + quotedText(plan.dcfpText) + " with r = " + std::to_string(plan.r) +
+                    " comparisons (n from " + std::to_string(plan.smallestN) + " to " +
+                    std::to_string(plan.largestN) + ", n + 4r <= 32767)\n" +
+                    "  exact:  the exact CFP, against the DCFP as typed\n";
+  if (plan.scheme) out += "  (" + plan.rule + " is the calculator's scheme 1:" + std::to_string(*plan.scheme) + ")\n";
+  const std::string cfp = formatSignificant(plan.exactCfp);
+  if (plan.exactN) return out + plan.rule + "  exact:  n = " + std::to_string(*plan.exactN) + ", CFP " + cfp + "\n";
+  const std::string largest = std::to_string(plan.largestN);
+  return out + plan.rule + "  exact:  no n up to " + largest + " meets it (CFP at n = " + largest + ": " + cfp + ")\n";
+}
+
+std::string rulePlanCsv(const RulePlan& plan) {
+  return "dcfp,r,rank,rule,exact_n,exact_cfp\n" + csvField(plan.dcfpText) + "," + std::to_string(plan.r) + "," +
+         std::to_string(plan.rank) + "," + csvField(plan.rule) + "," +
+         (plan.exactN ? std::to_string(*plan.exactN) : std::string()) + "," + formatSignificant(plan.exactCfp) + "\n";
+}
+
+void writePlan(const Json& record, const std::string& text, const std::string& csv, OutputFormat format,
+               std::ostream& out) {
+  switch (format) {
+    case OutputFormat::text: out << text; break;
+    case OutputFormat::csv: out << csv; break;
+    case OutputFormat::json: out << jsonText(record) << "\n"; break;
+  }
+}
+
+std::string progressText(int evaluations) {
+  return "plan: " + std::to_string(evaluations) + (evaluations == 1 ? " CFP" : " CFPs") + " computed";
+}
+
 }  // namespace
 
-int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err) {
-  const Expected<SampleSizePlan> plan = analysis::planSampleSize(options.dcfp.value_or(""), options.r.value_or(""),
-                                                                 options.rank.value_or(""), options.test.value_or(""));
+int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err, const BatchProgress& progress) {
+  ProgressLine progressLine(err, progress);
+  const analysis::PlanProgress onEvaluation = [&progressLine](int evaluations) {
+    progressLine.update([evaluations] { return progressText(evaluations); });
+  };
+  if (options.rule) {
+    const Expected<RulePlan> plan = analysis::planSampleSizeForRule(
+        options.dcfp.value_or(""), options.r.value_or(""), options.rank.value_or(""), *options.rule, onEvaluation);
+    if (!plan) return report(err, withContext("plan:", plan.error()));
+    writePlan(rulePlanRecord(*plan), rulePlanText(*plan), rulePlanCsv(*plan), options.format, out);
+    return kExitOk;
+  }
+  const Expected<SampleSizePlan> plan =
+      analysis::planSampleSize(options.dcfp.value_or(""), options.r.value_or(""), options.rank.value_or(""),
+                               options.test.value_or(""), onEvaluation);
   if (!plan) return report(err, withContext("plan:", plan.error()));
   switch (options.format) {
     case OutputFormat::text: out << planText(*plan); break;

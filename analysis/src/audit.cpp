@@ -23,13 +23,19 @@ class RankProbe {
                 "the exact audit needs a test from 1:1 to 1:4, r at least 1, n at least 1 and n + 4r at most 32767");
   }
 
-  // Rank k's comparison, for 1 <= k <= n.
-  const ExactDcfp::Comparison& at(int k) {
+  // Rank k's comparison with its CFP and margin to 10 significant digits, for 1 <= k <= n.
+  ExactDcfp::Comparison at(int k) {
+    const ExactDcfp::Comparison comparison = m_dcfp.compare(m_n, m_r, m_t, k).value();
+    m_cache.insert_or_assign(k, comparison.meets);
+    return comparison;
+  }
+  // Only the decision: the search needs no digits (and saves the 50-digit passes near a tie).
+  bool meets(int k) {
     auto found = m_cache.find(k);
-    if (found == m_cache.end()) found = m_cache.emplace(k, m_dcfp.compare(m_n, m_r, m_t, k).value()).first;
+    if (found == m_cache.end()) found = m_cache.emplace(k, m_dcfp.compare(m_n, m_r, m_t, k, false).value().meets).first;
     return found->second;
   }
-  bool meets(int k) { return at(k).meets; }
+  // The ranks whose CFP was computed.
   int evaluations() const { return static_cast<int>(m_cache.size()); }
 
   // The largest rank in 1..maxRank (maxRank <= n) that meets the DCFP, none when none does.
@@ -43,7 +49,7 @@ class RankProbe {
   int m_n;
   int m_r;
   int m_t;
-  std::map<int, ExactDcfp::Comparison> m_cache;
+  std::map<int, bool> m_cache;  // rank -> meets
 };
 
 }  // namespace
@@ -79,7 +85,7 @@ Expected<CalculationAudit> auditCalculation(const Results& results, std::string_
     scheme.exceeded = result.exceeded;
     scheme.cfpShown = formatFixed(static_cast<double>(result.cfpShown), 5);
 
-    const ExactDcfp::Comparison& chosen = probe.at(scheme.rank);
+    const ExactDcfp::Comparison chosen = probe.at(scheme.rank);
     scheme.cfpExact = chosen.cfp;
     scheme.margin = chosen.margin;
     if (!scheme.exceeded && scheme.rank < maxRank) {

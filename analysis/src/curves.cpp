@@ -36,11 +36,11 @@ double rankSeconds(int t, int r) {
 // The sizes are checked first, so that no rank is refused on a worker.
 Expected<std::vector<long double>> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
   for (const int k : ranks) {
-    if (!inExactCfpDomain(n, r, t, k)) return fail(exactCfp(n, r, t, k).error());
+    if (!inExactCfpDomain(n, r, t, k)) return fail(fastExactCfp(n, r, t, k).error());
   }
   std::vector<long double> cfps(ranks.size());
   const bool costly = rankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
-  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = exactCfp(n, r, t, ranks[i]).value(); }, costly ? 0 : 1);
+  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = fastExactCfp(n, r, t, ranks[i]).value(); }, costly ? 0 : 1);
   return cfps;
 }
 

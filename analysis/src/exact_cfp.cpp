@@ -14,9 +14,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "velmora/analysis/dcfp_fraction.h"
+#include "velmora/analysis/strategy_arithmetic.h"
 #include "velmora/engine/limits.h"
 
 namespace velmora::analysis {
@@ -104,10 +107,65 @@ void passFraction(int n, int r, int t, int k, cpp_int& num, cpp_int& den) {
   }
 }
 
+// ExactCfp's sum costs about ((t^2 - 1) r^2 / 2 + r) extended-precision operations of some
+// 1e-8 s each; the quadrature some 1e-4 s whatever r is (bench/strategy_bench.cpp). Where the
+// sum is as cheap it is kept, so that small designs print what they always printed.
+constexpr double kQuadratureSeconds = 1e-4;
+bool sumIsCheap(int r, int t) {
+  const double rr = static_cast<double>(r) * static_cast<double>(r);
+  const double operations = 0.5 * static_cast<double>(t * t - 1) * rr + static_cast<double>(r);
+  return 1e-8 * operations <= kQuadratureSeconds;
+}
+
+// The retest strategies' arithmetic of scheme 1:t, built once: its polynomials are the same for
+// every size, and it is only read afterwards (the curves read it from several threads).
+const StrategyArithmetic& schemeArithmetic(int t) {
+  static const std::array<StrategyArithmetic, kSchemeCount> arithmetic = [] {
+    const auto scheme = [](int units) {
+      Strategy strategy;
+      strategy.units = units;
+      return StrategyArithmetic(strategy);
+    };
+    return std::array<StrategyArithmetic, kSchemeCount>{scheme(1), scheme(2), scheme(3), scheme(4)};
+  }();
+  return arithmetic[static_cast<std::size_t>(t - 1)];
+}
+
+// Whether every value within `relativeError` of `value` shows the same 10 significant digits.
+bool digitsSettled(long double value, long double relativeError) {
+  const long double spread = std::fabs(value) * relativeError;
+  return std::isfinite(value) && formatSignificant(value - spread) == formatSignificant(value + spread);
+}
+
+// A quadrature's CFP and its relative error bound (the 50-digit one's taken as nil).
+struct QuadratureCfp {
+  long double value = 0.0L;
+  long double relativeError = 0.0L;
+};
+QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
+  const StrategyArithmetic& arithmetic = schemeArithmetic(t);
+  const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, k);
+  if (cfp && cfp->value > 0.0 && digitsSettled(cfp->value, cfp->relativeError)) {
+    return {static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError)};
+  }
+  // The caller checked the sizes.
+  const StrategyArithmetic::ExtendedCfp extended = arithmetic.extendedCfp(nullptr, n, r, k).value();
+  if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp)) {
+    return {extended.cfp, extended.cfpError / extended.cfp};
+  }
+  return {arithmetic.preciseCfp(n, r, k).value(), 0.0L};
+}
+
+// Whether the quadrature serves this size (StrategyArithmetic takes n >= 2).
+bool byQuadrature(int n, int r, int t) { return n >= 2 && !sumIsCheap(r, t); }
+
 }  // namespace
 
 struct ExactDcfp::Fraction {
   cpp_rational value;
+  // The same value as the retest strategies read it, when the calculator's rule admits it (the
+  // exact decisions by quadrature need it); without it every comparison takes the sum.
+  std::optional<DcfpFraction> strategies;
 };
 
 bool inExactCfpDomain(int n, int r, int t, int k) {
@@ -119,6 +177,12 @@ Expected<long double> exactCfp(int n, int r, int t, int k) {
   static_assert(LDBL_MANT_DIG >= 64, "the exact audit needs a long double of at least 64 significant bits");
   if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
   return firstFalsePositiveSum<long double>(n, r, t, k);
+}
+
+Expected<long double> fastExactCfp(int n, int r, int t, int k) {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
+  if (!byQuadrature(n, r, t)) return firstFalsePositiveSum<long double>(n, r, t, k);
+  return quadratureCfp(n, r, t, k).value;
 }
 
 Expected<long double> exactCfpQuad(int n, int r, int t, int k) {
@@ -145,6 +209,9 @@ std::string formatSignificant(long double value, int digits) {
 ExactDcfp::ExactDcfp(std::string_view text) : m_value(std::make_unique<Fraction>()) {
   m_value->value = readExactly(text);
   m_approx = quotientToLongDouble(mp::numerator(m_value->value), mp::denominator(m_value->value));
+  if (Expected<DcfpFraction> read = DcfpFraction::read(text); read && read->value() == m_value->value) {
+    m_value->strategies = std::move(*read);
+  }
 }
 ExactDcfp::~ExactDcfp() = default;
 ExactDcfp::ExactDcfp(ExactDcfp&&) noexcept = default;
@@ -165,7 +232,9 @@ Expected<int> ExactDcfp::compareByFractions(int n, int r, int t, int k, long dou
   return -difference.sign();  // the sign of CFP - DCFP
 }
 
-Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k) const {
+Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k, bool tenDigits) const {
+  if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
+  if (m_value->strategies && byQuadrature(n, r, t)) return compareByQuadrature(n, r, t, k, tenDigits);
   const Expected<long double> cfp = exactCfp(n, r, t, k);
   if (!cfp) return fail(cfp.error());
   Comparison comparison;
@@ -179,6 +248,61 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k) c
   }
   comparison.decidedByFractions = true;
   comparison.meets = *compareByFractions(n, r, t, k, &comparison.margin) <= 0;  // in the domain, as above
+  return comparison;
+}
+
+// The quadrature's path. Without the digits, the decision as the retest strategies make it
+// (doubles, then 50 digits, then fractions). With them, the doubles serve when they settle the
+// margin's 10 digits (and so its sign); otherwise one 50-digit pass gives the CFP, the margin
+// and the decision together, and fractions only the ties that even it cannot tell.
+Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int t, int k, bool tenDigits) const {
+  const StrategyArithmetic& arithmetic = schemeArithmetic(t);
+  const DcfpFraction& dcfp = *m_value->strategies;
+  Comparison comparison;
+  if (!tenDigits) {
+    const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, k);
+    if (!decision) return fail(decision.error());
+    comparison.meets = decision->meets;
+    comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
+    comparison.cfp = arithmetic.cfp(n, r, k)->value;  // sizes checked by meets()
+    comparison.margin = m_approx - comparison.cfp;
+    return comparison;
+  }
+  const Expected<ExactProbability> fast = arithmetic.cfp(n, r, k);
+  if (!fast) return fail(fast.error());
+  const long double cfp = fast->value;
+  const long double cfpError = static_cast<long double>(fast->relativeError);
+  const long double margin = m_approx - cfp;
+  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
+  const long double marginError = cfpError * cfp + 2.0L * u * std::fabs(m_approx);
+  if (cfp > 0.0L && digitsSettled(cfp, cfpError) && margin != 0.0L &&
+      digitsSettled(margin, marginError / std::fabs(margin))) {
+    const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, k);
+    if (!decision) return fail(decision.error());
+    comparison.meets = decision->meets;
+    comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
+    comparison.cfp = cfp;
+    comparison.margin = margin;
+    return comparison;
+  }
+  // Extended precision settles all but the nearest ties (sizes checked by cfp()).
+  const StrategyArithmetic::ExtendedCfp extended = arithmetic.extendedCfp(&dcfp, n, r, k).value();
+  comparison.decidedByFractions = true;
+  if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp) &&
+      extended.margin != 0.0L && digitsSettled(extended.margin, extended.marginError / std::fabs(extended.margin))) {
+    comparison.cfp = extended.cfp;
+    comparison.margin = extended.margin;
+    comparison.meets = extended.margin > 0.0L;  // its 10 digits settled: |margin| > its error
+    return comparison;
+  }
+  const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();
+  comparison.cfp = precise.cfp;
+  comparison.margin = precise.margin;
+  if (precise.marginSettled) {
+    comparison.meets = precise.margin >= 0.0L;
+  } else {
+    comparison.meets = *compareByFractions(n, r, t, k, &comparison.margin) <= 0;  // in the domain, as above
+  }
   return comparison;
 }
 

@@ -90,6 +90,15 @@ struct Accuracy {
   static Real tolerance() { return kBuiltin<Real> ? Real(1e-13) : Real(1e-44); }
 };
 
+// In extended precision (64-bit significand, eps 1.1e-19): the step between double and 50
+// digits, followed to e^-50 = 2e-22 and refined to 1e-18.
+template <>
+struct Accuracy<long double> {
+  static constexpr double kDrop = 50.0;
+  static constexpr unsigned kPoints = 31;
+  static long double tolerance() { return 1e-18L; }
+};
+
 // The polynomial's coefficients in Real, with the lowest power of W in f and the highest in g,
 // which the sums factor out so that neither underflows before its logarithm is taken.
 template <class Real>

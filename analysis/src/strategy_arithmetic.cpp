@@ -3,6 +3,7 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -54,8 +55,9 @@ double betaMoment(int n, int k, int j, int degree) {
 }  // namespace
 
 struct StrategyArithmetic::Terms {
-  explicit Terms(const StrategyPolynomial& polynomial) : fast(polynomial), wide(polynomial) {}
+  explicit Terms(const StrategyPolynomial& polynomial) : fast(polynomial), extended(polynomial), wide(polynomial) {}
   detail::PolynomialTerms<double> fast;
+  detail::PolynomialTerms<long double> extended;
   detail::PolynomialTerms<Wide> wide;
 };
 
@@ -98,6 +100,66 @@ Expected<double> StrategyArithmetic::power(int n, int k, double shift, int shift
   const detail::IntegralValue<double> integral =
       detail::integrateLimit<double>(m_terms->fast, n, k, shift, shifted, Side::fail);
   return std::exp(integral.logValue);
+}
+
+Expected<StrategyArithmetic::ExtendedCfp> StrategyArithmetic::extendedCfp(const DcfpFraction* dcfp, int n, int r,
+                                                                           int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  // The side of the smaller probability: the estimate from the doubles picks it.
+  const detail::IntegralValue<double> estimate = detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, Side::fail);
+  const bool byFail = estimate.logValue <= std::log(0.5);
+  const detail::IntegralValue<long double> side = detail::integrateLimit<long double>(
+      m_terms->extended, n, k, 0.0L, r, byFail ? Side::fail : Side::pass);
+  const long double value = std::exp(side.logValue);
+  const long double valueError = value * side.relativeError * 1.01L;
+  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
+  ExtendedCfp extended;
+  const mp::cpp_rational exact = dcfp != nullptr ? dcfp->value() : mp::cpp_rational(0);
+  if (byFail) {
+    // The DCFP to a unit in the last place of a long double, from 50 digits.
+    const long double dcfpValue =
+        (Wide(mp::numerator(exact).str()) / Wide(mp::denominator(exact).str())).convert_to<long double>();
+    extended.cfp = value;
+    extended.cfpError = valueError;
+    extended.margin = dcfpValue - value;
+    extended.marginError = valueError + u * (dcfpValue + std::fabs(extended.margin));
+  } else {
+    // CFP = 1 - P and DCFP - CFP = P - (1 - DCFP): the complement of the DCFP to a unit in its
+    // last place, however close to 1 the DCFP is.
+    const long double complement =
+        (Wide(mp::cpp_int(mp::denominator(exact) - mp::numerator(exact)).str()) / Wide(mp::denominator(exact).str()))
+            .convert_to<long double>();
+    extended.cfp = 1.0L - value;
+    extended.cfpError = valueError + u;
+    extended.margin = value - complement;
+    extended.marginError = valueError + u * (complement + std::fabs(extended.margin));
+  }
+  if (dcfp == nullptr) {
+    extended.margin = 0.0L;
+    extended.marginError = 0.0L;
+  }
+  return extended;
+}
+
+Expected<long double> StrategyArithmetic::preciseCfp(int n, int r, int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  const detail::IntegralValue<Wide> wide = detail::integrateLimit<Wide>(m_terms->wide, n, k, Wide(0), r, Side::fail);
+  return mp::exp(wide.logValue).convert_to<long double>();
+}
+
+Expected<StrategyArithmetic::PreciseCfp> StrategyArithmetic::preciseCfp(const DcfpFraction& dcfp, int n, int r,
+                                                                         int k) const {
+  if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
+  const detail::IntegralValue<Wide> wide = detail::integrateLimit<Wide>(m_terms->wide, n, k, Wide(0), r, Side::fail);
+  const Wide cfp = mp::exp(wide.logValue);
+  const Wide exactDcfp = Wide(mp::numerator(dcfp.value()).str()) / Wide(mp::denominator(dcfp.value()).str());
+  const Wide margin = exactDcfp - cfp;
+  PreciseCfp precise;
+  precise.cfp = cfp.convert_to<long double>();
+  precise.margin = margin.convert_to<long double>();
+  // Ten significant digits of the margin need its absolute error below 1e-12 of it.
+  precise.marginSettled = mp::fabs(margin) * Wide(1e-12) > wide.relativeError * cfp;
+  return precise;
 }
 
 Expected<int> StrategyArithmetic::compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const {

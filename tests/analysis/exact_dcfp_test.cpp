@@ -61,6 +61,48 @@ TEST(ExactDcfp, TiesOfTheRetestSchemes) {
   EXPECT_TRUE(ExactDcfp("0.0270979020979020980").compare(10, 2, 3, 2)->meets);
 }
 
+// Where ExactCfp's sum would be slow the audit, the curves and the planner take the
+// strategies' quadrature: its 10 significant digits must be ExactCfp's, and near a tie the
+// margin's 10 digits those of the exact fraction.
+TEST(ExactDcfp, TheQuadraturePathPrintsExactCfpsDigits) {
+  for (const int n : {20, 297, 5000}) {
+    for (const int r : {40, 300}) {
+      for (int t = 2; t <= 4; ++t) {
+        for (const int k : {1, 2, 7, 19}) {
+          EXPECT_EQ(formatSignificant(fastExactCfp(n, r, t, k).value()), formatSignificant(exactCfp(n, r, t, k).value()))
+              << n << " " << r << " 1:" << t << " k " << k;
+        }
+      }
+    }
+  }
+  // The DCFP typed as the CFP's first 16 significant digits, rounded down and up: the margin
+  // (some 1e-17) is ten digits of the exact one, and the decision is exact.
+  const long double cfp = exactCfp(297, 300, 4, 7).value();
+  for (const long double typed : {cfp * (1.0L - 1e-15L), cfp * (1.0L + 1e-15L)}) {
+    const ExactDcfp dcfp(formatSignificant(typed, 16));
+    long double margin = 0.0L;
+    const int sign = dcfp.compareByFractions(297, 300, 4, 7, &margin).value();
+    const ExactDcfp::Comparison comparison = dcfp.compare(297, 300, 4, 7).value();
+    EXPECT_EQ(comparison.meets, sign <= 0);
+    EXPECT_EQ(formatSignificant(comparison.margin), formatSignificant(margin));
+  }
+  // A DCFP near 1 and a tiny one, margins far below the CFP's double error: extended precision
+  // from the smaller side gives the exact margin's digits.
+  for (const char* text : {"0.999995203", "0.9999999", "1.024e-5", "0.6598"}) {
+    const ExactDcfp dcfp(text);
+    for (int t = 2; t <= 4; ++t) {
+      for (const int k : {1, 2, 3, 30}) {
+        long double margin = 0.0L;
+        const int sign = dcfp.compareByFractions(41, 300, t, k, &margin).value();
+        const ExactDcfp::Comparison comparison = dcfp.compare(41, 300, t, k).value();
+        EXPECT_EQ(comparison.meets, sign <= 0) << text << " 1:" << t << " k " << k;
+        EXPECT_EQ(formatSignificant(comparison.margin), formatSignificant(margin)) << text << " 1:" << t << " k " << k;
+        EXPECT_EQ(formatSignificant(comparison.cfp), formatSignificant(exactCfp(41, 300, t, k).value()));
+      }
+    }
+  }
+}
+
 TEST(ExactDcfp, FractionDecisionsAgreeWithTheFastOnesOnAGrid) {
   const ExactDcfp dcfp("0.05");
   for (int n : {2, 7, 20, 50}) {

@@ -2,6 +2,8 @@
 // The sample-size planner.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "velmora/engine/calculation.h"
 #include "velmora/engine/design_arithmetic.h"
 #include "velmora/analysis/exact_cfp.h"
@@ -49,6 +51,26 @@ TEST(PlanSampleSize, AnswersAreTheFirstMeetingSizes) {
       }
     }
   }
+}
+
+// --rule plans a retest strategy: for 1-of-T it is plain plan's exact answer, digits and all,
+// with few comparisons (ExactCfp's sum) and many (the quadrature); and it gives the guidance's
+// smallest backgrounds at 97.91484 % confidence.
+TEST(PlanSampleSize, ARuleIsPlannedAsItsScheme) {
+  for (const auto& [dcfp, r, rank] : {std::tuple{"0.0208516", "10", "3"}, std::tuple{"0.05", "40", "2"},
+                                      std::tuple{"0.01", "8000", "1"}, std::tuple{"0.999999", "300", "1"}}) {
+    const SampleSizePlan plain = planSampleSize(dcfp, r, rank).value();
+    for (const SchemePlan& scheme : plain.schemes) {
+      const RulePlan rule = planSampleSizeForRule(dcfp, r, rank, "1-of-" + std::to_string(scheme.test)).value();
+      EXPECT_EQ(rule.scheme, scheme.test);
+      EXPECT_EQ(rule.exactN, scheme.exactN) << dcfp << " r " << r << " 1:" << scheme.test;
+      EXPECT_EQ(formatSignificant(rule.exactCfp), formatSignificant(scheme.exactCfp)) << dcfp << " r " << r;
+      EXPECT_LE(rule.evaluations, 40);
+    }
+  }
+  EXPECT_EQ(planSampleSizeForRule("0.0208516", "10", "", "1-of-2/median-3")->exactN, 14);
+  EXPECT_EQ(planSampleSizeForRule("0.0208516", "10", "3", "1-of-4")->exactN, 18);
+  EXPECT_EQ(planSampleSizeForRule("0.0208516", "10", "", "3-of-9").error().kind, ProblemKind::refusedRequest);
 }
 
 TEST(PlanSampleSize, NoBackgroundReachesATinyDcfp) {

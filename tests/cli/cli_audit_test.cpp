@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <sstream>
 
 #include "cli_run.h"
+#include "velmora/cli/commands.h"
 #include "velmora/cli/writers.h"
 
 namespace velmora::cli {
@@ -107,6 +109,36 @@ TEST(CliPlan, AnswersExactlyAndInFloat32) {
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1"}).status, kExitUsage);
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:7"}).status, kExitUsage);
+}
+
+// --rule: the guidance's smallest background at 97.91484 % confidence for 1-of-2 on medians
+// of 3 with the maximum; a name that is no strategy is refused in one sentence, and --rule
+// with --test is a usage error.
+TEST(CliPlan, ARuleIsPlannedByItsExactCfp) {
+  const CliRun run = cli({"plan", "--dcfp", "0.0208516", "--r", "10", "--rule", " 1-OF-2 / median-3", "--format", "json"});
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.out,
+            "{\"dcfp\": \"0.0208516\", \"r\": 10, \"rank\": 1, \"smallest_n\": 2, \"largest_n\": 32727, \"rule\": "
+            "\"1-of-2/median-3\", \"exact_n\": 14, \"exact_cfp\": \"0.0173229273\"}\n");
+  const CliRun refused = cli({"plan", "--dcfp", "0.0208516", "--r", "10", "--rule", "2-of-9"});
+  EXPECT_EQ(refused.status, kExitUsage);
+  EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+  EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "5", "--rule", "1-of-1", "--test", "1:1"}).status, kExitUsage);
+}
+
+// A plan that runs past the delay shows its progress on standard error, and wipes it.
+TEST(CliPlan, ShowsItsProgressWhenAsked) {
+  PlanOptions options;
+  options.dcfp = "0.05";
+  options.r = "50";
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(runPlan(options, out, err, {true, std::chrono::milliseconds(0)}), kExitOk);
+  EXPECT_NE(err.str().find("\rvelmora-cli: plan: 1 CFP computed"), std::string::npos) << err.str();
+  EXPECT_TRUE(err.str().ends_with("\r\x1b[K")) << err.str();
+  std::ostringstream quiet;
+  ASSERT_EQ(runPlan(options, out, quiet), kExitOk);
+  EXPECT_EQ(quiet.str(), "");
 }
 
 }  // namespace

@@ -31,6 +31,13 @@ namespace velmora::analysis {
 // fractions would be too large. Refused outside the domain.
 [[nodiscard]] Expected<long double> exactCfpQuad(int n, int r, int t, int k);
 
+// CFP_t(k) by the fastest exact path, for the audit, the curves and the planner: ExactCfp's sum
+// where it is cheap (few comparisons, or scheme 1:1), otherwise the retest strategies'
+// quadrature for 1-of-t (relative error below 1e-10), carried to 50 digits where that bound
+// leaves the 10 significant digits the tools print in doubt. So its 10 significant digits are
+// ExactCfp's wherever ExactCfp's own are settled. Refused outside ExactCfp's domain.
+[[nodiscard]] Expected<long double> fastExactCfp(int n, int r, int t, int k);
+
 // The proven bound on the relative error of ExactCfp for r comparisons of scheme 1:t.
 [[nodiscard]] long double exactCfpRelativeErrorBound(int r, int t);
 
@@ -54,22 +61,27 @@ class ExactDcfp {
   // The value as an exact fraction in lowest terms, "p/q" (or "p" when whole).
   [[nodiscard]] std::string fractionText() const;
 
-  // CFP_t(k) set against this DCFP. `meets` is decided exactly: when the extended-precision
-  // CFP lies within its error bound of the DCFP, the CFP is recomputed as an exact fraction.
-  // Refused outside ExactCfp's domain.
+  // CFP_t(k) set against this DCFP, the CFP by FastExactCfp. `meets` is decided exactly: when
+  // the CFP lies within its error bound of the DCFP, by exact fractions where they are cheap,
+  // otherwise by 50-digit quadrature and by fractions only when even that cannot tell. The
+  // margin have 10 correct significant digits; with `tenDigits` false only the decision is
+  // exact and the CFP and margin are within 1e-10 of the CFP (a search that only asks
+  // whether a rank meets the DCFP saves the 50-digit passes). Refused outside ExactCfp's
+  // domain.
   struct Comparison {
     long double cfp = 0.0L;     // CFP_t(k), ExactCfp's value
     long double margin = 0.0L;  // DCFP - CFP (exact fraction rounded when the two are close)
     bool meets = false;         // CFP <= DCFP, exactly
-    bool decidedByFractions = false;
+    bool decidedByFractions = false;  // or by 50-digit quadrature
   };
-  [[nodiscard]] Expected<Comparison> compare(int n, int r, int t, int k) const;
+  [[nodiscard]] Expected<Comparison> compare(int n, int r, int t, int k, bool tenDigits = true) const;
 
   // The exact decision, always by fractions (slow for large r; for tests and near ties): the
   // sign of CFP - DCFP (-1, 0, 1). Refused outside ExactCfp's domain.
   [[nodiscard]] Expected<int> compareByFractions(int n, int r, int t, int k, long double* margin = nullptr) const;
 
  private:
+  [[nodiscard]] Expected<Comparison> compareByQuadrature(int n, int r, int t, int k, bool tenDigits) const;
   struct Fraction;
   std::unique_ptr<Fraction> m_value;
   long double m_approx = 0.0L;

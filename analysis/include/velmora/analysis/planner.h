@@ -3,6 +3,7 @@
 // The sample-size planner: the smallest background size n for which a fixed rank of a
 // scheme meets the DCFP with r comparisons.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ struct SampleSizePlan {
   int evaluations = 0;  // CFPs computed, exact and float32
 };
 
+// Called as each exact or float32 CFP of a search is computed, with the number computed so
+// far, so that a long plan can show its progress.
+using PlanProgress = std::function<void(int evaluations)>;
+
 // `rankText` empty means rank 1 (the background maximum); `testName` empty means every
 // scheme, otherwise one of "1:1" .. "1:4". The DCFP follows the calculator's own rule
 // (numeric, 0 < DCFP <= 1); r and the rank are whole numbers above 0, r at most 8191 (room
@@ -48,7 +53,30 @@ struct SampleSizePlan {
 // n where the same search lands: there the float32 CFP meets the DCFP and at n - 1 it
 // does not.
 [[nodiscard]] Expected<SampleSizePlan> planSampleSize(std::string_view dcfpText, std::string_view rText,
-                                                     std::string_view rankText = {}, std::string_view testName = {});
+                                                     std::string_view rankText = {}, std::string_view testName = {},
+                                                     const PlanProgress& progress = {});
+
+// The same search for one retest strategy of any rule (its exact CFP only: the design's
+// float32 arithmetic has none but the schemes 1:1 to 1:4).
+struct RulePlan {
+  std::string dcfpText;
+  int r = 0;
+  int rank = 1;
+  int smallestN = 0;
+  int largestN = 0;
+  std::string rule;  // canonical name: "1-of-2/median-3"
+  // The calculator's scheme 1:t this rule is, when it is one (its answer is plain plan's).
+  std::optional<int> scheme;
+  std::optional<int> exactN;
+  long double exactCfp = 0.0L;  // at exactN, or at the largest n when none meets; 10 digits right
+  int evaluations = 0;          // exact decisions made
+};
+
+// The DCFP, r and rank are read and refused as by planSampleSize; `ruleName` as the retest
+// strategies read it (refused with the grammar).
+[[nodiscard]] Expected<RulePlan> planSampleSizeForRule(std::string_view dcfpText, std::string_view rText,
+                                                       std::string_view rankText, std::string_view ruleName,
+                                                       const PlanProgress& progress = {});
 
 // The smallest n in [low, high] for which meets(n) holds, assuming it holds from some n
 // on; empty when it does not hold at high. The search gallops up from low.

@@ -69,6 +69,32 @@ class StrategyArithmetic {
   // they cost when even that cannot tell.
   [[nodiscard]] Expected<CfpDecision> meets(const DcfpFraction& dcfp, int n, int r, int k) const;
 
+  // CFP(k) and DCFP - CFP(k) in extended precision (64-bit significand), the CFP from the
+  // smaller of CFP and 1 - CFP, each with a bound on its absolute error: the step between the
+  // doubles and 50 digits, a few times the doubles' cost (without a DCFP the margin is 0).
+  // Refused outside the domain.
+  struct ExtendedCfp {
+    long double cfp = 0.0L;
+    long double cfpError = 0.0L;
+    long double margin = 0.0L;  // DCFP - CFP(k)
+    long double marginError = 0.0L;
+  };
+  [[nodiscard]] Expected<ExtendedCfp> extendedCfp(const DcfpFraction* dcfp, int n, int r, int k) const;
+
+  // CFP(k) and DCFP - CFP(k) from the 50-digit quadrature (relative error of the CFP below
+  // 1e-40, the margin to the same absolute error), rounded to long double: the digits that the
+  // double quadrature's bound leaves in doubt, some milliseconds each. Refused outside the
+  // domain, as cfp() is.
+  struct PreciseCfp {
+    long double cfp = 0.0L;
+    long double margin = 0.0L;  // DCFP - CFP(k)
+    // Whether the margin's sign and ten significant digits are known: false only when the DCFP
+    // lies within some 1e-30 of the CFP.
+    bool marginSettled = true;
+  };
+  [[nodiscard]] Expected<PreciseCfp> preciseCfp(const DcfpFraction& dcfp, int n, int r, int k) const;
+  [[nodiscard]] Expected<long double> preciseCfp(int n, int r, int k) const;
+
   // The exact CFP(k) - DCFP sign by fractions alone (-1, 0, 1): for tests and near ties.
   // Refused outside the domain, as meets() is.
   [[nodiscard]] Expected<int> compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const;

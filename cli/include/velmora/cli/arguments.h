@@ -49,6 +49,7 @@ struct PlanOptions {
   std::optional<std::string> r;
   std::optional<std::string> rank;
   std::optional<std::string> test;
+  std::optional<std::string> rule;  // a retest strategy instead of the four schemes
   OutputFormat format = OutputFormat::text;
 };
 

@@ -12,8 +12,8 @@
 
 namespace velmora::cli {
 
-// Whether a batch shows its progress on `err` (on when standard error is a terminal),
-// and after how long.
+// Whether a long command (a batch, a plan) shows its progress on `err` (on when standard
+// error is a terminal), and after how long (cli/progress.h).
 struct BatchProgress {
   bool enabled = false;
   std::chrono::milliseconds after{1000};
@@ -29,8 +29,10 @@ struct BatchProgress {
 // them: 0; 2 when the calculation refuses its inputs; 64 for a refused design.
 [[nodiscard]] int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err);
 
-// The smallest background size for a rank to meet the DCFP: 0; 64 for a refused request.
-[[nodiscard]] int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err);
+// The smallest background size for a rank of each scheme, or of one retest strategy (--rule),
+// to meet the DCFP: 0; 64 for a refused request.
+[[nodiscard]] int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err,
+                          const BatchProgress& progress = {});
 
 // The curves behind the results of one case (curves_command.cpp): 0; 2 when the
 // calculation refuses the texts (reported as the calculation reports it).
