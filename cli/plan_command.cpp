@@ -32,6 +32,11 @@ const char* schemeName(const SchemePlan& scheme) { return kSchemeNames[static_ca
 
 Json optionalNumber(const std::optional<int>& value) { return value ? Json(*value) : Json(nullptr); }
 
+// The float32 CFP fell to 0 (no CFP of a finite background is 0: its sum underflowed) and the
+// exact answer differs: the design's n then says more about float32's range than about the
+// DCFP, which a reader must be told rather than left to find.
+bool designUnderflows(const SchemePlan& s) { return s.designCfp == 0.0F && s.designN != s.exactN; }
+
 Json planRecord(const SampleSizePlan& plan) {
   Json tests = Json::array();
   for (const SchemePlan& s : plan.schemes) {
@@ -39,7 +44,8 @@ Json planRecord(const SampleSizePlan& plan) {
                                   {"exact_n", optionalNumber(s.exactN)},
                                   {"exact_cfp", formatSignificant(s.exactCfp)},
                                   {"design_n", optionalNumber(s.designN)},
-                                  {"design_cfp", float32Text(s.designCfp)}}));
+                                  {"design_cfp", float32Text(s.designCfp)},
+                                  {"design_underflow", designUnderflows(s)}}));
   }
   return Json::object({{"dcfp", plan.dcfpText},
                        {"r", plan.r},
@@ -66,19 +72,25 @@ std::string planText(const SampleSizePlan& plan) {
   for (const SchemePlan& s : plan.schemes) {
     const std::string_view name = schemeName(s);
     out += std::string(name) + "  exact:  " + answerText(plan, s.exactN, formatSignificant(s.exactCfp));
-    out += std::string(name.size(), ' ') + "  design: " + answerText(plan, s.designN, float32Text(s.designCfp));
+    std::string design = answerText(plan, s.designN, float32Text(s.designCfp));
+    if (designUnderflows(s)) {
+      design.pop_back();
+      design += " (float32 underflow: the CFP is too small for a float32, and the exact answer differs)\n";
+    }
+    out += std::string(name.size(), ' ') + "  design: " + design;
   }
   return out;
 }
 
 // A header, then one row per test; an n that none meets is empty.
 std::string planCsv(const SampleSizePlan& plan) {
-  std::string out = "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp\n";
+  std::string out = "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp,design_underflow\n";
   const auto optionalText = [](const std::optional<int>& n) { return n ? std::to_string(*n) : std::string(); };
   for (const SchemePlan& s : plan.schemes) {
     out += csvField(plan.dcfpText) + "," + std::to_string(plan.r) + "," + std::to_string(plan.rank) + "," +
            schemeName(s) + "," + optionalText(s.exactN) + "," + formatSignificant(s.exactCfp) + "," +
-           optionalText(s.designN) + "," + float32Text(s.designCfp) + "\n";
+           optionalText(s.designN) + "," + float32Text(s.designCfp) + "," +
+           (designUnderflows(s) ? "true" : "false") + "\n";
   }
   return out;
 }

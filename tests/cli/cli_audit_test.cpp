@@ -103,7 +103,7 @@ TEST(CliPlan, AnswersExactlyAndInFloat32) {
   EXPECT_EQ(run.out,
             "{\"dcfp\": \"0.1\", \"r\": 5, \"rank\": 1, \"smallest_n\": 2, \"largest_n\": 32747, \"tests\": "
             "[{\"test\": \"1:1\", \"exact_n\": 45, \"exact_cfp\": \"0.1\", \"design_n\": 46, \"design_cfp\": "
-            "\"0.0980392098\"}]}\n");
+            "\"0.0980392098\", \"design_underflow\": false}]}\n");
   const CliRun none = cli({"plan", "--dcfp", "0.0001", "--r", "5", "--test", "1:1"});
   EXPECT_NE(none.out.find("no n up to 32747 meets it"), std::string::npos);
   EXPECT_EQ(cli({"plan", "--dcfp", "0.1", "--r", "9000"}).status, kExitUsage);
@@ -151,7 +151,14 @@ namespace {
 // with --n puts the program's numbers before each row of the calculation's csv.
 TEST(CliCsvCommands, PlanAndDesignRowsCarryTheirNumbers) {
   const CliRun plan = cli({"plan", "--dcfp", "0.1", "--r", "5", "--test", "1:1", "--format", "csv"});
-  EXPECT_EQ(plan.out, "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp\n0.1,5,1,1:1,45,0.1,46,0.0980392098\n");
+  EXPECT_EQ(plan.out, "dcfp,r,rank,test,exact_n,exact_cfp,design_n,design_cfp,design_underflow\n"
+                      "0.1,5,1,1:1,45,0.1,46,0.0980392098,false\n");
+  // A float32 CFP that underflows to 0 meets any DCFP; where the exact answer differs it is
+  // marked, in every format, rather than printed as a plan.
+  const CliRun tiny = cli({"plan", "--dcfp", "1e-300", "--r", "10", "--test", "1:3"});
+  EXPECT_NE(tiny.out.find("design: n = 961, CFP 0 (float32 underflow"), std::string::npos) << tiny.out;
+  const CliRun tinyCsv = cli({"plan", "--dcfp", "1e-300", "--r", "10", "--test", "1:3", "--format", "csv"});
+  EXPECT_TRUE(tinyCsv.out.ends_with(",961,0,true\n")) << tinyCsv.out;
   const CliRun design = cli({"design", "--wells", "5", "--constituents", "10", "--evaluations", "2", "--n", "20",
                              "--format", "csv"});
   const std::vector<std::string> lines = splitLines(design.out);
