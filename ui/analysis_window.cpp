@@ -208,9 +208,9 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   edtStrategies->setObjectName(QStringLiteral("edtStrategies"));
   edtStrategies->setAccessibleName(QStringLiteral("Strategies compared"));
   edtStrategies->setToolTip(QString::fromStdString(analysis::strategyGrammar()));
-  auto* lblList = new QLabel(QStringLiteral("Stra&tegies:"), strategiesPage);
+  auto* lblList = new QLabel(QStringLiteral("Strategies to &compare:"), strategiesPage);
   lblList->setBuddy(edtStrategies);
-  btnApplyStrategies = new QPushButton(QStringLiteral("A&pply"), strategiesPage);
+  btnApplyStrategies = new QPushButton(QStringLiteral("Appl&y"), strategiesPage);
   btnApplyStrategies->setObjectName(QStringLiteral("btnApplyStrategies"));
   btnApplyStrategies->setToolTip(QStringLiteral("Computes the table for the strategies named in the box."));
   btnDefaultStrategies = new QPushButton(QStringLiteral("&Default List"), strategiesPage);
@@ -250,7 +250,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   strategiesLayout->addWidget(lblStrategyProblem);
   strategiesLayout->addWidget(strategyTable, 1);
   strategiesLayout->addLayout(strategyButtons);
-  tabs->addTab(strategiesPage, QStringLiteral("Retest S&trategies"));
+  tabs->addTab(strategiesPage, QStringLiteral("Retest Strate&gies"));
   layout->addWidget(tabs, 1);
 
   m_ownFileDialogs = std::make_unique<platform::QtFileDialogs>();
