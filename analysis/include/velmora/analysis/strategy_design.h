@@ -3,8 +3,8 @@
 // Designs for any retest strategy, in the calculator's terms: the largest rank k <= min(j, n)
 // whose exact CFP meets the DCFP as typed ("DCFP exceeded at max = 1" when even k = 1 does
 // not), every strategy at a fixed rank, the smallest background for a rank, and a table over
-// a list of strategies. Plain structs: no toolkit, no I/O, no text formats beyond the
-// calculator's own percentile caption.
+// a list of strategies. Plain structs: no toolkit, no I/O; the one text form of a row
+// (strategyRowTexts) lives here so that every front end shows the same digits.
 //
 // The CFP rises with the rank and falls with the background size, so each search gallops
 // from an estimate and bisects (LastHolding): O(log n) exact CFPs per strategy.
