@@ -113,19 +113,17 @@ std::string textTable(const analysis::StrategyRequest& request, const std::vecto
 }
 
 std::string csvTable(const analysis::StrategyRequest& request, const std::vector<StrategyRow>& rows) {
-  std::string out = "rule,rank,exceeded,meets,cfp,percentile,samples,power_2sigma,power_3sigma,power_4sigma,rating";
+  std::string out;
+  for (const char* column : analysis::kStrategyRowColumns) out += std::string(out.empty() ? "" : ",") + column;
   if (request.shifted) out += ",shifted,shifted_power_2sigma,shifted_power_3sigma,shifted_power_4sigma";
   out += "\n";
   for (const StrategyRow& row : rows) {
-    const std::array<std::string, 3> power = powers(row.power);
-    out += row.rule + "," + std::to_string(row.rank) + "," + (row.exceeded ? "true" : "false") + "," +
-           (row.meets ? "true" : "false") + "," + number(row.cfp) + "," + row.percentileText + "," +
-           number(row.samples) + "," + power[0] + "," + power[1] + "," + power[2] + "," + ratingCaption(row.rating);
-    if (row.powerShifted) {
-      const std::array<std::string, 3> shifted = powers(*row.powerShifted);
-      out += "," + std::to_string(*request.shifted) + "," + shifted[0] + "," + shifted[1] + "," + shifted[2];
+    std::string line;
+    for (const std::string& text : analysis::strategyRowTexts(row)) line += (line.empty() ? "" : ",") + text;
+    if (const std::optional<std::array<std::string, 3>> shifted = analysis::shiftedPowerTexts(row)) {
+      line += "," + std::to_string(*request.shifted) + "," + (*shifted)[0] + "," + (*shifted)[1] + "," + (*shifted)[2];
     }
-    out += "\n";
+    out += line + "\n";
   }
   return out;
 }

@@ -46,7 +46,7 @@ void checkRefusal(const Problem& problem, std::size_t lineEnds) {
   }
 }
 
-void CheckVerdict(const analysis::WellValues& well, const analysis::WellVerdict& verdict) {
+void checkVerdict(const analysis::WellValues& well, const analysis::WellVerdict& verdict) {
   const std::size_t size = well.values.size();
   const std::size_t line = well.values.empty() ? 0 : well.values.front().line;
   if (verdict.valuesUsed > size) fail("more values used than the well has", line);
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (limit.order.size() != limit.n || limit.position >= limit.n) fail("a limit outside the background", 0);
       if (limit.limitText.empty()) fail("a limit without its text", 0);
       for (std::size_t i = 0; i < constituent.compliance.size(); ++i) {
-        CheckVerdict(constituent.compliance[i], evaluation->wells[i]);
+        checkVerdict(constituent.compliance[i], evaluation->wells[i]);
       }
     }
   }

@@ -36,6 +36,9 @@ namespace {
 constexpr std::array<QRgb, 4> kPalette{0xFF0072B2, 0xFFE69F00, 0xFF009E73, 0xFFCC79A7};
 constexpr QRgb kVermillion = 0xFFD55E00;  // the rating criteria
 constexpr QRgb kJGrey = 0xFF555555;       // the j bound
+constexpr QRgb kSkyBlue = 0xFF56B4E9;     // a retest strategy chosen in the table
+constexpr double kStrategyLineWidth = 3.5;
+constexpr int kStrategyShape = 5;  // markPath's pentagon
 constexpr std::array<Qt::PenStyle, 4> kLineStyles{Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                                  Qt::DashDotLine};
 constexpr std::array<QScatterSeries::MarkerShape, 4> kMarkShapes{
@@ -125,6 +128,15 @@ QPainterPath markPath(int t, double size, QPointF at) {
                                  QPointF(at.x(), box.bottom()), QPointF(box.left(), at.y()),
                                  QPointF(at.x(), box.top())}));
       break;
+    case kStrategyShape: {
+      QPolygonF pentagon;
+      for (int i = 0; i <= 5; ++i) {
+        const double angle = -std::numbers::pi / 2.0 + 2.0 * std::numbers::pi * static_cast<double>(i) / 5.0;
+        pentagon << QPointF(at.x() + h * std::cos(angle), at.y() + h * std::sin(angle));
+      }
+      path.addPolygon(pentagon);
+      break;
+    }
     default: {
       QPolygonF star;
       for (int i = 0; i <= 10; ++i) {
@@ -240,6 +252,29 @@ QScatterSeries* marks(int t, double size, bool filled, const QString& objectName
   series->setBorderColor(schemeColour(t));
   series->setPen(QPen(schemeColour(t), 1.5));
   return series;
+}
+
+QPen strategyPen() {
+  QPen pen(QColor::fromRgb(kSkyBlue), kStrategyLineWidth, Qt::SolidLine);
+  pen.setCapStyle(Qt::FlatCap);
+  return pen;
+}
+
+QScatterSeries* strategyMarks(double size, bool filled, const QString& objectName) {
+  auto* series = new QScatterSeries;
+  series->setObjectName(objectName);
+  series->setMarkerShape(QScatterSeries::MarkerShapePentagon);
+  series->setMarkerSize(size);
+  series->setColor(filled ? QColor::fromRgb(kSkyBlue) : QColor(Qt::transparent));
+  series->setBorderColor(filled ? QColor(Qt::black) : QColor::fromRgb(kSkyBlue));
+  series->setPen(QPen(filled ? QColor(Qt::black) : QColor::fromRgb(kSkyBlue), 1.5));
+  return series;
+}
+
+QString strategyStatus(const analysis::RuleCurves& strategy) {
+  const QString rule = QString::fromStdString(strategy.ranks.rule);
+  return strategy.ranks.exceeded ? QStringLiteral("%1 DCFP exceeded at rank 1").arg(rule)
+                                 : QStringLiteral("%1 chosen rank %2").arg(rule).arg(strategy.ranks.rank);
 }
 
 // Shows `tip(point)` while the pointer is on one of the series' points or lines.
@@ -362,10 +397,10 @@ double niceTickStep(double span, int maxTicks, double smallest) {
   return 10.0 * decade;
 }
 
-QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
+QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis, const analysis::RuleCurves* strategy) {
   QChart* chart = newChart(QStringLiteral("CFP by rank: design (lines), exact (hollow marks), DCFP"));
   const bool log = axis == CfpAxis::logarithmic;
-  const int lastRank = std::max(curves.lastRank, 2);
+  const int lastRank = std::max({curves.lastRank, strategy != nullptr ? strategy->lastRank : 0, 2});
   auto* x = niceAxis(1.0, lastRank, niceTickStep(lastRank - 1.0, 10, 1.0));
   x->setLabelFormat(QStringLiteral("%d"));
   x->setTitleText(QStringLiteral("Inverse rank k (1 = background maximum)"));
@@ -378,6 +413,12 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
         if (cfp > 0.0) lowest = std::min(lowest, cfp);
         highest = std::max(highest, cfp);
       }
+    }
+  }
+  if (strategy != nullptr) {
+    for (const analysis::RankRow& row : strategy->ranks.rows) {
+      if (row.exactCfp > 0.0) lowest = std::min(lowest, row.exactCfp);
+      highest = std::max(highest, row.exactCfp);
     }
   }
   QAbstractAxis* y = nullptr;
@@ -483,6 +524,50 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
     }
   }
 
+  if (strategy != nullptr) {
+    // Its exact CFP at every rank to its last (the rows leave none out): one line, hollow
+    // marks as thinned as the tests' are, its chosen rank filled.
+    const QString rule = QString::fromStdString(strategy->ranks.rule);
+    const auto rows = std::make_shared<const std::vector<analysis::RankRow>>(strategy->ranks.rows);
+    const auto tip = [rows, rule](QPointF at) {
+      const int rank = static_cast<int>(std::lround(at.x()));
+      for (const analysis::RankRow& row : *rows) {
+        if (row.rank == rank) {
+          return QStringLiteral("%1, rank %2: exact CFP %3%4")
+              .arg(rule)
+              .arg(rank)
+              .arg(exactText(row.exactCfp), row.chosen ? QStringLiteral(" (its chosen rank)") : QString());
+        }
+      }
+      return QStringLiteral("%1: rank %2 is not drawn").arg(rule).arg(rank);
+    };
+    auto* line = new QLineSeries;
+    line->setObjectName(QStringLiteral("strategy"));
+    line->setPen(strategyPen());
+    QScatterSeries* points = strategyMarks(kExactMarkSize + 1.0, false, QStringLiteral("strategyMarks"));
+    const int every = (lastRank + kMostExactMarksAcross - 1) / kMostExactMarksAcross;
+    for (const analysis::RankRow& row : strategy->ranks.rows) {
+      if (!drawn(row.exactCfp)) continue;
+      line->append(row.rank, row.exactCfp);
+      if ((row.rank - 1) % every == 0 || row.chosen) points->append(row.rank, row.exactCfp);
+    }
+    tipOnHover(line, tip);
+    tipOnHover(points, tip);
+    attach(chart, line, x, y);
+    attach(chart, points, x, y);
+    legend.push_back({strategyPen(), {{kStrategyShape, false}}, {QColor::fromRgb(kSkyBlue)}, kExactMarkSize + 1.0,
+                      rule + QStringLiteral(" exact")});
+    const auto chosen = std::find_if(rows->begin(), rows->end(), [](const analysis::RankRow& row) { return row.chosen; });
+    if (chosen != rows->end() && drawn(chosen->exactCfp)) {
+      QScatterSeries* mark = strategyMarks(kChosenMarkSize, true, QStringLiteral("strategyChosen"));
+      mark->append(chosen->rank, chosen->exactCfp);
+      tipOnHover(mark, tip);
+      onTop.push_back(mark);
+      legend.push_back({QPen(Qt::NoPen), {{kStrategyShape, true}}, {QColor::fromRgb(kSkyBlue)}, kChosenMarkSize,
+                        strategyStatus(*strategy)});
+    }
+  }
+
   auto* dcfp = new QLineSeries;
   dcfp->setObjectName(QStringLiteral("dcfp"));
   dcfp->setPen(dcfpPen());
@@ -510,11 +595,17 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis) {
   }
   for (QAbstractSeries* series : onTop) attach(chart, series, x, y);
   addLegend(chart, std::move(legend));
-  chart->setProperty(kDescriptionProperty, cfpChartDescription(curves));
+  QString description = cfpChartDescription(curves);
+  if (strategy != nullptr) {
+    description += QStringLiteral(" Retest strategy %1 (exact CFP, ranks 1 to %2).")
+                       .arg(strategyStatus(*strategy))
+                       .arg(strategy->lastRank);
+  }
+  chart->setProperty(kDescriptionProperty, description);
   return chart;
 }
 
-QChart* makePowerChart(const analysis::CalculationCurves& curves) {
+QChart* makePowerChart(const analysis::CalculationCurves& curves, const analysis::RuleCurves* strategy) {
   QChart* chart = newChart(
       QStringLiteral("Power by shift at the chosen ranks: design (lines), exact (marks)"));
   auto* x = niceAxis(0.0, 5.0, 1.0);
@@ -552,6 +643,31 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
     legend.push_back({schemePen(t), {{t, false}}, {schemeColour(t)}, kExactMarkSize,
                       name + (scheme.exceeded ? QStringLiteral(" (DCFP exceeded)") : QString())});
   }
+  if (strategy != nullptr) {
+    const QString name = QStringLiteral("%1 rank %2").arg(QString::fromStdString(strategy->ranks.rule)).arg(strategy->ranks.rank);
+    const auto power = std::make_shared<const std::vector<analysis::RulePowerPoint>>(strategy->power);
+    const auto tip = [power, name](QPointF at) {
+      const auto nearest = std::min_element(power->begin(), power->end(), [&at](const auto& a, const auto& b) {
+        return std::abs(a.shift - at.x()) < std::abs(b.shift - at.x());
+      });
+      return QStringLiteral("%1 at %2 standard deviations: exact power %3, reference %4")
+          .arg(name, QString::number(nearest->shift), exactText(nearest->exactPower), exactText(nearest->referencePower));
+    };
+    auto* line = new QLineSeries;
+    line->setObjectName(QStringLiteral("strategy"));
+    line->setPen(strategyPen());
+    QScatterSeries* points = strategyMarks(kExactMarkSize + 1.0, false, QStringLiteral("strategyMarks"));
+    for (const analysis::RulePowerPoint& point : strategy->power) {
+      line->append(point.shift, point.exactPower);
+      points->append(point.shift, point.exactPower);
+    }
+    tipOnHover(line, tip);
+    tipOnHover(points, tip);
+    attach(chart, line, x, y);
+    attach(chart, points, x, y);
+    legend.push_back({strategyPen(), {{kStrategyShape, false}}, {QColor::fromRgb(kSkyBlue)}, kExactMarkSize + 1.0,
+                      name + (strategy->ranks.exceeded ? QStringLiteral(" (DCFP exceeded)") : QStringLiteral(" exact"))});
+  }
   auto* reference = new QLineSeries;
   reference->setObjectName(QStringLiteral("reference"));
   const QPen referencePen(Qt::black, 3.0, Qt::SolidLine);
@@ -577,7 +693,13 @@ QChart* makePowerChart(const analysis::CalculationCurves& curves) {
   legend.push_back({QPen(Qt::NoPen), {{0, true}}, {QColor::fromRgb(kVermillion)}, 18.0,
                     QStringLiteral("Criteria .539, .814")});
   addLegend(chart, std::move(legend));
-  chart->setProperty(kDescriptionProperty, powerChartDescription(curves));
+  QString description = powerChartDescription(curves);
+  if (strategy != nullptr) {
+    description += QStringLiteral(" Retest strategy %1 at rank %2, exact power as a line with marks.")
+                       .arg(QString::fromStdString(strategy->ranks.rule))
+                       .arg(strategy->ranks.rank);
+  }
+  chart->setProperty(kDescriptionProperty, description);
   return chart;
 }
 

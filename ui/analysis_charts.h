@@ -13,6 +13,10 @@
 // rank 1 already exceeds the DCFP has a star there instead, labelled, and no chosen mark.
 // The axes tick at 1, 2 or 5 times a power of ten, and the ranges leave room for every mark.
 //
+// A retest strategy chosen in the analysis window is drawn beside them in a colour no test
+// uses (sky blue, pale enough to read as light grey in print), a thicker solid line and a
+// pentagon mark: its exact values only (it has no design arithmetic of its own).
+//
 // The legend is drawn beside the plot by the chart itself, with samples long enough to show
 // each line style (the toolkit's own legend draws a line sample of a few pixels).
 #pragma once
@@ -38,12 +42,16 @@ double niceTickStep(double span, int maxTicks, double smallest = 0.0);
 /// A new chart (owned by the caller): per test the design's and the exact CFP against the
 /// rank, the DCFP as a line, each test's chosen rank (or its exceeded DCFP) marked and the
 /// j bound drawn. Its series are named by object name for what they show: "design-T",
-/// "sampledDesign-T", "exact-T", "chosen-T", "exceeded-T" (T the test's t), "dcfp", "jBound".
-QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis);
+/// "sampledDesign-T", "exact-T", "chosen-T", "exceeded-T" (T the test's t), "dcfp", "jBound";
+/// with `strategy`, its exact CFP by rank "strategy", its marks "strategyMarks" and its chosen
+/// rank "strategyChosen".
+QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis,
+                     const analysis::RuleCurves* strategy = nullptr);
 
 /// A new chart (owned by the caller): per test at its chosen rank the design's and the
-/// exact power against the shift, the reference power curve and the rating criteria.
-QChart* makePowerChart(const analysis::CalculationCurves& curves);
+/// exact power against the shift, the reference power curve and the rating criteria; with
+/// `strategy`, its exact power at its chosen rank ("strategy", "strategyMarks").
+QChart* makePowerChart(const analysis::CalculationCurves& curves, const analysis::RuleCurves* strategy = nullptr);
 
 /// The one line for a screen reader on what a chart of makeCfpChart or makePowerChart shows
 /// (the chart carries it); empty for any other chart.

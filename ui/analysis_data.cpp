@@ -17,20 +17,27 @@ std::string schemeName(int t) { return "1:" + std::to_string(t); }
 // as it goes, so the share only grows.
 class ProgressMeter {
  public:
-  ProgressMeter(const Results& results, const AnalysisListener& listener) : m_listener(listener) {
+  ProgressMeter(const Results& results, const AnalysisListener& listener, std::size_t strategyCount)
+      : m_listener(listener) {
     for (int t = 1; t <= kSchemeCount; ++t) {
       const analysis::AnalysisCost cost = analysis::estimatedCost(results, t);
       m_audit[indexOf(t)] = cost.audit;
       m_rows[indexOf(t)] = cost.rows;
       m_curves += cost.curves;
     }
-    m_total = m_curves;
+    // A strategy's design is an O(log n) search of exact CFPs like a scheme's audit, of up to
+    // eight units of up to nine values: counted as two audits of 1:4.
+    m_strategies = 0.01 + 2.0 * static_cast<double>(strategyCount) * m_audit[indexOf(kSchemeCount)];
+    m_total = m_curves + m_strategies;
     for (std::size_t i = 0; i < m_audit.size(); ++i) m_total += m_audit[i] + m_rows[i];
   }
 
   double auditWeight(int t) const { return m_audit[indexOf(t)]; }
   double rowsWeight(int t) const { return m_rows[indexOf(t)]; }
   double curvesWeight() const { return m_curves; }
+  double strategiesWeight() const { return m_strategies; }
+  // For a job of only some of the parts: their weights' sum.
+  void setTotal(double total) { m_total = std::max(total, 0.01); }
 
   // `part` of `weight` is done of the part that started at the last finish().
   void tell(const std::string& stage, double weight, double part) {
@@ -51,10 +58,39 @@ class ProgressMeter {
   std::array<double, kSchemeCount> m_audit{};
   std::array<double, kSchemeCount> m_rows{};
   double m_curves = 0.0;
+  double m_strategies = 0.0;
   double m_total = 0.0;
   double m_finished = 0.0;
   int m_permille = 0;
 };
+
+analysis::StrategyRequest strategyRequest(const AnalysisData& data) {
+  analysis::StrategyRequest request;
+  request.dcfpText = data.texts.txtAL;
+  request.n = data.results.inputs.n;
+  request.r = data.results.inputs.r;
+  request.j = data.results.inputs.j;
+  return request;
+}
+
+// The designs of data.strategies into data.strategyRows, strategy by strategy; false when
+// stopped.
+Expected<bool> computeStrategyRows(AnalysisData& data, const std::atomic<bool>& stop, ProgressMeter& meter) {
+  const double weight = meter.strategiesWeight();
+  Expected<std::optional<std::vector<analysis::StrategyRow>>> rows = analysis::strategyTable(
+      data.strategies, strategyRequest(data), [&](int done, int total) {
+        const std::size_t at = static_cast<std::size_t>(std::min(done, total - 1));
+        meter.tell("retest strategy " + data.strategies[at].canonicalName() + " (" + std::to_string(at + 1) + " of " +
+                       std::to_string(total) + ")",
+                   weight, total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
+        return !stop.load();
+      });
+  if (!rows) return fail(std::move(rows.error()));
+  if (!*rows) return false;
+  data.strategyRows = std::move(**rows);
+  meter.finish(weight);
+  return true;
+}
 
 }  // namespace
 
@@ -64,11 +100,13 @@ bool AnalysisData::ratingDiffers(int t) const { return !audit.schemes[indexOf(t)
 
 Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, const InputTexts& texts,
                                                       const std::atomic<bool>& stop,
-                                                      const AnalysisListener& listener) {
+                                                      const AnalysisListener& listener,
+                                                      const std::vector<analysis::Strategy>& strategies) {
   AnalysisData data;
   data.results = results;
   data.texts = texts;
-  ProgressMeter meter(results, listener);
+  data.strategies = strategies;
+  ProgressMeter meter(results, listener, strategies.size());
   const auto partDone = [&] {
     if (listener.partDone) listener.partDone(data);
   };
@@ -90,6 +128,12 @@ Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, co
   // The audit holds the exact powers of the chosen ranks and their ratings too.
   data.audit = std::move(*audit);
   if (stop.load()) return std::nullopt;
+
+  // The retest strategies' table: a few exact CFPs per strategy, so it comes before the rows.
+  const Expected<bool> strategiesDone = computeStrategyRows(data, stop, meter);
+  if (!strategiesDone) return fail(strategiesDone.error());
+  if (!*strategiesDone) return std::nullopt;
+  partDone();
 
   // The rows of every rank, test by test, a chunk of ranks at a time.
   for (int t = 1; t <= kSchemeCount; ++t) {
@@ -117,6 +161,41 @@ Expected<std::optional<AnalysisData>> computeAnalysis(const Results& results, co
   data.complete = true;
   meter.done();
   partDone();
+  return data;
+}
+
+Expected<std::optional<AnalysisData>> recomputeStrategies(AnalysisData data,
+                                                          const std::vector<analysis::Strategy>& strategies,
+                                                          const std::optional<analysis::Strategy>& chosen,
+                                                          const std::atomic<bool>& stop,
+                                                          const AnalysisListener& listener) {
+  ProgressMeter meter(data.results, listener, strategies.size());
+  const bool newTable = strategies != data.strategies || !data.strategyRows;
+  const bool newCurves = chosen && (!data.chosenStrategy || data.chosenStrategy->ranks.rule != chosen->canonicalName());
+  // A chosen strategy's rows and power curve cost about what a test's rows do.
+  const double curvesWeight = meter.rowsWeight(kSchemeCount);
+  meter.setTotal((newTable ? meter.strategiesWeight() : 0.0) + (newCurves ? curvesWeight : 0.0));
+  if (stop.load()) return std::nullopt;
+  if (newTable) {
+    data.strategies = strategies;
+    data.strategyRows.reset();
+    const Expected<bool> done = computeStrategyRows(data, stop, meter);
+    if (!done) return fail(done.error());
+    if (!*done) return std::nullopt;
+  }
+  if (!chosen) {
+    data.chosenStrategy.reset();
+  } else if (newCurves) {
+    data.chosenStrategy.reset();
+    // One strategy's ranks and power curve: a part that cannot stop in between.
+    meter.tell("curves of " + chosen->canonicalName(), curvesWeight, 0.0);
+    const LoadedInputs& in = data.results.inputs;
+    Expected<analysis::RuleCurves> curves = analysis::computeRuleCurves(*chosen, data.texts.txtAL, in.n, in.r, in.j);
+    if (!curves) return fail(std::move(curves.error()));
+    if (stop.load()) return std::nullopt;
+    data.chosenStrategy = std::move(*curves);
+  }
+  meter.done();
   return data;
 }
 

@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -30,6 +32,7 @@
 #include "velmora/platform/message_boxes.h"
 #include "velmora/ui/rank_table.h"
 #include "velmora/ui/results_table.h"
+#include "velmora/ui/strategy_table.h"
 
 namespace velmora::ui {
 
@@ -97,6 +100,13 @@ QChartView* makeChartView(QWidget* parent, const QString& accessibleName) {
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumSize(560, 380);
   return view;
+}
+
+// The list as the box shows it: canonical names, a comma and a blank apart.
+QString strategyListText(const std::vector<analysis::Strategy>& strategies) {
+  QStringList names;
+  for (const analysis::Strategy& strategy : strategies) names << QString::fromStdString(strategy.canonicalName());
+  return names.join(QStringLiteral(", "));
 }
 
 void replaceChart(QChartView* view, QChart* chart) {
@@ -187,6 +197,60 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   ranksLayout->addWidget(rankTable, 1);
   ranksLayout->addLayout(rankButtons);
   tabs->addTab(ranksPage, QStringLiteral("Every Ran&k"));
+
+  auto* strategiesPage = new QWidget(tabs);
+  auto* strategiesLayout = new QVBoxLayout(strategiesPage);
+  lblStrategiesFor = new QLabel(strategiesPage);
+  lblStrategiesFor->setObjectName(QStringLiteral("lblStrategiesFor"));
+  lblStrategiesFor->setWordWrap(true);
+  auto* listRow = new QHBoxLayout;
+  edtStrategies = new QLineEdit(strategyListText(m_strategies), strategiesPage);
+  edtStrategies->setObjectName(QStringLiteral("edtStrategies"));
+  edtStrategies->setAccessibleName(QStringLiteral("Strategies compared"));
+  edtStrategies->setToolTip(QString::fromStdString(analysis::strategyGrammar()));
+  auto* lblList = new QLabel(QStringLiteral("Strategies to &compare:"), strategiesPage);
+  lblList->setBuddy(edtStrategies);
+  btnApplyStrategies = new QPushButton(QStringLiteral("Appl&y"), strategiesPage);
+  btnApplyStrategies->setObjectName(QStringLiteral("btnApplyStrategies"));
+  btnApplyStrategies->setToolTip(QStringLiteral("Computes the table for the strategies named in the box."));
+  btnDefaultStrategies = new QPushButton(QStringLiteral("&Default List"), strategiesPage);
+  btnDefaultStrategies->setObjectName(QStringLiteral("btnDefaultStrategies"));
+  listRow->addWidget(lblList);
+  listRow->addWidget(edtStrategies, 1);
+  listRow->addWidget(btnApplyStrategies);
+  listRow->addWidget(btnDefaultStrategies);
+  lblStrategyProblem = new QLabel(strategiesPage);
+  lblStrategyProblem->setObjectName(QStringLiteral("lblStrategyProblem"));
+  lblStrategyProblem->setWordWrap(true);
+  lblStrategyProblem->setPalette(maroon);
+  lblStrategyProblem->setVisible(false);
+  strategyTable = new QTableWidget(strategiesPage);
+  strategyTable->setObjectName(QStringLiteral("strategyTable"));
+  strategyTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  strategyTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+  strategyTable->setSelectionMode(QAbstractItemView::SingleSelection);
+  strategyTable->verticalHeader()->setVisible(false);
+  strategyTable->setAccessibleName(QStringLiteral("Retest strategies"));
+  strategyTable->setAccessibleDescription(QStringLiteral(
+      "For each strategy of the list, the largest rank whose exact CFP meets the DCFP, that CFP, the percentile, "
+      "the expected samples, the exact power at 2, 3 and 4 standard deviations and its rating. The selected "
+      "strategy is drawn on both charts."));
+  auto* strategyButtons = new QHBoxLayout;
+  auto* lblChoose = new QLabel(
+      QStringLiteral("Select a row to draw that strategy on both charts; Ctrl+click it again for the tests alone."),
+      strategiesPage);
+  lblChoose->setWordWrap(true);
+  btnCopyStrategies = new QPushButton(QStringLiteral("C&opy"), strategiesPage);
+  btnCopyStrategies->setObjectName(QStringLiteral("btnCopyStrategies"));
+  btnCopyStrategies->setToolTip(QStringLiteral("Puts the table on the clipboard, after the line naming its inputs."));
+  strategyButtons->addWidget(lblChoose, 1);
+  strategyButtons->addWidget(btnCopyStrategies);
+  strategiesLayout->addWidget(lblStrategiesFor);
+  strategiesLayout->addLayout(listRow);
+  strategiesLayout->addWidget(lblStrategyProblem);
+  strategiesLayout->addWidget(strategyTable, 1);
+  strategiesLayout->addLayout(strategyButtons);
+  tabs->addTab(strategiesPage, QStringLiteral("Retest Strate&gies"));
   layout->addWidget(tabs, 1);
 
   m_ownFileDialogs = std::make_unique<platform::QtFileDialogs>();
@@ -195,6 +259,14 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   m_messageBoxes = m_ownMessageBoxes.get();
   connect(btnCopyRanks, &QPushButton::clicked, this, &AnalysisWindow::copyRankTable);
   connect(btnExportRanks, &QPushButton::clicked, this, &AnalysisWindow::exportRankTable);
+  connect(btnCopyStrategies, &QPushButton::clicked, this, &AnalysisWindow::copyStrategyTable);
+  connect(btnApplyStrategies, &QPushButton::clicked, this, &AnalysisWindow::applyStrategies);
+  connect(edtStrategies, &QLineEdit::returnPressed, this, &AnalysisWindow::applyStrategies);
+  connect(btnDefaultStrategies, &QPushButton::clicked, this, [this] {
+    edtStrategies->setText(strategyListText(analysis::defaultStrategies()));
+    applyStrategies();
+  });
+  connect(strategyTable, &QTableWidget::itemSelectionChanged, this, &AnalysisWindow::chooseStrategy);
 
   m_progressTimer = new QTimer(this);
   m_progressTimer->setInterval(100);
@@ -218,14 +290,36 @@ AnalysisWindow::~AnalysisWindow() {
 }
 
 void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
-  if (m_job) m_job->stop = true;
+  m_followed.emplace(results, texts);
   m_data.reset();
   m_shown.reset();
-  m_partsShown = 0;
   emptyViews();
+  startJob(QStringLiteral("Computing the exact values and the curves of n = %1, r = %2 ...")
+               .arg(results.inputs.n)
+               .arg(results.inputs.r),
+           [results, texts, strategies = m_strategies](const std::atomic<bool>& stop, const AnalysisListener& listener) {
+             return computeAnalysis(results, texts, stop, listener, strategies);
+           });
+}
+
+// The strategies' table and the chosen strategy's curves for the finished analysis, the rest
+// of it kept.
+void AnalysisWindow::startStrategyJob() {
+  if (!m_data) return;
+  startJob(QStringLiteral("Computing the retest strategies ..."),
+           [base = *m_data, strategies = m_strategies, chosen = m_chosen](const std::atomic<bool>& stop,
+                                                                          const AnalysisListener& listener) {
+             return recomputeStrategies(base, strategies, chosen, stop, listener);
+           });
+}
+
+// The work runs on a thread of its own; the window learns of it through the job alone.
+void AnalysisWindow::startJob(const QString& status, JobWork work) {
+  if (m_job) m_job->stop = true;
+  m_partsShown = 0;
   auto job = std::make_shared<Job>();
   m_job = job;
-  QThread* thread = QThread::create([job, results, texts] {
+  QThread* thread = QThread::create([job, work = std::move(work)] {
     AnalysisListener listener;
     listener.progress = [&job](const AnalysisProgress& told) {
       const std::lock_guard<std::mutex> held(job->lock);
@@ -236,7 +330,7 @@ void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
       job->parts = parts;
       ++job->partCount;
     };
-    job->result = computeAnalysis(results, texts, job->stop, listener);
+    job->result = work(job->stop, listener);
   });
   m_workers.push_back({thread, job});
   connect(thread, &QThread::finished, this, [this, thread, job] {
@@ -253,10 +347,13 @@ void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
       lblStatus->setText(QString::fromStdString(job->result.error().lines.front()));
     } else if (*job->result) {
       showAnalysis(**job->result);
+      // A strategy chosen while the analysis was under way is drawn now.
+      const bool drawn = m_data->chosenStrategy && m_chosen &&
+                         m_data->chosenStrategy->ranks.rule == m_chosen->canonicalName();
+      if (m_chosen && !drawn) startStrategyJob();
     }
   });
-  lblStatus->setText(QStringLiteral("Computing the exact values and the curves of n = %1, r = %2 ...")
-                         .arg(results.inputs.n).arg(results.inputs.r));
+  lblStatus->setText(status);
   progress->setValue(0);
   progress->setVisible(true);
   btnStop->setVisible(true);
@@ -282,6 +379,17 @@ void AnalysisWindow::stop() {
                                       "Calculate again for the rest."));
   } else if (parts) {
     showAnalysis(*parts);  // it had just finished
+  } else if (m_data) {
+    // A new list or choice of strategies: the finished analysis stays as it was, and so do
+    // the list and the choice it shows.
+    m_strategies = m_data->strategies;
+    edtStrategies->setText(strategyListText(m_strategies));
+    m_chosen.reset();
+    for (const analysis::Strategy& strategy : m_strategies) {
+      if (m_data->chosenStrategy && m_data->chosenStrategy->ranks.rule == strategy.canonicalName()) m_chosen = strategy;
+    }
+    showParts(*m_data);
+    lblStatus->setText(QStringLiteral("Stopped: the retest strategies are shown as they were."));
   } else {
     lblStatus->setText(QStringLiteral("Stopped before any part was finished. Calculate again to start over."));
   }
@@ -299,6 +407,96 @@ void AnalysisWindow::copyRankTable() {
   QString html = htmlTable(table);
   html.insert(html.indexOf(QStringLiteral("<table")), QStringLiteral("<p>%1</p>\n").arg(heading.toHtmlEscaped()));
   platform::putTableOnClipboard(heading + QLatin1Char('\n') + tabSeparated(table), html);
+}
+
+void AnalysisWindow::copyStrategyTable() {
+  if (!m_shown || !m_shown->strategyRows) return;
+  const ResultsTable table = strategyTableOf(*m_shown);
+  const QString heading = strategyTableHeading(*m_shown);
+  QString html = htmlTable(table);
+  html.insert(html.indexOf(QStringLiteral("<table")), QStringLiteral("<p>%1</p>\n").arg(heading.toHtmlEscaped()));
+  platform::putTableOnClipboard(heading + QLatin1Char('\n') + tabSeparated(table), html);
+}
+
+void AnalysisWindow::applyStrategies() {
+  Expected<std::vector<analysis::Strategy>> list = analysis::parseStrategyList(edtStrategies->text().toStdString());
+  if (!list) {
+    QStringList lines;
+    for (const std::string& line : list.error().lines) lines << QString::fromStdString(line);
+    lblStrategyProblem->setText(lines.join(QLatin1Char('\n')));
+    lblStrategyProblem->setVisible(true);
+    return;
+  }
+  lblStrategyProblem->clear();
+  lblStrategyProblem->setVisible(false);
+  edtStrategies->setText(strategyListText(*list));
+  if (*list == m_strategies) return;
+  m_strategies = std::move(*list);
+  if (m_chosen && std::find(m_strategies.begin(), m_strategies.end(), *m_chosen) == m_strategies.end()) m_chosen.reset();
+  if (m_data) {
+    startStrategyJob();
+  } else if (m_job && m_followed) {
+    const auto [results, texts] = *m_followed;
+    follow(results, texts);
+  }
+}
+
+// The strategy of the selected row becomes the one drawn (none selected: none).
+void AnalysisWindow::chooseStrategy() {
+  if (!m_shown || !m_shown->strategyRows) return;
+  const QList<QTableWidgetItem*> selected = strategyTable->selectedItems();
+  std::optional<analysis::Strategy> chosen;
+  if (!selected.isEmpty()) {
+    const int row = selected.front()->row();
+    if (row >= 0 && row < static_cast<int>(m_shown->strategyRows->size())) {
+      chosen = (*m_shown->strategyRows)[static_cast<std::size_t>(row)].strategy;
+    }
+  }
+  if (chosen == m_chosen) return;
+  m_chosen = chosen;
+  if (m_data) startStrategyJob();  // else the analysis under way draws it when it is finished
+}
+
+// Selects the row of the strategy the charts draw, without taking that for a new choice.
+void AnalysisWindow::selectChosenStrategy() {
+  const QSignalBlocker quiet(strategyTable);
+  strategyTable->clearSelection();
+  if (!m_shown || !m_shown->strategyRows || !m_chosen) return;
+  for (std::size_t row = 0; row < m_shown->strategyRows->size(); ++row) {
+    if ((*m_shown->strategyRows)[row].strategy == *m_chosen) {
+      strategyTable->selectRow(static_cast<int>(row));
+      break;
+    }
+  }
+}
+
+void AnalysisWindow::showStrategies(const AnalysisData& data) {
+  const ResultsTable table = strategyTableOf(data);
+  const QSignalBlocker quiet(strategyTable);
+  strategyTable->clear();
+  strategyTable->setColumnCount(static_cast<int>(table.header.size()));
+  strategyTable->setRowCount(static_cast<int>(table.rows.size()));
+  strategyTable->setHorizontalHeaderLabels(table.header);
+  for (int column = 0; column < table.headerTips.size(); ++column) {
+    strategyTable->horizontalHeaderItem(column)->setToolTip(table.headerTips[column]);
+  }
+  for (int row = 0; row < table.rows.size(); ++row) {
+    const bool meets = table.rows[row][3] == QStringLiteral("Yes");
+    for (int column = 0; column < table.rows[row].size(); ++column) {
+      auto* item = new QTableWidgetItem(table.rows[row][column]);
+      if (column > 0 && column < table.rows[row].size() - 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (meets && column == 0) {
+        QFont bold = item->font();
+        bold.setBold(true);  // the strategies that meet the DCFP, as the command line stars them
+        item->setFont(bold);
+      }
+      strategyTable->setItem(row, column, item);
+    }
+  }
+  strategyTable->resizeColumnsToContents();
+  lblStrategiesFor->setText(data.strategyRows ? strategyTableHeading(data) : QString());
+  btnCopyStrategies->setEnabled(data.strategyRows.has_value());
+  selectChosenStrategy();
 }
 
 void AnalysisWindow::exportRankTable() {
@@ -326,6 +524,7 @@ void AnalysisWindow::clear() {
   btnStop->setVisible(false);
   m_data.reset();
   m_shown.reset();
+  m_followed.reset();
   emptyViews();
   lblStatus->setText(kWaiting);
 }
@@ -360,6 +559,14 @@ void AnalysisWindow::emptyViews() {
   lblRanksFor->clear();
   btnCopyRanks->setEnabled(false);
   btnExportRanks->setEnabled(false);
+  {
+    const QSignalBlocker quiet(strategyTable);
+    strategyTable->clear();
+    strategyTable->setRowCount(0);
+    strategyTable->setColumnCount(0);
+  }
+  lblStrategiesFor->clear();
+  btnCopyStrategies->setEnabled(false);
 }
 
 void AnalysisWindow::showAnalysis(const AnalysisData& data) {
@@ -412,14 +619,16 @@ void AnalysisWindow::showParts(const AnalysisData& data) {
   const bool anyRows = std::any_of(data.ranks.begin(), data.ranks.end(), [](const auto& rows) { return rows.has_value(); });
   btnCopyRanks->setEnabled(anyRows);
   btnExportRanks->setEnabled(anyRows);
+  showStrategies(data);
   if (data.curvesDone) showCharts();
 }
 
 void AnalysisWindow::showCharts() {
   if (!m_shown || !m_shown->curvesDone) return;
-  replaceChart(cfpView, makeCfpChart(m_shown->curves, chkLogarithmic->isChecked() ? CfpAxis::logarithmic
-                                                                                  : CfpAxis::linear));
-  replaceChart(powerView, makePowerChart(m_shown->curves));
+  const analysis::RuleCurves* strategy = m_shown->chosenStrategy ? &*m_shown->chosenStrategy : nullptr;
+  replaceChart(cfpView, makeCfpChart(m_shown->curves,
+                                     chkLogarithmic->isChecked() ? CfpAxis::logarithmic : CfpAxis::linear, strategy));
+  replaceChart(powerView, makePowerChart(m_shown->curves, strategy));
 }
 
 }  // namespace velmora::ui

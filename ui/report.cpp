@@ -17,6 +17,7 @@
 #include "velmora/engine/input_checks.h"
 #include "velmora/platform/documents.h"
 #include "analysis_charts.h"
+#include "velmora/ui/strategy_table.h"
 
 namespace velmora::ui {
 
@@ -112,6 +113,21 @@ QString reportHtml(const ReportContent& content) {
   html += QStringLiteral("<h2>Exact audit</h2><table class=\"audit\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") +
           htmlRows(audit) + QStringLiteral("</table>");
   html += QStringLiteral("<p><b>%1</b></p>").arg(auditDifferences(content.analysis).toHtmlEscaped());
+  if (content.analysis.strategyRows) {
+    // Twelve columns do not fit a page's width with the note apart: it follows the rule, as
+    // the command line's text table writes it, and no cell wraps a number.
+    ResultsTable strategies = strategyTableOf(content.analysis);
+    strategies.header.removeLast();
+    for (QStringList& row : strategies.rows) {
+      const QString note = row.takeLast();
+      if (!note.isEmpty()) row[0] += QStringLiteral(" (%1)").arg(note);
+    }
+    html += QStringLiteral("<h2>Retest strategies</h2><p>%1: for each strategy the largest rank whose exact CFP "
+                           "meets the DCFP (exact arithmetic, as velmora-cli strategies writes it).</p>")
+                .arg(strategyTableHeading(content.analysis).toHtmlEscaped()) +
+            QStringLiteral("<table class=\"strategies\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\">") +
+            htmlRows(strategies) + QStringLiteral("</table>");
+  }
   html += content.verdictsHtml;
   html += QStringLiteral("<h2>Method</h2>") + QLatin1String(methodText);
   html += QStringLiteral("<p>The charts follow on the next page.</p></body></html>");
@@ -134,7 +150,9 @@ QByteArray drawReport(const ReportContent& content) {
             "h1 { font-size: 16pt; } h2 { font-size: 12pt; } th { background-color: #e8e8e8; }"
             // The grid in the inputs' face and size; its long headings wrap, its cells do not.
             "table.grid td { white-space: nowrap; }"
-            "table.audit td, table.audit th { font-size: 7pt; }"));
+            "table.audit td, table.audit th { font-size: 7pt; }"
+            "table.strategies td, table.strategies th { font-size: 6.5pt; }"
+            "table.strategies td { white-space: nowrap; }"));
         text.setHtml(reportHtml(content));
         text.setPageSize(page.size());
         const int pages = text.pageCount();
@@ -151,8 +169,11 @@ QByteArray drawReport(const ReportContent& content) {
         const double gap = page.height() * 0.04;
         const double height = (page.height() - gap) / 2;
         const QSizeF layoutSize(820, 520);
-        std::unique_ptr<QChart> cfp(makeCfpChart(content.analysis.curves, CfpAxis::linear));
-        std::unique_ptr<QChart> power(makePowerChart(content.analysis.curves));
+        // With the strategy chosen in the analysis window, as the window draws it.
+        const analysis::RuleCurves* strategy =
+            content.analysis.chosenStrategy ? &*content.analysis.chosenStrategy : nullptr;
+        std::unique_ptr<QChart> cfp(makeCfpChart(content.analysis.curves, CfpAxis::linear, strategy));
+        std::unique_ptr<QChart> power(makePowerChart(content.analysis.curves, strategy));
         useFace(cfp.get(), face);
         useFace(power.get(), face);
         drawChart(painter, cfp.release(), QRectF(0, 0, page.width(), height), layoutSize);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report of a run, as a PDF: title, date and version, room for the site's name, the four
-// inputs as typed, the form's result grid, the exact audit, the monitoring data's limit and
+// inputs as typed, the form's result grid, the exact audit, the retest strategies, the monitoring data's limit and
 // verdicts when there are any, both charts and a paragraph on the method. Text stays text and
 // the charts stay lines (vector), in scalable faces that the PDF embeds; the paper is A4 or
 // Letter by the locale.

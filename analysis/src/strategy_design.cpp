@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/monotone_search.h"
 #include "velmora/analysis/strategy_arithmetic.h"
 #include "velmora/analysis/strategy_polynomial.h"
@@ -139,11 +140,21 @@ Expected<StrategyRow> strategyAtRank(const Strategy& strategy, const DcfpFractio
 }
 
 Expected<std::vector<StrategyRow>> strategyTable(std::span<const Strategy> strategies, const StrategyRequest& request) {
+  Expected<std::optional<std::vector<StrategyRow>>> rows = strategyTable(strategies, request, {});
+  if (!rows) return fail(std::move(rows.error()));
+  return std::move(**rows);  // nothing stops it
+}
+
+Expected<std::optional<std::vector<StrategyRow>>> strategyTable(std::span<const Strategy> strategies,
+                                                                const StrategyRequest& request,
+                                                                const StrategyProgress& progress) {
   if (strategies.empty()) return fail(refused("name at least one retest strategy"));
   const Expected<DcfpFraction> dcfp = DcfpFraction::read(request.dcfpText);
   if (!dcfp) return fail(dcfp.error());
+  const int total = static_cast<int>(strategies.size());
   std::vector<StrategyRow> rows;
   for (const Strategy& strategy : strategies) {
+    if (progress && !progress(static_cast<int>(rows.size()), total)) return std::nullopt;
     const StrategyArithmetic arithmetic(strategy);
     Expected<StrategyRow> row = request.rank ? atRank(arithmetic, *dcfp, request.n, request.r, *request.rank, request.shifted)
                                              : design(arithmetic, *dcfp, request.n, request.r, request.j, request.shifted);
@@ -156,7 +167,33 @@ Expected<std::vector<StrategyRow>> strategyTable(std::span<const Strategy> strat
     }
     rows.push_back(std::move(*row));
   }
+  if (progress && !progress(total, total)) return std::nullopt;
   return rows;
+}
+
+namespace {
+// Ten significant digits: the exact values are good to about 1e-10 relative.
+std::string exactText(double value) { return formatSignificant(static_cast<long double>(value), 10); }
+}  // namespace
+
+std::array<std::string, kStrategyRowColumns.size()> strategyRowTexts(const StrategyRow& row) {
+  return {row.rule,
+          std::to_string(row.rank),
+          row.exceeded ? "true" : "false",
+          row.meets ? "true" : "false",
+          exactText(row.cfp),
+          row.percentileText,
+          exactText(row.samples),
+          exactText(row.power[0]),
+          exactText(row.power[1]),
+          exactText(row.power[2]),
+          ratingCaption(row.rating)};
+}
+
+std::optional<std::array<std::string, 3>> shiftedPowerTexts(const StrategyRow& row) {
+  if (!row.powerShifted) return std::nullopt;
+  return std::array<std::string, 3>{exactText((*row.powerShifted)[0]), exactText((*row.powerShifted)[1]),
+                                    exactText((*row.powerShifted)[2])};
 }
 
 Expected<std::optional<int>> smallestBackground(const Strategy& strategy, const DcfpFraction& dcfp, int r, int rank) {

@@ -476,6 +476,9 @@ TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGri
   for (const QStringList& row : grid.rows) {
     for (const QString& cell : row) EXPECT_TRUE(text.contains(cell.trimmed())) << cell.toStdString();
   }
+  // The retest strategies' table, its last row the default list's last strategy.
+  EXPECT_TRUE(text.contains("Retest strategies for DCFP 0.10, n 21, r 4, j 21"));
+  EXPECT_TRUE(text.contains("1-of-2/median-3")) << text.mid(text.indexOf("Retest strategies for")).left(1500).toStdString();
 }
 
 TEST_F(MainWindowTest, AReportThatCannotBeWrittenIsReportedAndTheWindowKeepsItsResults) {

@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Puts the program's windows into the states the README shows, for screenshots taken of a
 // virtual display (tools/screenshots/take.sh): the main window after a run, the analysis
-// window, both dialogs, the Evaluate Data window on a data file, and the report written to a
-// file. Not installed.
+// window, its Retest Strategies page, both dialogs, the Evaluate Data window on a data file,
+// and the report written to a file. Not installed.
 //
-//   velmora-screenshots main | stale | analysis [tab [DCFP N R]] | design | planning | evaluate DATA | report FILE
+//   velmora-screenshots main | stale | analysis [tab [DCFP N R]] | strategies [tab] | design
+//                       | planning | evaluate DATA | report FILE
 //
 // stale: the main window after the run with n changed to 30 and not yet calculated again.
 //
-// The design is DCFP 0.1, n 20, r 5 unless the analysis window is asked for with another.
+// The design is DCFP 0.1, n 20, r 5 unless the analysis window is asked for with another;
+// strategies is the guidance's Example 19-5 design (DCFP 0.02085164, n 20, r 10) with
+// 1-of-2 on medians of 3 chosen in the strategies' table, on the Retest Strategies page
+// unless another tab is asked for.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -38,9 +43,12 @@ int main(int argc, char** argv) {
   window.show();
   ui::frmMain& form = *window.form();
   const bool design = what == QLatin1String("analysis") && argc > 5;
-  form.txtAL->setText(design ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("0.1"));
+  const bool strategies = what == QLatin1String("strategies");
+  form.txtAL->setText(design      ? QString::fromLocal8Bit(argv[3])
+                      : strategies ? QStringLiteral("0.02085164")
+                                   : QStringLiteral("0.1"));
   form.txtN->setText(design ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("20"));
-  form.txtR->setText(design ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("5"));
+  form.txtR->setText(design ? QString::fromLocal8Bit(argv[5]) : strategies ? QStringLiteral("10") : QStringLiteral("5"));
   form.txtMDET->setText(form.txtN->text());
   form.btnCalculate->click();
 
@@ -55,6 +63,18 @@ int main(int argc, char** argv) {
     const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
     QObject::connect(analysis, &ui::AnalysisWindow::finished, analysis,
                      [analysis, tab] { analysis->tabs->setCurrentIndex(tab); });
+  } else if (strategies) {
+    window.showAnalysisWindow();
+    ui::AnalysisWindow* analysis = window.analysisWindow();
+    analysis->resize(1180, 620);
+    analysis->move(20, 20);
+    window.move(60, 60);
+    const int tab = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 4;
+    // Finished twice: the analysis, then the chosen strategy's curves.
+    QObject::connect(analysis, &ui::AnalysisWindow::finished, analysis, [analysis, tab] {
+      analysis->tabs->setCurrentIndex(tab);
+      if (!analysis->data()->chosenStrategy) analysis->strategyTable->selectRow(11);  // 1-of-2/median-3
+    });
   } else if (what == QLatin1String("design")) {
     window.showProgramDesign();
     ui::ProgramDesignDialog* dialog = window.programDesignDialog();

@@ -3,6 +3,8 @@
 # The README's screenshots, taken of a virtual display: the main window with its menu bar (at
 # device pixel ratios 1 and 2, and with a box changed after the run), the analysis window after DCFP 0.1, n 20, r 5, the CFP chart
 # of a heavy design (DCFP 0.05, n 1000, r 1000: sampled ranks, a test exceeded at rank 1),
+# the Retest Strategies page of Example 19-5's design and its CFP chart with 1-of-2 on
+# medians of 3 drawn and its power chart,
 # both dialogs, the Evaluate Data window on examples/mercury.csv and the report's first page.
 # Needs xvfb, openbox, imagemagick and poppler-utils.
 #
@@ -45,6 +47,9 @@ shot analysis-power 1 analysis 1
 shot analysis-audit 1 analysis 2
 shot analysis-every-rank 1 analysis 3
 SETTLE=20 shot analysis-cfp-heavy 1 analysis 0 0.05 1000 1000
+shot analysis-strategies 1 strategies
+shot analysis-strategies-cfp 1 strategies 0
+shot analysis-strategies-power 1 strategies 1
 shot program-design 1 design
 shot sample-size-planning 1 planning
 shot evaluate-verdicts 1 evaluate "$(dirname "$0")/../../examples/mercury.csv"

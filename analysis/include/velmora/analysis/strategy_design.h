@@ -3,13 +3,14 @@
 // Designs for any retest strategy, in the calculator's terms: the largest rank k <= min(j, n)
 // whose exact CFP meets the DCFP as typed ("DCFP exceeded at max = 1" when even k = 1 does
 // not), every strategy at a fixed rank, the smallest background for a rank, and a table over
-// a list of strategies. Plain structs: no toolkit, no I/O, no text formats beyond the
-// calculator's own percentile caption.
+// a list of strategies. Plain structs: no toolkit, no I/O; the one text form of a row
+// (strategyRowTexts) lives here so that every front end shows the same digits.
 //
 // The CFP rises with the rank and falls with the background size, so each search gallops
 // from an estimate and bisects (LastHolding): O(log n) exact CFPs per strategy.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,6 +65,28 @@ struct StrategyRequest {
 // The table: one row per strategy in the order given (designs, or all at request.rank).
 [[nodiscard]] Expected<std::vector<StrategyRow>> strategyTable(std::span<const Strategy> strategies,
                                                                const StrategyRequest& request);
+
+// Told the strategies done of `total` as they are done; returns false to stop the work.
+using StrategyProgress = std::function<bool(int done, int total)>;
+
+// The same table, one strategy at a time: none when `progress` stops the work.
+[[nodiscard]] Expected<std::optional<std::vector<StrategyRow>>> strategyTable(std::span<const Strategy> strategies,
+                                                                              const StrategyRequest& request,
+                                                                              const StrategyProgress& progress);
+
+// The columns of strategyRowTexts, as csv names them.
+inline constexpr std::array<const char*, 11> kStrategyRowColumns{
+    "rule", "rank", "exceeded", "meets", "cfp", "percentile", "samples", "power_2sigma", "power_3sigma",
+    "power_4sigma", "rating"};
+
+// A row as text, locale-free, one text per kStrategyRowColumns: the exact values to ten
+// significant digits, "true"/"false", the percentile as the results show it, the rating's
+// caption. The strategies command and the analysis window both show these, so that they
+// agree to the digit.
+[[nodiscard]] std::array<std::string, kStrategyRowColumns.size()> strategyRowTexts(const StrategyRow& row);
+
+// The texts of the S shifted comparisons' powers at 2, 3 and 4 (none when not asked for).
+[[nodiscard]] std::optional<std::array<std::string, 3>> shiftedPowerTexts(const StrategyRow& row);
 
 // The smallest background size n in [max(2, rank), 32767 - 4r] at which `rank` of the strategy
 // meets the DCFP; none when it does not even at the largest.

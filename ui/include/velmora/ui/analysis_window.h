@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The analysis window: beside the form, what exact arithmetic says about its last run. Four
-// tabs: the CFP by rank, the power by shift, the audit, and the table of every rank (with
-// Copy and Export CSV).
+// The analysis window: beside the form, what exact arithmetic says about its last run. Five
+// tabs: the CFP by rank, the power by shift, the audit, the table of every rank (with Copy
+// and Export CSV) and the retest strategies: the design of each strategy of an editable list
+// (the rows of velmora-cli strategies), one of which, chosen in its table, the charts draw
+// beside the tests.
 //
 // It is modeless and there is one of it: closing it hides it, and it comes back where it was.
 // It follows every accepted Calculate of the form and empties on Reset. The exact values and
@@ -10,13 +12,16 @@
 // and the table fill test by test as their parts are finished. The worker never touches a
 // widget: it leaves its progress and finished parts in the job, and a timer on the window's
 // thread shows them. Stop keeps what was finished, marked incomplete; a newer run or Reset
-// leaves the older work unused.
+// leaves the older work unused. A new list of strategies or a strategy chosen in the table
+// is computed the same way, with the same bar and Stop, keeping the rest of the analysis.
 #pragma once
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "velmora/ui/analysis_data.h"
@@ -29,6 +34,7 @@ class MessageBoxes;
 class QChartView;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -58,6 +64,12 @@ class AnalysisWindow final : public QWidget {
   /// The table of every rank: on the clipboard, or into a csv file chosen in a dialog.
   void copyRankTable();
   void exportRankTable();
+  /// The retest strategies' table on the clipboard, after the line naming its inputs.
+  void copyStrategyTable();
+  /// Reads the list of strategies in its box: a list the library refuses is said under the
+  /// box and changes nothing; else the table is computed again for it (at once when the
+  /// analysis is finished, else with the run under way started over).
+  void applyStrategies();
   /// Says, above the tabs, that the form's boxes no longer hold the inputs of what is shown
   /// (`notice`), or nothing when they do (empty).
   void setStaleNotice(const QString& notice);
@@ -80,6 +92,13 @@ class AnalysisWindow final : public QWidget {
   QTableView* rankTable = nullptr;
   QPushButton* btnCopyRanks = nullptr;
   QPushButton* btnExportRanks = nullptr;
+  QLabel* lblStrategiesFor = nullptr;    // the inputs the strategies' rows belong to
+  QLineEdit* edtStrategies = nullptr;    // the strategies compared, separated by commas
+  QPushButton* btnApplyStrategies = nullptr;
+  QPushButton* btnDefaultStrategies = nullptr;
+  QLabel* lblStrategyProblem = nullptr;  // why the list was refused; hidden when it was not
+  QTableWidget* strategyTable = nullptr;  // a row selected: that strategy is drawn on the charts
+  QPushButton* btnCopyStrategies = nullptr;
   QLabel* lblStatus = nullptr;
   QLabel* lblStale = nullptr;  // hidden while the boxes hold the inputs shown
   QProgressBar* progress = nullptr;
@@ -96,6 +115,13 @@ class AnalysisWindow final : public QWidget {
     std::shared_ptr<Job> job;
   };
 
+  using JobWork = std::function<Expected<std::optional<AnalysisData>>(const std::atomic<bool>& stop,
+                                                                      const AnalysisListener& listener)>;
+  void startJob(const QString& status, JobWork work);
+  void startStrategyJob();
+  void chooseStrategy();
+  void selectChosenStrategy();
+  void showStrategies(const AnalysisData& data);
   void showAnalysis(const AnalysisData& data);
   void showParts(const AnalysisData& data);
   void showCharts();
@@ -114,6 +140,10 @@ class AnalysisWindow final : public QWidget {
   std::shared_ptr<Job> m_job;     // the work for the last run; null when none is under way
   std::vector<Worker> m_workers;  // every thread still running, current or left unused
   QTimer* m_progressTimer = nullptr;
+  // The run followed last (for a new list while it is under way).
+  std::optional<std::pair<Results, InputTexts>> m_followed;
+  std::vector<analysis::Strategy> m_strategies = analysis::defaultStrategies();
+  std::optional<analysis::Strategy> m_chosen;  // chosen in the table, drawn once computed
 };
 
 }  // namespace velmora::ui
