@@ -15,6 +15,7 @@
 #include "json_values.h"
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
+#include "progress.h"
 #include "number_text.h"
 #include "table.h"
 #include "velmora/analysis/curves.h"
@@ -201,7 +202,7 @@ int runRuleCurves(const CurvesOptions& options, std::ostream& out, std::ostream&
 
 }  // namespace
 
-int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err) {
+int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err, const BatchProgress& progress) {
   if (options.rule) return runRuleCurves(options, out, err);
   const InputTexts texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
   Calculation calculation;
@@ -218,8 +219,16 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
   curves.texts = texts;
   curves.jBound = std::min(results.inputs.j, results.inputs.n);
   curves.lastRank = analysis::rankRowCount(results);
+  // Every rank of a large design can take seconds: a terminal is told which test and rank.
+  ProgressLine progressLine(err, progress);
   for (int t = 1; t <= kSchemeCount; ++t) {
-    Expected<std::optional<analysis::RankRows>> rows = analysis::schemeRankRows(results, texts.txtAL, t);
+    const auto step = [&progressLine, t](int done, int total) {
+      progressLine.update([&] {
+        return "curves: 1:" + std::to_string(t) + ", rank " + std::to_string(done) + " of " + std::to_string(total);
+      });
+      return true;
+    };
+    Expected<std::optional<analysis::RankRows>> rows = analysis::schemeRankRows(results, texts.txtAL, t, step);
     if (!rows) return report(err, withContext("curves:", rows.error()));
     Expected<std::vector<analysis::PowerCurvePoint>> power = analysis::powerCurve(results, t);
     if (!power) return report(err, withContext("curves:", power.error()));

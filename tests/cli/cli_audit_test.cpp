@@ -139,6 +139,14 @@ TEST(CliPlan, ShowsItsProgressWhenAsked) {
   std::ostringstream quiet;
   ASSERT_EQ(runPlan(options, out, quiet), kExitOk);
   EXPECT_EQ(quiet.str(), "");
+  // curves reports its test and rank the same way (the first line shown, before any rank).
+  CurvesOptions curves;
+  curves.dcfp = "0.1";
+  curves.n = "20";
+  curves.r = "5";
+  std::ostringstream curvesErr;
+  ASSERT_EQ(runCurves(curves, out, curvesErr, {true, std::chrono::milliseconds(0)}), kExitOk);
+  EXPECT_NE(curvesErr.str().find("\rvelmora-cli: curves: 1:1, rank 0 of 12"), std::string::npos) << curvesErr.str();
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ struct BatchProgress {
 
 // The curves behind the results of one case (curves_command.cpp): 0; 2 when the
 // calculation refuses the texts (reported as the calculation reports it).
-[[nodiscard]] int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err);
+[[nodiscard]] int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err,
+                            const BatchProgress& progress = {});
 
 // Every retest strategy of a list for one design, or at one rank (strategies_command.cpp):
 // 0; 64 for a refused request.
