@@ -145,7 +145,8 @@ struct QuadratureCfp {
 QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
   const StrategyArithmetic& arithmetic = schemeArithmetic(t);
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, k);
-  if (cfp && cfp->value > 0.0 && digitsSettled(cfp->value, cfp->relativeError)) {
+  if (cfp && cfp->value > 0.0 &&
+      digitsSettled(static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError))) {
     return {static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError)};
   }
   // The caller checked the sizes.
@@ -264,13 +265,13 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int
     if (!decision) return fail(decision.error());
     comparison.meets = decision->meets;
     comparison.decidedByFractions = decision->decidedBy != DecidedBy::doubles;
-    comparison.cfp = arithmetic.cfp(n, r, k)->value;  // sizes checked by meets()
+    comparison.cfp = static_cast<long double>(arithmetic.cfp(n, r, k)->value);  // sizes checked by meets()
     comparison.margin = m_approx - comparison.cfp;
     return comparison;
   }
   const Expected<ExactProbability> fast = arithmetic.cfp(n, r, k);
   if (!fast) return fail(fast.error());
-  const long double cfp = fast->value;
+  const long double cfp = static_cast<long double>(fast->value);
   const long double cfpError = static_cast<long double>(fast->relativeError);
   const long double margin = m_approx - cfp;
   const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));

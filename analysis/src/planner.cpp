@@ -74,7 +74,7 @@ long double cfpDigits(const StrategyArithmetic& arithmetic, int n, int r, int k)
   if (const std::optional<int> t = arithmetic.strategy().scheme()) return fastExactCfp(n, r, *t, k).value();
   const ExactProbability cfp = arithmetic.cfp(n, r, k).value();
   const long double spread = static_cast<long double>(cfp.value * cfp.relativeError);
-  const long double value = cfp.value;
+  const long double value = static_cast<long double>(cfp.value);
   if (cfp.value > 0.0 && formatSignificant(value - spread) == formatSignificant(value + spread)) return value;
   return arithmetic.preciseCfp(n, r, k).value();
 }
