@@ -5,7 +5,10 @@
 // script inline, and the module (its WebAssembly already embedded) and the worker as text
 // that the page turns into a worker through a Blob URL.
 //
+// The manifest and the icon stay out: a page from disk is neither installed nor kept offline.
+//
 //   make-single-file.mjs FOLDER OUTPUT   FOLDER holds index.html, velmora.css, velmora.js,
+//                                        velmora-panels.js, chart.umd.min.js,
 //                                        velmora-worker.js and velmora-engine.js
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -30,6 +33,12 @@ const replace = (from, to) => {
 };
 replace('<link rel="stylesheet" href="velmora.css">',
   `<style>\n${embeddable('velmora.css', read('velmora.css'), '</style')}</style>`);
+replace('<link rel="manifest" href="velmora.webmanifest">\n', '');
+replace('<link rel="icon" href="velmora-icon.svg" type="image/svg+xml">\n', '');
+replace('<script src="chart.umd.min.js"></script>',
+  `<script>\n${embeddable('chart.umd.min.js', read('chart.umd.min.js'), '</script')}</script>`);
+replace('<script src="velmora-panels.js"></script>',
+  `<script>\n${embeddable('velmora-panels.js', read('velmora-panels.js'), '</script')}</script>`);
 replace('<script src="velmora.js"></script>',
   `<script type="text/plain" id="velmora-engine-source">${embeddable('velmora-engine.js', read('velmora-engine.js'), '</script')}</script>\n` +
   `<script type="text/plain" id="velmora-worker-source">${embeddable('velmora-worker.js', read('velmora-worker.js'), '</script')}</script>\n` +

@@ -201,6 +201,8 @@
       messageBox('warning', record.error.title, record.error.lines, () => focus.focus());
     } else {
       showResults(record.tests);
+      // The page's panels (velmora-panels.js) work on the case whose results are shown.
+      document.dispatchEvent(new CustomEvent('velmora-results', { detail: { texts, record } }));
     }
   }
 
@@ -208,6 +210,7 @@
     if (busy) return;
     for (const box of Object.values(boxes)) box.value = '';
     for (const column of Object.values(cells)) for (const cell of column) cell.textContent = '';
+    document.dispatchEvent(new CustomEvent('velmora-reset'));
     boxes.txtAL.focus();
   }
 
@@ -217,7 +220,8 @@
     setTimeout(() => {
       if (window.closed) return;
       worker.terminate();
-      byId('frmMain').remove();
+      document.dispatchEvent(new CustomEvent('velmora-exit'));
+      byId('app').remove();
       byId('ended').hidden = false;
     }, 50);
   }

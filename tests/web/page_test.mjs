@@ -4,23 +4,28 @@
 // from disk (the worker from a Blob URL) and index.html served over http (the worker from
 // its own file).
 //
-//   page_test.mjs WEB_DIR [REFERENCE_CLI] [--screenshot PNG]
+//   page_test.mjs WEB_DIR [REFERENCE_CLI] [--screenshot PNG] [--panel-screenshots FOLDER]
 //
+// --panel-screenshots writes the analysis's CFP chart and strategies table, at 1280 x 720,
+// as page-analysis.png and page-strategies.png (the README's).
 // REFERENCE_CLI prints the json record of one case (the native velmora-cli; where it is
 // not given or missing, WEB_DIR/velmora-cli.mjs); the page's cells must read exactly as its captions. CHROMIUM
 // names the browser (default /usr/bin/chromium). Prints "N passed, N failed".
 import { execFileSync, spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { extname, join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { dirname, extname, join, resolve } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 const args = process.argv.slice(2);
 const shotAt = args.indexOf('--screenshot');
 const screenshot = shotAt >= 0 ? resolve(args.splice(shotAt, 2)[1]) : null;
+const shotsAt = args.indexOf('--panel-screenshots');
+const panelShots = shotsAt >= 0 ? resolve(args.splice(shotsAt, 2)[1]) : null;
 const webDir = resolve(args[0] ?? 'build-wasm/web');
+const examples = join(dirname(fileURLToPath(import.meta.url)), '..', '..', 'examples');
 const referenceCli = args[1] && existsSync(args[1]) ? args[1] : join(webDir, 'velmora-cli.mjs');
 
 console.log(`the cells held to ${referenceCli}`);
@@ -83,10 +88,52 @@ async function waitForCells(page) {
   await page.waitForFunction(() => document.getElementById('lblCU1').textContent !== '');
 }
 
-const mime = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css' };
+// The panels' tools. Where the worker in WEB_DIR does not run them yet (a build from before
+// the module's tools), the server hands it a stand-in: the worker's own text, with the tools'
+// requests passed to the native command line through the server.
+const workerRunsTools = readFileSync(join(webDir, 'velmora-worker.js'), 'utf8').includes('tool');
+const standInWorker = () => `${readFileSync(join(webDir, 'velmora-worker.js'), 'utf8')}
+const calculationOnly = onmessage;
+onmessage = async (event) => {
+  if (event.data.tool === undefined) return calculationOnly(event);
+  postMessage({ id: event.data.id, progress: 0.5, stage: 'the stand-in' });
+  const answer = await fetch('/stand-in-tool', { method: 'POST', body: JSON.stringify(event.data) });
+  postMessage({ id: event.data.id, ...(await answer.json()) });
+};`;
+function runNativeTool({ tool, options }) {
+  const args = tool === 'audit' ? ['--audit'] : [tool];
+  for (const [name, text] of Object.entries(options)) {
+    if (name === 'skip-bad-lines') args.push('--skip-bad-lines');
+    else if (name === 'data') {
+      const file = join(scratch, 'data.csv');
+      writeFileSync(file, text);
+      args.push('--data', file);
+    } else args.push(`--${name}`, text);
+  }
+  const run = spawnSync(referenceCli, args, { encoding: 'utf8' });
+  return { exit: run.status, output: run.stdout, error: run.stderr };
+}
+const toolRequests = [];
+
+const mime = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
+  '.svg': 'image/svg+xml', '.webmanifest': 'application/manifest+json' };
 function serve(folder) {
   const server = createServer((request, response) => {
     const path = new URL(request.url, 'http://localhost').pathname;
+    if (!workerRunsTools && path === '/velmora-worker.js') {
+      response.writeHead(200, { 'content-type': 'text/javascript' }).end(standInWorker());
+      return;
+    }
+    if (!workerRunsTools && path === '/stand-in-tool') {
+      let body = '';
+      request.on('data', (chunk) => { body += chunk; });
+      request.on('end', () => {
+        const asked = JSON.parse(body);
+        toolRequests.push(asked);
+        response.writeHead(200, { 'content-type': 'application/json' }).end(JSON.stringify(runNativeTool(asked)));
+      });
+      return;
+    }
     const file = join(folder, path === '/' ? 'index.html' : decodeURIComponent(path));
     if (!file.startsWith(folder)) {
       response.writeHead(403).end();
@@ -224,6 +271,148 @@ try {
     await typeCase(served, '0.1', '20', '5');
     await waitForCells(served);
     expectEqual(await pageCells(served), recordCells(expected), 'the result cells');
+  });
+
+  const base = `http://127.0.0.1:${server.address().port}`;
+  const example = ['0.02085164', '20', '10'];  // Example 19-5: ten wells, one constituent
+  const native = (...command) => JSON.parse(spawnSync(referenceCli, [...command, '--format', 'json'], { encoding: 'utf8' }).stdout);
+  const shown = (p, id) => p.$eval(`#${id}`, (node) => !node.hidden && node.getBoundingClientRect().height > 0);
+  const rect = (p, id) => p.$eval(`#${id}`, (node) => node.getBoundingClientRect().toJSON());
+  const tableCells = (p, id) => p.$$eval(`#${id} tbody tr`, (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+  const pressAlt = async (p, code) => {
+    await p.keyboard.down('Alt');
+    await p.keyboard.press(code);
+    await p.keyboard.up('Alt');
+  };
+  const panelPage = await openPage();
+  await panelPage.setViewport({ width: 1280, height: 720 });
+  const panelErrors = [];
+  panelPage.on('pageerror', (e) => panelErrors.push(String(e)));
+  await panelPage.goto(`${base}/index.html`);
+
+  await check('at 1280 x 720, by keyboard alone: F6 to the bar, the analysis of Example 19-5 beside the form with both charts, and its strategies table as the command line gives it', async () => {
+    const p = panelPage;
+    await typeCase(p, ...example);
+    await waitForCells(p);
+    await p.keyboard.press('F6');
+    await focusOn(p, 'barAnalysis', 'the focus after F6');
+    await p.keyboard.press('Enter');
+    await focusOn(p, 'analysisPanel', 'the focus after opening the analysis');
+    await p.waitForFunction(() => document.querySelectorAll('#strategiesTable tbody tr').length > 0);
+    const form = await rect(p, 'frmMain');
+    const panel = await rect(p, 'analysisPanel');
+    if (panel.left < form.right || panel.right > 1280) throw new Error(`the analysis is not beside the form: ${JSON.stringify({ form, panel })}`);
+    const charts = await p.evaluate(() => ['cfpChart', 'powerChart'].map((id) => Chart.getChart(document.getElementById(id))?.data.datasets.length ?? 0));
+    if (!charts.every((count) => count > 0)) throw new Error(`charts not drawn: ${charts}`);
+    // Tab into the tabs, and the arrow keys to the strategies
+    await p.keyboard.press('Tab');
+    await focusOn(p, 'tabCfp', 'the focus after Tab');
+    for (let i = 0; i < 4; ++i) await p.keyboard.press('ArrowRight');
+    await focusOn(p, 'tabStrategies', 'the focus after the arrow keys');
+    expectEqual(await shown(p, 'pageStrategies'), true, 'the strategies shown');
+    const expected = native('strategies', '--dcfp', example[0], '--n', example[1], '--r', example[2]).strategies
+      .map((s) => [s.rule, String(s.rank), s.exceeded ? 'Yes' : 'No', s.meets ? 'Yes' : 'No', s.cfp, s.percentile, s.samples, ...s.power, s.rating]);
+    expectEqual(await tableCells(p, 'strategiesTable'), expected, 'the strategies table');
+    if (panelShots) {
+      // the strategies' twelve columns whole, in a wider window
+      await p.setViewport({ width: 1600, height: 760 });
+      await p.screenshot({ path: join(panelShots, 'page-strategies.png') });
+      await p.setViewport({ width: 1280, height: 720 });
+      await p.click('#tabCfp');
+      await p.evaluate(() => document.activeElement.blur());
+      await p.screenshot({ path: join(panelShots, 'page-analysis.png') });
+    }
+    // in a narrow window the panels go below the form
+    await p.setViewport({ width: 640, height: 720 });
+    await p.waitForFunction(() => document.getElementById('analysisPanel').getBoundingClientRect().top
+      >= document.getElementById('frmMain').getBoundingClientRect().bottom);
+    await p.setViewport({ width: 1280, height: 720 });
+  });
+
+  await check('Alt and a letter opens each other panel with the focus in it, and F6 goes back to the form', async () => {
+    const p = panelPage;
+    for (const [code, panel] of [['KeyL', 'evaluatePanel'], ['KeyD', 'designPanel'], ['KeyS', 'planPanel']]) {
+      await pressAlt(p, code);
+      await focusOn(p, panel, `the focus after Alt+${code}`);
+      expectEqual(await shown(p, panel), true, `${panel} shown`);
+    }
+    await p.keyboard.press('F6');
+    await focusOn(p, 'txtR', 'the focus after F6 from the panel');
+  });
+
+  await check('a data file chosen in Evaluate Data: the verdicts of velmora-cli evaluate, and nothing sent from the page', async () => {
+    const p = panelPage;
+    await pressAlt(p, 'KeyL');
+    const sent = [];
+    const listen = (request) => { if (!request.url().endsWith('/stand-in-tool')) sent.push(request.url()); };
+    p.on('request', listen);
+    const file = join(examples, 'mercury.csv');
+    await (await p.$('#evaluateFile')).uploadFile(file);
+    await p.waitForFunction(() => document.getElementById('evaluateFileName').textContent.endsWith('read'));
+    await p.$eval('#evaluateForm [name="rule"]', (box) => { box.value = ''; });
+    await p.type('#evaluateForm [name="rule"]', 'modified-california');
+    await p.type('#evaluateForm [name="rank"]', '1');
+    await p.click('#evaluateForm button[type="submit"]');
+    await p.waitForSelector('#evaluateOutput table, #evaluateOutput .problem');
+    p.off('request', listen);
+    const expected = native('evaluate', '--data', file, '--rule', 'modified-california', '--rank', '1').wells
+      .map((well) => [well.well, well.verdict, well.values_used.join(', '), well.reason]);
+    expectEqual(await p.$$eval('#evaluateOutput tbody tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent))), expected, 'the verdicts');
+    expectEqual(sent, [], 'requests from the page');
+  });
+
+  await check('Print Report: the report printed as the window gives it, the charts on a page of their own', async () => {
+    const p = panelPage;
+    await p.evaluate(() => { window.print = () => { window.printedReport = true; }; });
+    await pressAlt(p, 'KeyT');
+    await p.waitForFunction(() => window.printedReport === true);
+    const pdf = process.env.VELMORA_REPORT_PDF || join(scratch, "report.pdf");
+    await p.pdf({ path: pdf, format: 'A4', printBackground: true });
+    const pages = Number(/Pages:\s+(\d+)/.exec(execFileSync('pdfinfo', [pdf], { encoding: 'utf8' }))[1]);
+    const page = (n) => execFileSync('pdftotext', ['-layout', '-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' });
+    const text = Array.from({ length: pages }, (_, i) => page(i + 1)).join('\f');
+    for (const caption of ['Velmora: detection-monitoring design report', 'Inputs', 'Results', 'Exact audit', 'Retest strategies',
+      'Method', 'DCFP OK at maximum = 3', '1-of-2/median-3', '0.005964644774', 'The design\'s and the exact ranks and ratings agree for every scheme.']) {
+      if (!text.includes(caption)) throw new Error(`the report lacks "${caption}":\n${text}`);
+    }
+    if (/\bCalculate\b|Print Report/.test(text)) throw new Error(`the report shows the page's controls:\n${text}`);
+    const last = page(pages);
+    if (!last.includes('Reference curve') || last.includes('Method')) throw new Error(`the charts are not on a page of their own:\n${last}`);
+    expectEqual(pages, 3, 'the report\'s pages');
+    expectEqual(panelErrors, [], 'errors in the page');
+  });
+
+  if (workerRunsTools) {
+    await check('Save Design downloads the .velmora file, and Open Design puts its texts back into the boxes', async () => {
+      const p = panelPage;
+      const downloads = join(scratch, 'downloads');
+      const cdp = await p.createCDPSession();
+      await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+      await pressAlt(p, 'KeyV');
+      const saved = join(downloads, 'design.velmora');
+      await p.waitForFunction(() => /saved/.test(document.getElementById('barStatus').textContent));
+      for (let i = 0; i < 100 && !existsSync(saved); ++i) await new Promise((done) => setTimeout(done, 100));
+      await pressAlt(p, 'KeyR');
+      const [chooser] = await Promise.all([p.waitForFileChooser(), pressAlt(p, 'KeyG')]);
+      await chooser.accept([saved]);
+      await p.waitForFunction(() => document.getElementById('txtAL').value !== '');
+      const boxes = await p.evaluate(() => ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => document.getElementById(id).value));
+      expectEqual(boxes, [...example, example[1]], 'the boxes after Open Design');
+    });
+  } else {
+    console.log('skipped Save and Open Design: the worker in this build does not run the tools');
+  }
+
+  await check('over http the page opens again with the network cut after the first visit, and calculates', async () => {
+    const p = await openPage();
+    await p.goto(`${base}/index.html`);
+    await p.waitForFunction(() => navigator.serviceWorker.controller !== null);
+    await p.setOfflineMode(true);
+    await p.reload();
+    await typeCase(p, '0.1', '20', '5');
+    await waitForCells(p);
+    expectEqual(await pageCells(p), recordCells(expected), 'the result cells offline');
+    await p.setOfflineMode(false);
   });
 } finally {
   await browser.close();
