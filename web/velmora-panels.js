@@ -364,7 +364,9 @@
     const jInside = curves.j_bound <= curves.last_rank;
     legend.push(legendRow({ colour: jGrey, dash: jDash, width: 1.5 }, [],
       jInside ? `j bound ${curves.j_bound}` : `j bound ${curves.j_bound}, right of the ranks drawn`));
-    const y = logarithmic ? { type: 'logarithmic' } : { type: 'linear', min: 0, grace: '3%' };
+    // On the logarithmic axis a label at each power of ten only, as the window's "1e-02".
+    const decade = (value) => (Number.isInteger(Math.round(Math.log10(value) * 1e6) / 1e6) ? value.toExponential(0) : '');
+    const y = logarithmic ? { type: 'logarithmic', ticks: { callback: decade } } : { type: 'linear', min: 0, grace: '3%' };
     const options = chartOptions('CFP by rank: design (lines), exact (hollow marks), DCFP',
       'Inverse rank k (1 = background maximum)', 'Cumulative false-positive rate (CFP)',
       { min: 1 - 0.03 * Math.max(1, curves.last_rank - 1), max: curves.last_rank + 0.03 * Math.max(1, curves.last_rank - 1), afterBuildTicks: wholeTicks }, y);
@@ -522,7 +524,7 @@
       let rating = a.rating_exact;
       if (a.rating_exact !== test.rating) rating += ' - DIFFERS';
       return [rank, test.cfp, a.cfp_exact, a.next_rank === null ? '-' : String(a.next_rank),
-        a.next_cfp_exact ?? '-', a.margin, exactRank, test.power.join('  '), a.power_exact.join('  '), test.rating, rating];
+        a.next_cfp_exact ?? '-', a.margin, exactRank, test.power.join('\n'), a.power_exact.join('\n'), test.rating, rating];
     };
     const columns = audit.tests.map(column);
     const names = ['Rank', 'Design CFP', 'Exact CFP', 'Next rank', 'Its exact CFP', 'Margin (DCFP - exact CFP)',
@@ -745,13 +747,18 @@
       status(`${file.name} could not be opened: ${problemText(answer)}`);
       return;
     }
-    // The boxes take the file's texts as they were typed; Calculate runs them, as in the window.
-    byId('txtAL').value = design.dcfp;
-    byId('txtN').value = design.n;
-    byId('txtR').value = design.r;
-    byId('txtMDET').value = design.j;
-    status(`${file.name} opened: press Calculate for its results.`);
-    byId('btnCalculate').focus();
+    // As in the window: the focus leaves the n box first (leaving it later would copy n over
+    // the file's rank), the boxes take the file's texts as typed, and Calculate runs them; an
+    // empty design is the form as Reset leaves it.
+    byId('txtAL').focus();
+    const texts = [design.dcfp, design.n, design.r, design.j].map((text) => (typeof text === 'string' ? text : ''));
+    status(`${file.name} opened.`);
+    if (texts.every((text) => text === '')) {
+      byId('btnReset').click();
+      return;
+    }
+    ['txtAL', 'txtN', 'txtR', 'txtMDET'].forEach((id, i) => { byId(id).value = texts[i]; });
+    byId('btnCalculate').click();
   });
 
   // ---- the report --------------------------------------------------------------------------

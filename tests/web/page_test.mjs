@@ -329,13 +329,21 @@ try {
     await p.setViewport({ width: 1280, height: 720 });
   });
 
-  await check('Alt and a letter opens each other panel with the focus in it, and F6 goes back to the form', async () => {
+  await check('Alt and a letter opens each other panel with the focus in it, Program Design typed and Enter gives the command line\'s design, and F6 goes back to the form', async () => {
     const p = panelPage;
-    for (const [code, panel] of [['KeyL', 'evaluatePanel'], ['KeyD', 'designPanel'], ['KeyS', 'planPanel']]) {
+    for (const [code, panel] of [['KeyL', 'evaluatePanel'], ['KeyS', 'planPanel'], ['KeyD', 'designPanel']]) {
       await pressAlt(p, code);
       await focusOn(p, panel, `the focus after Alt+${code}`);
       expectEqual(await shown(p, panel), true, `${panel} shown`);
     }
+    for (const text of ['10', '1', '2']) {
+      await p.keyboard.press('Tab');
+      await p.keyboard.type(text);
+    }
+    await p.keyboard.press('Enter');
+    await p.waitForFunction(() => document.getElementById('designOutput').textContent !== '');
+    const design = spawnSync(referenceCli, ['design', '--wells', '10', '--constituents', '1', '--evaluations', '2', '--format', 'text'], { encoding: 'utf8' }).stdout;
+    expectEqual(await p.$eval('#designOutput', (node) => node.textContent), design, 'the design');
     await p.keyboard.press('F6');
     await focusOn(p, 'txtR', 'the focus after F6 from the panel');
   });
