@@ -166,6 +166,15 @@
       nextRegion(event.shiftKey);
       return;
     }
+    // Ctrl+S and Ctrl+O (Command on a Mac) save and open a design, as in the window.
+    if ((event.ctrlKey || event.metaKey) && !event.altKey && !event.shiftKey) {
+      const item = barItems.find((candidate) => candidate.dataset.shortcut === event.key.toLowerCase());
+      if (item) {
+        event.preventDefault();
+        item.click();
+      }
+      return;
+    }
     // Alt and a bar item's underlined letter (none of them is one of the form's buttons').
     if (event.altKey && !event.ctrlKey && !event.metaKey) {
       const written = event.key.length === 1 ? event.key.toLowerCase() : '';

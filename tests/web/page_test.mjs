@@ -331,7 +331,7 @@ try {
 
   await check('Alt and a letter opens each other panel with the focus in it, Program Design typed and Enter gives the command line\'s design, and F6 goes back to the form', async () => {
     const p = panelPage;
-    for (const [code, panel] of [['KeyL', 'evaluatePanel'], ['KeyS', 'planPanel'], ['KeyD', 'designPanel']]) {
+    for (const [code, panel] of [['KeyL', 'evaluatePanel'], ['KeyM', 'planPanel'], ['KeyG', 'designPanel']]) {
       await pressAlt(p, code);
       await focusOn(p, panel, `the focus after Alt+${code}`);
       expectEqual(await shown(p, panel), true, `${panel} shown`);
@@ -372,7 +372,7 @@ try {
   await check('Print Report: the report printed as the window gives it, the charts on a page of their own', async () => {
     const p = panelPage;
     await p.evaluate(() => { window.print = () => { window.printedReport = true; }; });
-    await pressAlt(p, 'KeyT');
+    await pressAlt(p, 'KeyI');
     await p.waitForFunction(() => window.printedReport === true);
     const pdf = process.env.VELMORA_REPORT_PDF || join(scratch, "report.pdf");
     await p.pdf({ path: pdf, format: 'A4', printBackground: true });
@@ -396,12 +396,14 @@ try {
       const downloads = join(scratch, 'downloads');
       const cdp = await p.createCDPSession();
       await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-      await pressAlt(p, 'KeyV');
+      await p.keyboard.down('Control');
+      await p.keyboard.press('KeyS');
+      await p.keyboard.up('Control');
       const saved = join(downloads, 'design.velmora');
       await p.waitForFunction(() => /saved/.test(document.getElementById('barStatus').textContent));
       for (let i = 0; i < 100 && !existsSync(saved); ++i) await new Promise((done) => setTimeout(done, 100));
       await pressAlt(p, 'KeyR');
-      const [chooser] = await Promise.all([p.waitForFileChooser(), pressAlt(p, 'KeyG')]);
+      const [chooser] = await Promise.all([p.waitForFileChooser(), pressAlt(p, 'KeyO')]);
       await chooser.accept([saved]);
       await p.waitForFunction(() => document.getElementById('txtAL').value !== '');
       const boxes = await p.evaluate(() => ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => document.getElementById(id).value));
