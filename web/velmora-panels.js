@@ -247,13 +247,12 @@
     }
     return points;
   }
+  // A canvas, which Chart.js draws at once (an image from a data URL would not be loaded yet
+  // when the chart is drawn), at its own size in pixels.
   function starImage(size, fill) {
-    const scale = 2;
     const canvas = document.createElement('canvas');
-    canvas.width = canvas.height = (size + 2) * scale;
-    canvas.style.width = canvas.style.height = `${size + 2}px`;
+    canvas.width = canvas.height = size + 2;
     const context = canvas.getContext('2d');
-    context.scale(scale, scale);
     context.beginPath();
     for (const [x, y] of starPoints(size, size / 2 + 1, size / 2 + 1)) context.lineTo(x, y);
     context.closePath();
@@ -262,9 +261,7 @@
     context.strokeStyle = '#000';
     context.lineWidth = 1;
     context.stroke();
-    const image = new Image(size + 2, size + 2);
-    image.src = canvas.toDataURL();
-    return image;
+    return canvas;
   }
   // The legend's sample of a line and its marks, as inline SVG.
   function markSvg(shape, size, cx, cy, fill, stroke) {
