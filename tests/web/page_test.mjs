@@ -413,10 +413,12 @@ try {
     console.log('skipped Save and Open Design: the worker in this build does not run the tools');
   }
 
-  await check('over http the page opens again with the network cut after the first visit, and calculates', async () => {
+  await check('over http the page is installable, and opens again with the network cut after the first visit, and calculates', async () => {
     const p = await openPage();
     await p.goto(`${base}/index.html`);
     await p.waitForFunction(() => navigator.serviceWorker.controller !== null);
+    const cdp = await p.createCDPSession();
+    expectEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [], 'what keeps the page from being installed');
     await p.setOfflineMode(true);
     await p.reload();
     await typeCase(p, '0.1', '20', '5');
