@@ -240,12 +240,7 @@ class CommandLine {
   bool m_ended = false;
 };
 
-std::optional<OutputFormat> formatNamed(std::string_view name) {
-  if (name == "text") return OutputFormat::text;
-  if (name == "csv") return OutputFormat::csv;
-  if (name == "json") return OutputFormat::json;
-  return std::nullopt;
-}
+using records::formatNamed;
 
 // The names of the options in `wanted` that were not given, each after a blank.
 std::string missingNames(OptionTargets wanted) {
@@ -292,59 +287,12 @@ std::optional<std::string> checkCalculation(Options& options, const std::optiona
   return std::nullopt;
 }
 
-std::optional<std::string> checkCommandFormat(OutputFormat& target, const std::optional<std::string>& format) {
-  if (!format) return std::nullopt;
-  const std::optional<OutputFormat> named = formatNamed(*format);
-  if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
-  target = *named;
-  return std::nullopt;
-}
-
-std::optional<std::string> checkDesign(DesignOptions& design, const std::optional<std::string>& format) {
-  if (auto error = checkCommandFormat(design.format, format)) return error;
-  const std::string missing = missingNames({{"--wells", &design.wells},
-                                            {"--constituents", &design.constituents},
-                                            {"--evaluations", &design.evaluations}});
-  if (!missing.empty()) return "design: missing" + missing;
-  if (!design.n && (design.j || design.audit)) {
-    return "design: --j and --audit need --n (the calculation runs only with a background size)";
-  }
-  return std::nullopt;
-}
-
-// The curves are tables of numbers: csv by default.
-std::optional<std::string> checkCurves(CurvesOptions& curves, const std::optional<std::string>& format) {
-  if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format);
-    if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
-    curves.format = *named;
-  }
-  const std::string missing = missingNames({{"--dcfp", &curves.dcfp}, {"--n", &curves.n}, {"--r", &curves.r}});
-  if (!missing.empty()) return "curves: missing" + missing;
-  return std::nullopt;
-}
-
-std::optional<std::string> checkPlan(PlanOptions& plan, const std::optional<std::string>& format) {
-  if (auto error = checkCommandFormat(plan.format, format)) return error;
-  const std::string missing = missingNames({{"--dcfp", &plan.dcfp}, {"--r", &plan.r}});
-  if (!missing.empty()) return "plan: missing" + missing;
-  if (plan.rank && plan.rank->empty()) return "plan: --rank needs a whole number above zero";
-  if (plan.test && plan.test->empty()) return "plan: --test needs one of 1:1, 1:2, 1:3 and 1:4";
-  if (plan.rule && plan.test) return "plan: --rule and --test each name what to plan for; give one of them";
-  return std::nullopt;
-}
-
-std::optional<std::string> checkStrategies(StrategiesOptions& strategies, const std::optional<std::string>& format) {
-  if (format) {
-    const std::optional<OutputFormat> named = formatNamed(*format);
-    if (!named) return "unknown format '" + *format + "' here (use text, csv or json)";
-    strategies.format = *named;
-  }
-  const std::string missing =
-      missingNames({{"--dcfp", &strategies.dcfp}, {"--n", &strategies.n}, {"--r", &strategies.r}});
-  if (!missing.empty()) return "strategies: missing" + missing;
-  return std::nullopt;
-}
+// The other commands' rules are the records library's (velmora/records/tools.h), which the
+// page's requests meet too.
+using records::checkCurves;
+using records::checkDesign;
+using records::checkPlan;
+using records::checkStrategies;
 
 // The rest of evaluate's request (which options go together) is its own to check, as it
 // reads the data file.

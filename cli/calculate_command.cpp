@@ -1,78 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The calculation: one case from the options or from a design file, or every case of a batch.
-#include <atomic>
+// The calculation: one case from the options or from a design file, or every case of a batch
+// (records::runCase, records::runCases); here the files are opened and the progress shown.
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "velmora/cli/batch.h"
 #include "velmora/cli/case_result.h"
 #include "velmora/cli/commands.h"
-#include "velmora/records/csv_reader.h"
 #include "velmora/records/design_file.h"
-#include "velmora/engine/parallel.h"
-#include "velmora/cli/writers.h"
+#include "velmora/records/tools.h"
 #include "progress.h"
 
 namespace velmora::cli {
 
 namespace {
 
-// Records are read, computed and written a block at a time: the cases of a block are
-// computed on every job at once, then written in the order of their lines, so that the
-// output never depends on the number of jobs and a long batch never sits in memory whole.
-constexpr std::size_t kBlockSize = 512;
-
-int runBatch(std::istream& in, RecordWriter& writer, const Options& options, std::ostream& err,
-             const BatchProgress& progress) {
-  ProgressLine progressLine(err, progress);
-  std::atomic<std::size_t> computed{0};
-  CsvReader reader(in);
-  std::vector<BatchEntry> block;
-  std::vector<RenderedCase> rendered;
-  std::vector<char> refused;  // per case of the block (not vector<bool>: written from several jobs)
-  int status = kExitOk;
-  for (bool more = true; more;) {
-    block.clear();
-    CsvRecord record;
-    while (block.size() < kBlockSize && (more = reader.next(record))) {
-      BatchEntry entry = classifyRecord(std::move(record));
-      if (entry.kind != BatchEntry::Kind::blank) block.push_back(std::move(entry));
-    }
-    // Each job computes its cases and renders their records; this thread then writes them.
-    rendered.assign(block.size(), RenderedCase{});
-    refused.assign(block.size(), false);
-    // (--jobs caps the cases computed at once; 0, its default, is one per core.)
-    parallelFor(
-        block.size(),
-        [&](std::size_t i) {
-          if (block[i].kind != BatchEntry::Kind::computable) return;
-          Calculation calculation;
-          const CaseResult result = computeCase(calculation, block[i].texts, options.audit);
-          rendered[i] = writer.render(result, block[i].line);
-          refused[i] = !result.outcome;
-          const std::size_t done = ++computed;
-          progressLine.update([done] { return std::to_string(done) + (done == 1 ? " case" : " cases") + " computed"; });
-        },
-        options.jobs);
-    for (std::size_t i = 0; i < block.size(); ++i) {
-      if (block[i].kind == BatchEntry::Kind::problem) {
-        writer.writeProblem(block[i].problem);
-        status = kExitRefused;
-        continue;
-      }
-      writer.write(rendered[i]);
-      if (refused[i]) status = kExitRefused;
-    }
-    writer.flush();
-  }
-  return status;
+records::CaseRequest caseRequest(const Options& options) {
+  return {options.format, options.audit, options.jobs};
 }
 
 int runBatchFile(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
@@ -90,12 +37,11 @@ int runBatchFile(const Options& options, std::istream& in, std::ostream& out, st
   // A file that opens but cannot be read (a directory, say) fails on its first read.
   source->peek();
   if (source->bad()) return report(err, {ProblemKind::refusedRequest, {"cannot read batch file '" + name + "'"}});
-  const std::unique_ptr<RecordWriter> writer = makeRecordWriter(options.format, out, err, options.audit);
-  const int status = runBatch(*source, *writer, options, err, progress);
-  if (source->bad()) {
-    return report(err, {ProblemKind::ioFailure, {"reading batch file '" + name + "' failed part-way"}});
-  }
-  return status;
+  ProgressLine progressLine(err, progress);
+  return records::runCases(*source, name, caseRequest(options), out, err,
+                           [&progressLine](double, const std::string& stage) {
+                             progressLine.update([&stage] { return stage; });
+                           });
 }
 
 // The four texts of a design file (what the window's Save Design writes). A file that
@@ -131,10 +77,7 @@ int runCalculation(const Options& options, std::istream& in, std::ostream& out, 
   } else {
     texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
   }
-  Calculation calculation;
-  const CaseResult result = computeCase(calculation, texts, options.audit);
-  makeRecordWriter(options.format, out, err, options.audit)->writeCase(result, 0);
-  return result.outcome ? kExitOk : kExitRefused;
+  return records::runCase(texts, caseRequest(options), out, err);
 }
 
 }  // namespace velmora::cli

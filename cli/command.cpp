@@ -37,10 +37,10 @@ int runCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
   }
   switch (parsed.command) {
     case ParsedArguments::Command::calculate: return finish(out, err, runCalculation(parsed.options, in, out, err, {errIsTerminal}));
-    case ParsedArguments::Command::design: return finish(out, err, runDesign(parsed.design, out, err));
+    case ParsedArguments::Command::design: return finish(out, err, records::runDesign(parsed.design, out, err));
     case ParsedArguments::Command::plan: return finish(out, err, runPlan(parsed.plan, out, err, {errIsTerminal}));
     case ParsedArguments::Command::curves: return finish(out, err, runCurves(parsed.curves, out, err, {errIsTerminal}));
-    case ParsedArguments::Command::strategies: return finish(out, err, runStrategies(parsed.strategies, out, err));
+    case ParsedArguments::Command::strategies: return finish(out, err, records::runStrategies(parsed.strategies, out, err));
     case ParsedArguments::Command::evaluate: return runEvaluate(parsed.evaluate, out, err);
   }
   return kExitUsage;

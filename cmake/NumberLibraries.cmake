@@ -7,13 +7,13 @@
 # use these instead and read and write the same digits.
 #
 # A WebAssembly build searches its own sysroot only. Debian installs these headers (and
-# nlohmann/json's, which the WebAssembly entry uses) under /usr/include, which must not be
+# nlohmann/json's, tl::expected's and Boost's) under /usr/include, which must not be
 # on that build's include path (its C library headers are the host's), so the header folders
 # are linked one by one into a folder of the build tree.
 if(EMSCRIPTEN)
   set(_velmora_host_headers "${CMAKE_BINARY_DIR}/host-headers")
   file(MAKE_DIRECTORY "${_velmora_host_headers}")
-  foreach(_dir fast_float fmt nlohmann tl)
+  foreach(_dir fast_float fmt nlohmann tl boost)
     find_path(_velmora_${_dir}_parent NAMES ${_dir} PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
     if(NOT _velmora_${_dir}_parent)
       message(FATAL_ERROR "/usr/include/${_dir} is missing (scripts/install-deps.sh installs it)")
@@ -58,4 +58,14 @@ if(EMSCRIPTEN)
 else()
   find_package(nlohmann_json 3 REQUIRED)
   target_link_libraries(velmora_json INTERFACE nlohmann_json::nlohmann_json)
+endif()
+
+# Boost.Math and Boost.Multiprecision (header only): the exact tools' arithmetic. The
+# WebAssembly build takes Debian's boost/ folder alone through the host-headers folder.
+add_library(velmora_boost INTERFACE)
+if(EMSCRIPTEN)
+  target_link_libraries(velmora_boost INTERFACE velmora_host_headers)
+else()
+  find_package(Boost REQUIRED)
+  target_link_libraries(velmora_boost INTERFACE Boost::headers)
 endif()

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The engine as a WebAssembly module. Two calls:
+// The engine and the exact tools as a WebAssembly module. Three calls:
 //
 //   calculate(dcfp, n, r, j, decimalSymbol)  one case: the json record of the command line
 //                                             (captions with the given decimal symbol)
 //   batch(csvText)                           a whole CSV batch: {lines, status}, as
 //                                             `velmora-cli --batch - --format json` prints
 //                                             and ends
+//   runTool(tool, optionsJson, onProgress)   one exact tool (tool_request.h): the JSON text
+//                                             {"exit", "output", "error"} of velmora-cli's
+//                                             exit status, standard output and standard error
+//                                             for the same request
 //
 // Nothing escapes as a C++ exception: a failure inside the engine comes back as a record
-// {"internal_error": "..."} (one call) or as status 70 with the message (a batch), the
-// command line's answer to the same failure.
+// {"internal_error": "..."} (one call), as status 70 with the message (a batch), or as exit
+// 70 (a tool), the command line's answer to the same failure.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -23,6 +27,7 @@
 #include "velmora/records/case_record.h"
 #include "velmora/records/csv_reader.h"
 #include "velmora/records/json_text.h"
+#include "tool_request.h"
 
 namespace {
 
@@ -102,9 +107,21 @@ emscripten::val batch(const std::string& csv) {
   return result;
 }
 
+// onProgress(fraction, stage), when the page or Node gave a function.
+std::string runTool(const std::string& tool, const std::string& optionsJson, emscripten::val onProgress) {
+  velmora::records::ToolProgress progress;
+  if (onProgress.typeOf().as<std::string>() == "function") {
+    progress = [onProgress](double fraction, const std::string& stage) { onProgress(fraction, stage); };
+  }
+  const velmora::web::ToolOutcome outcome = velmora::web::runToolRequest(tool, optionsJson, progress);
+  return "{\"exit\": " + std::to_string(outcome.exit) + ", \"output\": " + velmora::records::jsonString(outcome.output) +
+         ", \"error\": " + velmora::records::jsonString(outcome.error) + "}";
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(velmora) {
   emscripten::function("calculate", &calculate);
   emscripten::function("batch", &batch);
+  emscripten::function("runTool", &runTool);
 }

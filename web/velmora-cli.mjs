@@ -1,92 +1,169 @@
 #!/usr/bin/env node
 // SPDX-License-Identifier: GPL-3.0-or-later
-// velmora-cli.mjs: the command line's calculation on Node.js, from the WebAssembly module.
+// velmora-cli.mjs: velmora-cli's calculation and exact tools on Node.js, from the WebAssembly
+// module, so that the two command lines can be run on the same arguments.
 //
-//   velmora-cli.mjs --batch FILE|- [--format json]     every case of a CSV batch
-//   velmora-cli.mjs --dcfp X --n Y --r Z [--j W] [--format json]   one case
+//   velmora-cli.mjs --dcfp X --n Y --r Z [--j W] [--format F] [--audit]   one case
+//   velmora-cli.mjs --batch FILE|- [--jobs N] [--format F] [--audit]       every case of a CSV batch
+//   velmora-cli.mjs design|plan|curves|strategies|evaluate OPTIONS          as velmora-cli COMMAND
 //
-// It prints the json records of `velmora-cli ... --format json`, one a line, and ends with
-// its exit status: 0, 2 when a case or a batch line was refused, 64 for arguments it does
-// not take or a batch it cannot read, 70 when the engine fails. Only the json
-// format is written; the text and csv formats stay with velmora-cli.
-import { readFileSync } from 'node:fs';
+// The options are velmora-cli's (evaluate --data FILE reads the file here and hands its text
+// on); standard output, standard error and the exit status are what the module's runTool
+// gives, velmora-cli's for the same request. The json records of the calculation without
+// --audit come from the module's batch and calculate, which take a batch's bytes as they are.
+// 64 for arguments this does not take or a file it cannot read, 70 when the module fails.
+import { readFileSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
 const VelmoraEngine = require('./velmora-engine.js');
 
 const kExitUsage = 64;
-const kExitInternalError = 70;
+const kExitUnreadableData = 65;
+const kExitSoftware = 70;
+
+// Each command's options with a value, and its flags.
+const kCommands = {
+  '': { options: ['dcfp', 'n', 'r', 'j', 'batch', 'jobs', 'format'], flags: ['audit'] },
+  design: { options: ['wells', 'constituents', 'evaluations', 'swfpr', 'n', 'j', 'format'], flags: ['audit'] },
+  plan: { options: ['dcfp', 'r', 'rank', 'test', 'rule', 'format'], flags: [] },
+  curves: { options: ['dcfp', 'n', 'r', 'j', 'rule', 'format'], flags: [] },
+  strategies: { options: ['dcfp', 'n', 'r', 'j', 'rules', 'rank', 'shifted', 'format'], flags: [] },
+  evaluate: {
+    options: ['data', 'rule', 'rank', 'dcfp', 'r', 'j', 'constituent', 'format'],
+    flags: ['skip-bad-lines'],
+  },
+};
 
 function usage(message) {
   process.stderr.write(`velmora-cli.mjs: ${message}\n` +
-    'usage: velmora-cli.mjs --batch FILE|- [--format json]\n' +
-    '       velmora-cli.mjs --dcfp X --n Y --r Z [--j W] [--format json]\n');
+    'usage: velmora-cli.mjs --dcfp X --n Y --r Z [--j W] [--format text|csv|json] [--audit]\n' +
+    '       velmora-cli.mjs --batch FILE|- [--format text|csv|json] [--audit]\n' +
+    '       velmora-cli.mjs design|plan|curves|strategies|evaluate OPTIONS (as velmora-cli)\n');
   process.exitCode = kExitUsage;
 }
 
+// The command and its options by name (without the dashes); flags are "true".
 function parse(args) {
+  const command = args.length > 0 && args[0] in kCommands && args[0] !== '' ? args[0] : '';
+  const { options: names, flags } = kCommands[command];
   const options = {};
-  const names = new Set(['--batch', '--format', '--dcfp', '--n', '--r', '--j']);
-  for (let i = 0; i < args.length; ++i) {
+  for (let i = command === '' ? 0 : 1; i < args.length; ++i) {
     let name = args[i];
     let value;
     const equals = name.indexOf('=');
     if (name.startsWith('--') && equals > 0) {
       value = name.slice(equals + 1);
       name = name.slice(0, equals);
-    } else {
-      if (i + 1 >= args.length) return { error: `${name} needs a value` };
+    }
+    const bare = name.startsWith('--') ? name.slice(2) : null;
+    if (bare !== null && flags.includes(bare) && value === undefined) {
+      if (bare in options) return { error: `${name} given twice` };
+      options[bare] = 'true';
+      continue;
+    }
+    if (bare === null || !names.includes(bare)) return { error: `unknown option '${name}'` };
+    if (value === undefined) {
+      if (i + 1 >= args.length) return { error: `option ${name} needs a value` };
       value = args[++i];
     }
-    if (!names.has(name)) return { error: `unknown option '${name}'` };
-    if (name in options) return { error: `${name} given twice` };
-    options[name] = value;
+    if (bare in options) return { error: `option ${name} given more than once` };
+    options[bare] = value;
   }
-  if (options['--format'] !== undefined && options['--format'] !== 'json') {
-    return { error: `format '${options['--format']}' is not written here (use json, or velmora-cli)` };
-  }
-  const single = ['--dcfp', '--n', '--r', '--j'].filter((n) => n in options);
-  if ('--batch' in options) {
-    if (single.length > 0) return { error: `${single[0]} and --batch exclude each other` };
-  } else {
-    const missing = ['--dcfp', '--n', '--r'].filter((n) => !(n in options));
-    if (missing.length > 0) return { error: `missing ${missing.join(', ')} (or --batch)` };
-  }
-  return { options };
+  return { command, options };
 }
 
-function readBatch(name) {
-  try {
-    return readFileSync(name === '-' ? 0 : name);
-  } catch (e) {
-    process.stderr.write(`velmora-cli.mjs: cannot read batch file '${name}': ${e.message}\n`);
-    return null;
-  }
+function readInput(name) {
+  return readFileSync(name === '-' ? 0 : name);
 }
 
-const { options, error } = parse(process.argv.slice(2));
-if (error) {
-  usage(error);
-} else {
-  const engine = await VelmoraEngine();
-  if ('--batch' in options) {
-    const bytes = readBatch(options['--batch']);
-    if (bytes === null) {
+function runTool(engine, tool, options) {
+  const answer = JSON.parse(engine.runTool(tool, JSON.stringify(options), undefined));
+  process.stdout.write(answer.output);
+  process.stderr.write(answer.error);
+  process.exitCode = answer.exit;
+}
+
+// The calculation's json records without the audit, as the module always gave them.
+function calculateJson(engine, options) {
+  if ('batch' in options) {
+    let bytes;
+    try {
+      bytes = readInput(options.batch);
+    } catch (e) {
+      process.stderr.write(`velmora-cli.mjs: cannot read batch file '${options.batch}': ${e.message}\n`);
       process.exitCode = kExitUsage;
-    } else {
-      // The bytes go in as they are (the reader keeps every field byte for byte).
-      const result = engine.batch(new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.length));
-      process.stdout.write(result.lines);
-      if (result.message !== undefined) process.stderr.write(`velmora-cli.mjs: ${result.message}\n`);
-      process.exitCode = result.status;
+      return;
     }
-  } else {
-    const n = options['--n'];
-    // Without --j the rank box holds the n text, as leaving the n box would set it.
-    const record = engine.calculate(options['--dcfp'], n, options['--r'], options['--j'] ?? n, '.');
-    process.stdout.write(record + '\n');
-    const parsed = JSON.parse(record);
-    process.exitCode = parsed.internal_error !== undefined ? kExitInternalError : parsed.error !== undefined ? 2 : 0;
+    // The bytes go in as they are (the reader keeps every field byte for byte).
+    const result = engine.batch(new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.length));
+    process.stdout.write(result.lines);
+    if (result.message !== undefined) process.stderr.write(`velmora-cli.mjs: ${result.message}\n`);
+    process.exitCode = result.status;
+    return;
   }
+  const n = options.n;
+  // Without --j the rank box holds the n text, as leaving the n box would set it.
+  const record = engine.calculate(options.dcfp, n, options.r, options.j ?? n, '.');
+  process.stdout.write(record + '\n');
+  const parsed = JSON.parse(record);
+  process.exitCode = parsed.internal_error !== undefined ? kExitSoftware : parsed.error !== undefined ? 2 : 0;
 }
+
+async function main() {
+  const { command, options, error } = parse(process.argv.slice(2));
+  if (error) {
+    usage(error);
+    return;
+  }
+  const engine = await VelmoraEngine();
+  if (command === '') {
+    delete options.jobs;  // one case after the other here; the records do not depend on it
+    const single = ['dcfp', 'n', 'r', 'j'].filter((name) => name in options);
+    if ('batch' in options && single.length > 0) {
+      usage(`--${single[0]} and --batch exclude each other`);
+      return;
+    }
+    if (!('batch' in options) && ['dcfp', 'n', 'r'].some((name) => !(name in options))) {
+      usage('missing --dcfp, --n or --r (or --batch)');
+      return;
+    }
+    const audit = options.audit === 'true';
+    delete options.audit;
+    if (!audit && (options.format ?? 'text') === 'json') {
+      calculateJson(engine, options);
+      return;
+    }
+    if ('batch' in options) {
+      try {
+        options['batch-name'] = options.batch;
+        options.batch = readInput(options.batch).toString('utf8');
+      } catch (e) {
+        process.stderr.write(`velmora-cli.mjs: cannot read batch file '${options['batch-name']}': ${e.message}\n`);
+        process.exitCode = kExitUsage;
+        return;
+      }
+    }
+    runTool(engine, audit ? 'audit' : 'calculate', options);
+    return;
+  }
+  if (command === 'evaluate' && 'data' in options) {
+    const name = options.data;
+    try {
+      if (statSync(name).isDirectory()) {
+        process.stderr.write(`velmora-cli: evaluate: ${name} is a folder, not a data file\n`);
+        process.exitCode = kExitUnreadableData;
+        return;
+      }
+      options.data = readFileSync(name).toString('utf8');
+    } catch {
+      process.stderr.write(`velmora-cli: evaluate: cannot open ${name}\n`);
+      process.exitCode = kExitUnreadableData;
+      return;
+    }
+    options['data-name'] = name;
+  }
+  runTool(engine, command, options);
+}
+
+await main();

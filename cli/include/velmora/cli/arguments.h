@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "velmora/cli/evaluate_command.h"
 #include "velmora/cli/problem.h"
 #include "velmora/cli/writers.h"
+#include "velmora/records/evaluate_output.h"
+#include "velmora/records/tools.h"
 
 namespace velmora::cli {
 
@@ -30,51 +31,13 @@ struct Options {
   bool audit = false;  // --audit: the exact audit of every accepted case
 };
 
-// velmora-cli design --wells W --constituents C --evaluations E [--swfpr A] [--n N [--j J] [--audit]]
-//                    [--format text|json]
-struct DesignOptions {
-  std::optional<std::string> wells;
-  std::optional<std::string> constituents;
-  std::optional<std::string> evaluations;
-  std::optional<std::string> swfpr;
-  std::optional<std::string> n;
-  std::optional<std::string> j;
-  OutputFormat format = OutputFormat::text;
-  bool audit = false;
-};
-
-// velmora-cli plan --dcfp D --r R [--rank K] [--test 1:T] [--format text|json]
-struct PlanOptions {
-  std::optional<std::string> dcfp;
-  std::optional<std::string> r;
-  std::optional<std::string> rank;
-  std::optional<std::string> test;
-  std::optional<std::string> rule;  // a retest strategy instead of the four schemes
-  OutputFormat format = OutputFormat::text;
-};
-
-// velmora-cli curves --dcfp TEXT --n TEXT --r TEXT [--j TEXT] [--rule NAME] [--format text|csv|json]
-struct CurvesOptions {
-  std::optional<std::string> dcfp;
-  std::optional<std::string> n;
-  std::optional<std::string> r;
-  std::optional<std::string> j;
-  std::optional<std::string> rule;  // a retest strategy's curves instead of the calculation's four tests
-  OutputFormat format = OutputFormat::csv;
-};
-
-// velmora-cli strategies --dcfp D --n N --r R [--j J] [--rules LIST] [--rank K] [--shifted S]
-//                        [--format text|csv|json]
-struct StrategiesOptions {
-  std::optional<std::string> dcfp;
-  std::optional<std::string> n;
-  std::optional<std::string> r;
-  std::optional<std::string> j;
-  std::optional<std::string> rules;    // names separated by commas; the default list without it
-  std::optional<std::string> rank;     // every strategy at this rank instead of its best one
-  std::optional<std::string> shifted;  // S: the power of S shifted comparisons too
-  OutputFormat format = OutputFormat::text;
-};
+// The requests of the commands and their checks are the records library's, which the page
+// shares (velmora/records/tools.h).
+using records::CurvesOptions;
+using records::DesignOptions;
+using records::EvaluateOptions;
+using records::PlanOptions;
+using records::StrategiesOptions;
 
 struct ParsedArguments {
   enum class Action { run, help, version, usageError };

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The commands of velmora-cli, one file each: the calculation (calculate_command.cpp),
-// design (design_command.cpp), plan (plan_command.cpp) and curves (curves_command.cpp).
-// Each writes its answer on `out` and its problems on `err`, and returns the exit status.
+// The commands of velmora-cli: what each writes is the records library's (velmora/records/tools.h);
+// here the command line opens its files and shows progress on a terminal. Each writes its
+// answer on `out` and its problems on `err`, and returns the exit status.
 
 #include <chrono>
 #include <istream>
 #include <ostream>
 
 #include "velmora/cli/arguments.h"
+#include "velmora/cli/evaluate_command.h"
 
 namespace velmora::cli {
 
@@ -25,22 +26,13 @@ struct BatchProgress {
 [[nodiscard]] int runCalculation(const Options& options, std::istream& in, std::ostream& out, std::ostream& err,
                                  const BatchProgress& progress = {});
 
-// r and the per-constituent DCFP of a monitoring program, and with --n the calculation on
-// them: 0; 2 when the calculation refuses its inputs; 64 for a refused design.
-[[nodiscard]] int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err);
-
-// The smallest background size for a rank of each scheme, or of one retest strategy (--rule),
-// to meet the DCFP: 0; 64 for a refused request.
+// plan and curves with their progress on `err` when that is a terminal (records::runPlan and
+// records::runCurves, whose requests these are); design and strategies run as they are.
 [[nodiscard]] int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err,
-                          const BatchProgress& progress = {});
-
-// The curves behind the results of one case (curves_command.cpp): 0; 2 when the
-// calculation refuses the texts (reported as the calculation reports it).
+                          const BatchProgress& progress);
 [[nodiscard]] int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err,
-                            const BatchProgress& progress = {});
-
-// Every retest strategy of a list for one design, or at one rank (strategies_command.cpp):
-// 0; 64 for a refused request.
-[[nodiscard]] int runStrategies(const StrategiesOptions& options, std::ostream& out, std::ostream& err);
+                            const BatchProgress& progress);
+using records::runDesign;
+using records::runStrategies;
 
 }  // namespace velmora::cli

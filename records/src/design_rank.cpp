@@ -7,9 +7,9 @@
 #include "number_text.h"
 #include "velmora/analysis/dcfp_fraction.h"
 #include "velmora/analysis/strategy_design.h"
-#include "velmora/cli/evaluate_command.h"
+#include "velmora/records/evaluate_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -55,4 +55,4 @@ Expected<DesignRank> bestRankForDesign(const analysis::Strategy& strategy, std::
   return DesignRank{row->rank, cfp};
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tables of the text format.
-#include "table.h"
+#include "text_table.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 TextTable::TextTable(Row headings) : m_widths(headings.size(), 0) { addRow(std::move(headings)); }
 
@@ -41,4 +41,4 @@ std::string TextTable::render() const {
   return out;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

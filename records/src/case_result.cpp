@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One case of the command line: its four texts and what the engine made of them.
-#include "velmora/cli/case_result.h"
+#include "velmora/records/case_result.h"
 
 #include <utility>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 InputTexts boxTexts(const std::string& dcfp, const std::string& n, const std::string& r,
                     const std::optional<std::string>& j) {
@@ -33,4 +33,4 @@ CaseResult computeCase(Calculation& calculation, const InputTexts& texts, bool a
   return result;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three output formats of velmora-cli for the calculation's cases.
-#include "velmora/cli/writers.h"
+#include "velmora/records/case_output.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,9 +9,9 @@
 
 #include "audit_output.h"
 #include "json_values.h"
-#include "table.h"
+#include "text_table.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -254,4 +254,4 @@ std::unique_ptr<RecordWriter> makeRecordWriter(OutputFormat format, std::ostream
   return std::make_unique<TextWriter>(out, err);
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

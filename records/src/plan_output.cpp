@@ -4,17 +4,17 @@
 // strategy by exact arithmetic.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <string_view>
 
 #include "json_values.h"
-#include "velmora/cli/commands.h"
+#include "velmora/records/tools.h"
 #include "number_text.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/planner.h"
-#include "velmora/cli/writers.h"
-#include "progress.h"
+#include "velmora/records/case_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -135,16 +135,24 @@ void writePlan(const Json& record, const std::string& text, const std::string& c
   }
 }
 
+constexpr double kCfpsPerSearch = 30.0;
+constexpr double kLastFraction = 0.99;
+
 std::string progressText(int evaluations) {
   return "plan: " + std::to_string(evaluations) + (evaluations == 1 ? " CFP" : " CFPs") + " computed";
 }
 
 }  // namespace
 
-int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err, const BatchProgress& progress) {
-  ProgressLine progressLine(err, progress);
-  const analysis::PlanProgress onEvaluation = [&progressLine](int evaluations) {
-    progressLine.update([evaluations] { return progressText(evaluations); });
+int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err, const ToolProgress& progress) {
+  // The planner counts its CFPs but cannot know how many it will need: each search over n
+  // takes at most about twice log2(32767) of them (its gallop, then its bisection), one
+  // search for a rule, two (exact and float32) per test otherwise, so the fraction is the
+  // count against that bound, short of 1 until the plan is done.
+  const int searches = options.rule ? 1 : options.test ? 2 : 2 * kSchemeCount;
+  const double bound = kCfpsPerSearch * searches;
+  const analysis::PlanProgress onEvaluation = [&progress, bound](int evaluations) {
+    if (progress) progress(std::min(kLastFraction, evaluations / bound), progressText(evaluations));
   };
   if (options.rule) {
     const Expected<RulePlan> plan = analysis::planSampleSizeForRule(
@@ -165,4 +173,4 @@ int runPlan(const PlanOptions& options, std::ostream& out, std::ostream& err, co
   return kExitOk;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

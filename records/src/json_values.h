@@ -12,7 +12,7 @@
 
 #include "velmora/engine/input_checks.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 using Json = nlohmann::ordered_json;
 
@@ -24,4 +24,4 @@ using Json = nlohmann::ordered_json;
 // The four input texts of a case: the first keys of its json records.
 [[nodiscard]] Json inputsRecord(const InputTexts& texts);
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -4,11 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "table.h"
+#include "text_table.h"
 #include "velmora/analysis/exact_cfp.h"
-#include "velmora/cli/writers.h"
+#include "velmora/records/case_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::string textAudit(const CalculationAudit& audit, std::string_view dcfpText) 
   return out;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

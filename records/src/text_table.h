@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 class TextTable {
  public:
@@ -37,4 +37,4 @@ class TextTable {
   std::vector<std::size_t> m_widths;
 };
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -5,14 +5,14 @@
 
 #include <optional>
 
-#include "velmora/cli/case_result.h"
-#include "velmora/cli/commands.h"
+#include "velmora/records/case_result.h"
+#include "velmora/records/tools.h"
 #include "json_values.h"
 #include "number_text.h"
 #include "velmora/analysis/design_helper.h"
-#include "velmora/cli/writers.h"
+#include "velmora/records/case_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -98,4 +98,4 @@ int runDesign(const DesignOptions& options, std::ostream& out, std::ostream& err
   return result && !result->outcome ? kExitRefused : kExitOk;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

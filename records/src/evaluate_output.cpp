@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// velmora-cli evaluate: the limit of each constituent's background and each compliance
+// evaluate: the limit of each constituent's background and each compliance
 // well's verdict, as a report (text), one row per well (csv) or one object per constituent
 // (json).
-#include "velmora/cli/evaluate_command.h"
+#include "velmora/records/evaluate_output.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <span>
 #include <vector>
 
@@ -16,7 +14,7 @@
 #include "velmora/analysis/verdicts.h"
 #include "velmora/records/monitoring_data.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -243,20 +241,16 @@ std::optional<std::string> requestProblem(const EvaluateOptions& options) {
 
 }  // namespace
 
-int runEvaluate(const EvaluateOptions& options, std::ostream& out, std::ostream& err) {
+int runEvaluate(const EvaluateOptions& options, const DataOpener& open, std::ostream& out, std::ostream& err) {
   if (const std::optional<std::string> problem = requestProblem(options)) return refuse(err, *problem);
   const Expected<Strategy> strategy = analysis::parseStrategy(*options.rule);
   if (!strategy) return reportLines(err, "", strategy.error());
 
   const std::string& path = *options.data;
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return reportLines(err, "", Problem(ProblemKind::unreadableData, {path + " is a folder, not a data file"}));
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return reportLines(err, "", Problem(ProblemKind::unreadableData, {"cannot open " + path}));
-  Expected<records::MonitoringData> read = records::readMonitoringData(file, {options.skipBadLines});
-  if (file.bad()) return reportLines(err, "", Problem(ProblemKind::unreadableData, {"cannot read " + path}));
+  Expected<std::unique_ptr<std::istream>> file = open();
+  if (!file) return reportLines(err, "", file.error());
+  Expected<records::MonitoringData> read = records::readMonitoringData(**file, {options.skipBadLines});
+  if ((*file)->bad()) return reportLines(err, "", Problem(ProblemKind::unreadableData, {"cannot read " + path}));
   if (!read) return reportLines(err, path + ":", read.error());
   const records::MonitoringData& data = *read;
 
@@ -316,4 +310,4 @@ int runEvaluate(const EvaluateOptions& options, std::ostream& out, std::ostream&
   return exitStatusOf(evaluated);
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -9,12 +9,12 @@
 
 #include "json_values.h"
 #include "number_text.h"
-#include "table.h"
+#include "text_table.h"
 #include "velmora/analysis/strategy_design.h"
-#include "velmora/cli/commands.h"
-#include "velmora/cli/writers.h"
+#include "velmora/records/tools.h"
+#include "velmora/records/case_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -172,4 +172,4 @@ int runStrategies(const StrategiesOptions& options, std::ostream& out, std::ostr
   return kExitOk;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

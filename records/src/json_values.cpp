@@ -6,7 +6,7 @@
 
 #include "velmora/records/json_text.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -51,4 +51,4 @@ Json inputsRecord(const InputTexts& texts) {
   return Json::object({{"dcfp", texts.txtAL}, {"n", texts.txtN}, {"r", texts.txtR}, {"j", texts.txtMDET}});
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

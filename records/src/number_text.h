@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace velmora::cli {
+namespace velmora::records {
 
 // `significantDigits` digits in the shorter of plain decimal and exponent form, as printf's
 // %.<digits>g writes it in the "C" locale: "0.1", "0.0980392098", "1e-07".
 [[nodiscard]] std::string generalText(double value, int significantDigits);
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -8,7 +8,7 @@
 #include "json_values.h"
 #include "velmora/analysis/audit.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 // Significant digits of the exact values.
 inline constexpr int kAuditDigits = 10;
@@ -29,4 +29,4 @@ inline constexpr const char* kCsvAuditColumns =
 // from the design's and one per scheme whose exact rating differs from the design's.
 [[nodiscard]] std::string textAudit(const analysis::CalculationAudit& audit, std::string_view dcfpText);
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

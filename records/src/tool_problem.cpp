@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What velmora-cli reports on standard error.
-#include "velmora/cli/problem.h"
+#include "velmora/records/tool_problem.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 std::string message(const Problem& problem) {
   std::string out = "velmora-cli:";
@@ -33,4 +33,4 @@ Problem withContext(std::string_view context, Problem problem) {
   return problem;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -4,11 +4,11 @@
 
 #include "velmora/analysis/exact_cfp.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 std::string generalText(double value, int significantDigits) {
   // A float64 is exactly a long double, so its digits are the same.
   return analysis::formatSignificant(static_cast<long double>(value), significantDigits);
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records

@@ -13,17 +13,16 @@
 #include <vector>
 
 #include "json_values.h"
-#include "velmora/cli/case_result.h"
-#include "velmora/cli/commands.h"
-#include "progress.h"
+#include "velmora/records/case_result.h"
+#include "velmora/records/tools.h"
 #include "number_text.h"
-#include "table.h"
+#include "text_table.h"
 #include "velmora/analysis/curves.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/strategy.h"
-#include "velmora/cli/writers.h"
+#include "velmora/records/case_output.h"
 
-namespace velmora::cli {
+namespace velmora::records {
 
 namespace {
 
@@ -202,7 +201,7 @@ int runRuleCurves(const CurvesOptions& options, std::ostream& out, std::ostream&
 
 }  // namespace
 
-int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err, const BatchProgress& progress) {
+int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err, const ToolProgress& progress) {
   if (options.rule) return runRuleCurves(options, out, err);
   const InputTexts texts = boxTexts(*options.dcfp, *options.n, *options.r, options.j);
   Calculation calculation;
@@ -219,13 +218,14 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
   curves.texts = texts;
   curves.jBound = std::min(results.inputs.j, results.inputs.n);
   curves.lastRank = analysis::rankRowCount(results);
-  // Every rank of a large design can take seconds: a terminal is told which test and rank.
-  ProgressLine progressLine(err, progress);
+  // Every rank of a large design can take seconds: the caller is told which test and rank.
   for (int t = 1; t <= kSchemeCount; ++t) {
-    const auto step = [&progressLine, t](int done, int total) {
-      progressLine.update([&] {
-        return "curves: 1:" + std::to_string(t) + ", rank " + std::to_string(done) + " of " + std::to_string(total);
-      });
+    const auto step = [&progress, t](int done, int total) {
+      if (progress) {
+        const double fraction = (t - 1 + (total > 0 ? static_cast<double>(done) / total : 1.0)) / kSchemeCount;
+        progress(fraction, "curves: 1:" + std::to_string(t) + ", rank " + std::to_string(done) + " of " +
+                               std::to_string(total));
+      }
       return true;
     };
     Expected<std::optional<analysis::RankRows>> rows = analysis::schemeRankRows(results, texts.txtAL, t, step);
@@ -238,4 +238,4 @@ int runCurves(const CurvesOptions& options, std::ostream& out, std::ostream& err
   return kExitOk;
 }
 
-}  // namespace velmora::cli
+}  // namespace velmora::records
