@@ -637,7 +637,8 @@
       showProblem(out, { error: 'Choose or drop a monitoring data file first.' });
       return;
     }
-    const options = { data: dataFile.text, format: 'json' };
+    // The file is named in the tool's messages by its name, as the command line names its path.
+    const options = { data: dataFile.text, 'data-name': dataFile.name, format: 'json' };
     for (const [name, value] of new FormData(byId('evaluateForm'))) {
       if (name === 'skip-bad-lines') options[name] = 'true';
       else if (typeof value === 'string' && value.trim() !== '') options[name] = value;
@@ -726,9 +727,13 @@
   // ---- Save and Open Design -------------------------------------------------------------------
   // The same .velmora file as the window's, written and read by the records library's own code
   // in the module: saved as a download, opened from a file chosen.
+  // What a design opened holds beside the four texts (its site, notes and program), which the
+  // page does not edit: saved again as it was read, so that a round trip through the page
+  // loses nothing of a file the window wrote.
+  let openedExtras = {};
   async function saveDesign() {
     const texts = ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => byId(id).value);
-    const answer = await runTool('design-file-write', caseOptions(texts));
+    const answer = await runTool('design-file-write', { ...openedExtras, ...caseOptions(texts) });
     if (answer.stopped || answer.exit !== 0) {
       status(`The design could not be saved: ${problemText(answer)}`);
       return;
@@ -744,7 +749,7 @@
     const file = event.target.files[0];
     event.target.value = '';
     if (!file) return;
-    const answer = await runTool('design-file-read', { data: await file.text(), format: 'json' });
+    const answer = await runTool('design-file-read', { text: await file.text(), 'text-name': file.name });
     let design = null;
     if (!answer.stopped && answer.exit === 0) {
       try { design = JSON.parse(answer.output); } catch { design = null; }
@@ -758,6 +763,7 @@
     // empty design is the form as Reset leaves it.
     byId('txtAL').focus();
     const texts = [design.dcfp, design.n, design.r, design.j].map((text) => (typeof text === 'string' ? text : ''));
+    openedExtras = { site: design.site ?? '', notes: design.notes ?? '', ...(design.program ?? {}) };
     status(`${file.name} opened.`);
     if (texts.every((text) => text === '')) {
       byId('btnReset').click();

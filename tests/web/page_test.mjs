@@ -12,7 +12,7 @@
 // not given or missing, WEB_DIR/velmora-cli.mjs); the page's cells must read exactly as its captions. CHROMIUM
 // names the browser (default /usr/bin/chromium). Prints "N passed, N failed".
 import { execFileSync, spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, resolve } from 'node:path';
@@ -88,52 +88,11 @@ async function waitForCells(page) {
   await page.waitForFunction(() => document.getElementById('lblCU1').textContent !== '');
 }
 
-// The panels' tools. Where the worker in WEB_DIR does not run them yet (a build from before
-// the module's tools), the server hands it a stand-in: the worker's own text, with the tools'
-// requests passed to the native command line through the server.
-const workerRunsTools = readFileSync(join(webDir, 'velmora-worker.js'), 'utf8').includes('tool');
-const standInWorker = () => `${readFileSync(join(webDir, 'velmora-worker.js'), 'utf8')}
-const calculationOnly = onmessage;
-onmessage = async (event) => {
-  if (event.data.tool === undefined) return calculationOnly(event);
-  postMessage({ id: event.data.id, progress: 0.5, stage: 'the stand-in' });
-  const answer = await fetch('/stand-in-tool', { method: 'POST', body: JSON.stringify(event.data) });
-  postMessage({ id: event.data.id, ...(await answer.json()) });
-};`;
-function runNativeTool({ tool, options }) {
-  const args = tool === 'audit' ? ['--audit'] : [tool];
-  for (const [name, text] of Object.entries(options)) {
-    if (name === 'skip-bad-lines') args.push('--skip-bad-lines');
-    else if (name === 'data') {
-      const file = join(scratch, 'data.csv');
-      writeFileSync(file, text);
-      args.push('--data', file);
-    } else args.push(`--${name}`, text);
-  }
-  const run = spawnSync(referenceCli, args, { encoding: 'utf8' });
-  return { exit: run.status, output: run.stdout, error: run.stderr };
-}
-const toolRequests = [];
-
 const mime = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
   '.svg': 'image/svg+xml', '.webmanifest': 'application/manifest+json' };
 function serve(folder) {
   const server = createServer((request, response) => {
     const path = new URL(request.url, 'http://localhost').pathname;
-    if (!workerRunsTools && path === '/velmora-worker.js') {
-      response.writeHead(200, { 'content-type': 'text/javascript' }).end(standInWorker());
-      return;
-    }
-    if (!workerRunsTools && path === '/stand-in-tool') {
-      let body = '';
-      request.on('data', (chunk) => { body += chunk; });
-      request.on('end', () => {
-        const asked = JSON.parse(body);
-        toolRequests.push(asked);
-        response.writeHead(200, { 'content-type': 'application/json' }).end(JSON.stringify(runNativeTool(asked)));
-      });
-      return;
-    }
     const file = join(folder, path === '/' ? 'index.html' : decodeURIComponent(path));
     if (!file.startsWith(folder)) {
       response.writeHead(403).end();
@@ -352,7 +311,7 @@ try {
     const p = panelPage;
     await pressAlt(p, 'KeyL');
     const sent = [];
-    const listen = (request) => { if (!request.url().endsWith('/stand-in-tool')) sent.push(request.url()); };
+    const listen = (request) => sent.push(request.url());
     p.on('request', listen);
     const file = join(examples, 'mercury.csv');
     await (await p.$('#evaluateFile')).uploadFile(file);
@@ -390,28 +349,25 @@ try {
     expectEqual(panelErrors, [], 'errors in the page');
   });
 
-  if (workerRunsTools) {
-    await check('Save Design downloads the .velmora file, and Open Design puts its texts back into the boxes', async () => {
-      const p = panelPage;
-      const downloads = join(scratch, 'downloads');
-      const cdp = await p.createCDPSession();
-      await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-      await p.keyboard.down('Control');
-      await p.keyboard.press('KeyS');
-      await p.keyboard.up('Control');
-      const saved = join(downloads, 'design.velmora');
-      await p.waitForFunction(() => /saved/.test(document.getElementById('barStatus').textContent));
-      for (let i = 0; i < 100 && !existsSync(saved); ++i) await new Promise((done) => setTimeout(done, 100));
-      await pressAlt(p, 'KeyR');
-      const [chooser] = await Promise.all([p.waitForFileChooser(), pressAlt(p, 'KeyO')]);
-      await chooser.accept([saved]);
-      await p.waitForFunction(() => document.getElementById('txtAL').value !== '');
-      const boxes = await p.evaluate(() => ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => document.getElementById(id).value));
-      expectEqual(boxes, [...example, example[1]], 'the boxes after Open Design');
-    });
-  } else {
-    console.log('skipped Save and Open Design: the worker in this build does not run the tools');
-  }
+  await check('Save Design downloads the .velmora file, and Open Design puts its texts back into the boxes and calculates', async () => {
+    const p = panelPage;
+    const downloads = join(scratch, 'downloads');
+    const cdp = await p.createCDPSession();
+    await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    await p.keyboard.down('Control');
+    await p.keyboard.press('KeyS');
+    await p.keyboard.up('Control');
+    const saved = join(downloads, 'design.velmora');
+    await p.waitForFunction(() => /saved/.test(document.getElementById('barStatus').textContent));
+    for (let i = 0; i < 100 && !existsSync(saved); ++i) await new Promise((done) => setTimeout(done, 100));
+    await pressAlt(p, 'KeyR');
+    const [chooser] = await Promise.all([p.waitForFileChooser(), pressAlt(p, 'KeyO')]);
+    await chooser.accept([saved]);
+    await p.waitForFunction(() => document.getElementById('txtAL').value !== '');
+    const boxes = await p.evaluate(() => ['txtAL', 'txtN', 'txtR', 'txtMDET'].map((id) => document.getElementById(id).value));
+    expectEqual(boxes, [...example, example[1]], 'the boxes after Open Design');
+    await waitForCells(p);
+  });
 
   await check('over http the page is installable, and opens again with the network cut after the first visit, and calculates', async () => {
     const p = await openPage();
