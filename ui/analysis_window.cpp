@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -27,6 +26,7 @@
 #include <mutex>
 
 #include "analysis_charts.h"
+#include "worker_threads.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/platform/message_boxes.h"
@@ -119,7 +119,8 @@ void replaceChart(QChartView* view, QChart* chart) {
 
 }  // namespace
 
-AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+AnalysisWindow::AnalysisWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), m_threads(std::make_unique<WorkerThreads>(this)) {
   setObjectName(QStringLiteral("frmAnalysis"));
   setWindowTitle(QStringLiteral("Velmora - Analysis"));
   auto* layout = new QVBoxLayout(this);
@@ -277,17 +278,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   resize(820, 600);
 }
 
-// The threads still running are told to stop and waited for: none may outlive the window.
-AnalysisWindow::~AnalysisWindow() {
-  for (Worker& worker : m_workers) {
-    worker.job->stop = true;
-    worker.thread->disconnect(this);
-  }
-  for (Worker& worker : m_workers) {
-    worker.thread->wait();
-    delete worker.thread;
-  }
-}
+AnalysisWindow::~AnalysisWindow() = default;
 
 void AnalysisWindow::follow(const Results& results, const InputTexts& texts) {
   m_followed.emplace(results, texts);
@@ -319,7 +310,7 @@ void AnalysisWindow::startJob(const QString& status, JobWork work) {
   m_partsShown = 0;
   auto job = std::make_shared<Job>();
   m_job = job;
-  QThread* thread = QThread::create([job, work = std::move(work)] {
+  auto run = [job, work = std::move(work)] {
     AnalysisListener listener;
     listener.progress = [&job](const AnalysisProgress& told) {
       const std::lock_guard<std::mutex> held(job->lock);
@@ -331,13 +322,8 @@ void AnalysisWindow::startJob(const QString& status, JobWork work) {
       ++job->partCount;
     };
     job->result = work(job->stop, listener);
-  });
-  m_workers.push_back({thread, job});
-  connect(thread, &QThread::finished, this, [this, thread, job] {
-    m_workers.erase(std::remove_if(m_workers.begin(), m_workers.end(),
-                                   [thread](const Worker& w) { return w.thread == thread; }),
-                    m_workers.end());
-    thread->deleteLater();
+  };
+  auto finished = [this, job] {
     if (job != m_job) return;  // stopped, or overtaken by a newer run
     m_job.reset();
     m_progressTimer->stop();
@@ -352,13 +338,13 @@ void AnalysisWindow::startJob(const QString& status, JobWork work) {
                          m_data->chosenStrategy->ranks.rule == m_chosen->canonicalName();
       if (m_chosen && !drawn) startStrategyJob();
     }
-  });
+  };
   lblStatus->setText(status);
   progress->setValue(0);
   progress->setVisible(true);
   btnStop->setVisible(true);
   m_progressTimer->start();
-  thread->start(QThread::LowPriority);
+  m_threads->start(std::shared_ptr<std::atomic<bool>>(job, &job->stop), std::move(run), std::move(finished));
 }
 
 void AnalysisWindow::stop() {

@@ -22,7 +22,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
-#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -30,6 +29,7 @@
 #include <atomic>
 #include <span>
 
+#include "worker_threads.h"
 #include "velmora/platform/documents.h"
 #include "velmora/platform/file_dialogs.h"
 #include "velmora/platform/message_boxes.h"
@@ -145,7 +145,10 @@ QString droppedCsvFile(const QMimeData* data) {
 
 EvaluateWindow::EvaluateWindow(platform::FileDialogs& fileDialogs, platform::MessageBoxes& messageBoxes,
                                QWidget* parent)
-    : QWidget(parent, Qt::Window), m_fileDialogs(fileDialogs), m_messageBoxes(messageBoxes) {
+    : QWidget(parent, Qt::Window),
+      m_fileDialogs(fileDialogs),
+      m_messageBoxes(messageBoxes),
+      m_threads(std::make_unique<WorkerThreads>(this)) {
   setObjectName(QStringLiteral("frmEvaluate"));
   setWindowTitle(QStringLiteral("Velmora - Evaluate Data"));
   setAcceptDrops(true);
@@ -303,17 +306,7 @@ EvaluateWindow::EvaluateWindow(platform::FileDialogs& fileDialogs, platform::Mes
   resize(980, 640);
 }
 
-// The threads still running are told to stop and waited for: none may outlive the window.
-EvaluateWindow::~EvaluateWindow() {
-  for (Worker& worker : m_workers) {
-    worker.job->stop = true;
-    worker.thread->disconnect(this);
-  }
-  for (Worker& worker : m_workers) {
-    worker.thread->wait();
-    delete worker.thread;
-  }
-}
+EvaluateWindow::~EvaluateWindow() = default;
 
 void EvaluateWindow::setFile(const QString& path) {
   m_path = path;
@@ -386,13 +379,8 @@ void EvaluateWindow::evaluate() {
   if (m_job) m_job->stop = true;
   auto job = std::make_shared<Job>();
   m_job = job;
-  QThread* thread = QThread::create([job, request = *asked] { job->result = evaluateData(request, job->stop); });
-  m_workers.push_back({thread, job});
-  connect(thread, &QThread::finished, this, [this, thread, job] {
-    m_workers.erase(std::remove_if(m_workers.begin(), m_workers.end(),
-                                   [thread](const Worker& w) { return w.thread == thread; }),
-                    m_workers.end());
-    thread->deleteLater();
+  auto run = [job, request = *asked] { job->result = evaluateData(request, job->stop); };
+  auto finished = [this, job] {
     if (job != m_job) return;  // stopped, or overtaken by a newer request
     endWork();
     if (!job->result) {
@@ -400,11 +388,11 @@ void EvaluateWindow::evaluate() {
     } else if (*job->result) {
       showEvaluation(std::move(**job->result));
     }
-  });
+  };
   lblStatus->setText(QStringLiteral("Reading and evaluating %1 ...").arg(QFileInfo(m_path).fileName()));
   progress->setVisible(true);
   btnStop->setVisible(true);
-  thread->start(QThread::LowPriority);
+  m_threads->start(std::shared_ptr<std::atomic<bool>>(job, &job->stop), std::move(run), std::move(finished));
 }
 
 void EvaluateWindow::endWork() {

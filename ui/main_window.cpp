@@ -272,6 +272,7 @@ void MainWindow::exportReport() {
   ReportContent content;
   content.texts = m_form->lastTexts();
   content.site = m_site;
+  content.notes = m_notes;
   content.grid = resultsTableOf(*m_form, outcome->captions);
   content.date = QDate::currentDate();
   content.version = QString::fromLatin1(VELMORA_VERSION);

@@ -95,6 +95,10 @@ QString reportHtml(const ReportContent& content) {
       "<p>Site: %3</p>")
                      .arg(content.locale.toString(content.date, QLocale::LongFormat).toHtmlEscaped(),
                           content.version.toHtmlEscaped(), site);
+  if (!content.notes.trimmed().isEmpty()) {
+    html += QStringLiteral("<p>Notes:<br>%1</p>")
+                .arg(content.notes.trimmed().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+  }
   html += QStringLiteral("<h2>Inputs</h2><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
   const std::array<std::pair<InputBox, const std::string*>, 4> boxes{{
       {InputBox::txtAL, &content.texts.txtAL},

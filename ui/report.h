@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The report of a run, as a PDF: title, date and version, room for the site's name, the four
+// The report of a run, as a PDF: title, date and version, room for the site's name, its notes, the four
 // inputs as typed, the form's result grid, the exact audit, the retest strategies, the monitoring data's limit and
 // verdicts when there are any, both charts and a paragraph on the method. Text stays text and
 // the charts stay lines (vector), in scalable faces that the PDF embeds; the paper is A4 or
@@ -19,6 +19,7 @@ namespace velmora::ui {
 struct ReportContent {
   InputTexts texts;        // the four boxes as typed for the run
   QString site;            // the site's name; empty leaves a line to fill in by hand
+  QString notes;           // the design's notes, line breaks kept; empty: none
   ResultsTable grid;       // the form's grid as shown
   AnalysisData analysis;   // the audit and the curves of that run
   QDate date;

@@ -438,7 +438,7 @@ TEST_F(MainWindowTest, HeadingsFieldsAndAuditColumnsExplainThemselvesOnHover) {
 
 // ---- Export Report ----------------------------------------------------------------------
 
-TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGridCaption) {
+TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheSiteItsNotesTheInputsAsTypedAndEveryGridCaption) {
   const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
   ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) reads the report back";
   QTemporaryDir folder;
@@ -449,6 +449,7 @@ TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGri
   form().btnCalculate->click();
   m_window->actSiteAndNotes->trigger();
   m_window->siteAndNotesDialog()->txtSite->setText("North Landfill");
+  m_window->siteAndNotesDialog()->txtNotes->setPlainText("Wells MW-1 to MW-4.\nBackground <2019>.");
   m_window->siteAndNotesDialog()->accept();
   m_window->actExportReport->trigger();
   ASSERT_TRUE(m_boxes.boxes().isEmpty()) << m_boxes.boxes().value(0).prompt.toStdString();
@@ -460,6 +461,7 @@ TEST_F(MainWindowTest, TheExportedReportReadsBackWithTheInputsAsTypedAndEveryGri
   const QString text = QString::fromUtf8(reader.readAllStandardOutput());
   for (const char* input : {"0.10", "21", "4"}) EXPECT_TRUE(text.contains(input)) << input;
   EXPECT_TRUE(text.contains("Site: North Landfill"));
+  EXPECT_TRUE(text.contains("Wells MW-1 to MW-4.\nBackground <2019>.")) << "the notes, line for line";
   for (velmora::InputBox box : {velmora::InputBox::txtAL, velmora::InputBox::txtN,
                                 velmora::InputBox::txtR, velmora::InputBox::txtMDET}) {
     EXPECT_TRUE(text.contains(QString::fromLatin1(velmora::inputBoxCaption(box)))) << velmora::inputBoxCaption(box);

@@ -40,10 +40,11 @@ class QPushButton;
 class QTableView;
 class QTableWidget;
 class QTabWidget;
-class QThread;
 class QTimer;
 
 namespace velmora::ui {
+
+class WorkerThreads;
 
 class AnalysisWindow final : public QWidget {
   Q_OBJECT
@@ -110,10 +111,6 @@ class AnalysisWindow final : public QWidget {
 
  private:
   struct Job;
-  struct Worker {
-    QThread* thread;
-    std::shared_ptr<Job> job;
-  };
 
   using JobWork = std::function<Expected<std::optional<AnalysisData>>(const std::atomic<bool>& stop,
                                                                       const AnalysisListener& listener)>;
@@ -138,12 +135,13 @@ class AnalysisWindow final : public QWidget {
   platform::MessageBoxes* m_messageBoxes = nullptr;
   int m_partsShown = 0;  // the job's parts shown so far
   std::shared_ptr<Job> m_job;     // the work for the last run; null when none is under way
-  std::vector<Worker> m_workers;  // every thread still running, current or left unused
   QTimer* m_progressTimer = nullptr;
   // The run followed last (for a new list while it is under way).
   std::optional<std::pair<Results, InputTexts>> m_followed;
   std::vector<analysis::Strategy> m_strategies = analysis::defaultStrategies();
   std::optional<analysis::Strategy> m_chosen;  // chosen in the table, drawn once computed
+  // Last, so that its threads stop and end before any other member goes.
+  std::unique_ptr<WorkerThreads> m_threads;
 };
 
 }  // namespace velmora::ui

@@ -34,7 +34,6 @@ class QPushButton;
 class QRadioButton;
 class QTableView;
 class QTableWidget;
-class QThread;
 
 namespace velmora::platform {
 class FileDialogs;
@@ -42,6 +41,8 @@ class MessageBoxes;
 }  // namespace velmora::platform
 
 namespace velmora::ui {
+
+class WorkerThreads;
 
 class BackgroundModel;
 
@@ -111,10 +112,6 @@ class EvaluateWindow final : public QWidget {
 
  private:
   struct Job;
-  struct Worker {
-    QThread* thread;
-    std::shared_ptr<Job> job;
-  };
 
   Expected<EvaluationRequest> request() const;
   void showEvaluation(Evaluation evaluation);
@@ -129,10 +126,11 @@ class EvaluateWindow final : public QWidget {
   std::optional<Evaluation> m_evaluation;
   BackgroundModel* m_backgroundModel = nullptr;
   std::shared_ptr<Job> m_job;
-  std::vector<Worker> m_workers;
   // The ranks of schemes 1:1 .. 1:4 of the run last prefilled from, and its inputs.
   std::optional<std::array<int, kSchemeCount>> m_schemeRanks;
   std::optional<InputTexts> m_prefilledFrom;
+  // Last, so that its threads stop and end before any other member goes.
+  std::unique_ptr<WorkerThreads> m_threads;
 };
 
 /// Whether a drop brings one local CSV file (by its name's ending); its path, or empty.
