@@ -820,7 +820,9 @@
     report.replaceChildren(
       element('h1', { text: 'Velmora: detection-monitoring design report' }),
       element('p', { text: `Date: ${new Date().toLocaleDateString(undefined, { dateStyle: 'long' })}` }),
-      element('p', { text: 'Site: ____________________________________________' }),
+      // The site and notes of a design opened, as the window's report gives them.
+      element('p', { text: `Site: ${openedExtras.site?.trim() ? openedExtras.site : '____________________________________________'}` }),
+      ...(openedExtras.notes?.trim() ? [element('p', { className: 'notes', text: `Notes:\n${openedExtras.notes.trim()}` })] : []),
       ...section('Inputs', inputs),
       ...section('Results', table(grid.header, grid.rows, 'grid')),
       ...section('Exact audit', table(audit.header, audit.rows, 'audit'), element('p', {}, element('b', { text: auditSummary(analysis.audit) }))),
