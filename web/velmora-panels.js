@@ -502,16 +502,19 @@
     if (analysis.curves) drawChart('cfp', byId('cfpChart'), cfpChartConfig(analysis.curves, byId('cfpLog').checked));
   });
 
-  // Every rank drawn: its design and exact CFP and its marks.
+  // Every rank, as the window's Every Rank page: its design and exact CFP, whether it meets the
+  // DCFP as typed, its exact powers and rating, and its marks.
   function rankRows(curves) {
     return curves.tests.flatMap((test) => test.cfp.map((row) => {
       const marks = [];
       if (row.chosen) marks.push(test.exceeded ? 'DCFP exceeded at max = 1' : 'chosen');
       if (row.j_bound) marks.push('j bound');
-      return [test.test, String(row.rank), row.design, row.exact, marks.join(', ')];
+      return [test.test, String(row.rank), row.design ?? '-', row.exact, row.meets ? 'Yes' : 'No',
+        ...row.power, row.rating, marks.join(', ')];
     }));
   }
-  const rankHeader = ['Test', 'Rank', 'Design CFP', 'Exact CFP', 'Mark'];
+  const rankHeader = ['Test', 'Rank', 'Design CFP', 'Exact CFP', 'Meets DCFP', 'Power 2 SD', 'Power 3 SD',
+    'Power 4 SD', 'Rating', 'Mark'];
   function showRanks(curves) {
     byId('ranksHeading').textContent = `Rows for ${inputsLine(shown.texts)}; j bound min(j, n) = ${curves.j_bound}`;
     fillTable(byId('ranksTable'), rankHeader, rankRows(curves));
