@@ -19,18 +19,26 @@
 namespace velmora::analysis {
 namespace {
 
-// The seconds one rank of scheme 1:t with r comparisons costs, roughly: the design's
-// coefficient row, about (t - 1)^2 r^2 / 2 float64 operations, and the exact CFP's sum
-// over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision ones. The
-// factors are measured on a two-core machine, with room to spare (bench/curves_bench.cpp);
-// the estimate only decides how many ranks a costly curve samples.
-double rankSeconds(int t, int r) {
+// The seconds one rank of scheme 1:t with r comparisons costs, roughly, on a two-core machine
+// of this project's (bench/curves_bench.cpp, processor time), with room to spare: the
+// design's coefficient row, about (t - 1)^2 r^2 / 2 float64 operations at some 0.08 ns each
+// on the vector unit, and a few microseconds whatever its size; and FastExactCfp: the sum
+// over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision operations of
+// some 1e-8 s each (for 1:1 about r steps of 2.5e-8 s), where that is cheap, otherwise the
+// quadrature, under 1e-4 s at any size. The estimate only decides how many ranks a costly
+// curve samples.
+double designSeconds(int t, int r) {
   const double rr = static_cast<double>(r) * static_cast<double>(r);
   const double tt = static_cast<double>(t);
-  const double designOperations = 0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r);
-  const double exactOperations = 0.5 * (tt * tt - 1.0) * rr + static_cast<double>(r);
-  return 2e-9 * designOperations + 1e-8 * exactOperations;
+  return 1e-10 * (0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r)) + 2e-6;
 }
+double exactSeconds(int t, int r) {
+  if (t == 1) return 2.5e-8 * static_cast<double>(r) + 2e-6;
+  const double rr = static_cast<double>(r) * static_cast<double>(r);
+  const double tt = static_cast<double>(t);
+  return std::min(1e-8 * (0.5 * (tt * tt - 1.0) * rr + static_cast<double>(r)), 1e-4);
+}
+double rankSeconds(int t, int r) { return designSeconds(t, r) + exactSeconds(t, r); }
 
 // The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
 // The sizes are checked first, so that no rank is refused on a worker.
@@ -164,15 +172,10 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
 
 namespace {
 
-// The seconds one row of scheme 1:t costs, roughly: the design's CFP (the engine's float32
-// row, about (t - 1)^2 r^2 / 2 operations at about 0.4 ns each on this project's machines)
-// and the exact values (under a millisecond at any size). It only sizes the chunks between
-// which progress is told and a stop is heard.
-double rowSeconds(int t, int r) {
-  const double rr = static_cast<double>(r) * static_cast<double>(r);
-  const double tt = static_cast<double>(t);
-  return 4e-10 * (0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r)) + 1e-3;
-}
+// The seconds one row of scheme 1:t costs, roughly: the design's CFP (as rankSeconds counts
+// it) and the exact values (a CFP, a decision and three powers, some 3e-4 s at any size). It
+// only sizes the chunks between which progress is told and a stop is heard.
+double rowSeconds(int t, int r) { return designSeconds(t, r) + 5e-4; }
 
 // A quarter of a second of work between two reports, at least one row per core.
 constexpr double kSecondsPerChunk = 0.25;
@@ -182,7 +185,7 @@ constexpr int kMostRowsPerChunk = 512;
 Expected<void> fillExact(const StrategyArithmetic& arithmetic, const DcfpFraction& dcfp, int n, int r, RankRow& row) {
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, row.rank);
   if (!cfp) return fail(cfp.error());
-  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank);
+  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank, *cfp);
   if (!decision) return fail(decision.error());
   row.exactCfp = cfp->value;
   row.meets = decision->meets;

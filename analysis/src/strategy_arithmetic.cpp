@@ -243,13 +243,26 @@ Expected<int> StrategyArithmetic::compareByFractions(const DcfpFraction& dcfp, i
 }
 
 Expected<CfpDecision> StrategyArithmetic::meets(const DcfpFraction& dcfp, int n, int r, int k) const {
+  return decide(dcfp, n, r, k, nullptr);
+}
+
+Expected<CfpDecision> StrategyArithmetic::meets(const DcfpFraction& dcfp, int n, int r, int k,
+                                                const ExactProbability& cfp) const {
+  return decide(dcfp, n, r, k, &cfp);
+}
+
+Expected<CfpDecision> StrategyArithmetic::decide(const DcfpFraction& dcfp, int n, int r, int k,
+                                                 const ExactProbability* knownCfp) const {
   if (auto sizes = checkSizes(n, r, k); !sizes) return fail(std::move(sizes.error()));
   if (dcfp.value() >= 1) return CfpDecision{true, DecidedBy::doubles};
   // The smaller of CFP and 1 - CFP against the smaller of DCFP and 1 - DCFP: each known to its
   // relative error, however small.
   const bool byFail = dcfp.approx() <= 0.5;
   const Side side = byFail ? Side::fail : Side::pass;
-  const detail::IntegralValue<double> fast = detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, side);
+  // cfp()'s value is this very integral on the fail side.
+  const detail::IntegralValue<double> fast =
+      byFail && knownCfp != nullptr ? detail::IntegralValue<double>{knownCfp->logValue, knownCfp->relativeError, 0}
+                                    : detail::integrateLimit<double>(m_terms->fast, n, k, 0.0, r, side);
   const double target = byFail ? std::log(dcfp.approx()) : dcfp.logComplement();
   // |log value - log exact| <= about the relative error; the DCFP's own rounding adds kRounding.
   const double doubt = 1.01 * fast.relativeError + kRounding;

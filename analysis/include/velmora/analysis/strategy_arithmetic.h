@@ -68,6 +68,10 @@ class StrategyArithmetic {
   // polynomial g^r is small enough, else by binary128 quadrature, then 50-digit quadrature,
   // and by fractions whatever they cost when even that cannot tell.
   [[nodiscard]] Expected<CfpDecision> meets(const DcfpFraction& dcfp, int n, int r, int k) const;
+  // The same with `cfp`, cfp(n, r, k)'s own result, at hand: a DCFP up to 1/2 is set against
+  // it rather than against the same integral formed again (the rows of every rank ask both).
+  [[nodiscard]] Expected<CfpDecision> meets(const DcfpFraction& dcfp, int n, int r, int k,
+                                            const ExactProbability& cfp) const;
 
   // CFP(k) and DCFP - CFP(k) in extended precision (64-bit significand), the CFP from the
   // smaller of CFP and 1 - CFP, each with a bound on its absolute error: the step between the
@@ -107,6 +111,8 @@ class StrategyArithmetic {
   [[nodiscard]] Expected<int> compareByFractions(const DcfpFraction& dcfp, int n, int r, int k) const;
 
  private:
+  [[nodiscard]] Expected<CfpDecision> decide(const DcfpFraction& dcfp, int n, int r, int k,
+                                             const ExactProbability* knownCfp) const;
   struct Terms;
   Strategy m_strategy;
   StrategyPolynomial m_polynomial;
