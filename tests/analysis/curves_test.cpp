@@ -79,6 +79,24 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
   }
 }
 
+// The rows and the charts share the design's CFPs they computed: whatever was asked before,
+// of the same sizes or of others (here r 5, then r 6 with the same n, then r 5 again), each
+// value is designCfp's for the sizes asked, bit for bit.
+TEST(Curves, RowsAndChartsHandOutTheDesignCfpsOfTheSizesAsked) {
+  for (const char* r : {"5", "6", "5"}) {
+    Calculation calculation;
+    const Results results = calculation.calculate({"0.1", "20", r, "20"})->results;
+    const RankRows rows = (*schemeRankRows(results, "0.1", 4, {})).value();
+    const CalculationCurves curves = computeCurves(results).value();
+    ASSERT_EQ(rows.rows.size(), curves.schemes[3].cfp.size());
+    for (std::size_t i = 0; i < rows.rows.size(); ++i) {
+      const float design = designCfp(20, std::stoi(r), 4, rows.rows[i].rank).value();
+      EXPECT_EQ(bits(static_cast<float>(*rows.rows[i].designCfp)), bits(design)) << "r " << r;
+      EXPECT_EQ(bits(static_cast<float>(curves.schemes[3].cfp[i].designCfp)), bits(design)) << "r " << r;
+    }
+  }
+}
+
 TEST(Curves, WorkedExampleHasEveryRankEveryShiftAndItsMarks) {
   Calculation calculation;
   const Expected<CalculationResult> outcome = calculation.calculate({"0.1", "20", "5", "20"});
