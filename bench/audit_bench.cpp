@@ -115,8 +115,8 @@ void BM_NearTieAudit(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_NearTieCalculation)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_NearTieAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NearTieCalculation)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NearTieAudit)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyCalculation)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyCurves)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);

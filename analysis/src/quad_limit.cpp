@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled with -std=gnu++20 (analysis/CMakeLists.txt): Boost's float128 and the quadrature
-// rules' binary128 constants need GCC's __float128 and its Q literals.
+// rules' binary128 constants need GCC's __float128 and its Q literals. Where the build found
+// libquadmath but the compiler reading this finds no quadmath.h (clang-tidy, which takes the
+// GCC tree's compile commands), the pass that settles nothing is read instead.
 #include "quad_limit.h"
 
 #include <limits>
 
-#if defined(VELMORA_QUAD_PRECISION)
+#if defined(VELMORA_QUAD_PRECISION) && __has_include(<quadmath.h>)
+#define VELMORA_QUAD_PASS 1
+#endif
+
+#if defined(VELMORA_QUAD_PASS)
 #include <boost/multiprecision/float128.hpp>
 
 #include <string>
@@ -15,7 +21,7 @@
 
 namespace velmora::analysis::detail {
 
-#if defined(VELMORA_QUAD_PRECISION)
+#if defined(VELMORA_QUAD_PASS)
 
 using Quad = boost::multiprecision::float128;
 
