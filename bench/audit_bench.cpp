@@ -94,8 +94,29 @@ void BM_NearTieManyComparisons(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(dcfp.compare(3, 8191, 4, 1));
 }
 
+// A light design whose chosen rank is such a near tie: DCFP 0.7424829028861539 (1:4's CFP at
+// n 3, r 8191, rank 1, to 16 digits), whose audit should cost at most the calculation's time
+// again: the calculation, and the audit on top.
+constexpr const char* kNearTieTexts[] = {"0.7424829028861539", "3", "8191", "3"};
+
+void BM_NearTieCalculation(benchmark::State& state) {
+  velmora::Calculation calculation;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(calculation.calculate({kNearTieTexts[0], kNearTieTexts[1], kNearTieTexts[2], kNearTieTexts[3]}));
+  }
+}
+
+void BM_NearTieAudit(benchmark::State& state) {
+  velmora::Calculation calculation;
+  const velmora::Expected<velmora::CalculationResult> outcome =
+      calculation.calculate({kNearTieTexts[0], kNearTieTexts[1], kNearTieTexts[2], kNearTieTexts[3]});
+  for (auto _ : state) benchmark::DoNotOptimize(velmora::analysis::auditCalculation(outcome->results, kNearTieTexts[0]));
+}
+
 }  // namespace
 
+BENCHMARK(BM_NearTieCalculation)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NearTieAudit)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyCalculation)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_HeavyCurves)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);

@@ -3,33 +3,117 @@
 #include "velmora/analysis/curves.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <mutex>
 #include <numeric>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/analysis/exact_power.h"
 #include "velmora/analysis/strategy_arithmetic.h"
 #include "velmora/analysis/strategy_design.h"
 #include "velmora/engine/design_arithmetic.h"
+#include "velmora/engine/limits.h"
 #include "velmora/engine/parallel.h"
 
 namespace velmora::analysis {
 namespace {
 
-// The seconds one rank of scheme 1:t with r comparisons costs, roughly: the design's
-// coefficient row, about (t - 1)^2 r^2 / 2 float64 operations, and the exact CFP's sum
-// over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision ones. The
-// factors are measured on a two-core machine, with room to spare (bench/curves_bench.cpp);
-// the estimate only decides how many ranks a costly curve samples.
-double rankSeconds(int t, int r) {
+// The seconds one rank of scheme 1:t with r comparisons costs, roughly, on a two-core machine
+// of this project's (bench/curves_bench.cpp, processor time), with room to spare: the
+// design's coefficient row, about (t - 1)^2 r^2 / 2 float64 operations at some 0.08 ns each
+// on the vector unit, and a few microseconds whatever its size; and FastExactCfp: the sum
+// over the first false positive, about (t^2 - 1) r^2 / 2 extended-precision operations of
+// some 1e-8 s each (for 1:1 about r steps of 2.5e-8 s), where that is cheap, otherwise the
+// quadrature, under 1e-4 s at any size. The estimate only decides how many ranks a costly
+// curve samples.
+double designSeconds(int t, int r) {
   const double rr = static_cast<double>(r) * static_cast<double>(r);
   const double tt = static_cast<double>(t);
-  const double designOperations = 0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r);
-  const double exactOperations = 0.5 * (tt * tt - 1.0) * rr + static_cast<double>(r);
-  return 2e-9 * designOperations + 1e-8 * exactOperations;
+  return 1e-10 * (0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r)) + 2e-6;
+}
+double exactSeconds(int t, int r) {
+  if (t == 1) return 2.5e-8 * static_cast<double>(r) + 2e-6;
+  const double rr = static_cast<double>(r) * static_cast<double>(r);
+  const double tt = static_cast<double>(t);
+  return std::min(1e-8 * (0.5 * (tt * tt - 1.0) * rr + static_cast<double>(r)), 1e-4);
+}
+double rankSeconds(int t, int r) { return designSeconds(t, r) + exactSeconds(t, r); }
+
+// The design's float32 CFPs computed for the latest sizes, by scheme and rank. The window asks
+// the rows of every rank and then the charts, whose ranks are among them, and a strategy's
+// curves ask a scheme's rows again; each value is a function of n, r, t and k alone (the
+// engine's arithmetic, bit for bit), so it is computed once and handed to whoever asks. The
+// rows and the charts may be computed on different threads: one lock guards the table, never
+// held while the engine computes.
+class DesignCfpMemo {
+ public:
+  Expected<std::vector<float>> cfps(int n, int r, int t, const std::vector<int>& ranks) {
+    std::vector<float> out(ranks.size(), 0.0f);
+    std::vector<int> missing;
+    std::vector<std::size_t> missingAt;
+    {
+      const std::lock_guard<std::mutex> lock(m_mutex);
+      const Known& known = table(n, r, t);
+      for (std::size_t i = 0; i < ranks.size(); ++i) {
+        const int k = ranks[i];
+        if (k >= 1 && k <= n && known.done[static_cast<std::size_t>(k)] != 0) {
+          out[i] = known.cfp[static_cast<std::size_t>(k)];
+        } else {
+          missing.push_back(k);
+          missingAt.push_back(i);
+        }
+      }
+    }
+    if (missing.empty()) return out;
+    // Refused here as designCfps refuses, whatever is known.
+    const Expected<std::vector<float>> computed = designCfps(n, r, t, missing);
+    if (!computed) return fail(computed.error());
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    Known& known = table(n, r, t);
+    for (std::size_t j = 0; j < missing.size(); ++j) {
+      out[missingAt[j]] = (*computed)[j];
+      known.cfp[static_cast<std::size_t>(missing[j])] = (*computed)[j];
+      known.done[static_cast<std::size_t>(missing[j])] = 1;
+    }
+    return out;
+  }
+
+ private:
+  struct Known {
+    std::vector<float> cfp;   // by rank, 1 .. n
+    std::vector<char> done;  // whether cfp[k] is computed
+  };
+  // The table of scheme 1:t for these sizes, emptied when the sizes change (the lock held).
+  Known& table(int n, int r, int t) {
+    if (n != m_n || r != m_r) {
+      m_n = n;
+      m_r = r;
+      for (Known& known : m_known) {
+        known.cfp.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+        known.done.assign(static_cast<std::size_t>(n) + 1, 0);
+      }
+    }
+    return m_known[static_cast<std::size_t>(t - 1)];
+  }
+
+  std::mutex m_mutex;
+  int m_n = 0;
+  int m_r = 0;
+  std::array<Known, kSchemeCount> m_known;
+};
+
+Expected<std::vector<float>> knownDesignCfps(int n, int r, int t, const std::vector<int>& ranks) {
+  // Sizes outside the domain are refused as the engine refuses them, before any table is sized.
+  if (t < 1 || t > kSchemeCount || n < 2 || r < 1 || static_cast<long>(n) + 4L * r > kMaxBackgroundPlusFourComparisons) {
+    return designCfps(n, r, t, ranks);
+  }
+  static DesignCfpMemo memo;
+  return memo.cfps(n, r, t, ranks);
 }
 
 // The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
@@ -138,7 +222,7 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
 
     const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const Expected<std::vector<float>> design = designCfps(n, r, t, ranks);
+    const Expected<std::vector<float>> design = knownDesignCfps(n, r, t, ranks);
     if (!design) return fail(design.error());
     const Expected<std::vector<long double>> exact = exactCfps(n, r, t, ranks);
     if (!exact) return fail(exact.error());
@@ -164,15 +248,10 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
 
 namespace {
 
-// The seconds one row of scheme 1:t costs, roughly: the design's CFP (the engine's float32
-// row, about (t - 1)^2 r^2 / 2 operations at about 0.4 ns each on this project's machines)
-// and the exact values (under a millisecond at any size). It only sizes the chunks between
-// which progress is told and a stop is heard.
-double rowSeconds(int t, int r) {
-  const double rr = static_cast<double>(r) * static_cast<double>(r);
-  const double tt = static_cast<double>(t);
-  return 4e-10 * (0.5 * (tt - 1.0) * (tt - 1.0) * rr + static_cast<double>(r)) + 1e-3;
-}
+// The seconds one row of scheme 1:t costs, roughly: the design's CFP (as rankSeconds counts
+// it) and the exact values (a CFP, a decision and three powers, some 3e-4 s at any size). It
+// only sizes the chunks between which progress is told and a stop is heard.
+double rowSeconds(int t, int r) { return designSeconds(t, r) + 5e-4; }
 
 // A quarter of a second of work between two reports, at least one row per core.
 constexpr double kSecondsPerChunk = 0.25;
@@ -182,7 +261,7 @@ constexpr int kMostRowsPerChunk = 512;
 Expected<void> fillExact(const StrategyArithmetic& arithmetic, const DcfpFraction& dcfp, int n, int r, RankRow& row) {
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, row.rank);
   if (!cfp) return fail(cfp.error());
-  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank);
+  const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank, *cfp);
   if (!decision) return fail(decision.error());
   row.exactCfp = cfp->value;
   row.meets = decision->meets;
@@ -217,7 +296,7 @@ Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy,
     std::vector<int> ranks(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i) ranks[static_cast<std::size_t>(i)] = done + i + 1;
     if (scheme) {
-      const Expected<std::vector<float>> design = designCfps(n, r, *scheme, ranks);
+      const Expected<std::vector<float>> design = knownDesignCfps(n, r, *scheme, ranks);
       if (!design) return fail(design.error());
       for (std::size_t i = 0; i < ranks.size(); ++i) {
         rows[static_cast<std::size_t>(done) + i].designCfp = static_cast<double>((*design)[i]);

@@ -154,6 +154,8 @@ QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
   if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp)) {
     return {extended.cfp, extended.cfpError / extended.cfp};
   }
+  const StrategyArithmetic::ExtendedCfp quad = arithmetic.quadCfp(nullptr, n, r, k).value();
+  if (quad.cfp > 0.0L && digitsSettled(quad.cfp, quad.cfpError / quad.cfp)) return {quad.cfp, quad.cfpError / quad.cfp};
   return {arithmetic.preciseCfp(n, r, k).value(), 0.0L};
 }
 
@@ -253,9 +255,10 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k, b
 }
 
 // The quadrature's path. Without the digits, the decision as the retest strategies make it
-// (doubles, then 50 digits, then fractions). With them, the doubles serve when they settle the
-// margin's 10 digits (and so its sign); otherwise one 50-digit pass gives the CFP, the margin
-// and the decision together, and fractions only the ties that even it cannot tell.
+// (doubles, then binary128, 50 digits, fractions). With them, the doubles serve when they
+// settle the margin's 10 digits (and so its sign); otherwise extended precision, binary128 and
+// at last one 50-digit pass each give the CFP, the margin and the decision together, the first
+// that settles them serving, and fractions only the ties that even 50 digits cannot tell.
 Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int t, int k, bool tenDigits) const {
   const StrategyArithmetic& arithmetic = schemeArithmetic(t);
   const DcfpFraction& dcfp = *m_value->strategies;
@@ -294,6 +297,15 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int
     comparison.cfp = extended.cfp;
     comparison.margin = extended.margin;
     comparison.meets = extended.margin > 0.0L;  // its 10 digits settled: |margin| > its error
+    return comparison;
+  }
+  // Binary128 settles a DCFP typed to the CFP's first 16 to 25 digits (sizes checked as above).
+  const StrategyArithmetic::ExtendedCfp quad = arithmetic.quadCfp(&dcfp, n, r, k).value();
+  if (quad.cfp > 0.0L && digitsSettled(quad.cfp, quad.cfpError / quad.cfp) && quad.margin != 0.0L &&
+      digitsSettled(quad.margin, quad.marginError / std::fabs(quad.margin))) {
+    comparison.cfp = quad.cfp;
+    comparison.margin = quad.margin;
+    comparison.meets = quad.margin > 0.0L;  // its 10 digits settled: |margin| > its error
     return comparison;
   }
   const StrategyArithmetic::PreciseCfp precise = arithmetic.preciseCfp(dcfp, n, r, k).value();

@@ -281,6 +281,32 @@ TEST(StrategyArithmetic, HoldsItsErrorBoundAtTheDomainsCorners) {
   }
 }
 
+// The binary128 pass where the audit's near ties are costliest (1-of-4 at 8191 comparisons, from
+// the pass side) and on the fail side: a DCFP typed as the CFP's first 16 significant digits,
+// rounded down and up, is settled there, with the 50-digit pass's CFP, margin and decision,
+// and its proven bound (a hundredth of the error it reports) holds against them.
+TEST(StrategyArithmetic, Binary128SettlesSixteenDigitTies) {
+  struct Case {
+    int n, r, k;
+  };
+  const StrategyArithmetic oneOfFour(*parseStrategy("1-of-4"));
+  for (const Case c : {Case{3, 8191, 1}, Case{297, 3000, 10}}) {
+    const long double cfp = oneOfFour.quadCfp(nullptr, c.n, c.r, c.k)->cfp;
+    for (const long double typed : {cfp * (1.0L - 1e-15L), cfp * (1.0L + 1e-15L)}) {
+      const DcfpFraction dcfp = *DcfpFraction::read(formatSignificant(typed, 16));
+      const StrategyArithmetic::ExtendedCfp quad = *oneOfFour.quadCfp(&dcfp, c.n, c.r, c.k);
+      const StrategyArithmetic::PreciseCfp precise = *oneOfFour.preciseCfp(dcfp, c.n, c.r, c.k);
+      const long double rounding = 0x1p-62L;  // the 50-digit values' own rounding to long double
+      EXPECT_LE(std::fabs(quad.cfp - precise.cfp), quad.cfpError / 100 + rounding * precise.cfp) << c.n;
+      EXPECT_LE(std::fabs(quad.margin - precise.margin), quad.marginError / 100 + rounding * std::fabs(precise.margin));
+      EXPECT_GT(std::fabs(quad.margin), quad.marginError) << dcfp.text();
+      const CfpDecision decision = *oneOfFour.meets(dcfp, c.n, c.r, c.k);
+      EXPECT_EQ(decision.meets, precise.margin >= 0.0L) << dcfp.text();
+      EXPECT_EQ(decision.decidedBy, DecidedBy::multiprecision);
+    }
+  }
+}
+
 // One field of a conformance line: `"name": value`.
 std::string field(const std::string& line, const std::string& name) {
   const std::size_t at = line.find("\"" + name + "\":");

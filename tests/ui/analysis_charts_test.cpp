@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The analysis window's charts tell no more than was computed: after 0.05/1000/1000 (whose
-// costly tests are sampled and whose 1:1 exceeds the DCFP at rank 1) no line joins two ranks
+// The analysis window's charts tell no more than was computed: after 0.05/760/8000 (whose
+// costly 1:4 is sampled and whose 1:1 exceeds the DCFP at rank 1) no line joins two ranks
 // not evaluated next to each other and every evaluated rank is drawn, the ticks fall on 1, 2
 // or 5 times a power of ten, the exceeded test has no chosen mark, no mark is cut at the plot's
 // edge, and both charts are named for a screen reader.
@@ -45,9 +45,9 @@ class AnalysisChartsTest : public ::testing::Test {
     m_window->show();
     velmora::ui::frmMain& form = *m_window->form();
     form.txtAL->setText(QStringLiteral("0.05"));
-    form.txtN->setText(QStringLiteral("1000"));
-    form.txtR->setText(QStringLiteral("1000"));
-    form.txtMDET->setText(QStringLiteral("1000"));
+    form.txtN->setText(QStringLiteral("760"));
+    form.txtR->setText(QStringLiteral("8000"));
+    form.txtMDET->setText(QStringLiteral("760"));
     form.btnCalculate->click();
     m_window->actAnalysisWindow->trigger();
     m_analysis = m_window->analysisWindow();
@@ -151,9 +151,9 @@ TEST_F(AnalysisChartsTest, BothChartsHaveAnAccessibleNameAndADescriptionOfWhatTh
   const QString cfp = m_analysis->cfpView->accessibleDescription();
   EXPECT_TRUE(cfp.contains(QStringLiteral("DCFP 0.05"))) << cfp.toStdString();
   EXPECT_TRUE(cfp.contains(QStringLiteral("1:1 DCFP exceeded at rank 1"))) << cfp.toStdString();
-  EXPECT_TRUE(cfp.contains(QStringLiteral("1:4 chosen rank 83"))) << cfp.toStdString();
+  EXPECT_TRUE(cfp.contains(QStringLiteral("1:4 chosen rank 36"))) << cfp.toStdString();
   EXPECT_FALSE(cfp.contains(QLatin1Char('\n')));
-  EXPECT_TRUE(m_analysis->powerView->accessibleDescription().contains(QStringLiteral("1:3 rank 36")));
+  EXPECT_TRUE(m_analysis->powerView->accessibleDescription().contains(QStringLiteral("1:3 rank 13")));
 }
 
 }  // namespace

@@ -33,8 +33,9 @@ namespace velmora::analysis {
 
 // CFP_t(k) by the fastest exact path, for the audit, the curves and the planner: ExactCfp's sum
 // where it is cheap (few comparisons, or scheme 1:1), otherwise the retest strategies'
-// quadrature for 1-of-t (relative error below 1e-10), carried to 50 digits where that bound
-// leaves the 10 significant digits the tools print in doubt. So its 10 significant digits are
+// quadrature for 1-of-t (relative error below 1e-10), carried to extended precision, binary128
+// and at last 50 digits while that bound leaves the 10 significant digits the tools print in
+// doubt. So its 10 significant digits are
 // ExactCfp's wherever ExactCfp's own are settled. Refused outside ExactCfp's domain.
 [[nodiscard]] Expected<long double> fastExactCfp(int n, int r, int t, int k);
 
@@ -63,7 +64,8 @@ class ExactDcfp {
 
   // CFP_t(k) set against this DCFP, the CFP by FastExactCfp. `meets` is decided exactly: when
   // the CFP lies within its error bound of the DCFP, by exact fractions where they are cheap,
-  // otherwise by 50-digit quadrature and by fractions only when even that cannot tell. The
+  // otherwise by binary128 quadrature (a DCFP typed to 16 digits of the CFP is settled there),
+  // then 50-digit quadrature, and by fractions only when even that cannot tell. The
   // margin have 10 correct significant digits; with `tenDigits` false only the decision is
   // exact and the CFP and margin are within 1e-10 of the CFP (a search that only asks
   // whether a rank meets the DCFP saves the 50-digit passes). Refused outside ExactCfp's
