@@ -6,7 +6,7 @@
 //   batch(csvText)                           a whole CSV batch: {lines, status}, as
 //                                             `velmora-cli --batch - --format json` prints
 //                                             and ends
-//   runTool(tool, optionsJson, onProgress)   one exact tool (tool_request.h): the JSON text
+//   runTool(tool, optionsJson[, onProgress]) one exact tool (tool_request.h): the JSON text
 //                                             {"exit", "output", "error"} of velmora-cli's
 //                                             exit status, standard output and standard error
 //                                             for the same request
@@ -123,5 +123,5 @@ std::string runTool(const std::string& tool, const std::string& optionsJson, ems
 EMSCRIPTEN_BINDINGS(velmora) {
   emscripten::function("calculate", &calculate);
   emscripten::function("batch", &batch);
-  emscripten::function("runTool", &runTool);
+  emscripten::function("runToolEntry", &runTool);  // runTool in run_tool.js
 }

@@ -21,6 +21,7 @@
 #include "velmora/analysis/dcfp_fraction.h"
 #include "velmora/analysis/strategy_arithmetic.h"
 #include "velmora/engine/limits.h"
+#include "math_digits.h"
 
 namespace velmora::analysis {
 namespace {
@@ -194,7 +195,7 @@ Expected<long double> exactCfpQuad(int n, int r, int t, int k) {
 }
 
 long double exactCfpRelativeErrorBound(int r, int t) {
-  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG));
+  const long double u = std::ldexp(1.0L, -kLongDoubleMathDigits);
   // The first-order bound of the header comment, with 1% for the higher-order terms and
   // a floor for the dropped edge states.
   return (static_cast<long double>((2 * t + 2) * static_cast<long>(r - 1) + 3) * u) * 1.01L + 1e-33L;
@@ -242,7 +243,7 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compare(int n, int r, int t, int k, b
   if (!cfp) return fail(cfp.error());
   Comparison comparison;
   comparison.cfp = *cfp;
-  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
+  const long double u = std::ldexp(1.0L, -(kLongDoubleMathDigits - 1));
   const long double doubt = 4.0L * (exactCfpRelativeErrorBound(r, t) * comparison.cfp + u * std::fabs(m_approx));
   comparison.margin = m_approx - comparison.cfp;
   if (std::fabs(comparison.margin) > doubt) {
@@ -277,7 +278,7 @@ Expected<ExactDcfp::Comparison> ExactDcfp::compareByQuadrature(int n, int r, int
   const long double cfp = static_cast<long double>(fast->value);
   const long double cfpError = static_cast<long double>(fast->relativeError);
   const long double margin = m_approx - cfp;
-  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
+  const long double u = std::ldexp(1.0L, -(kLongDoubleMathDigits - 1));
   const long double marginError = cfpError * cfp + 2.0L * u * std::fabs(m_approx);
   if (cfp > 0.0L && digitsSettled(cfp, cfpError) && margin != 0.0L &&
       digitsSettled(margin, marginError / std::fabs(margin))) {

@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "velmora/analysis/strategy_polynomial.h"
+#include "math_digits.h"
 
 namespace velmora::analysis::detail {
 
@@ -360,7 +361,7 @@ IntegralValue<Real> integrateLimit(const PolynomialTerms<Real>& terms, int n, in
     weightedNoise += s * point.hNoise;
   }
   const Real noise = shapeNoise + max(top.hNoise, Real(weightedNoise / weight));
-  const Real eps = std::numeric_limits<Real>::epsilon();
+  const Real eps = mathEpsilon<Real>();
   // Each piece is refined until the Gauss and Kronrod sums agree to this, but not below the
   // integrand's own noise, which no refinement removes. The Kronrod sum returned is far more
   // accurate than their difference.

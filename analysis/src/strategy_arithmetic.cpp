@@ -15,6 +15,7 @@
 #include "limit_integral.h"
 #include "quad_limit.h"
 #include "velmora/engine/limits.h"
+#include "math_digits.h"
 
 namespace velmora::analysis {
 namespace {
@@ -128,7 +129,7 @@ Expected<StrategyArithmetic::ExtendedCfp> StrategyArithmetic::extendedCfp(const 
       m_terms->extended, n, k, 0.0L, r, byFail ? Side::fail : Side::pass);
   const long double value = std::exp(side.logValue);
   const long double valueError = value * side.relativeError * 1.01L;
-  const long double u = std::ldexp(1.0L, -(LDBL_MANT_DIG - 1));
+  const long double u = std::ldexp(1.0L, -(kLongDoubleMathDigits - 1));
   ExtendedCfp extended;
   const mp::cpp_rational exact = dcfp != nullptr ? dcfp->value() : mp::cpp_rational(0);
   if (byFail) {
