@@ -15,8 +15,14 @@
 #
 # -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON builds without it; every file still includes what
 # it uses (clang-tidy reads them without it, scripts/tidy.sh).
+#
+# A unity build of the tests (VELMORA_UNITY_TESTS, tests/CMakeLists.txt) reads the header once
+# a program anyway, so it builds none there.
 function(velmora_precompile_gtest target)
-  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
+  get_target_property(unity ${target} UNITY_BUILD)
+  if(NOT unity)
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
+  endif()
 endfunction()
 
 # ccache caches a file compiled with a precompiled header only when told that the header's

@@ -85,12 +85,30 @@ fi
 # The database clang-tidy reads: the dev build's, less what only GCC understands. The
 # precompiled headers are GCC's own format (clang refuses them as corrupt, so their forced
 # -include goes: every file includes what it uses), and -Werror would turn clang's own
-# warnings, which are not this check's business, into findings.
+# warnings, which are not this check's business, into findings. A unity build's file
+# (VELMORA_UNITY_TESTS: CMake's Unity/unity_N_cxx.cxx, which includes a program's sources)
+# stands for each source it includes, read with the same command.
 python3 - "$build/compile_commands.json" "$db/compile_commands.json" "$root" "$build" "$list" "$all" "${changed[@]}" <<'EOF'
 import json, os, re, shlex, sys
 source, target, root, build, listing, everything, *changed = sys.argv[1:]
 root, build = os.path.realpath(root), os.path.realpath(build)
 entries = json.load(open(source))
+unity = re.compile(r'/Unity/unity_[0-9]+_cxx\.cxx$')
+expanded = []
+for entry in entries:
+    if not unity.search(entry['file']):
+        expanded.append(entry)
+        continue
+    text = open(os.path.join(entry['directory'], entry['file']), encoding='utf-8').read()
+    for included in re.findall(r'^#include "([^"]+)"', text, re.M):
+        one = dict(entry)
+        if 'arguments' in one:
+            one['arguments'] = [included if a == entry['file'] else a for a in one['arguments']]
+        else:
+            one['command'] = one['command'].replace(entry['file'], included)
+        one['file'] = included
+        expanded.append(one)
+entries = expanded
 def own(path):
     path = os.path.realpath(path)
     # the build folders' generated files (moc, resources) are not the project's to tidy

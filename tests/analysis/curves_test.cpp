@@ -24,7 +24,7 @@ namespace {
 std::uint32_t bits(float value) { return std::bit_cast<std::uint32_t>(value); }
 
 // The power step's rounding to thousandths, kept as a float32.
-float rounded(float power) { return static_cast<float>(static_cast<double>(powerThousandths(power)) / 1000.0); }
+float rounded(float power) { return static_cast<float>(static_cast<double>(powerThousandths(static_cast<double>(power))) / 1000.0); }
 
 struct Design {
   const char* dcfp;

@@ -216,10 +216,10 @@ TEST(StrategyArithmetic, OneOfTIsTheCalculatorsExactCfpAndPower) {
       const long double exact = exactCfp(c.n, c.r, t, c.k).value();
       const long double tolerance = 1e-10L + exactCfpRelativeErrorBound(c.r, t);
       const ExactProbability cfp = *arithmetic.cfp(c.n, c.r, c.k);
-      EXPECT_LE(std::fabs(cfp.value - exact) / exact, tolerance) << t << " " << c.n << " " << c.r << " " << c.k;
+      EXPECT_LE(std::fabs(static_cast<long double>(cfp.value) - exact) / exact, tolerance) << t << " " << c.n << " " << c.r << " " << c.k;
       if (exact < 0.5L) {
         const ExactProbability pass = *arithmetic.passProbability(c.n, c.r, c.k);
-        EXPECT_LE(std::fabs(pass.value - (1 - exact)) / (1 - exact), tolerance);
+        EXPECT_LE(std::fabs(static_cast<long double>(pass.value) - (1 - exact)) / (1 - exact), tolerance);
       }
     }
     for (const int n : {2, 20, 297, 32767}) {
@@ -252,7 +252,8 @@ TEST(StrategyArithmetic, OneComparisonIsTheClosedForm) {
           cfp += term;
         }
         const ExactProbability value = *arithmetic.cfp(n, 1, k);
-        EXPECT_LE(std::fabs(value.value - cfp) / cfp, 1e-12L + value.relativeError) << rule << " " << n << " " << k;
+        EXPECT_LE(std::fabs(static_cast<long double>(value.value) - cfp) / cfp,
+                  1e-12L + static_cast<long double>(value.relativeError)) << rule << " " << n << " " << k;
       }
     }
   }

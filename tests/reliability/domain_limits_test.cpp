@@ -20,11 +20,8 @@ namespace {
 
 using testsupport::allCaptions;
 using reliability::checkCaptions;
+using reliability::describe;
 using reliability::RunSizes;
-
-std::string describe(const InputTexts& texts) {
-  return "DCFP [" + texts.txtAL + "] n [" + texts.txtN + "] r [" + texts.txtR + "] j [" + texts.txtMDET + "]";
-}
 
 // Runs an accepted edge and checks its captions against the invariants.
 Expected<CalculationResult> accepted(const InputTexts& texts, const RunSizes& sizes) {

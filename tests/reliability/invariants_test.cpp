@@ -22,16 +22,13 @@ namespace {
 
 using testsupport::allCaptions;
 using reliability::checkCaptions;
+using reliability::describe;
 using reliability::RunSizes;
 
 struct GeneratedCase {
   InputTexts texts;
   RunSizes sizes;
 };
-
-std::string describe(const InputTexts& texts) {
-  return "DCFP [" + texts.txtAL + "] n [" + texts.txtN + "] r [" + texts.txtR + "] j [" + texts.txtMDET + "]";
-}
 
 // A valid case, written the ways a user types numbers: plain, with an exponent, with
 // blanks around it, with a trailing ".0".

@@ -29,7 +29,7 @@ TEST(LargeDesigns, ShownCfpsAreProbabilitiesAndChosenRanksMeetTheDcfpExactly) {
     ASSERT_TRUE(outcome.has_value());
     ASSERT_EQ(reliability::checkCaptions(outcome->captions, {n, r, n, std::stod(dcfp)}), "");
 
-    const long double designDcfp = static_cast<float>(std::stod(dcfp));
+    const auto designDcfp = static_cast<long double>(static_cast<float>(std::stod(dcfp)));
     for (int t = 1; t <= 4; ++t) {
       SCOPED_TRACE("1:" + std::to_string(t));
       const std::size_t cell = static_cast<std::size_t>(t - 1);

@@ -16,6 +16,11 @@
 
 namespace velmora::reliability {
 
+// The four box texts of a case, for a failure message.
+inline std::string describe(const InputTexts& texts) {
+  return "DCFP [" + texts.txtAL + "] n [" + texts.txtN + "] r [" + texts.txtR + "] j [" + texts.txtMDET + "]";
+}
+
 namespace detail {
 
 // A whole number without sign or leading zero: "1", "250".
