@@ -20,6 +20,7 @@
 #include "velmora/records/evaluate_output.h"
 #include "velmora/records/json_text.h"
 #include "velmora/records/tool_problem.h"
+#include "velmora/version.h"
 
 namespace velmora::web {
 
@@ -273,6 +274,10 @@ int run(const std::string& tool, const ToolOptions& options, Streams& s, const r
   if (tool == "evaluate") return runEvaluate(options, s);
   if (tool == "design-file-read") return readDesign(options, s);
   if (tool == "design-file-write") return writeDesign(options, s);
+  if (tool == "version") {  // what velmora-cli --version writes, for the page's report
+    s.out << "velmora-cli " << velmora::projectVersion << "\n";
+    return records::kExitOk;
+  }
   return usageError(s.err, "unknown tool '" + tool + "'");
 }
 

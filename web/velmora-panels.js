@@ -795,6 +795,7 @@
     holder.remove();
     return element('figure', {}, image, element('ul', { className: 'legend' }, ...legend));
   }
+  let version = '';  // the module's, asked once for the report
   async function printReport() {
     if (!shown) {
       status('Calculate first: the report is that of the results shown.');
@@ -809,6 +810,10 @@
         return;
       }
     }
+    if (!version) {
+      const answer = await runTool('version', {});
+      version = answer.exit === 0 ? answer.output.trim().replace(/^velmora-cli /, '') : '';
+    }
     const report = byId('report');
     const section = (title, ...nodes) => [element('h2', { text: title }), ...nodes];
     const table = (header, rows, className) => {
@@ -822,7 +827,7 @@
     const audit = auditTable(analysis.audit);
     report.replaceChildren(
       element('h1', { text: 'Velmora: detection-monitoring design report' }),
-      element('p', { text: `Date: ${new Date().toLocaleDateString(undefined, { dateStyle: 'long' })}` }),
+      element('p', { className: 'notes', text: `Date: ${new Date().toLocaleDateString(undefined, { dateStyle: 'long' })}\nVelmora version ${version}` }),
       // The site and notes of a design opened, as the window's report gives them.
       element('p', { text: `Site: ${openedExtras.site?.trim() ? openedExtras.site : '____________________________________________'}` }),
       ...(openedExtras.notes?.trim() ? [element('p', { className: 'notes', text: `Notes:\n${openedExtras.notes.trim()}` })] : []),
