@@ -16,7 +16,7 @@
 # -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON builds without it; every file still includes what
 # it uses (clang-tidy reads them without it, scripts/tidy.sh).
 #
-# A unity build of the tests (VELMORA_UNITY_TESTS, tests/CMakeLists.txt) reads the header once
+# A unity build of the tests (VELMORA_UNITY_BUILD, tests/CMakeLists.txt) reads the header once
 # a program anyway, so it builds none there.
 function(velmora_precompile_gtest target)
   get_target_property(unity ${target} UNITY_BUILD)

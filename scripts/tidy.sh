@@ -86,7 +86,7 @@ fi
 # precompiled headers are GCC's own format (clang refuses them as corrupt, so their forced
 # -include goes: every file includes what it uses), and -Werror would turn clang's own
 # warnings, which are not this check's business, into findings. A unity build's file
-# (VELMORA_UNITY_TESTS: CMake's Unity/unity_N_cxx.cxx, which includes a program's sources)
+# (VELMORA_UNITY_BUILD: CMake's Unity/unity_N_cxx.cxx, which includes a program's sources)
 # stands for each source it includes, read with the same command.
 python3 - "$build/compile_commands.json" "$db/compile_commands.json" "$root" "$build" "$list" "$all" "${changed[@]}" <<'EOF'
 import json, os, re, shlex, sys

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "number_text.h"
 #include "text_table.h"
 #include "velmora/analysis/exact_cfp.h"
 #include "velmora/records/case_output.h"
@@ -24,8 +25,6 @@ std::string rankText(int rank, bool exceeded) {
   return std::to_string(rank) + (exceeded ? " (exceeded)" : "");
 }
 
-const char* boolean(bool value) { return value ? "true" : "false"; }
-
 const char* schemeName(const SchemeAudit& a) { return kSchemeNames[static_cast<std::size_t>(a.test - 1)]; }
 
 }  // namespace
@@ -45,7 +44,7 @@ Json auditRecord(const SchemeAudit& a) {
 std::string csvAuditCells(const SchemeAudit& a) {
   return exact(a.cfpExact) + "," + (a.nextRank ? std::to_string(*a.nextRank) : std::string()) + "," +
          (a.nextCfpExact ? exact(*a.nextCfpExact) : std::string()) + "," + exact(a.margin) + "," +
-         std::to_string(a.exactRank) + "," + boolean(a.exactExceeded) + "," + boolean(a.agrees()) + "," +
+         std::to_string(a.exactRank) + "," + booleanText(a.exactExceeded) + "," + booleanText(a.agrees()) + "," +
          exact(a.powerExact[0]) + "," + exact(a.powerExact[1]) + "," + exact(a.powerExact[2]) + "," +
          ratingCaption(a.ratingExact);
 }

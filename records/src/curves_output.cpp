@@ -26,16 +26,13 @@ namespace velmora::records {
 
 namespace {
 
-// Enough digits to tell every float32 apart (the design's values), and the audit's digits
-// for the exact ones.
-constexpr int kFloat32Digits = 9;
+// The audit's digits for the exact values.
 constexpr int kExactDigits = 10;
 constexpr int kShiftDigits = 6;
 
 std::string designText(double value) { return generalText(value, kFloat32Digits); }
 std::string exactText(double value) { return analysis::formatSignificant(static_cast<long double>(value), kExactDigits); }
 std::string shiftText(double shift) { return generalText(shift, kShiftDigits); }
-const char* boolean(bool value) { return value ? "true" : "false"; }
 
 // The curves of one test as the command writes them: the rows of every rank and the power
 // of the chosen rank by shift (the calculator's power only for the calculation's tests).
@@ -71,7 +68,7 @@ std::string curvesCsv(const CurvesOutput& curves) {
     for (const analysis::RankRow& row : test.ranks.rows) {
       const RowTexts t = analysis::rankRowTexts(row);
       out += lead + "cfp," + t[rankColumn] + ",," + t[designColumn] + "," + t[exactColumn] + ",," +
-             boolean(row.chosen) + "," + boolean(row.jBound) + "," + t[meetsColumn] + "," + t[power2Column] + "," +
+             booleanText(row.chosen) + "," + booleanText(row.jBound) + "," + t[meetsColumn] + "," + t[power2Column] + "," +
              t[power3Column] + "," + t[power4Column] + "," + t[ratingColumn] + "\n";
     }
     for (const analysis::PowerCurvePoint& p : test.power) {

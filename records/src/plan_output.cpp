@@ -23,9 +23,6 @@ using analysis::RulePlan;
 using analysis::SampleSizePlan;
 using analysis::SchemePlan;
 
-// Enough digits to tell every float32 apart.
-constexpr int kFloat32Digits = 9;
-
 std::string float32Text(float value) { return generalText(static_cast<double>(value), kFloat32Digits); }
 
 const char* schemeName(const SchemePlan& scheme) { return kSchemeNames[static_cast<std::size_t>(scheme.test - 1)]; }
