@@ -5,10 +5,10 @@
 
 #include <utility>
 
+#include "json_values.h"
+
 namespace velmora::records {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 tl::unexpected<Problem> notADesign(std::string why) {
   return fail(ProblemKind::refusedRequest, "not a Velmora design file: " + std::move(why));
