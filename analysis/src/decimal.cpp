@@ -6,6 +6,7 @@
 #include <bit>
 #include <string>
 
+#include "request_values.h"
 #include "velmora/engine/numbers.h"
 
 namespace velmora::analysis {
@@ -33,11 +34,7 @@ int digitCount(std::uint64_t value) {
 
 std::uint64_t powerOfTen(int exponent) { return kPowersOfTen[static_cast<std::size_t>(exponent)]; }
 
-std::string_view withoutBlanks(std::string_view text) {
-  const std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return {};
-  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
+using detail::withoutBlanks;
 
 }  // namespace
 

@@ -23,6 +23,13 @@ inline std::optional<long> wholeNumberFromOne(std::string_view text, double larg
   return static_cast<long>(reading.value);
 }
 
+// The text without the blanks and tabs around it.
+inline std::string_view withoutBlanks(std::string_view text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
 // A request refused, in one sentence.
 inline Problem refused(std::string sentence) { return Problem{ProblemKind::refusedRequest, {std::move(sentence)}}; }
 

@@ -14,6 +14,7 @@
 
 #include "limit_integral.h"
 #include "quad_limit.h"
+#include "request_values.h"
 #include "velmora/engine/limits.h"
 #include "math_digits.h"
 
@@ -36,7 +37,7 @@ constexpr long double kQuadSafety = 100.0L;
 // A double is within this relative distance of the exact value it was rounded from.
 constexpr double kRounding = 4.0 * std::numeric_limits<double>::epsilon();
 
-Problem refused(std::string line) { return Problem(ProblemKind::refusedRequest, {std::move(line)}); }
+using detail::refused;
 
 Expected<void> checkSizes(int n, int r, int k) {
   if (!inStrategyDomain(n, r, k)) {

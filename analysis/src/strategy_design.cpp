@@ -11,11 +11,12 @@
 #include "velmora/analysis/strategy_polynomial.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/numbers.h"
+#include "request_values.h"
 
 namespace velmora::analysis {
 namespace {
 
-Problem refused(std::string line) { return Problem(ProblemKind::refusedRequest, {std::move(line)}); }
+using detail::refused;
 
 // Exact decisions of one strategy against the DCFP, each made once.
 class Probe {

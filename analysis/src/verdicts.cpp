@@ -6,17 +6,14 @@
 #include <array>
 #include <limits>
 
+#include "request_values.h"
 #include "velmora/engine/detail/contract.h"
 
 namespace velmora::analysis {
 
 namespace {
 
-std::string_view withoutBlanks(std::string_view text) {
-  const std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return {};
-  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
+using detail::withoutBlanks;
 
 // The value's text for a sentence: blanks around it left out.
 std::string shown(const Measurement& value) { return std::string(withoutBlanks(value.text)); }
