@@ -86,14 +86,15 @@ fi
 # precompiled headers are GCC's own format (clang refuses them as corrupt, so their forced
 # -include goes: every file includes what it uses), and -Werror would turn clang's own
 # warnings, which are not this check's business, into findings. A unity build's file
-# (VELMORA_UNITY_BUILD: CMake's Unity/unity_N_cxx.cxx, which includes a program's sources)
+# (VELMORA_UNITY_BUILD: CMake's Unity/unity_N_cxx.cxx, which includes a program's sources,
+# and unity_GROUP_cxx.cxx, a library's group)
 # stands for each source it includes, read with the same command.
 python3 - "$build/compile_commands.json" "$db/compile_commands.json" "$root" "$build" "$list" "$all" "${changed[@]}" <<'EOF'
 import json, os, re, shlex, sys
 source, target, root, build, listing, everything, *changed = sys.argv[1:]
 root, build = os.path.realpath(root), os.path.realpath(build)
 entries = json.load(open(source))
-unity = re.compile(r'/Unity/unity_[0-9]+_cxx\.cxx$')
+unity = re.compile(r'/Unity/unity_\w+_cxx\.cxx$')
 expanded = []
 for entry in entries:
     if not unity.search(entry['file']):
