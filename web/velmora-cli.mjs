@@ -12,8 +12,9 @@
 // gives, velmora-cli's for the same request. The json records of the calculation without
 // --audit come from the module's batch and calculate, which take a batch's bytes as they are.
 // 64 for arguments this does not take or a file it cannot read, 70 when the module fails.
-import { readFileSync, statSync } from 'node:fs';
+import { readFileSync, realpathSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { pathToFileURL } from 'node:url';
 
 const require = createRequire(import.meta.url);
 const VelmoraEngine = require('./velmora-engine.js');
@@ -35,12 +36,12 @@ const kCommands = {
   },
 };
 
-function usage(message) {
-  process.stderr.write(`velmora-cli.mjs: ${message}\n` +
+function usage(io, message) {
+  io.err(`velmora-cli.mjs: ${message}\n` +
     'usage: velmora-cli.mjs --dcfp X --n Y --r Z [--j W] [--format text|csv|json] [--audit]\n' +
     '       velmora-cli.mjs --batch FILE|- [--format text|csv|json] [--audit]\n' +
     '       velmora-cli.mjs design|plan|curves|strategies|evaluate OPTIONS (as velmora-cli)\n');
-  process.exitCode = kExitUsage;
+  io.status = kExitUsage;
 }
 
 // The command and its options by name (without the dashes); flags are "true".
@@ -77,61 +78,64 @@ function readInput(name) {
   return readFileSync(name === '-' ? 0 : name);
 }
 
-function runTool(engine, tool, options) {
+function runTool(io, engine, tool, options) {
   const answer = JSON.parse(engine.runTool(tool, JSON.stringify(options), undefined));
-  process.stdout.write(answer.output);
-  process.stderr.write(answer.error);
-  process.exitCode = answer.exit;
+  io.out(answer.output);
+  io.err(answer.error);
+  io.status = answer.exit;
 }
 
 // The calculation's json records without the audit, as the module always gave them.
-function calculateJson(engine, options) {
+function calculateJson(io, engine, options) {
   if ('batch' in options) {
     let bytes;
     try {
       bytes = readInput(options.batch);
     } catch (e) {
-      process.stderr.write(`velmora-cli.mjs: cannot read batch file '${options.batch}': ${e.message}\n`);
-      process.exitCode = kExitUsage;
+      io.err(`velmora-cli.mjs: cannot read batch file '${options.batch}': ${e.message}\n`);
+      io.status = kExitUsage;
       return;
     }
     // The bytes go in as they are (the reader keeps every field byte for byte).
     const result = engine.batch(new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.length));
-    process.stdout.write(result.lines);
-    if (result.message !== undefined) process.stderr.write(`velmora-cli.mjs: ${result.message}\n`);
-    process.exitCode = result.status;
+    io.out(result.lines);
+    if (result.message !== undefined) io.err(`velmora-cli.mjs: ${result.message}\n`);
+    io.status = result.status;
     return;
   }
   const n = options.n;
   // Without --j the rank box holds the n text, as leaving the n box would set it.
   const record = engine.calculate(options.dcfp, n, options.r, options.j ?? n, '.');
-  process.stdout.write(record + '\n');
+  io.out(record + '\n');
   const parsed = JSON.parse(record);
-  process.exitCode = parsed.internal_error !== undefined ? kExitSoftware : parsed.error !== undefined ? 2 : 0;
+  io.status = parsed.internal_error !== undefined ? kExitSoftware : parsed.error !== undefined ? 2 : 0;
 }
 
-async function main() {
-  const { command, options, error } = parse(process.argv.slice(2));
+// Runs one command line: `io.out` and `io.err` take what goes to standard output and
+// standard error, `io.status` is the exit status. `engine`, the module once loaded, may be
+// given (tests/web/cli_server.mjs runs many requests on one).
+export async function main(args, io, engine = undefined) {
+  const { command, options, error } = parse(args);
   if (error) {
-    usage(error);
+    usage(io, error);
     return;
   }
-  const engine = await VelmoraEngine();
+  engine ??= await VelmoraEngine();
   if (command === '') {
     delete options.jobs;  // one case after the other here; the records do not depend on it
     const single = ['dcfp', 'n', 'r', 'j'].filter((name) => name in options);
     if ('batch' in options && single.length > 0) {
-      usage(`--${single[0]} and --batch exclude each other`);
+      usage(io, `--${single[0]} and --batch exclude each other`);
       return;
     }
     if (!('batch' in options) && ['dcfp', 'n', 'r'].some((name) => !(name in options))) {
-      usage('missing --dcfp, --n or --r (or --batch)');
+      usage(io, 'missing --dcfp, --n or --r (or --batch)');
       return;
     }
     const audit = options.audit === 'true';
     delete options.audit;
     if (!audit && (options.format ?? 'text') === 'json') {
-      calculateJson(engine, options);
+      calculateJson(io, engine, options);
       return;
     }
     if ('batch' in options) {
@@ -139,31 +143,40 @@ async function main() {
         options['batch-name'] = options.batch;
         options.batch = readInput(options.batch).toString('utf8');
       } catch (e) {
-        process.stderr.write(`velmora-cli.mjs: cannot read batch file '${options['batch-name']}': ${e.message}\n`);
-        process.exitCode = kExitUsage;
+        io.err(`velmora-cli.mjs: cannot read batch file '${options['batch-name']}': ${e.message}\n`);
+        io.status = kExitUsage;
         return;
       }
     }
-    runTool(engine, audit ? 'audit' : 'calculate', options);
+    runTool(io, engine, audit ? 'audit' : 'calculate', options);
     return;
   }
   if (command === 'evaluate' && 'data' in options) {
     const name = options.data;
     try {
       if (statSync(name).isDirectory()) {
-        process.stderr.write(`velmora-cli: evaluate: ${name} is a folder, not a data file\n`);
-        process.exitCode = kExitUnreadableData;
+        io.err(`velmora-cli: evaluate: ${name} is a folder, not a data file\n`);
+        io.status = kExitUnreadableData;
         return;
       }
       options.data = readFileSync(name).toString('utf8');
     } catch {
-      process.stderr.write(`velmora-cli: evaluate: cannot open ${name}\n`);
-      process.exitCode = kExitUnreadableData;
+      io.err(`velmora-cli: evaluate: cannot open ${name}\n`);
+      io.status = kExitUnreadableData;
       return;
     }
     options['data-name'] = name;
   }
-  runTool(engine, command, options);
+  runTool(io, engine, command, options);
 }
 
-await main();
+export function loadEngine() {
+  return VelmoraEngine();
+}
+
+// Run as a program (not imported): the process's own streams and exit status.
+if (process.argv[1] !== undefined && import.meta.url === pathToFileURL(realpathSync(process.argv[1])).href) {
+  const io = { out: (text) => process.stdout.write(text), err: (text) => process.stderr.write(text), status: 0 };
+  await main(process.argv.slice(2), io);
+  process.exitCode = io.status;
+}

@@ -10,9 +10,12 @@ designs from a fixed seed, heavy ones (many comparisons, large backgrounds, DCFP
 and tiny), DCFPs that tie an exact CFP (the decision rests on exact fractions there),
 requests the tools refuse, and generated monitoring data. Standard output, standard error
 and the exit status must be identical byte for byte. Exits 77 (skipped) when NATIVE_CLI
-does not exist.
+does not exist. WASM_CLI (velmora-cli.mjs) runs every request in one Node.js process
+(cli_server.mjs), as the page's worker runs its requests on one module.
 """
 import argparse
+import base64
+import json
 import os
 import random
 import subprocess
@@ -100,6 +103,29 @@ def run(cli, args):
     return done.returncode, done.stdout, done.stderr, time.monotonic() - start
 
 
+class WasmServer:
+    """velmora-cli.mjs's requests, one after another, in one Node.js process."""
+
+    def __init__(self, mjs):
+        server = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'cli_server.mjs')
+        self.process = subprocess.Popen(['node', server, mjs], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+
+    def run(self, args):
+        start = time.monotonic()
+        self.process.stdin.write((json.dumps(args) + '\n').encode())
+        self.process.stdin.flush()
+        line = self.process.stdout.readline()
+        if not line:
+            raise RuntimeError('cli_server.mjs ended at: %s' % ' '.join(args))
+        answer = json.loads(line)
+        return (answer['status'], base64.b64decode(answer['stdout']), base64.b64decode(answer['stderr']),
+                time.monotonic() - start)
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     parser.add_argument('native')
@@ -115,6 +141,7 @@ def main():
     failed = 0
     total = 0
     times = [0.0, 0.0]
+    wasm_server = WasmServer(options.wasm)
     with tempfile.TemporaryDirectory() as folder:
         data_paths = []
         for i in range(2):
@@ -132,7 +159,7 @@ def main():
                 continue
             total += 1
             native = run(options.native, args)
-            wasm = run(options.wasm, args)
+            wasm = wasm_server.run(args)
             times[0] += native[3]
             times[1] += wasm[3]
             if native[:3] == wasm[:3]:
@@ -143,6 +170,7 @@ def main():
                 if native[i] != wasm[i]:
                     show = (lambda v: v.decode(errors='replace')[:600]) if i else str
                     print('  %s:\n    native: %s\n    wasm:   %s' % (what, show(native[i]), show(wasm[i])))
+    wasm_server.close()
     print('%d requests: native %.1f s, WebAssembly %.1f s' % (total, times[0], times[1]))
     print('%d passed, %d failed' % (total - failed, failed))
     return 0 if failed == 0 else 1
