@@ -185,7 +185,12 @@ TEST(StrategyArithmetic, IsExactFractionsOnSmallCases) {
   for (const Case c : {Case{"1-of-2", 5, 1, 1}, Case{"2-of-3", 20, 10, 3}, Case{"3-of-4", 60, 7, 60},
                        Case{"california-4", 12, 25, 2}, Case{"modified-california", 20, 10, 1},
                        Case{"1-of-2/median-3", 40, 30, 1}, Case{"2-of-4/median-5", 9, 12, 9},
-                       Case{"1-of-8/median-9", 30, 3, 2}, Case{"8-of-8/median-9", 100, 4, 50}}) {
+                       Case{"1-of-8/median-9", 30, 3, 2}, Case{"8-of-8/median-9", 100, 4, 50},
+                       // The sums of Beta moments at their largest degree (D r = 504) and the
+                       // quadrature just past it (576); a large background with two comparisons,
+                       // where the quadrature's last digit was off.
+                       Case{"1-of-8/median-9", 40, 7, 3}, Case{"1-of-8/median-9", 40, 8, 3},
+                       Case{"1-of-3", 19226, 2, 7289}}) {
     const StrategyArithmetic arithmetic(*parseStrategy(c.rule));
     const StrategyPolynomial& polynomial = arithmetic.polynomial();
     const std::vector<mpz_class> g = monomials(polynomial.pass, polynomial.degree);
@@ -201,6 +206,10 @@ TEST(StrategyArithmetic, IsExactFractionsOnSmallCases) {
     EXPECT_LE(relative(cfp.value, 1 - pass), cfp.relativeError) << where;
     EXPECT_LE(relative(complement.value, pass), complement.relativeError) << where;
     EXPECT_LE(cfp.relativeError, kCfpRelativeErrorBound);
+    if (static_cast<long>(polynomial.degree) * c.r <= 512) {
+      EXPECT_LE(relative(cfp.value, 1 - pass), 1e-12) << where;
+      EXPECT_LE(relative(complement.value, pass), 1e-12) << where;
+    }
     EXPECT_LE(relative(*arithmetic.expectedSamples(c.n, c.r, c.k), samples), 1e-13) << where;
   }
 }

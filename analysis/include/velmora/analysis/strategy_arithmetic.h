@@ -12,7 +12,9 @@
 // against 50-digit arithmetic at the domain's corners, against ExactCfp and ExactPower for
 // 1-of-T and against the closed form for r = 1:
 //   - CFP and 1 - CFP: relative error at most relativeError of the value, which is below
-//     kCfpRelativeErrorBound everywhere in the domain (see limit_integral.h for its terms);
+//     kCfpRelativeErrorBound everywhere in the domain: where g^r has degree D r <= 512 a finite
+//     sum of positive Beta moments (below 1e-12; moment_sums.h), elsewhere the quadrature
+//     (limit_integral.h gives its terms);
 //   - samples: relative error below (2 D + 4) eps (a finite sum of positive Beta moments);
 //   - power: the same integral, so the same bound (1e-10); 10 significant digits, and equal to
 //     ExactPower for 1-of-T to 1e-10.
