@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "velmora/engine/design_arithmetic.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/parallel.h"
+#include "rank_powers.h"
 
 namespace velmora::analysis {
 namespace {
@@ -257,15 +259,21 @@ double rowSeconds(int t, int r) { return designSeconds(t, r) + 5e-4; }
 constexpr double kSecondsPerChunk = 0.25;
 constexpr int kMostRowsPerChunk = 512;
 
-// The exact values of one row.
-Expected<void> fillExact(const StrategyArithmetic& arithmetic, const DcfpFraction& dcfp, int n, int r, RankRow& row) {
+// The exact values of one row; the powers from `grid` where it has them.
+Expected<void> fillExact(const StrategyArithmetic& arithmetic, const detail::RankPowers* grid, const DcfpFraction& dcfp,
+                         int n, int r, RankRow& row) {
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, row.rank);
   if (!cfp) return fail(cfp.error());
   const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank, *cfp);
   if (!decision) return fail(decision.error());
   row.exactCfp = cfp->value;
   row.meets = decision->meets;
+  const std::optional<std::vector<double>> known = grid != nullptr ? grid->at(row.rank) : std::nullopt;
   for (std::size_t i = 0; i < kDesignShifts.size(); ++i) {
+    if (known) {
+      row.power[i] = (*known)[i];
+      continue;
+    }
     const Expected<double> power = arithmetic.power(n, row.rank, kDesignShifts[i]);
     if (!power) return fail(power.error());
     row.power[i] = *power;
@@ -281,6 +289,11 @@ Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy,
                                                       const RankProgress& progress) {
   const StrategyArithmetic arithmetic(strategy);
   const std::optional<int> scheme = strategy.scheme();
+  // Thousands of ranks take their powers from one grid (rank_powers.h).
+  std::optional<detail::RankPowers> grid;
+  if (n <= kInt16Max && detail::RankPowers::worthwhile(n, lastRank)) {
+    grid.emplace(arithmetic.polynomial(), n, std::vector<double>(kDesignShifts.begin(), kDesignShifts.end()));
+  }
   std::vector<RankRow> rows(static_cast<std::size_t>(std::max(lastRank, 0)));
   for (std::size_t i = 0; i < rows.size(); ++i) {
     RankRow& row = rows[i];
@@ -304,7 +317,7 @@ Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy,
     }
     std::vector<std::optional<Problem>> problems(ranks.size());
     parallelFor(ranks.size(), [&](std::size_t i) {
-      Expected<void> filled = fillExact(arithmetic, dcfp, n, r, rows[static_cast<std::size_t>(done) + i]);
+      Expected<void> filled = fillExact(arithmetic, grid ? &*grid : nullptr, dcfp, n, r, rows[static_cast<std::size_t>(done) + i]);
       if (!filled) problems[i] = std::move(filled.error());
     });
     for (std::optional<Problem>& problem : problems) {
