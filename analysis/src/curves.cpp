@@ -20,6 +20,7 @@
 #include "velmora/engine/design_arithmetic.h"
 #include "velmora/engine/limits.h"
 #include "velmora/engine/parallel.h"
+#include "moment_sums.h"
 #include "rank_powers.h"
 
 namespace velmora::analysis {
@@ -251,9 +252,15 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
 namespace {
 
 // The seconds one row of scheme 1:t costs, roughly: the design's CFP (as rankSeconds counts
-// it) and the exact values (a CFP, a decision and three powers, some 3e-4 s at any size). It
-// only sizes the chunks between which progress is told and a stop is heard.
-double rowSeconds(int t, int r) { return designSeconds(t, r) + 5e-4; }
+// it) and the exact values: a CFP and its decision (a sum of Beta moments, some 1e-5 s, where
+// D r <= 1000, else the quadrature, 1e-4 s) and three powers (from the grid of every rank,
+// some 1e-5 s, for backgrounds of 256 or more, else 3e-4 s). It only sizes the chunks between
+// which progress is told and a stop is heard, and weighs the rows against the other parts.
+double rowSeconds(int t, int n, int r) {
+  const double cfp = static_cast<long>(t) * r <= detail::kMomentDegreeLimit ? 1e-5 : 1e-4;
+  const double powers = n >= 256 ? 1e-5 : 3e-4;
+  return designSeconds(t, r) + cfp + powers;
+}
 
 // A quarter of a second of work between two reports, at least one row per core.
 constexpr double kSecondsPerChunk = 0.25;
@@ -302,7 +309,7 @@ Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy,
     row.jBound = row.rank == jBoundRank;
   }
   if (progress && !progress(0, lastRank)) return std::nullopt;
-  const double perRow = rowSeconds(scheme.value_or(kSchemeCount), r);
+  const double perRow = rowSeconds(scheme.value_or(kSchemeCount), n, r);
   const int chunk = std::clamp(static_cast<int>(kSecondsPerChunk / perRow), parallelWidth(), kMostRowsPerChunk);
   for (int done = 0; done < lastRank;) {
     const int size = std::min(chunk, lastRank - done);
@@ -357,7 +364,7 @@ AnalysisCost estimatedCost(const Results& results, int t) {
   AnalysisCost cost;
   cost.audit = 0.01 + 4.0 * rankSeconds(t, r);
   cost.curves = 0.01 + static_cast<double>(curveRanks(results, t).size()) * rankSeconds(t, r);
-  cost.rows = 0.01 + static_cast<double>(lastRank(results)) * rowSeconds(t, r);
+  cost.rows = 0.01 + static_cast<double>(lastRank(results)) * rowSeconds(t, results.inputs.n, r);
   return cost;
 }
 

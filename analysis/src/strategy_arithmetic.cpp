@@ -94,9 +94,8 @@ struct StrategyArithmetic::Terms {
   detail::PolynomialTerms<long double> extended;
   detail::PolynomialTerms<Wide> wide;
 
- private:
-  // The coefficients of g^r and 1 - g^r by r, built once and shared by the threads that ask
-  // the rows of every rank; a few dozen r at most are kept.
+  // The coefficients of g^r and 1 - g^r by r, where D r allows, built once and shared by the
+  // threads that ask the rows of every rank; a few dozen r at most are kept.
   std::shared_ptr<const detail::MomentSums> momentsFor(int r) {
     if (static_cast<long>(polynomial.degree) * r > detail::kMomentDegreeLimit) return nullptr;
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -105,6 +104,7 @@ struct StrategyArithmetic::Terms {
     return m_moments.emplace(r, std::make_shared<const detail::MomentSums>(polynomial, r)).first->second;
   }
 
+ private:
   std::mutex m_mutex;
   std::map<int, std::shared_ptr<const detail::MomentSums>> m_moments;
 };
@@ -156,10 +156,18 @@ Expected<StrategyArithmetic::ExtendedCfp> StrategyArithmetic::extendedCfp(const 
   // The side of the smaller probability: the estimate from the doubles picks it.
   const detail::IntegralValue<double> estimate = m_terms->side(n, r, k, Side::fail);
   const bool byFail = estimate.logValue <= std::log(0.5);
-  const detail::IntegralValue<long double> side = detail::integrateLimit<long double>(
-      m_terms->extended, n, k, 0.0L, r, byFail ? Side::fail : Side::pass);
-  const long double value = std::exp(side.logValue);
-  const long double valueError = value * side.relativeError * 1.01L;
+  long double value = 0.0L;
+  long double valueError = 0.0L;
+  if (const std::shared_ptr<const detail::MomentSums> sums = m_terms->momentsFor(r)) {
+    const detail::ExtendedMomentValue side = sums->extendedExpectation(n, k, byFail);
+    value = side.value;
+    valueError = value * side.relativeError * 1.01L;
+  } else {
+    const detail::IntegralValue<long double> side = detail::integrateLimit<long double>(
+        m_terms->extended, n, k, 0.0L, r, byFail ? Side::fail : Side::pass);
+    value = std::exp(side.logValue);
+    valueError = value * side.relativeError * 1.01L;
+  }
   const long double u = std::ldexp(1.0L, -(kLongDoubleMathDigits - 1));
   ExtendedCfp extended;
   const mp::cpp_rational exact = dcfp != nullptr ? dcfp->value() : mp::cpp_rational(0);

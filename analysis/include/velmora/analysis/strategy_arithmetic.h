@@ -12,8 +12,8 @@
 // against 50-digit arithmetic at the domain's corners, against ExactCfp and ExactPower for
 // 1-of-T and against the closed form for r = 1:
 //   - CFP and 1 - CFP: relative error at most relativeError of the value, which is below
-//     kCfpRelativeErrorBound everywhere in the domain: where g^r has degree D r <= 512 a finite
-//     sum of positive Beta moments (below 1e-12; moment_sums.h), elsewhere the quadrature
+//     kCfpRelativeErrorBound everywhere in the domain: where g^r has degree D r <= 1000 a finite
+//     sum of positive Beta moments (below 2e-12; moment_sums.h), elsewhere the quadrature
 //     (limit_integral.h gives its terms);
 //   - samples: relative error below (2 D + 4) eps (a finite sum of positive Beta moments);
 //   - power: the same integral, so the same bound (1e-10); 10 significant digits, and equal to
@@ -75,10 +75,11 @@ class StrategyArithmetic {
   [[nodiscard]] Expected<CfpDecision> meets(const DcfpFraction& dcfp, int n, int r, int k,
                                             const ExactProbability& cfp) const;
 
-  // CFP(k) and DCFP - CFP(k) in extended precision (64-bit significand), the CFP from the
-  // smaller of CFP and 1 - CFP, each with a bound on its absolute error: the step between the
-  // doubles and 50 digits, a few times the doubles' cost (without a DCFP the margin is 0).
-  // Refused outside the domain.
+  // CFP(k) and DCFP - CFP(k) in extended precision (long double: a 64-bit significand here,
+  // 113 bits in WebAssembly), the CFP from the smaller of CFP and 1 - CFP, each with a bound on
+  // its absolute error: the step between the doubles and 50 digits, a few times the doubles'
+  // cost (a sum of Beta moments where D r <= 1000, else the quadrature; without a DCFP the
+  // margin is 0). Refused outside the domain.
   struct ExtendedCfp {
     long double cfp = 0.0L;
     long double cfpError = 0.0L;
