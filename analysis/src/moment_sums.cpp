@@ -144,8 +144,8 @@ MomentValue MomentSums::expectation(int n, int k, bool failing) const {
   const double logValue = value >= std::numeric_limits<double>::min()
                               ? std::log(value)
                               : std::log(sum.value) + static_cast<double>(sum.exponent) * std::numbers::ln2;
-  constexpr double eps = std::numeric_limits<double>::epsilon();
-  return {logValue, m_roundings * eps + 2.0 * std::fabs(logValue) * eps};
+  constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+  return {logValue, m_roundings * kEpsilon + 2.0 * std::fabs(logValue) * kEpsilon};
 }
 
 ExtendedMomentValue MomentSums::extendedExpectation(int n, int k, bool failing) const {
