@@ -401,7 +401,10 @@ QChart* makeCfpChart(const analysis::CalculationCurves& curves, CfpAxis axis, co
   QChart* chart = newChart(QStringLiteral("CFP by rank: design (lines), exact (hollow marks), DCFP"));
   const bool log = axis == CfpAxis::logarithmic;
   const int lastRank = std::max({curves.lastRank, strategy != nullptr ? strategy->lastRank : 0, 2});
-  auto* x = niceAxis(1.0, lastRank, niceTickStep(lastRank - 1.0, 10, 1.0));
+  // Five-digit ranks take half the ticks, so that their labels are not cut short where the
+  // legend leaves the plot some 300 pixels.
+  const int mostTicks = lastRank >= 10000 ? 5 : 10;
+  auto* x = niceAxis(1.0, lastRank, niceTickStep(lastRank - 1.0, mostTicks, 1.0));
   x->setLabelFormat(QStringLiteral("%d"));
   x->setTitleText(QStringLiteral("Inverse rank k (1 = background maximum)"));
 
