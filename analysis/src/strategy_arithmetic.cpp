@@ -80,7 +80,7 @@ struct StrategyArithmetic::Terms {
   explicit Terms(const StrategyPolynomial& source) : polynomial(source), fast(source), extended(source), wide(source) {}
 
   // One side of the CFP in doubles: by its sum of Beta moments where D r allows (a few
-  // microseconds, error below 1e-12), otherwise by the quadrature (some 1e-4 s, 1e-10).
+  // microseconds, error below 2e-12), otherwise by the quadrature (some 1e-4 s, 1e-10).
   detail::IntegralValue<double> side(int n, int r, int k, Side which) {
     if (const std::shared_ptr<const detail::MomentSums> sums = momentsFor(r)) {
       const detail::MomentValue value = sums->expectation(n, k, which == Side::fail);
