@@ -95,7 +95,9 @@ std::string checkRecord(const CalculationState& s, const RunSizes& sizes) {
   for (int t = 1; t <= 4; ++t) {
     const std::string scheme = " of 1:" + std::to_string(t);
     if (s.optRank[t] < 1 || s.optRank[t] > std::min(sizes.j, sizes.n)) return "optRank" + scheme;
-    if (t > 1 && sizes.dcfp >= reliability::kRankOrderFromDcfp && s.optRank[t] < s.optRank[t - 1]) return "optRank falls" + scheme;
+    if (t > 1 && sizes.dcfp >= reliability::rankOrderFrom(std::min(sizes.j, sizes.n)) && s.optRank[t] < s.optRank[t - 1]) {
+      return "optRank falls" + scheme;
+    }
     if (!(s.cfp[t][2] >= 0.0f && s.cfp[t][2] <= 1.0f)) return "achievable CFP outside [0, 1]" + scheme;
     if (s.dcfpStatus[t] == kStatusExceeded) {
       if (s.optRank[t] != 1) return "exceeded above rank 1" + scheme;

@@ -63,12 +63,17 @@ struct RunSizes {
 };
 
 // The searches compare 1 - P in float32, whose steps just below 1 are 2^-24 (about 6e-8)
-// and whose running products carry one rounding per rank. Below this DCFP the pass or
-// fail of a candidate is decided by those roundings rather than by its CFP, so a later
-// scheme's rank may come out below an earlier one's (0.000000001238721136, n = 2001,
-// r = 1, j = 1446 gives 1:3 rank 2 and 1:4 rank 1); the order of the ranks is checked
-// only from here up.
+// and whose running products carry one rounding per rank. Where the DCFP lies within those
+// roundings the pass or fail of a candidate is decided by them rather than by its CFP, so a
+// later scheme's rank may come out below an earlier one's (0.000000001238721136, n = 2001,
+// r = 1, j = 1446 gives 1:3 rank 2 and 1:4 rank 1; .000001, n = 20001, r = 1, j = 446, some
+// 200 ranks in, gives 1:3 rank 208 and 1:4 rank 207, where exact arithmetic gives 199 and
+// 446). The order of the ranks is checked only from a DCFP above both this floor and four
+// roundings per rank the searches may pass (min(j, n) of them).
 constexpr double kRankOrderFromDcfp = 1e-6;
+inline double rankOrderFrom(int maxRank) {
+  return std::max(kRankOrderFromDcfp, 4.0 * static_cast<double>(maxRank) * 0x1p-24);
+}
 
 inline std::string checkRefusal(const Problem& refusal) {
   if (refusal.kind != ProblemKind::refusedCase) return "refusal of another kind than a refused case";
@@ -114,7 +119,9 @@ inline std::string checkCaptions(const ResultCaptions& c, const RunSizes& sizes)
     const int rank = std::atoi(status.c_str() + status.rfind(' ') + 1);
     if (exceeded && rank != 1) return where("lblCU (exceeded above rank 1)", t, status);
     if (rank > maxRank) return where("lblCU (rank above min(j, n))", t, status);
-    if (sizes.dcfp >= kRankOrderFromDcfp && rank < previousRank) return where("lblCU (rank below the previous scheme's)", t, status);
+    if (sizes.dcfp >= rankOrderFrom(maxRank) && rank < previousRank) {
+      return where("lblCU (rank below the previous scheme's)", t, status);
+    }
     previousRank = rank;
 
     // Percentile: (n - k + 0.5) / n to four decimals.
