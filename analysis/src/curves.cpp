@@ -55,10 +55,12 @@ double rankSeconds(int t, int r) { return designSeconds(t, r) + exactSeconds(t, 
 // held while the engine computes.
 class DesignCfpMemo {
  public:
-  Expected<std::vector<float>> cfps(int n, int r, int t, const std::vector<int>& ranks) {
+  Expected<std::vector<float>> cfps(int n, int r, int t, const std::vector<int>& ranks,
+                                    const std::vector<std::optional<CfpEstimate>>& estimates) {
     std::vector<float> out(ranks.size(), 0.0f);
     std::vector<int> missing;
     std::vector<std::size_t> missingAt;
+    std::vector<std::optional<CfpEstimate>> missingEstimates;
     {
       const std::lock_guard<std::mutex> lock(m_mutex);
       const Known& known = table(n, r, t);
@@ -69,12 +71,13 @@ class DesignCfpMemo {
         } else {
           missing.push_back(k);
           missingAt.push_back(i);
+          if (!estimates.empty()) missingEstimates.push_back(estimates[i]);
         }
       }
     }
     if (missing.empty()) return out;
     // Refused here as designCfps refuses, whatever is known.
-    const Expected<std::vector<float>> computed = designCfps(n, r, t, missing);
+    const Expected<std::vector<float>> computed = designCfps(n, r, t, missing, missingEstimates);
     if (!computed) return fail(computed.error());
     const std::lock_guard<std::mutex> lock(m_mutex);
     Known& known = table(n, r, t);
@@ -110,24 +113,30 @@ class DesignCfpMemo {
   std::array<Known, kSchemeCount> m_known;
 };
 
-Expected<std::vector<float>> knownDesignCfps(int n, int r, int t, const std::vector<int>& ranks) {
+// The design's CFPs of `ranks`, helped by the exact CFPs where they are known (`exact`, as
+// many as ranks, or none): designCfps then forms the costly sum of a candidate beyond the
+// float32 range only where the exact CFP leaves its float32 rounding in doubt.
+Expected<std::vector<float>> knownDesignCfps(int n, int r, int t, const std::vector<int>& ranks,
+                                             const std::vector<CfpEstimate>& exact = {}) {
+  std::vector<std::optional<CfpEstimate>> estimates;
+  if (exact.size() == ranks.size()) estimates.assign(exact.begin(), exact.end());
   // Sizes outside the domain are refused as the engine refuses them, before any table is sized.
   if (t < 1 || t > kSchemeCount || n < 2 || r < 1 || static_cast<long>(n) + 4L * r > kMaxBackgroundPlusFourComparisons) {
     return designCfps(n, r, t, ranks);
   }
   static DesignCfpMemo memo;
-  return memo.cfps(n, r, t, ranks);
+  return memo.cfps(n, r, t, ranks, estimates);
 }
 
-// The exact CFPs of `ranks`, side by side on the processor's cores where they are costly.
-// The sizes are checked first, so that no rank is refused on a worker.
-Expected<std::vector<long double>> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
+// The exact CFPs of `ranks`, with their error bounds, side by side on the processor's cores
+// where they are costly. The sizes are checked first, so that no rank is refused on a worker.
+Expected<std::vector<BoundedCfp>> exactCfps(int n, int r, int t, const std::vector<int>& ranks) {
   for (const int k : ranks) {
     if (!inExactCfpDomain(n, r, t, k)) return fail(fastExactCfp(n, r, t, k).error());
   }
-  std::vector<long double> cfps(ranks.size());
+  std::vector<BoundedCfp> cfps(ranks.size());
   const bool costly = rankSeconds(t, r) * static_cast<double>(ranks.size()) > 0.02;
-  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = fastExactCfp(n, r, t, ranks[i]).value(); }, costly ? 0 : 1);
+  parallelFor(ranks.size(), [&](std::size_t i) { cfps[i] = fastExactCfpWithBound(n, r, t, ranks[i]).value(); }, costly ? 0 : 1);
   return cfps;
 }
 
@@ -225,14 +234,19 @@ Expected<CalculationCurves> computeCurves(const Results& results) {
 
     const std::vector<int> ranks = curveRanks(results, t);
     scheme.sampled = static_cast<int>(ranks.size()) < curves.lastRank;
-    const Expected<std::vector<float>> design = knownDesignCfps(n, r, t, ranks);
-    if (!design) return fail(design.error());
-    const Expected<std::vector<long double>> exact = exactCfps(n, r, t, ranks);
+    const Expected<std::vector<BoundedCfp>> exact = exactCfps(n, r, t, ranks);
     if (!exact) return fail(exact.error());
+    std::vector<CfpEstimate> estimates;
+    estimates.reserve(exact->size());
+    for (const BoundedCfp& cfp : *exact) {
+      estimates.push_back({static_cast<double>(cfp.value), static_cast<double>(cfp.relativeError)});
+    }
+    const Expected<std::vector<float>> design = knownDesignCfps(n, r, t, ranks, estimates);
+    if (!design) return fail(design.error());
     scheme.cfp.reserve(ranks.size());
     for (std::size_t i = 0; i < ranks.size(); ++i) {
       const int k = ranks[i];
-      scheme.cfp.push_back({k, static_cast<double>((*design)[i]), static_cast<double>((*exact)[i]),
+      scheme.cfp.push_back({k, static_cast<double>((*design)[i]), static_cast<double>((*exact)[i].value),
                             k == result.rank, k == curves.jBound});
     }
 
@@ -267,10 +281,12 @@ constexpr double kSecondsPerChunk = 0.25;
 constexpr int kMostRowsPerChunk = 512;
 
 // The exact values of one row; the powers from `grid` where it has them.
+// `estimate` receives the exact CFP with its error bound.
 Expected<void> fillExact(const StrategyArithmetic& arithmetic, const detail::RankPowers* grid, const DcfpFraction& dcfp,
-                         int n, int r, RankRow& row) {
+                         int n, int r, RankRow& row, CfpEstimate& estimate) {
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, row.rank);
   if (!cfp) return fail(cfp.error());
+  estimate = {cfp->value, cfp->relativeError};
   const Expected<CfpDecision> decision = arithmetic.meets(dcfp, n, r, row.rank, *cfp);
   if (!decision) return fail(decision.error());
   row.exactCfp = cfp->value;
@@ -289,8 +305,9 @@ Expected<void> fillExact(const StrategyArithmetic& arithmetic, const detail::Ran
   return {};
 }
 
-// Ranks 1 to lastRank of one strategy, a chunk at a time: the design's CFPs of the chunk
-// (a scheme of the calculator only) and the exact values of its ranks side by side.
+// Ranks 1 to lastRank of one strategy, a chunk at a time: the exact values of its ranks side
+// by side, then the design's CFPs of the chunk (a scheme of the calculator only), which the
+// exact CFPs help.
 Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy, const DcfpFraction& dcfp, int n, int r,
                                                       int lastRank, int chosenRank, int jBoundRank,
                                                       const RankProgress& progress) {
@@ -315,20 +332,22 @@ Expected<std::optional<std::vector<RankRow>>> rankRows(const Strategy& strategy,
     const int size = std::min(chunk, lastRank - done);
     std::vector<int> ranks(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i) ranks[static_cast<std::size_t>(i)] = done + i + 1;
-    if (scheme) {
-      const Expected<std::vector<float>> design = knownDesignCfps(n, r, *scheme, ranks);
-      if (!design) return fail(design.error());
-      for (std::size_t i = 0; i < ranks.size(); ++i) {
-        rows[static_cast<std::size_t>(done) + i].designCfp = static_cast<double>((*design)[i]);
-      }
-    }
     std::vector<std::optional<Problem>> problems(ranks.size());
+    std::vector<CfpEstimate> exact(ranks.size());
     parallelFor(ranks.size(), [&](std::size_t i) {
-      Expected<void> filled = fillExact(arithmetic, grid ? &*grid : nullptr, dcfp, n, r, rows[static_cast<std::size_t>(done) + i]);
+      Expected<void> filled =
+          fillExact(arithmetic, grid ? &*grid : nullptr, dcfp, n, r, rows[static_cast<std::size_t>(done) + i], exact[i]);
       if (!filled) problems[i] = std::move(filled.error());
     });
     for (std::optional<Problem>& problem : problems) {
       if (problem) return fail(std::move(*problem));
+    }
+    if (scheme) {
+      const Expected<std::vector<float>> design = knownDesignCfps(n, r, *scheme, ranks, exact);
+      if (!design) return fail(design.error());
+      for (std::size_t i = 0; i < ranks.size(); ++i) {
+        rows[static_cast<std::size_t>(done) + i].designCfp = static_cast<double>((*design)[i]);
+      }
     }
     done += size;
     if (progress && !progress(done, lastRank)) return std::nullopt;

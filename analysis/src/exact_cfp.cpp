@@ -139,11 +139,7 @@ bool digitsSettled(long double value, long double relativeError) {
 }
 
 // A quadrature's CFP and its relative error bound (the 50-digit one's taken as nil).
-struct QuadratureCfp {
-  long double value = 0.0L;
-  long double relativeError = 0.0L;
-};
-QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
+BoundedCfp quadratureCfp(int n, int r, int t, int k) {
   const StrategyArithmetic& arithmetic = schemeArithmetic(t);
   const Expected<ExactProbability> cfp = arithmetic.cfp(n, r, k);
   if (cfp && cfp->value > 0.0 &&
@@ -157,7 +153,8 @@ QuadratureCfp quadratureCfp(int n, int r, int t, int k) {
   }
   const StrategyArithmetic::ExtendedCfp quad = arithmetic.quadCfp(nullptr, n, r, k).value();
   if (quad.cfp > 0.0L && digitsSettled(quad.cfp, quad.cfpError / quad.cfp)) return {quad.cfp, quad.cfpError / quad.cfp};
-  return {arithmetic.preciseCfp(n, r, k).value(), 0.0L};
+  // Fifty digits, correctly rounded to long double.
+  return {arithmetic.preciseCfp(n, r, k).value(), std::ldexp(1.0L, -(kLongDoubleMathDigits - 1))};
 }
 
 // Whether the quadrature serves this size (StrategyArithmetic takes n >= 2).
@@ -184,9 +181,15 @@ Expected<long double> exactCfp(int n, int r, int t, int k) {
 }
 
 Expected<long double> fastExactCfp(int n, int r, int t, int k) {
+  const Expected<BoundedCfp> cfp = fastExactCfpWithBound(n, r, t, k);
+  if (!cfp) return fail(cfp.error());
+  return cfp->value;
+}
+
+Expected<BoundedCfp> fastExactCfpWithBound(int n, int r, int t, int k) {
   if (!inExactCfpDomain(n, r, t, k)) return outsideDomain();
-  if (!byQuadrature(n, r, t)) return firstFalsePositiveSum<long double>(n, r, t, k);
-  return quadratureCfp(n, r, t, k).value;
+  if (!byQuadrature(n, r, t)) return BoundedCfp{firstFalsePositiveSum<long double>(n, r, t, k), exactCfpRelativeErrorBound(r, t)};
+  return quadratureCfp(n, r, t, k);
 }
 
 Expected<long double> exactCfpQuad(int n, int r, int t, int k) {

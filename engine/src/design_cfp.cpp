@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -30,6 +32,22 @@ tl::unexpected<Problem> outsideTheDomain() {
               "the design's CFP needs 1 <= t <= 4, n >= 2, r >= 1, 1 <= k <= n and n + 4r <= 32767");
 }
 
+// The relative error of the float64 sum of the first false positives (candidate_evaluation.h,
+// soundCfp), and room for the few roundings of the bounds formed here.
+constexpr double kSoundSumError = 1.5e-11;
+constexpr double kBoundRoundings = 1e-15;
+
+// The float32 that soundCfp returns for a CFP within `estimate`'s error of its value, where
+// every value there rounds to the same float32 (soundCfp clamps its sum to 1 first).
+std::optional<float> settledByEstimate(const CfpEstimate& estimate) {
+  const double spread = estimate.relativeError + kSoundSumError + kBoundRoundings;
+  if (!(estimate.value > 0.0) || !(estimate.relativeError >= 0.0) || !(spread < 1e-3)) return std::nullopt;
+  const float low = toFloat32(std::min(estimate.value * (1.0 - spread), 1.0));
+  const float high = toFloat32(std::min(estimate.value * (1.0 + spread), 1.0));
+  if (low != high) return std::nullopt;
+  return low;
+}
+
 }  // namespace
 
 Expected<float> designCfp(int n, int r, int t, int k) {
@@ -52,7 +70,15 @@ Expected<float> designCfp(int n, int r, int t, int k) {
 }
 
 Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int> ranks) {
+  return designCfps(n, r, t, ranks, {});
+}
+
+Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int> ranks,
+                                        std::span<const std::optional<CfpEstimate>> estimates) {
   if (!designInDomain(n, r, t)) return outsideTheDomain();
+  if (!estimates.empty() && estimates.size() != ranks.size()) {
+    return fail(ProblemKind::refusedRequest, "the design's CFPs need one estimate or none for each rank");
+  }
   for (const int k : ranks) {
     if (k < 1 || k > n) return outsideTheDomain();
   }
@@ -60,14 +86,23 @@ Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int
   // The running probabilities of candidates 1 .. n. For 1:1 they are those of its own walk
   // (FindRank1of1: the same products with n + r), and its CFP is 1 - runProb(1).
   const std::vector<float> runProb = retest::runProbabilities(t, n, r);
-  std::vector<std::size_t> rowed;  // the elements that need a coefficient row
+  std::vector<std::size_t> rowed;  // the elements the searches' own arithmetic evaluates
   for (std::size_t i = 0; i < ranks.size(); ++i) {
     const int k = ranks[i];
     if (t == 1) {
       cfps[i] = toFloat32(1.0 - static_cast<double>(runProb[static_cast<std::size_t>(k)]));
-    } else {
-      rowed.push_back(i);
+      continue;
     }
+    // A candidate whose running probability has left the float32 range takes the sum of
+    // its first false positives (evaluateDesign), which an estimate may settle.
+    const bool summed = !(runProb[static_cast<std::size_t>(k)] >= std::numeric_limits<float>::min());
+    if (summed && !estimates.empty() && estimates[i]) {
+      if (const std::optional<float> settled = settledByEstimate(*estimates[i])) {
+        cfps[i] = *settled;
+        continue;
+      }
+    }
+    rowed.push_back(i);
   }
   // Each candidate evaluated as designCfp evaluates it (evaluateRetestCandidate without a
   // carried running probability forms the same products), costly ones side by side.

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,6 +77,35 @@ TEST(DesignCfps, IsDesignCfpOfEveryRankBitForBit) {
         EXPECT_EQ(bits(cfps[i]), bits(designCfp(n, r, t, ranks[i]).value()))
             << "n " << n << " r " << r << " 1:" << t << " k " << ranks[i];
       }
+    }
+  }
+}
+
+// From rank 33, 29 and 27 of 1:2, 1:3 and 1:4 at these sizes the searches' running
+// probability (the product of (n - m + 1) / (n + t r - m + 1), m = 1 .. k) leaves the float32 range and
+// the design's CFP is a float64 sum rounded to float32: the exact CFPs settle that rounding
+// nearly everywhere, and where they do not the sum is formed. Either way the digits are
+// designCfp's. An estimate is taken only at such a rank (0.5 with no error shows where).
+TEST(DesignCfps, ExactEstimatesSettleTheSummedRanksBitForBit) {
+  constexpr int kN = 60;
+  constexpr int kR = 300;
+  constexpr std::array<int, 5> kFirstSummed{0, 0, 33, 29, 27};
+  std::vector<int> ranks;
+  for (int k = 1; k <= kN; ++k) ranks.push_back(k);
+  for (int t = 2; t <= kSchemeCount; ++t) {
+    std::vector<std::optional<CfpEstimate>> exact;
+    std::vector<std::optional<CfpEstimate>> half;
+    for (const int k : ranks) {
+      const BoundedCfp cfp = fastExactCfpWithBound(kN, kR, t, k).value();
+      exact.push_back(CfpEstimate{static_cast<double>(cfp.value), static_cast<double>(cfp.relativeError)});
+      half.push_back(CfpEstimate{0.5, 0.0});
+    }
+    const std::vector<float> helped = designCfps(kN, kR, t, ranks, exact).value();
+    const std::vector<float> misled = designCfps(kN, kR, t, ranks, half).value();
+    for (std::size_t i = 0; i < ranks.size(); ++i) {
+      const float design = designCfp(kN, kR, t, ranks[i]).value();
+      EXPECT_EQ(bits(helped[i]), bits(design)) << "1:" << t << " k " << ranks[i];
+      EXPECT_EQ(misled[i] == 0.5f, ranks[i] >= kFirstSummed[static_cast<std::size_t>(t)]) << "1:" << t << " k " << ranks[i];
     }
   }
 }

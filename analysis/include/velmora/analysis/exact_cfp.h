@@ -39,6 +39,13 @@ namespace velmora::analysis {
 // ExactCfp's wherever ExactCfp's own are settled. Refused outside ExactCfp's domain.
 [[nodiscard]] Expected<long double> fastExactCfp(int n, int r, int t, int k);
 
+// fastExactCfp's value with a proven bound on its relative error (at most 1e-10).
+struct BoundedCfp {
+  long double value = 0.0L;
+  long double relativeError = 0.0L;
+};
+[[nodiscard]] Expected<BoundedCfp> fastExactCfpWithBound(int n, int r, int t, int k);
+
 // The proven bound on the relative error of ExactCfp for r comparisons of scheme 1:t.
 [[nodiscard]] long double exactCfpRelativeErrorBound(int r, int t);
 

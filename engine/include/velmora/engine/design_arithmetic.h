@@ -5,6 +5,7 @@
 // design and shift, for the exact tools' curves, audits and plans. Each runs the
 // calculation's own code path, so its digits are those of a run.
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -22,6 +23,22 @@ namespace velmora {
 // by side): the design's CFP curve of scheme 1:t. Refused where designCfp would refuse any
 // of the ranks.
 [[nodiscard]] Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int> ranks);
+
+// A CFP known from elsewhere (the exact tools) to within a relative error.
+struct CfpEstimate {
+  double value = 0.0;
+  double relativeError = 0.0;
+};
+
+// designCfps, bit for bit, taking help from estimates of the exact CFPs (estimates[i] for
+// ranks[i], none where it is empty; as many estimates as ranks). Where the searches' own
+// float32 products leave the float32 range, the design's CFP is the float32 rounding of a
+// float64 sum within 1.5e-11 of the exact CFP, which costs as much as a coefficient row;
+// where every value within that and the estimate's error of the estimate rounds to one
+// float32, that is the design's CFP, and the sum is not formed. So an estimate whose error
+// bound is wrong can change a digit; one without a bound belongs nowhere here.
+[[nodiscard]] Expected<std::vector<float>> designCfps(int n, int r, int t, std::span<const int> ranks,
+                                                      std::span<const std::optional<CfpEstimate>> estimates);
 
 // The power step's arithmetic at an arbitrary shift: the float32 power of scheme 1:t whose
 // limit lies at the float32 percentile `percentile` of a background of n (the search's
