@@ -146,6 +146,20 @@ BoundedCfp quadratureCfp(int n, int r, int t, int k) {
       digitsSettled(static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError))) {
     return {static_cast<long double>(cfp->value), static_cast<long double>(cfp->relativeError)};
   }
+  // Near 1 the digits of the CFP are those of 1 - CFP, which the pass side gives to its own
+  // relative error: the CFP's absolute error is then that error times 1 - CFP, and the
+  // subtraction's rounding.
+  if (cfp && cfp->value > 0.5) {
+    const Expected<ExactProbability> pass = arithmetic.passProbability(n, r, k);
+    if (pass && pass->value > 0.0) {
+      const long double passValue = static_cast<long double>(pass->value);
+      const long double value = 1.0L - passValue;
+      const long double u = std::ldexp(1.0L, -(kLongDoubleMathDigits - 1));
+      const long double relativeError =
+          (passValue * static_cast<long double>(pass->relativeError) * 1.01L) / value + u;
+      if (digitsSettled(value, relativeError)) return {value, relativeError};
+    }
+  }
   // The caller checked the sizes.
   const StrategyArithmetic::ExtendedCfp extended = arithmetic.extendedCfp(nullptr, n, r, k).value();
   if (extended.cfp > 0.0L && digitsSettled(extended.cfp, extended.cfpError / extended.cfp)) {
