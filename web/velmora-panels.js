@@ -24,16 +24,8 @@
   // ---- the tools' worker ------------------------------------------------------------------
   // A request is {id, tool, options}; the worker answers {id, progress, stage} while it works
   // and then {id, exit, output, error}: what velmora-cli TOOL prints, its standard error and
-  // its exit status. Served over http(s) the worker is velmora-worker.js; in the single-file
-  // page it is built from the module's and the worker's text embedded in the page.
-  function startWorker() {
-    const embedded = byId('velmora-engine-source');
-    if (embedded) {
-      const source = embedded.textContent + '\n' + byId('velmora-worker-source').textContent;
-      return new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
-    }
-    return new Worker('velmora-worker.js');
-  }
+  // its exit status. The worker is started as the form's is (velmora.js).
+  const startWorker = () => window.velmoraStartWorker();
   let tools = null;
   let nextRequest = 1;
   const running = new Map();

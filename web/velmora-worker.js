@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The page's worker: one WebAssembly engine, one request at a time, in the order asked.
 // Served over http(s) it loads velmora-engine.js beside it; in the single-file page the
-// module's text comes first in the same script, so VelmoraEngine is already there.
+// module's text comes first in the same script, so VelmoraEngine is already there, and its
+// WebAssembly before that, gzipped.
 //
 //   {id, texts, decimalSymbol}  a calculation   -> {id, record}
 //   {id, tool, options}         an exact tool   -> {id, progress, stage} as it goes (none or
@@ -12,7 +13,16 @@
 
 if (typeof VelmoraEngine === 'undefined') importScripts('velmora-engine.js');
 
-const engine = VelmoraEngine();
+// The single-file page carries the module's WebAssembly gzipped (velmoraWasmGzip, base64).
+async function inflatedWasm(base64) {
+  const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+  const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
+const engine = typeof velmoraWasmGzip === 'undefined'
+  ? VelmoraEngine()
+  : inflatedWasm(velmoraWasmGzip).then((wasmBinary) => VelmoraEngine({ wasmBinary }));
 
 // A tool reports every step (a rank, a CFP, a case); the page hears at most one in
 // kProgressInterval milliseconds of them.

@@ -136,15 +136,18 @@
   // ---- the engine in a worker ---------------------------------------------------------
   // Served over http(s) the worker is velmora-worker.js; in the single-file page (opened
   // from disk, where a browser starts no worker from a file) it is built from the module's
-  // and the worker's text embedded in the page.
+  // and the worker's text embedded in the page. The panels' tools start theirs the same way.
   function startWorker() {
     const embedded = byId('velmora-engine-source');
     if (embedded) {
-      const source = embedded.textContent + '\n' + byId('velmora-worker-source').textContent;
+      const wasm = byId('velmora-wasm-source');
+      const source = (wasm ? `const velmoraWasmGzip = ${JSON.stringify(wasm.textContent.trim())};\n` : '') +
+        embedded.textContent + '\n' + byId('velmora-worker-source').textContent;
       return new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
     }
     return new Worker('velmora-worker.js');
   }
+  window.velmoraStartWorker = startWorker;
   const worker = startWorker();
   let nextRequest = 1;
   const pending = new Map();

@@ -12,7 +12,7 @@
 // not given or missing, WEB_DIR/velmora-cli.mjs); the page's cells must read exactly as its captions. CHROMIUM
 // names the browser (default /usr/bin/chromium). Prints "N passed, N failed".
 import { execFileSync, spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, resolve } from 'node:path';
@@ -138,7 +138,9 @@ try {
   page.on('pageerror', (e) => errors.push(String(e)));
   await page.goto(pathToFileURL(join(webDir, 'velmora.html')).href);
 
-  await check('velmora.html from disk: typing, Tab fills j, Enter calculates without moving the focus, the 32 cells read as the command line', async () => {
+  await check('velmora.html from disk: one file under 3 MB; typing, Tab fills j, Enter calculates without moving the focus, the 32 cells read as the command line', async () => {
+    const bytes = statSync(join(webDir, 'velmora.html')).size;
+    if (!(bytes < 3e6)) throw new Error(`velmora.html is ${bytes} bytes`);
     expectEqual(await focused(page), 'txtAL', 'the focus on opening');
     await typeCase(page, '0.1', '20', '5');
     await waitForCells(page);
