@@ -7,13 +7,24 @@
 
 #include <limits>
 
+//
+// WebAssembly has no __float128: there the pass is Boost.Multiprecision's own 113-bit binary
+// float, whose exp and log are correctly rounded and for which Boost.Math's erfc, log1p and
+// expm1 take their 113-bit approximations. It costs some ten times libquadmath's type, and a
+// fraction of the 50-digit pass it spares (that one runs Boost.Math's generic series).
 #if defined(VELMORA_QUAD_PRECISION) && __has_include(<quadmath.h>)
 #define VELMORA_QUAD_PASS 1
+#elif defined(__EMSCRIPTEN__)
+#define VELMORA_QUAD_PASS 1
+#define VELMORA_SOFT_QUAD 1
 #endif
 
-#if defined(VELMORA_QUAD_PASS)
+#if defined(VELMORA_SOFT_QUAD)
+#include <boost/multiprecision/cpp_bin_float.hpp>
+#elif defined(VELMORA_QUAD_PASS)
 #include <boost/multiprecision/float128.hpp>
-
+#endif
+#if defined(VELMORA_QUAD_PASS)
 #include <string>
 
 #include "limit_integral.h"
@@ -23,7 +34,11 @@ namespace velmora::analysis::detail {
 
 #if defined(VELMORA_QUAD_PASS)
 
+#if defined(VELMORA_SOFT_QUAD)
+using Quad = boost::multiprecision::cpp_bin_float_quad;
+#else
 using Quad = boost::multiprecision::float128;
+#endif
 
 // Followed to e^-70 = 4e-31 below the peak, each piece refined to 1e-28: the truncated tails
 // stay far below the tolerance, as in the other precisions, and the bound of some 1e-28 still
@@ -35,6 +50,7 @@ struct Accuracy<Quad> {
   static Quad tolerance() { return Quad(1e-28); }
 };
 
+#if !defined(VELMORA_SOFT_QUAD)
 // libquadmath's own log1p, expm1 and erfc, each to a unit or two in the last place like its exp
 // and log: Boost.Math's generic series for them were half the pass's time.
 template <>
@@ -49,12 +65,13 @@ template <>
 Quad expm1Of<Quad>(const Quad& x) {
   return boost::multiprecision::expm1(x);
 }
+#endif
 
 namespace {
 
 // A unit roundoff of binary128 and of the x87 extended format.
 const Quad kQuadUnit = boost::multiprecision::ldexp(Quad(1), -112);
-constexpr long double kLongUnit = 0x1p-63L;
+constexpr long double kLongUnit = std::numeric_limits<long double>::epsilon();
 
 long double roundedUp(const Quad& error) { return error.convert_to<long double>() * 1.01L; }
 
