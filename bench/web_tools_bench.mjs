@@ -43,6 +43,13 @@ for (const [dcfp, n, r] of [['0.05', '20', '10'], ['0.05', '300', '200'], ['0.05
 }
 // A heavy audit, whose exact CFPs need 50 digits (seconds natively).
 cases.push(['audit, DCFP 0.2, n 20000, r 100', request('audit', { dcfp: '0.2', n: '20000', r: '100', format: 'json' })]);
+// Designs whose exact digits need more than doubles: a CFP near 1, and a DCFP typed to the
+// CFP's first 16 digits (the binary128 pass); and the heaviest calculation of the domain's
+// corner, 0.6598/297/8077, whose design the page computes on one thread.
+cases.push(['audit, DCFP 0.9999, n 300, r 2000', request('audit', { dcfp: '0.9999', n: '300', r: '2000', format: 'json' })]);
+cases.push(['audit, near tie 2.98e-6, n 297, r 1000',
+  request('audit', { dcfp: '2.982586869503295e-06', n: '297', r: '1000', format: 'json' })]);
+cases.push(['audit, DCFP 0.6598, n 297, r 8077', request('audit', { dcfp: '0.6598', n: '297', r: '8077', format: 'json' })]);
 cases.push(['plan, DCFP 0.0104807, r 40', request('plan', { dcfp: '0.0104807', r: '40', format: 'json' })]);
 cases.push(['design with --n 60 --audit',
   request('design', { wells: '20', constituents: '10', evaluations: '2', n: '60', audit: 'true', format: 'json' })]);

@@ -153,7 +153,9 @@ class LimitIntegrand {
     using std::exp;
     using std::log;
     const Tails own = tails(x);
-    const Tails shifted = tails(m_shift - x);  // W = Phi(shift - x), p = Phi(x - shift)
+    // W = Phi(shift - x), p = Phi(x - shift). Unshifted (every CFP) they are own's tails
+    // swapped, the same numbers (at x = 0 both are one half), at half the cost.
+    const Tails shifted = m_shift == 0 ? Tails{own.upper, own.lower, own.logUpper, own.logLower} : tails(m_shift - x);
     const Real& w = shifted.lower;
     const Real& p = shifted.upper;
     const int d = m_terms.degree;
