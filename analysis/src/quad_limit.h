@@ -7,7 +7,8 @@
 //
 // Its own file because the binary128 type (GCC's __float128, through Boost.Multiprecision's
 // float128 and libquadmath) needs the GNU dialect of C++, which only this file is compiled
-// in; the interface below takes and gives only standard types.
+// in; the interface below takes and gives only standard types. In WebAssembly the type is
+// Boost.Multiprecision's own 113-bit float.
 
 #include <string_view>
 
