@@ -37,5 +37,12 @@ inline to_chars_result to_chars(char* first, char* last, long double value, char
   if (written < 0 || written >= size) return {last, errc::value_too_large};
   return {first + written, errc()};
 }
+inline to_chars_result to_chars(char* first, char* last, double value, chars_format format, int precision) {
+  if (format != chars_format::general) return {last, errc::not_supported};
+  const auto size = last - first;
+  const int written = snprintf(first, static_cast<size_t>(size), "%.*g", precision, value);
+  if (written < 0 || written >= size) return {last, errc::value_too_large};
+  return {first + written, errc()};
+}
 }  // namespace std
 #endif

@@ -363,9 +363,9 @@ std::string schemeName(int t) { return "1:" + std::to_string(t); }
 
 std::array<std::string, kRankRowColumns.size()> rankRowTexts(const RankRow& row) {
   // Nine digits tell every float32 apart; the exact values carry ten.
-  const auto exact = [](double value) { return formatSignificant(static_cast<long double>(value), 10); };
+  const auto exact = [](double value) { return formatSignificant(value, 10); };
   return {rankText(row.rank),
-          row.designCfp ? formatSignificant(static_cast<long double>(*row.designCfp), 9) : std::string(),
+          row.designCfp ? formatSignificant(*row.designCfp, 9) : std::string(),
           exact(row.exactCfp),
           row.meets ? "true" : "false",
           exact(row.power[0]),

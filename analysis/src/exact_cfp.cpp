@@ -227,6 +227,13 @@ std::string formatSignificant(long double value, int digits) {
   return error == std::errc() ? std::string(buffer.data(), end) : std::string();
 }
 
+std::string formatSignificant(double value, int digits) {
+  std::array<char, 128> buffer{};
+  const auto [end, error] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, digits);
+  return error == std::errc() ? std::string(buffer.data(), end) : std::string();
+}
+
 ExactDcfp::ExactDcfp(std::string_view text) : m_value(std::make_unique<Fraction>()) {
   m_value->value = readExactly(text);
   m_approx = quotientToLongDouble(mp::numerator(m_value->value), mp::denominator(m_value->value));

@@ -52,6 +52,8 @@ struct BoundedCfp {
 // `digits` significant digits, correctly rounded from the value given, in the shorter of
 // plain decimal and exponent form (as printf's %g does): "0.06051955707", "2.082303572e-17".
 [[nodiscard]] std::string formatSignificant(long double value, int digits = 10);
+// The same digits of a double, by the double's own conversion (several times faster).
+[[nodiscard]] std::string formatSignificant(double value, int digits = 10);
 
 // The DCFP exactly as its text reads: the same characters are read as by the numeric
 // value of the input boxes (blanks, tabs and line feeds skipped, a sign, digits with one
