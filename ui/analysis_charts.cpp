@@ -295,6 +295,17 @@ QChart* newChart(const QString& title) {
   titleFont.setBold(true);
   titleFont.setPointSizeF(11.0);
   chart->setTitleFont(titleFont);
+  // A title wider than the plot (a narrow window) breaks after its colon rather than lose its
+  // end to an ellipsis; the plot's width is known once the chart is laid out.
+  if (const qsizetype colon = title.indexOf(QStringLiteral(": ")); colon > 0) {
+    const QString broken = QStringLiteral("<div align=\"center\">%1<br>%2</div>")
+                               .arg(title.left(colon + 1).toHtmlEscaped(), title.mid(colon + 2).toHtmlEscaped());
+    QObject::connect(chart, &QChart::plotAreaChanged, chart, [chart, title, broken](const QRectF& plot) {
+      const bool fits = QFontMetricsF(chart->titleFont()).horizontalAdvance(title) <= plot.width();
+      const QString& wanted = fits ? title : broken;
+      if (chart->title() != wanted) chart->setTitle(wanted);
+    });
+  }
   chart->setTheme(QChart::ChartThemeLight);
   chart->setBackgroundRoundness(0);
   chart->legend()->setVisible(false);  // ChartLegend draws it; the font stays the legend's

@@ -256,6 +256,25 @@ TEST(AnalysisWindowStrategies, TheTableHoldsTheCommandLinesRows) {
 
 // A strategy selected in the table is computed off the window's thread and drawn on both
 // charts beside the four tests, its chosen rank marked; selecting none takes it away.
+// A chart's title wider than its plot breaks after its colon instead of losing its end, and
+// is one line again once the window is wide enough.
+TEST(AnalysisWindowCharts, ATitleTooWideForThePlotBreaksAfterItsColon) {
+  const velmora::InputTexts texts{"0.1", "20", "5", "20"};
+  AnalysisWindow window;
+  QSignalSpy finished(&window, &AnalysisWindow::finished);
+  window.follow(resultsOf(texts), texts);
+  ASSERT_TRUE(finished.wait(120000));
+  window.show();
+  const QString oneLine = QStringLiteral("CFP by rank: design (lines), exact (hollow marks), DCFP");
+  window.resize(820, 700);
+  ASSERT_TRUE(waitFor([&] { return window.cfpView->chart()->title() != oneLine; }, 5));
+  const QString broken = window.cfpView->chart()->title();
+  EXPECT_TRUE(broken.contains(QStringLiteral("CFP by rank:<br>design (lines), exact (hollow marks), DCFP")))
+      << broken.toStdString();
+  window.resize(1500, 800);
+  EXPECT_TRUE(waitFor([&] { return window.cfpView->chart()->title() == oneLine; }, 5));
+}
+
 TEST(AnalysisWindowStrategies, AChosenStrategyIsDrawnOnBothCharts) {
   const velmora::InputTexts texts{"0.02085164", "20", "10", "20"};
   AnalysisWindow window;
