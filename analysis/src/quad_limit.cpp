@@ -7,9 +7,8 @@
 
 #include <limits>
 
-//
 // WebAssembly has no __float128: there the pass is Boost.Multiprecision's own 113-bit binary
-// float, whose exp and log are correctly rounded and for which Boost.Math's erfc, log1p and
+// float, whose exp and log carry its 113 bits and for which Boost.Math's erfc, log1p and
 // expm1 take their 113-bit approximations. It costs some ten times libquadmath's type, and a
 // fraction of the 50-digit pass it spares (that one runs Boost.Math's generic series).
 #if defined(VELMORA_QUAD_PRECISION) && __has_include(<quadmath.h>)
@@ -69,7 +68,7 @@ Quad expm1Of<Quad>(const Quad& x) {
 
 namespace {
 
-// A unit roundoff of binary128 and of the x87 extended format.
+// A unit roundoff of binary128, and the long double's (the x87 extended format's natively).
 const Quad kQuadUnit = boost::multiprecision::ldexp(Quad(1), -112);
 constexpr long double kLongUnit = std::numeric_limits<long double>::epsilon();
 
