@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis window's table of every rank, its retest strategies, its progress and its
 // Stop: the rows are the command line's, a chosen strategy is drawn on both charts, the bar
-// never goes back, and Stop keeps the finished tests marked incomplete.
+// never goes back, Stop keeps the finished tests marked incomplete, and a chart's title keeps
+// its end in a narrow window.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
@@ -254,8 +255,6 @@ TEST(AnalysisWindowStrategies, TheTableHoldsTheCommandLinesRows) {
             expected[1].section(',', 0, 0) + "," + expected[1].section(',', 4, 4));
 }
 
-// A strategy selected in the table is computed off the window's thread and drawn on both
-// charts beside the four tests, its chosen rank marked; selecting none takes it away.
 // A chart's title wider than its plot breaks after its colon instead of losing its end, and
 // is one line again once the window is wide enough.
 TEST(AnalysisWindowCharts, ATitleTooWideForThePlotBreaksAfterItsColon) {
@@ -275,6 +274,8 @@ TEST(AnalysisWindowCharts, ATitleTooWideForThePlotBreaksAfterItsColon) {
   EXPECT_TRUE(waitFor([&] { return window.cfpView->chart()->title() == oneLine; }, 5));
 }
 
+// A strategy selected in the table is computed off the window's thread and drawn on both
+// charts beside the four tests, its chosen rank marked; selecting none takes it away.
 TEST(AnalysisWindowStrategies, AChosenStrategyIsDrawnOnBothCharts) {
   const velmora::InputTexts texts{"0.02085164", "20", "10", "20"};
   AnalysisWindow window;
